@@ -1,0 +1,25 @@
+// The data graph: measured traces, the zero line, the summed fits, the cursor markers, the axis
+// ranges, and the bookkeeping of plot handles for the three graphs of the main panel.
+#pragma once
+
+#include <cstdint>
+
+constexpr int kPlotHandleSlots = 100;  // plotHandles and pointHandles
+constexpr int kZeroLineSlot = 24;      // plotHandles slot of the dotted zero line
+constexpr int kClearedPlotSlots = 24;  // slots 0 .. 23 are forgotten when the graph is cleared
+constexpr int kTraceColorCount = 12;
+
+extern int32_t plotHandles[kPlotHandleSlots];   // traces, then fits, slot 24 the zero line
+extern int32_t pointHandles[kPlotHandleSlots];  // cursor marker of trace k
+extern const int32_t traceColors[kTraceColorCount];
+
+void ClearGraph(int graph, int handle);
+void ZeroHandles(int graph);
+void SetDataAxis();
+int ShowData();
+int ShowFits();
+void ChangeDataColors();
+void DoDataCursor();
+int graph1CB(int panel, int control, int event, void* callbackData, int eventData1, int eventData2);
+int datascaleCB(int panel, int control, int event, void* callbackData, int eventData1,
+                int eventData2);

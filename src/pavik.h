@@ -1,0 +1,15 @@
+// Start-up, the main panel and the main menu: the panel handles and the routines that tie the
+// panels to the workspace.
+#pragma once
+
+extern int panelHandle;         // main panel
+extern int infoPanelHandle;     // information panel
+extern int dclampPanelHandle;   // dynamic-clamp panel
+extern int optionsPanelHandle;  // options panel
+
+void RegisterPavikCallbacks();          // the callback table the resource file's names refer to
+int PavikMain(int argc, char* argv[]);  // start-up and event loop; main's result
+void InitPanel();
+void SetPanelParams(int index);
+int panelCB(int panel, int event, void* callbackData, int eventData1, int eventData2);
+void menuCB(int menuBar, int menuItem, void* callbackData, int panel);

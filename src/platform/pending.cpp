@@ -1,0 +1,126 @@
+// Run-time operations that are declared but not yet built on the toolkit: each does nothing and
+// reports failure. Entries leave this file as their real implementations arrive.
+#include "platform/platform.h"
+
+namespace {
+constexpr int kNotAvailable = -1;
+}
+
+void RegisterCtrlCallback(const char*, CtrlCallbackPtr) {}
+void RegisterPanelCallback(const char*, PanelCallbackPtr) {}
+void RegisterMenuCallback(const char*, MenuCallbackPtr) {}
+int InitRunTime(int, char*[]) {
+  return kNotAvailable;
+}
+int LoadPanel(int, const char*, int) {
+  return kNotAvailable;
+}
+int DisplayPanel(int) {
+  return kNotAvailable;
+}
+int HidePanel(int) {
+  return kNotAvailable;
+}
+int RunUserInterface() {
+  return kNotAvailable;
+}
+int QuitUserInterface(int) {
+  return kNotAvailable;
+}
+int SetSleepPolicy(int) {
+  return kNotAvailable;
+}
+int SetPanelAttribute(int, int, const char*) {
+  return kNotAvailable;
+}
+int GetPanelMenuBar(int) {
+  return kNotAvailable;
+}
+int SetMenuBarAttribute(int, int, int, int) {
+  return kNotAvailable;
+}
+int GetMenuBarAttribute(int, int, int, int*) {
+  return kNotAvailable;
+}
+int SavePanelImage(int, const char*, int, int) {
+  return kNotAvailable;
+}
+int SetCtrlVal(int, int, int) {
+  return kNotAvailable;
+}
+int SetCtrlVal(int, int, double) {
+  return kNotAvailable;
+}
+int SetCtrlVal(int, int, const char*) {
+  return kNotAvailable;
+}
+int GetCtrlVal(int, int, int*) {
+  return kNotAvailable;
+}
+int GetCtrlVal(int, int, double*) {
+  return kNotAvailable;
+}
+int GetCtrlVal(int, int, std::string*) {
+  return kNotAvailable;
+}
+int SetCtrlAttribute(int, int, int, int) {
+  return kNotAvailable;
+}
+int SetCtrlAttribute(int, int, int, const char*) {
+  return kNotAvailable;
+}
+int GetCtrlAttribute(int, int, int, int*) {
+  return kNotAvailable;
+}
+int GetCtrlAttribute(int, int, int, std::string*) {
+  return kNotAvailable;
+}
+int SetActiveCtrl(int, int) {
+  return kNotAvailable;
+}
+int ResetTextBox(int, int, const char*) {
+  return kNotAvailable;
+}
+int PlotXY(int, int, const double*, const double*, int, int, int, int, int, int, int, int) {
+  return kNotAvailable;
+}
+int DeleteGraphPlot(int, int, int, int) {
+  return kNotAvailable;
+}
+int SetPlotAttribute(int, int, int, int, int) {
+  return kNotAvailable;
+}
+int SetAxisRange(int, int, int, double, double, int, double, double) {
+  return kNotAvailable;
+}
+int SetGraphCursor(int, int, int, double, double) {
+  return kNotAvailable;
+}
+int GetGraphCursor(int, int, int, double*, double*) {
+  return kNotAvailable;
+}
+int FileSelectPopup(const char*, const char*, const char*, const char*, int, int, int, int, int,
+                    std::string*) {
+  return kNotAvailable;
+}
+int MessagePopup(const char*, const char*) {
+  return kNotAvailable;
+}
+int ClipboardPutText(const char*) {
+  return kNotAvailable;
+}
+int OpenFile(const char*, int, int, int) {
+  return kNotAvailable;
+}
+int CloseFile(int) {
+  return kNotAvailable;
+}
+int ReadLine(int, char*, int) {
+  return kNotAvailable;
+}
+int ScanFile(int, const char*, std::string*) {
+  return kNotAvailable;
+}
+int ScanFile(int, const char*, double*) {
+  return kNotAvailable;
+}

@@ -1,0 +1,144 @@
+// The user-interface run-time the program calls: panels from the resource file, controls,
+// graphs, dialogs, the message box, the clipboard and the event loop; the formatted reading of
+// data files; the two array routines of the analysis library. Plain C++ types only: no toolkit
+// type crosses this header.
+//
+// Every operation on a panel, control, graph or plot handle that does not exist (including any
+// call made before the run-time has started, as in headless use) does nothing and returns a
+// negative error code, so that program code may call it unconditionally.
+#pragma once
+
+#include <string>
+
+// ---- events delivered to callbacks ----
+constexpr int EVENT_COMMIT = 1;  // the user finished an entry, switched a toggle, pressed a button
+constexpr int EVENT_GOT_FOCUS = 8;
+constexpr int EVENT_LOST_FOCUS = 9;
+constexpr int EVENT_CLOSE = 11;  // the user closed a panel's window
+
+// ---- attributes ----
+constexpr int ATTR_DIMMED = 500;              // int 0/1; controls and menu items
+constexpr int ATTR_INDICATOR_COLOR = 550;     // int RGB; the colour a coloured indicator shows
+constexpr int ATTR_TITLE = 573;               // text; a panel's window title
+constexpr int ATTR_LABEL_TEXT = 641;          // text; a control's label (a button's caption)
+constexpr int ATTR_TEXT_COLOR = 642;          // int RGB; a control's text colour
+constexpr int ATTR_CONSTANT_NAME = 643;       // text; a control's constant name (read only)
+constexpr int ATTR_CMD_BUTTON_COLOR = 880;    // int RGB; a command button's colour
+constexpr int ATTR_PLOT_BGCOLOR = 1081;       // int RGB; a graph's plot-area background
+constexpr int ATTR_GRAPH_FRAME_COLOR = 1117;  // int RGB; the frame colour of a graph
+constexpr int ATTR_TRACE_COLOR = 2;           // int RGB; with SetPlotAttribute
+
+// ---- plotting ----
+constexpr int VAL_DOUBLE = 4;  // the only array type PlotXY takes
+constexpr int VAL_THIN_LINE = 0;
+constexpr int VAL_CONNECTED_POINTS = 1;
+constexpr int VAL_SCATTER = 2;
+constexpr int VAL_SIMPLE_DOT = 10;
+constexpr int VAL_EMPTY_CIRCLE = 11;
+constexpr int VAL_SOLID = 0;
+constexpr int VAL_DOT = 2;
+constexpr int VAL_MANUAL = 0;
+constexpr int VAL_ALL_PLOTS = -1;
+constexpr int VAL_IMMEDIATE_DRAW = 1;
+
+// ---- colours: 24-bit RGB, red in the high byte ----
+constexpr int VAL_RED = 0xFF0000;
+constexpr int VAL_GREEN = 0x00FF00;
+constexpr int VAL_BLUE = 0x0000FF;
+constexpr int VAL_BLACK = 0x000000;
+constexpr int VAL_YELLOW = 0xFFFF00;
+constexpr int VAL_MAGENTA = 0xFF00FF;
+constexpr int VAL_LT_GRAY = 0xC0C0C0;
+
+// ---- file dialog ----
+constexpr int VAL_OK_BUTTON = 0;
+constexpr int VAL_SAVE_BUTTON = 1;
+constexpr int VAL_SELECT_BUTTON = 2;
+constexpr int VAL_LOAD_BUTTON = 3;
+constexpr int VAL_NO_FILE_SELECTED = 0;
+constexpr int VAL_EXISTING_FILE_SELECTED = 1;
+constexpr int VAL_NEW_FILE_SELECTED = 2;
+
+// ---- formatted file reading ----
+constexpr int VAL_READ_ONLY = 1;
+constexpr int VAL_OPEN_AS_IS = 0;
+constexpr int VAL_ASCII = 1;
+constexpr int kMaxOpenFiles = 16;  // data files open at one time
+
+// ---- event loop ----
+constexpr int VAL_SLEEP_MORE = 3;
+
+// ---- callbacks, found by the names the resource file gives ----
+using CtrlCallbackPtr = int (*)(int panel, int control, int event, void* callbackData,
+                                int eventData1, int eventData2);
+using PanelCallbackPtr = int (*)(int panel, int event, void* callbackData, int eventData1,
+                                 int eventData2);
+using MenuCallbackPtr = void (*)(int menuBar, int menuItem, void* callbackData, int panel);
+
+void RegisterCtrlCallback(const char* name, CtrlCallbackPtr callback);
+void RegisterPanelCallback(const char* name, PanelCallbackPtr callback);
+void RegisterMenuCallback(const char* name, MenuCallbackPtr callback);
+
+// ---- panels and the event loop ----
+int InitRunTime(int argc, char* argv[]);  // starts the run-time; 0 on success
+int LoadPanel(int parent, const char* resourceFile, int resourceId);  // handle, < 0 on failure
+int DisplayPanel(int panel);
+int HidePanel(int panel);
+int RunUserInterface();
+int QuitUserInterface(int code);
+int SetSleepPolicy(int policy);
+int SetPanelAttribute(int panel, int attribute, const char* text);
+int GetPanelMenuBar(int panel);  // menu-bar handle of a panel, < 0 when it has none
+int SetMenuBarAttribute(int menuBar, int menuItem, int attribute, int value);
+int GetMenuBarAttribute(int menuBar, int menuItem, int attribute, int* value);
+int SavePanelImage(int panel, const char* pngPath, int width, int height);  // offscreen render
+
+// ---- controls ----
+int SetCtrlVal(int panel, int control, int value);
+int SetCtrlVal(int panel, int control, double value);
+int SetCtrlVal(int panel, int control, const char* text);
+int GetCtrlVal(int panel, int control, int* value);
+int GetCtrlVal(int panel, int control, double* value);
+int GetCtrlVal(int panel, int control, std::string* text);
+int SetCtrlAttribute(int panel, int control, int attribute, int value);
+int SetCtrlAttribute(int panel, int control, int attribute, const char* text);
+int GetCtrlAttribute(int panel, int control, int attribute, int* value);
+int GetCtrlAttribute(int panel, int control, int attribute, std::string* text);
+int SetActiveCtrl(int panel, int control);
+int ResetTextBox(int panel, int control, const char* text);
+
+// ---- graphs ----
+int PlotXY(int panel, int graph, const double* x, const double* y, int count, int xType, int yType,
+           int plotStyle, int pointStyle, int lineStyle, int pointFrequency,
+           int color);  // plot handle > 0, < 0 on failure
+int DeleteGraphPlot(int panel, int graph, int plotHandle, int refresh);  // -1: every plot
+int SetPlotAttribute(int panel, int graph, int plotHandle, int attribute, int value);
+int SetAxisRange(int panel, int graph, int xMode, double xMin, double xMax, int yMode, double yMin,
+                 double yMax);
+int SetGraphCursor(int panel, int graph, int cursor, double x, double y);
+int GetGraphCursor(int panel, int graph, int cursor, double* x, double* y);
+
+// ---- popups and the clipboard ----
+int FileSelectPopup(const char* defaultDirectory, const char* defaultFileSpec,
+                    const char* fileTypeList, const char* title, int buttonLabel,
+                    int restrictDirectory, int restrictExtension, int allowCancel,
+                    int allowMakeDirectory, std::string* path);
+int MessagePopup(const char* title, const char* message);
+int ClipboardPutText(const char* text);
+
+// ---- formatted reading of data files (no toolkit needed) ----
+int OpenFile(const char* path, int action, int openMode, int fileType);  // handle, -1 failure
+int CloseFile(int fileHandle);
+// Reads the next line without its line end, at most maxChars bytes of it (the rest of the line
+// is consumed); returns the number of bytes stored, -1 at the end of the file.
+int ReadLine(int fileHandle, char* buffer, int maxChars);
+// "%l>%s": consumes one whole line into text (which may be null to discard it).
+int ScanFile(int fileHandle, const char* format, std::string* text);
+// "%s>%Nf" or "%s>%Nf[x]": reads N real numbers into numbers[0 .. N-1]; returns 1 when all N
+// were filled, 0 or less otherwise.
+int ScanFile(int fileHandle, const char* format, double* numbers);
+
+// ---- analysis library ----
+int Clear1D(double* array, int count);
+int MaxMin1D(const double* array, int count, double* max, int* maxIndex, double* min,
+             int* minIndex);

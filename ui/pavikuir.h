@@ -1,0 +1,133 @@
+// Panel, control and menu ids of the user-interface resource pavikuir.uir. The .ui files under
+// ui/ carry the same numbers in their ctrlId and menuId properties; a test checks both agree.
+#pragma once
+
+// ---- panels (resource ids) ----
+constexpr int DCLAMP = 1;   // dynamic-clamp settings panel
+constexpr int INFO = 2;     // information panel
+constexpr int OPTIONS = 3;  // options panel
+constexpr int PANEL = 4;    // main panel, carries the menu bar
+
+// ---- main panel: ids fixed by the program ----
+constexpr int PANEL_V6 = 2;  // step voltage of trace 6
+constexpr int PANEL_V5 = 3;
+constexpr int PANEL_V1 = 4;
+constexpr int PANEL_V2 = 5;
+constexpr int PANEL_V3 = 6;
+constexpr int PANEL_V4 = 7;
+constexpr int PANEL_P = 8;  // activation gate power (int)
+constexpr int PANEL_Q = 9;  // inactivation gate power (int)
+constexpr int PANEL_VHOLD = 10;
+constexpr int PANEL_GMAX = 11;
+constexpr int PANEL_EREV = 12;
+constexpr int PANEL_VM = 13;
+constexpr int PANEL_KM = 14;
+constexpr int PANEL_VH = 15;
+constexpr int PANEL_KH = 16;
+constexpr int PANEL_VTM = 17;
+constexpr int PANEL_KTM = 18;
+constexpr int PANEL_VTH = 19;
+constexpr int PANEL_KTH = 20;
+constexpr int PANEL_TMLO = 21;
+constexpr int PANEL_TMHI = 22;
+constexpr int PANEL_THLO = 23;
+constexpr int PANEL_THHI = 24;
+constexpr int PANEL_FITCURR10 = 25;  // in-fit toggle of current n has id 35 - n
+constexpr int PANEL_FITCURR9 = 26;
+constexpr int PANEL_FITCURR8 = 27;
+constexpr int PANEL_FITCURR7 = 28;
+constexpr int PANEL_FITCURR6 = 29;
+constexpr int PANEL_FITCURR5 = 30;
+constexpr int PANEL_FITCURR4 = 31;
+constexpr int PANEL_FITCURR3 = 32;
+constexpr int PANEL_FITCURR2 = 33;
+constexpr int PANEL_FITCURR1 = 34;
+constexpr int PANEL_DOFIT = 35;     // fit button
+constexpr int PANEL_GRAPH = 36;     // data graph with cursor 1
+constexpr int PANEL_DATACTRL = 37;  // un-dimmed with the data-dependent controls
+constexpr int PANEL_XMAX = 38;
+constexpr int PANEL_BASELINE = 39;
+constexpr int PANEL_YMIN = 40;
+constexpr int PANEL_YMAX = 41;
+constexpr int PANEL_XMIN = 42;
+constexpr int PANEL_TAUGRAPH = 43;  // time-constant curves
+constexpr int PANEL_MHGRAPH = 44;   // steady-state curves
+constexpr int PANEL_NAME = 45;
+constexpr int PANEL_TRACECOLORS = 46;
+constexpr int PANEL_PARAMFILE = 61;
+constexpr int PANEL_FITMSG = 63;
+constexpr int PANEL_DATAFILE = 66;
+constexpr int PANEL_CURRCOLOR = 67;
+constexpr int PANEL_VMIN = 68;
+constexpr int PANEL_VMAX = 69;
+
+// ---- main panel: ids the resource assigns (distinct from every fixed id above) ----
+constexpr int PANEL_AUTOUPDATE = 70;
+constexpr int PANEL_CURRBUT1 = 71;  // selector button of current n: 70 + n
+constexpr int PANEL_CURRBUT2 = 72;
+constexpr int PANEL_CURRBUT3 = 73;
+constexpr int PANEL_CURRBUT4 = 74;
+constexpr int PANEL_CURRBUT5 = 75;
+constexpr int PANEL_CURRBUT6 = 76;
+constexpr int PANEL_CURRBUT7 = 77;
+constexpr int PANEL_CURRBUT8 = 78;
+constexpr int PANEL_CURRBUT9 = 79;
+constexpr int PANEL_CURRBUT10 = 80;
+constexpr int PANEL_CURRLABEL1 = 81;  // name box of current n: 80 + n
+constexpr int PANEL_CURRLABEL2 = 82;
+constexpr int PANEL_CURRLABEL3 = 83;
+constexpr int PANEL_CURRLABEL4 = 84;
+constexpr int PANEL_CURRLABEL5 = 85;
+constexpr int PANEL_CURRLABEL6 = 86;
+constexpr int PANEL_CURRLABEL7 = 87;
+constexpr int PANEL_CURRLABEL8 = 88;
+constexpr int PANEL_CURRLABEL9 = 89;
+constexpr int PANEL_CURRLABEL10 = 90;
+
+// ---- dynamic-clamp panel ----
+constexpr int DCLAMP_INT6 = 2;
+constexpr int DCLAMP_INT5 = 3;
+constexpr int DCLAMP_INT4 = 4;
+constexpr int DCLAMP_INT3 = 5;
+constexpr int DCLAMP_INT2 = 6;
+constexpr int DCLAMP_INT1 = 7;
+constexpr int DCLAMP_GLOBAL4 = 8;
+constexpr int DCLAMP_SETTING8 = 9;
+constexpr int DCLAMP_SETTING7 = 10;
+constexpr int DCLAMP_SETTING6 = 11;
+constexpr int DCLAMP_SETTING5 = 12;
+constexpr int DCLAMP_SETTING4 = 13;
+constexpr int DCLAMP_SETTING3 = 14;
+constexpr int DCLAMP_SETTING2 = 15;
+constexpr int DCLAMP_SETTING1 = 16;
+constexpr int DCLAMP_GLOBAL3 = 17;
+constexpr int DCLAMP_GLOBAL2 = 18;
+constexpr int DCLAMP_GLOBAL1 = 19;
+constexpr int DCLAMP_CLOSE = 20;
+constexpr int DCLAMP_CURRENT = 21;  // shown current, 1 to 10
+
+// ---- options panel ----
+constexpr int OPTIONS_HEADERLINES = 2;
+constexpr int OPTIONS_CLOSE = 3;  // OK button: stores and hides
+
+// ---- information panel ----
+constexpr int INFO_TEXT = 2;
+constexpr int INFO_CLOSE = 3;
+
+// ---- main menu bar ----
+constexpr int MENUBAR = 1;    // the main panel's menu bar
+constexpr int MENU_FILE = 2;  // menu titles and separators: ids that do nothing
+constexpr int MENU_OPENDATA = 3;
+constexpr int MENU_OPENPARAM = 4;
+constexpr int MENU_SAVEPARAM = 5;
+constexpr int MENU_FILE_SEPARATOR = 6;
+constexpr int MENU_QUIT = 7;
+constexpr int MENU_EDIT = 8;
+constexpr int MENU_COPY = 9;
+constexpr int MENU_PASTE = 10;
+constexpr int MENU_EDIT_SEPARATOR = 11;
+constexpr int MENU_CLIPBOARD = 12;
+constexpr int MENU_PANELS = 13;
+constexpr int MENU_DCLAMP = 14;
+constexpr int MENU_OPTIONS = 15;
+constexpr int MENU_INFO = 16;
