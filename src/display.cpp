@@ -21,3 +21,17 @@ void ZeroHandles(int graph) {
 int ShowFits() {
   return 1;
 }
+
+void ClearGraph(int, int) {}
+void SetDataAxis() {}
+int ShowData() {
+  return 1;
+}
+void ChangeDataColors() {}
+void DoDataCursor() {}
+int graph1CB(int, int, int, void*, int, int) {
+  return 0;
+}
+int datascaleCB(int, int, int, void*, int, int) {
+  return 0;
+}

@@ -30,3 +30,35 @@ void UpdateFitMessage() {
   if (!text.empty()) text.pop_back();  // the last plus sign
   SetCtrlVal(panelHandle, PANEL_FITMSG, text.c_str());
 }
+
+// Editing, selection and the secondary panels arrive with the editing work.
+int paramCB(int, int, int, void*, int, int) {
+  return 0;
+}
+int autoupCB(int, int, int, void*, int, int) {
+  return 0;
+}
+int currentCB(int, int, int, void*, int, int) {
+  return 0;
+}
+int labelCB(int, int, int, void*, int, int) {
+  return 0;
+}
+int currbutCB(int, int, int, void*, int, int) {
+  return 0;
+}
+void GetFitCurrent(int) {}
+void SetDclampParams(int) {}
+void GetDclampParams() {}
+int dclampCB(int, int, int, void*, int, int) {
+  return 0;
+}
+void SetOptionsPanel() {}
+void GetOptions() {}
+int optionsCB(int, int, int, void*, int, int) {
+  return 0;
+}
+void SetInfoPanel() {}
+int infoCB(int, int, int, void*, int, int) {
+  return 0;
+}

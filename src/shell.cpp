@@ -6,3 +6,14 @@ int panelHandle;
 int infoPanelHandle;
 int dclampPanelHandle;
 int optionsPanelHandle;
+
+// Start-up arrives with the run-time.
+void RegisterPavikCallbacks() {}
+int PavikMain(int, char*[]) {
+  return -1;
+}
+void InitPanel() {}
+void SetPanelParams(int) {}
+int panelCB(int, int, void*, int, int) {
+  return 0;
+}

@@ -109,18 +109,13 @@ int MessagePopup(const char*, const char*) {
 int ClipboardPutText(const char*) {
   return kNotAvailable;
 }
-int OpenFile(const char*, int, int, int) {
-  return kNotAvailable;
+return kNotAvailable;
 }
-int CloseFile(int) {
-  return kNotAvailable;
+return kNotAvailable;
 }
-int ReadLine(int, char*, int) {
-  return kNotAvailable;
+return kNotAvailable;
 }
-int ScanFile(int, const char*, std::string*) {
-  return kNotAvailable;
+return kNotAvailable;
 }
-int ScanFile(int, const char*, double*) {
-  return kNotAvailable;
+return kNotAvailable;
 }
