@@ -5,8 +5,8 @@ namespace {
 constexpr int kNotAvailable = -1;
 }
 
-int OpenFile(const char*, int, int, int) {
-  int CloseFile(int) {
-    int ReadLine(int, char*, int) {
-      int ScanFile(int, const char*, std::string*) {
-        int ScanFile(int, const char*, double*) {
+int OpenFile(const char*, int, int, int) { return kNotAvailable; }
+int CloseFile(int) { return kNotAvailable; }
+int ReadLine(int, char*, int) { return kNotAvailable; }
+int ScanFile(int, const char*, std::string*) { return kNotAvailable; }
+int ScanFile(int, const char*, double*) { return kNotAvailable; }

@@ -109,13 +109,3 @@ int MessagePopup(const char*, const char*) {
 int ClipboardPutText(const char*) {
   return kNotAvailable;
 }
-return kNotAvailable;
-}
-return kNotAvailable;
-}
-return kNotAvailable;
-}
-return kNotAvailable;
-}
-return kNotAvailable;
-}
