@@ -1,17 +1,167 @@
-// The parameter file: its layout, the writer and the reader.
-#include "io.h"
+// The parameter file on disk: the save and open dialogs, the safe replacement of a saved file,
+// and a read that takes the file over only when all of it parsed.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
-// The layout arrives with the parameter file work.
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "io.h"
+#include "panels.h"
+#include "pavik.h"
+#include "pavikuir.h"
+#include "platform/platform.h"
+
+namespace {
+
+constexpr const char* kMessageTitle = "Parameter File";
+constexpr const char* kFileSpec = "*.fit";
+constexpr const char* kFileTypes = "*.fit;*.V0*";
+constexpr int kTempNameAttempts = 100;  // names tried before saving gives up on a temporary file
+constexpr size_t kReadChunk = 8192;
+
+// ---------------------------------------------------------------- saving
+
+std::string SystemError(int error) {
+  return std::strerror(error);
+}
+
+// Creates a new file beside target that no one else has opened; -1 with errno on failure.
+int CreateTempBeside(const std::string& target, std::string* tempPath) {
+  for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
+    *tempPath = target + ".saving-" + std::to_string(getpid()) + "-" + std::to_string(attempt);
+    const int fd = open(tempPath->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
+// Writes the layout into a temporary file and renames it over path; "" or what went wrong.
+std::string ReplaceFile(const std::string& path) {
+  std::string tempPath;
+  const int fd = CreateTempBeside(path, &tempPath);
+  if (fd < 0) return "a file could not be created in its folder (" + SystemError(errno) + ")";
+  struct stat existing {};
+  if (stat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
+    fchmod(fd, existing.st_mode & 07777);  // keep the replaced file's permissions
+  }
+  std::FILE* stream = fdopen(fd, "w");
+  if (stream == nullptr) {
+    const int error = errno;
+    close(fd);
+    unlink(tempPath.c_str());
+    return "it could not be opened for writing (" + SystemError(error) + ")";
+  }
+  errno = 0;
+  const bool written = WriteParamFile(stream, params, dclamp, status);
+  const int writeError = errno;
+  const bool closed = std::fclose(stream) == 0;
+  const int closeError = errno;
+  if (!written || !closed) {
+    unlink(tempPath.c_str());
+    const int error = !written ? writeError : closeError;
+    return "writing it failed (" + SystemError(error != 0 ? error : EIO) + ")";
+  }
+  if (std::rename(tempPath.c_str(), path.c_str()) != 0) {
+    const int error = errno;
+    unlink(tempPath.c_str());
+    return "the new file could not replace it (" + SystemError(error) + ")";
+  }
+  return {};
+}
+
+// ---------------------------------------------------------------- reading
+
+// The whole file into text; "" or why it could not be read.
+std::string ReadWholeFile(const std::string& path, std::string* text) {
+  std::FILE* stream = std::fopen(path.c_str(), "rb");
+  if (stream == nullptr) return "it cannot be opened (" + SystemError(errno) + ")";
+  char chunk[kReadChunk];
+  size_t got = 0;
+  while ((got = std::fread(chunk, 1, sizeof chunk, stream)) > 0) {
+    text->append(chunk, got);
+    if (text->size() > static_cast<size_t>(kMaxParamFileBytes)) {
+      std::fclose(stream);
+      return "it is larger than " + std::to_string(kMaxParamFileBytes / 1024) +
+             " kB, far more than a parameter file holds";
+    }
+  }
+  const bool failed = std::ferror(stream) != 0;
+  const int error = errno;
+  std::fclose(stream);
+  if (failed) return "it could not be read (" + SystemError(error) + ")";
+  return {};
+}
+
+void TakeOver(const ParamFileContents& contents, const std::string& path) {
+  for (int i = 0; i < kMaxCurrents; ++i) params[i] = contents.currents[i];
+  dclamp = contents.dclamp;
+  for (int i = 0; i < kMaxCurrents; ++i) status.fitCurrent[i] = contents.fitCurrent[i];
+  for (int j = 0; j < kMaxTraces; ++j) status.loadedV[j] = contents.loadedV[j];
+  status.selCurrent = 1;
+  std::memcpy(status.paramFile, path.c_str(), path.size() + 1);  // length checked by the caller
+  status.paramFileLoaded = 1;
+}
+
+void RefreshPanels() {
+  SetPanelParams(status.selCurrent - 1);
+  SetFitCurrents();  // also switches current 1 on when the file enables none
+  UpdateFitMessage();
+  SetDclampParams(0);
+  SetCtrlVal(dclampPanelHandle, DCLAMP_CURRENT, 1);  // the panel now shows current 1's settings
+}
+
+void Tell(const std::string& message) {
+  MessagePopup(kMessageTitle, message.c_str());
+}
+
+}  // namespace
+
+int SaveParamFile(const std::string& path) {
+  const std::string why = path.empty() ? "no file name was given" : ReplaceFile(path);
+  if (why.empty()) return 1;
+  Tell("The parameter file could not be saved to\n" + path + "\nbecause " + why +
+       ".\nA file already there is unchanged.");
+  return 0;
+}
+
+int LoadParamFile(const std::string& path) {
+  if (path.find('\0') != std::string::npos) {
+    Tell("The parameter file was not read: its path holds a zero byte.");
+    return 0;
+  }
+  if (path.size() > static_cast<size_t>(kParamFileSize - 1)) {
+    Tell("The parameter file was not read: its path is longer than " +
+         std::to_string(kParamFileSize - 1) + " characters, more than Pavik can keep.\n" + path);
+    return 0;
+  }
+  std::string text;
+  std::string why = ReadWholeFile(path, &text);
+  ParamFileContents scratch = WorkspaceParamFileContents();
+  if (why.empty()) why = ParseParamText(text, &scratch);
+  if (!why.empty()) {
+    Tell("The parameter file\n" + path + "\nwas not read: " + why + ".\nNothing was changed.");
+    return 0;
+  }
+  TakeOver(scratch, path);
+  RefreshPanels();
+  return 1;
+}
+
 int Save_Current_Values() {
-  return 0;
+  std::string path;
+  const int chosen = FileSelectPopup("", kFileSpec, kFileTypes, "Save Parameter File",
+                                     VAL_SAVE_BUTTON, 0, 0, 1, 1, &path);
+  if (chosen <= 0) return 0;  // cancelled, or the dialog failed: write nothing anywhere
+  return SaveParamFile(path);
 }
+
 int Read_Last_Values() {
-  return 0;
-}
-void WriteParamFile(std::FILE*) {}
-int SaveParamFile(const std::string&) {
-  return 0;
-}
-int LoadParamFile(const std::string&) {
-  return 0;
+  std::string path;
+  const int chosen = FileSelectPopup("", kFileSpec, kFileTypes, "Open Parameter File",
+                                     VAL_SELECT_BUTTON, 0, 0, 1, 1, &path);
+  if (chosen != VAL_EXISTING_FILE_SELECTED) return 0;
+  return LoadParamFile(path);
 }

@@ -1,12 +1,80 @@
-// Copy and paste of one current, and the text report of the currents for the clipboard.
-#include "io.h"
+// Copy and paste of one current, and the text report of the currents for the clipboard. The
+// report grows as needed, so long names come out whole.
+#include <cstring>
 
-// Arrives with the parameter file work.
-void CopyCurrent() {}
-void PasteCurrent() {}
-std::string CurrentReport(int) {
-  return {};
+#include "io.h"
+#include "io/text_append.h"
+#include "panels.h"
+#include "pavik.h"
+#include "platform/platform.h"
+
+namespace {
+
+// The selected current's record, or null when selCurrent is outside 1 to 10.
+CurrentParams* SelectedCurrent() {
+  if (status.selCurrent < 1 || status.selCurrent > kMaxCurrents) return nullptr;
+  return &params[status.selCurrent - 1];
 }
-int CopyCurrToClipboard(int) {
-  return 0;
+
+// Every field but Vhold: a current moved to another slot keeps that slot's holding potential.
+void CopyAllButVhold(const CurrentParams& from, CurrentParams* to) {
+  const double keptVhold = to->Vhold;
+  *to = from;
+  to->Vhold = keptVhold;
+}
+
+void AppendCurrentBlock(std::string* text, int index) {
+  const CurrentParams& c = params[index];
+  *text += "Current \"";
+  text->append(c.name, strnlen(c.name, kNameSize));
+  AppendFormat(text, "\" (%d)\n", index + 1);
+  AppendFormat(text, "Vhold= %f\n", c.Vhold);
+  AppendFormat(text, "Gmax = %f\n", c.Gmax);
+  AppendFormat(text, "p    = %d\n", c.p);
+  AppendFormat(text, "q    = %d\n", c.q);
+  AppendFormat(text, "Erev = %f\n", c.Erev);
+  AppendFormat(text, "Vm   = %f\n", c.Vm);
+  AppendFormat(text, "Vh   = %f\n", c.Vh);
+  AppendFormat(text, "Km   = %f\n", c.Km);
+  AppendFormat(text, "Kh   = %f\n", c.Kh);
+  AppendFormat(text, "Vtm  = %f\n", c.Vtm);
+  AppendFormat(text, "Vth  = %f\n", c.Vth);
+  AppendFormat(text, "Ktm  = %f\n", c.Ktm);
+  AppendFormat(text, "Kth  = %f\n", c.Kth);
+  AppendFormat(text, "Tmlo = %f\n", c.Tmlo);
+  AppendFormat(text, "Tmhi = %f\n", c.Tmhi);
+  AppendFormat(text, "Thlo = %f\n", c.Thlo);
+  AppendFormat(text, "Thhi = %f\n", c.Thhi);
+  *text += '\n';
+}
+
+}  // namespace
+
+void CopyCurrent() {
+  if (const CurrentParams* selected = SelectedCurrent()) CopyAllButVhold(*selected, &copyCurr);
+}
+
+void PasteCurrent() {
+  CurrentParams* selected = SelectedCurrent();
+  if (selected == nullptr) return;
+  CopyAllButVhold(copyCurr, selected);
+  SetPanelParams(status.selCurrent - 1);
+  SetFitCurrents();
+}
+
+std::string CurrentReport(int index) {
+  if (index < -1 || index >= kMaxCurrents) return {};
+  std::string text;
+  const int first = index < 0 ? 0 : index;
+  const int last = index < 0 ? kMaxCurrents - 1 : index;
+  for (int i = first; i <= last; ++i) AppendCurrentBlock(&text, i);
+  const double* v = status.traceV;
+  AppendFormat(&text, "V[1-6]: %f %f %f %f %f %f\n", v[0], v[1], v[2], v[3], v[4], v[5]);
+  return text;
+}
+
+int CopyCurrToClipboard(int index) {
+  const std::string report = CurrentReport(index);
+  if (report.empty()) return 0;  // no such current: the clipboard keeps what it holds
+  return ClipboardPutText(report.c_str());
 }
