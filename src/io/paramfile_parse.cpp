@@ -79,13 +79,13 @@ class NumberReader {
 
   // Gate powers are written as reals; their floor is the power (2.999999 gives 2).
   void GatePower(int32_t* field) {
-    const size_t start = position_;
     double value = 0.0;
     if (!Convert(&value, "a number")) return;
     const double power = std::floor(value);
-    if (!(power >= static_cast<double>(INT32_MIN) &&
-          power <= static_cast<double>(INT32_MAX))) {  // also false for NaN
-      Fail(start, "is not usable as a gate power (a whole number that fits in 32 bits)");
+    // Both comparisons are false for NaN.
+    if (!(power >= static_cast<double>(INT32_MIN) && power <= static_cast<double>(INT32_MAX))) {
+      Fail(lastStart_, count_ - 1,
+           "is not usable as a gate power (a whole number that fits in 32 bits)");
       return;
     }
     *field = static_cast<int32_t>(power);
@@ -101,6 +101,7 @@ class NumberReader {
     if (Failed()) return false;
     while (position_ < text_.size() && IsSpace(text_[position_])) ++position_;
     const size_t start = position_;
+    lastStart_ = start;
     if (start == text_.size()) {
       error_ = "the file ends on line " + std::to_string(LineAt(text_, start)) + " after " +
                std::to_string(count_) + " of its " + std::to_string(kParamFileNumbers) +
@@ -116,8 +117,9 @@ class NumberReader {
     const bool separated =
         result.ptr == last || IsSpace(*result.ptr) || count_ + 1 == kParamFileNumbers;
     if (result.ec != std::errc() || !separated) {
-      Fail(start, result.ec == std::errc::result_out_of_range ? "is out of range"
-                                                              : std::string("is not ") + expected);
+      Fail(start, count_,
+           result.ec == std::errc::result_out_of_range ? "is out of range"
+                                                       : std::string("is not ") + expected);
       return false;
     }
     position_ = static_cast<size_t>(result.ptr - text_.data());
@@ -125,7 +127,8 @@ class NumberReader {
     return true;
   }
 
-  void Fail(size_t start, const std::string& why) {
+  // Records why number (0-based) starting at offset start could not be taken.
+  void Fail(size_t start, int number, const std::string& why) {
     std::string excerpt;
     size_t end = start;
     while (end < text_.size() && !IsSpace(text_[end]) && excerpt.size() < kExcerptLength) {
@@ -134,15 +137,15 @@ class NumberReader {
       ++end;
     }
     if (end < text_.size() && !IsSpace(text_[end])) excerpt += "...";
-    // The failing read did not count itself, so count_ is its 0-based place.
     error_ = "line " + std::to_string(LineAt(text_, start)) + ", number " +
-             std::to_string(count_ + 1) + " of " + std::to_string(kParamFileNumbers) + " (" +
-             DescribeNumber(count_) + "): \"" + excerpt + "\" " + why;
+             std::to_string(number + 1) + " of " + std::to_string(kParamFileNumbers) + " (" +
+             DescribeNumber(number) + "): \"" + excerpt + "\" " + why;
   }
 
   std::string_view text_;
   size_t position_ = 0;
-  int count_ = 0;  // numbers read so far
+  size_t lastStart_ = 0;  // where the last conversion began
+  int count_ = 0;         // numbers read so far
   std::string error_;
 };
 
