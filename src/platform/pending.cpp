@@ -6,12 +6,6 @@ namespace {
 constexpr int kNotAvailable = -1;
 }
 
-void RegisterCtrlCallback(const char*, CtrlCallbackPtr) {}
-void RegisterPanelCallback(const char*, PanelCallbackPtr) {}
-void RegisterMenuCallback(const char*, MenuCallbackPtr) {}
-int InitRunTime(int, char*[]) {
-  return kNotAvailable;
-}
 int LoadPanel(int, const char*, int) {
   return kNotAvailable;
 }
@@ -19,15 +13,6 @@ int DisplayPanel(int) {
   return kNotAvailable;
 }
 int HidePanel(int) {
-  return kNotAvailable;
-}
-int RunUserInterface() {
-  return kNotAvailable;
-}
-int QuitUserInterface(int) {
-  return kNotAvailable;
-}
-int SetSleepPolicy(int) {
   return kNotAvailable;
 }
 int SetPanelAttribute(int, int, const char*) {
@@ -97,15 +82,5 @@ int SetGraphCursor(int, int, int, double, double) {
   return kNotAvailable;
 }
 int GetGraphCursor(int, int, int, double*, double*) {
-  return kNotAvailable;
-}
-int FileSelectPopup(const char*, const char*, const char*, const char*, int, int, int, int, int,
-                    std::string*) {
-  return kNotAvailable;
-}
-int MessagePopup(const char*, const char*) {
-  return kNotAvailable;
-}
-int ClipboardPutText(const char*) {
   return kNotAvailable;
 }
