@@ -2,6 +2,8 @@
 // information panels.
 #pragma once
 
+#include <string>
+
 // ---- editing and selection ----
 int paramCB(int panel, int control, int event, void* callbackData, int eventData1, int eventData2);
 int autoupCB(int panel, int control, int event, void* callbackData, int eventData1, int eventData2);
@@ -23,4 +25,5 @@ void GetOptions();
 int optionsCB(int panel, int control, int event, void* callbackData, int eventData1,
               int eventData2);
 void SetInfoPanel();
+std::string InfoText();  // the information text, as SetInfoPanel shows it
 int infoCB(int panel, int control, int event, void* callbackData, int eventData1, int eventData2);

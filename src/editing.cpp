@@ -1,0 +1,257 @@
+// Parameter editing and current selection on the main panel: the callbacks that store what the
+// user enters, the in-fit toggles with their fit message, and the current names.
+#include <cerrno>
+#include <cstdlib>
+#include <string>
+
+#include "display.h"
+#include "model.h"
+#include "panels.h"
+#include "pavik.h"
+#include "pavikuir.h"
+#include "platform/platform.h"
+
+namespace {
+
+constexpr int kNameChars = kNameSize - 1;  // a name's characters before the terminator
+constexpr int kNoCurrent = -1;
+
+// The selected current's index, or kNoCurrent when selCurrent is outside 1 to 10 (it never is
+// after start-up, but an index built from it must never leave params).
+int SelectedIndex() {
+  if (status.selCurrent < 1 || status.selCurrent > kMaxCurrents) return kNoCurrent;
+  return status.selCurrent - 1;
+}
+
+int IndexIn(const int32_t (&table)[kMaxCurrents], int control) {
+  for (int i = 0; i < kMaxCurrents; ++i) {
+    if (table[i] == control) return i;
+  }
+  return kNoCurrent;
+}
+
+// Stores text as a current name: at most 255 bytes, never ending inside a multi-byte UTF-8
+// character. Returns true when all of the text was kept.
+bool StoreName(const std::string& text, char (&name)[kNameSize]) {
+  size_t length = text.size();
+  if (length > static_cast<size_t>(kNameChars)) {
+    length = kNameChars;
+    // back off continuation bytes (10xxxxxx) and the lead byte they belong to
+    while (length > 0 && (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80) --length;
+  }
+  text.copy(name, length);
+  name[length] = '\0';
+  return length == text.size();
+}
+
+// Reads a name control into name; when the text had to be cut, the control shows what was kept.
+void ReadNameControl(int panel, int control, char (&name)[kNameSize]) {
+  std::string text;
+  if (GetCtrlVal(panel, control, &text) < 0) return;
+  if (!StoreName(text, name)) ResetTextBox(panel, control, name);
+}
+
+void ReevaluateIfAutoUpdate() {
+  if (status.autoUpdate) DoFit();
+}
+
+// The trace whose step voltage a PANEL_V* control holds, or -1.
+int TraceOfVoltageControl(int control) {
+  switch (control) {
+    case PANEL_V1:
+      return 0;
+    case PANEL_V2:
+      return 1;
+    case PANEL_V3:
+      return 2;
+    case PANEL_V4:
+      return 3;
+    case PANEL_V5:
+      return 4;
+    case PANEL_V6:
+      return 5;
+    default:
+      return -1;
+  }
+}
+
+// The double field of the current that a parameter control edits, or null. The slopes are
+// separate (see SlopeField) because a zero slope is handled on its own.
+double* DoubleField(CurrentParams& current, int control) {
+  switch (control) {
+    case PANEL_VHOLD:
+      return &current.Vhold;
+    case PANEL_GMAX:
+      return &current.Gmax;
+    case PANEL_EREV:
+      return &current.Erev;
+    case PANEL_VM:
+      return &current.Vm;
+    case PANEL_VH:
+      return &current.Vh;
+    case PANEL_VTM:
+      return &current.Vtm;
+    case PANEL_VTH:
+      return &current.Vth;
+    case PANEL_TMLO:
+      return &current.Tmlo;
+    case PANEL_TMHI:
+      return &current.Tmhi;
+    case PANEL_THLO:
+      return &current.Thlo;
+    case PANEL_THHI:
+      return &current.Thhi;
+    default:
+      return nullptr;
+  }
+}
+
+double* SlopeField(CurrentParams& current, int control) {
+  switch (control) {
+    case PANEL_KM:
+      return &current.Km;
+    case PANEL_KH:
+      return &current.Kh;
+    case PANEL_KTM:
+      return &current.Ktm;
+    case PANEL_KTH:
+      return &current.Kth;
+    default:
+      return nullptr;
+  }
+}
+
+// A selector button's label as a current number; 0 when it names none of 1 to 10.
+int CurrentNumberOfLabel(const std::string& label) {
+  errno = 0;
+  const long n = std::strtol(label.c_str(), nullptr, 10);  // what atoi reads, without overflow
+  if (errno != 0 || n < 1 || n > kMaxCurrents) return 0;
+  return static_cast<int>(n);
+}
+
+}  // namespace
+
+// ---- editing ----
+
+int paramCB(int panel, int control, int event, void*, int, int) {
+  if (event != EVENT_COMMIT) return 0;
+  const int index = SelectedIndex();
+  if (index == kNoCurrent) return 0;
+  CurrentParams& current = params[index];
+
+  if (const int trace = TraceOfVoltageControl(control); trace >= 0) {
+    GetCtrlVal(panel, control, &status.traceV[trace]);
+    ReevaluateIfAutoUpdate();
+  } else if (control == PANEL_P || control == PANEL_Q) {
+    GetCtrlVal(panel, control, control == PANEL_P ? &current.p : &current.q);
+    ReevaluateIfAutoUpdate();
+  } else if (double* field = DoubleField(current, control)) {
+    GetCtrlVal(panel, control, field);
+    ReevaluateIfAutoUpdate();
+  } else if (double* slope = SlopeField(current, control)) {
+    GetCtrlVal(panel, control, slope);
+    // a zero slope would divide by zero in the model: stored, but not evaluated
+    if (*slope == 0.0) return 1;
+    ReevaluateIfAutoUpdate();
+  } else if (control == PANEL_DOFIT) {
+    DoFit();
+  } else if (control == PANEL_BASELINE) {
+    GetCtrlVal(panel, control, &status.baseline);
+    ReevaluateIfAutoUpdate();
+  } else if (control == PANEL_NAME) {
+    ReadNameControl(panel, control, current.name);
+    ResetTextBox(panel, currLab[index], current.name);
+  } else if (control == PANEL_TRACECOLORS) {
+    GetCtrlVal(panel, control, &status.colorTraces);
+    ChangeDataColors();
+  }
+  SetActiveCtrl(panel, control);
+  return 0;
+}
+
+int autoupCB(int panel, int control, int event, void*, int, int) {
+  if (event != EVENT_COMMIT) return 0;
+  GetCtrlVal(panel, control, &status.autoUpdate);
+  if (status.autoUpdate) DoFit();
+  return 0;
+}
+
+int labelCB(int panel, int control, int event, void*, int, int) {
+  if (event != EVENT_COMMIT) return 0;
+  const int index = IndexIn(currLab, control);
+  if (index == kNoCurrent) return 0;
+  ReadNameControl(panel, control, params[index].name);
+  if (index == SelectedIndex()) ResetTextBox(panel, PANEL_NAME, params[index].name);
+  return 0;
+}
+
+// ---- currents in the fit ----
+
+int currentCB(int, int control, int event, void*, int, int) {
+  if (event != EVENT_COMMIT) return 0;
+  GetFitCurrent(control);
+  if (status.autoUpdate) DoFit();
+  return 0;
+}
+
+void GetFitCurrent(int control) {
+  const int index = IndexIn(currCtl, control);
+  if (index == kNoCurrent) return;
+  GetCtrlVal(panelHandle, control, &status.fitCurrent[index]);
+  // Recounted rather than stepped by one, so that the count stays the number of set flags even
+  // if a toggle reports the value it already had.
+  status.fitCount = 0;
+  for (int i = 0; i < kMaxCurrents; ++i) {
+    if (status.fitCurrent[i]) ++status.fitCount;
+  }
+  if (status.fitCount == 0) {  // at least one current is always in the fit
+    status.fitCount = 1;
+    status.fitCurrent[0] = 1;
+    SetCtrlVal(panelHandle, PANEL_FITCURR1, 1);
+  }
+  UpdateFitMessage();
+}
+
+void SetFitCurrents() {
+  status.fitCount = 0;
+  for (int i = 0; i < kMaxCurrents; ++i) {
+    SetCtrlVal(panelHandle, currCtl[i], status.fitCurrent[i]);
+    if (status.fitCurrent[i]) ++status.fitCount;
+  }
+  if (status.fitCount == 0) {
+    status.fitCount = 1;
+    status.fitCurrent[0] = 1;
+    SetCtrlVal(panelHandle, PANEL_FITCURR1, 1);
+  }
+}
+
+void UpdateFitMessage() {
+  std::string text;
+  for (int i = 0; i < kMaxCurrents; ++i) {
+    if (status.fitCurrent[i]) text += std::to_string(i + 1) + "+";
+  }
+  if (!text.empty()) text.pop_back();  // the last plus sign
+  SetCtrlVal(panelHandle, PANEL_FITMSG, text.c_str());
+}
+
+// ---- selection ----
+
+int currbutCB(int panel, int control, int event, void*, int, int) {
+  if (event != EVENT_COMMIT) return 0;
+  std::string label;
+  int color = 0;
+  GetCtrlAttribute(panel, control, ATTR_LABEL_TEXT, &label);
+  GetCtrlAttribute(panel, control, ATTR_CMD_BUTTON_COLOR, &color);
+  const int n = CurrentNumberOfLabel(label);
+  if (n == 0) return 0;
+
+  colors[n] = color;
+  status.selCurrent = n;
+  SetPanelParams(n - 1);
+  SetCtrlAttribute(panel, PANEL_CURRCOLOR, ATTR_INDICATOR_COLOR, color);
+  SetCtrlAttribute(panel, PANEL_MHGRAPH, ATTR_GRAPH_FRAME_COLOR, color);
+  SetCtrlAttribute(panel, PANEL_TAUGRAPH, ATTR_GRAPH_FRAME_COLOR, color);
+  ShowMH();
+  ShowTau();
+  return 0;
+}
