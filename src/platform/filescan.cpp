@@ -1,12 +1,228 @@
-// Formatted reading of data files: declared, not yet built. Each operation reports failure.
+// Formatted reading of data files: open, close, whole lines, and the scanning of real numbers.
+// Reads a character at a time from a buffered stream, so no line or number is ever held whole.
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
 #include "platform/platform.h"
 
 namespace {
-constexpr int kNotAvailable = -1;
+
+constexpr int kNoChar = -2;  // nothing looked ahead yet (EOF is -1)
+constexpr int kBadCall = -1;
+// Significant digits kept of one number: a double's decimal expansion never needs more than 767
+// to round correctly, so the digits past these cannot change the value read.
+constexpr int kMaxSignificantDigits = 800;
+// Decimal exponents past these give infinity or zero whatever the digits; clamping keeps the
+// running exponent of an absurdly long number from overflowing.
+constexpr long kExponentClamp = 100000;
+constexpr long kMaxNumbersPerScan = 1L << 24;  // a format's count N must stay below this
+
+struct ScanStream {
+  std::FILE* stream = nullptr;
+  int ahead = kNoChar;  // the character looked at but not yet taken
+  int last = kNoChar;   // the character taken last, to count a CR LF pair as one line end
+  int line = 1;         // line of the next character to be taken, from 1
+};
+
+ScanStream streams[kMaxOpenFiles];
+
+ScanStream* StreamOf(int fileHandle) {
+  const int slot = fileHandle - 1;
+  if (slot < 0 || slot >= kMaxOpenFiles || streams[slot].stream == nullptr) return nullptr;
+  return &streams[slot];
 }
 
-int OpenFile(const char*, int, int, int) { return kNotAvailable; }
-int CloseFile(int) { return kNotAvailable; }
-int ReadLine(int, char*, int) { return kNotAvailable; }
-int ScanFile(int, const char*, std::string*) { return kNotAvailable; }
-int ScanFile(int, const char*, double*) { return kNotAvailable; }
+int Peek(ScanStream& s) {
+  if (s.ahead == kNoChar) s.ahead = std::getc(s.stream);
+  return s.ahead;
+}
+
+int Take(ScanStream& s) {
+  const int c = Peek(s);
+  s.ahead = kNoChar;
+  if (c == '\r' || (c == '\n' && s.last != '\r')) ++s.line;
+  s.last = c;
+  return c;
+}
+
+bool IsLineEnd(int c) {
+  return c == '\n' || c == '\r';
+}
+bool IsWhite(int c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+bool IsDigit(int c) {
+  return c >= '0' && c <= '9';
+}
+// What may end a number: a separator of the data rows, or the end of the file.
+bool EndsNumber(int c) {
+  return c == EOF || c == ',' || IsWhite(c);
+}
+
+// Takes the rest of the current line and its line end (LF, CR LF or a lone CR).
+void TakeLineEnd(ScanStream& s) {
+  if (Take(s) == '\r' && Peek(s) == '\n') Take(s);
+}
+
+// Reads one real number: white space, an optional sign, digits with an optional decimal point,
+// an optional exponent. The number must end at a separator or the end of the file; text, a
+// number glued to text, and a value too large for a double ("1e999") are no number, and so are
+// "nan" and "inf". Nothing after the first character that does not fit is taken.
+bool ScanReal(ScanStream& s, double* value) {
+  while (IsWhite(Peek(s))) Take(s);
+  bool negative = false;
+  if (Peek(s) == '+' || Peek(s) == '-') negative = Take(s) == '-';
+
+  char digits[kMaxSignificantDigits + 1];
+  int kept = 0;
+  long pointAt = 0;  // decimal exponent of the digit string read as 0.ddd
+  bool anyDigit = false;
+  while (IsDigit(Peek(s))) {
+    const int c = Take(s);
+    anyDigit = true;
+    if (kept == 0 && c == '0') continue;
+    if (kept < kMaxSignificantDigits) digits[kept++] = static_cast<char>(c);
+    if (pointAt < kExponentClamp) ++pointAt;
+  }
+  if (Peek(s) == '.') {
+    Take(s);
+    while (IsDigit(Peek(s))) {
+      const int c = Take(s);
+      anyDigit = true;
+      if (kept == 0 && c == '0') {
+        if (pointAt > -kExponentClamp) --pointAt;
+        continue;
+      }
+      if (kept < kMaxSignificantDigits) digits[kept++] = static_cast<char>(c);
+    }
+  }
+  if (!anyDigit) return false;
+
+  long exponent = 0;
+  if (Peek(s) == 'e' || Peek(s) == 'E') {
+    Take(s);
+    bool negativeExponent = false;
+    if (Peek(s) == '+' || Peek(s) == '-') negativeExponent = Take(s) == '-';
+    if (!IsDigit(Peek(s))) return false;
+    while (IsDigit(Peek(s))) {
+      const int c = Take(s);
+      if (exponent < kExponentClamp) exponent = exponent * 10 + (c - '0');
+    }
+    if (negativeExponent) exponent = -exponent;
+  }
+  if (!EndsNumber(Peek(s))) return false;
+
+  double magnitude = 0.0;
+  if (kept > 0) {
+    char text[kMaxSignificantDigits + 32];
+    const long decimalExponent = pointAt + exponent;
+    const int length =
+        std::snprintf(text, sizeof text, "0.%.*se%ld", kept, digits, decimalExponent);
+    const auto result = std::from_chars(text, text + length, magnitude);
+    if (result.ec == std::errc::result_out_of_range) {
+      if (decimalExponent > 0) return false;  // beyond the largest double
+      magnitude = 0.0;                        // below the smallest: it reads as zero
+    } else if (result.ec != std::errc()) {
+      return false;
+    }
+    if (!std::isfinite(magnitude)) return false;
+  }
+  *value = negative ? -magnitude : magnitude;
+  return true;
+}
+
+// Parses "%s>%Nf" or "%s>%Nf[x]": the count N and whether the character ending each number is
+// taken as well.
+bool ParseRealFormat(const char* format, long* count, bool* takeTerminator) {
+  const char* prefix = "%s>%";
+  const size_t prefixLength = std::strlen(prefix);
+  if (format == nullptr || std::strncmp(format, prefix, prefixLength) != 0) return false;
+  const char* p = format + prefixLength;
+  long n = 0;
+  if (!IsDigit(*p)) return false;
+  while (IsDigit(*p)) {
+    n = n * 10 + (*p++ - '0');
+    if (n >= kMaxNumbersPerScan) return false;
+  }
+  if (n < 1 || *p++ != 'f') return false;
+  *takeTerminator = std::strcmp(p, "[x]") == 0;
+  if (!*takeTerminator && *p != '\0') return false;
+  *count = n;
+  return true;
+}
+
+}  // namespace
+
+int OpenFile(const char* path, int action, int, int) {
+  if (path == nullptr || action != VAL_READ_ONLY) return kBadCall;
+  for (int slot = 0; slot < kMaxOpenFiles; ++slot) {
+    if (streams[slot].stream != nullptr) continue;
+    // Binary mode: line ends are handled here, the same way on every system.
+    std::FILE* stream = std::fopen(path, "rb");
+    if (stream == nullptr) return kBadCall;
+    streams[slot] = ScanStream{};
+    streams[slot].stream = stream;
+    return slot + 1;
+  }
+  return kBadCall;
+}
+
+int CloseFile(int fileHandle) {
+  ScanStream* s = StreamOf(fileHandle);
+  if (s == nullptr) return kBadCall;
+  std::fclose(s->stream);
+  *s = ScanStream{};
+  return 0;
+}
+
+int ReadLine(int fileHandle, char* buffer, int maxChars) {
+  ScanStream* s = StreamOf(fileHandle);
+  if (s == nullptr || buffer == nullptr || maxChars < 0) return kBadCall;
+  if (Peek(*s) == EOF) {
+    buffer[0] = '\0';
+    return kBadCall;
+  }
+  int stored = 0;
+  while (Peek(*s) != EOF && !IsLineEnd(Peek(*s))) {
+    const int c = Take(*s);
+    if (stored < maxChars) buffer[stored++] = static_cast<char>(c);
+  }
+  if (Peek(*s) != EOF) TakeLineEnd(*s);
+  buffer[stored] = '\0';
+  return stored;
+}
+
+int ScanFile(int fileHandle, const char* format, std::string* text) {
+  ScanStream* s = StreamOf(fileHandle);
+  if (s == nullptr || format == nullptr || std::strcmp(format, "%l>%s") != 0) return kBadCall;
+  if (text != nullptr) text->clear();
+  if (Peek(*s) == EOF) return 0;
+  while (Peek(*s) != EOF && !IsLineEnd(Peek(*s))) {
+    const int c = Take(*s);
+    if (text != nullptr) text->push_back(static_cast<char>(c));
+  }
+  if (Peek(*s) != EOF) TakeLineEnd(*s);
+  return 1;
+}
+
+int ScanFile(int fileHandle, const char* format, double* numbers) {
+  ScanStream* s = StreamOf(fileHandle);
+  long count = 0;
+  bool takeTerminator = false;
+  if (s == nullptr || numbers == nullptr || !ParseRealFormat(format, &count, &takeTerminator)) {
+    return kBadCall;
+  }
+  for (long i = 0; i < count; ++i) {
+    if (!ScanReal(*s, &numbers[i])) return 0;
+    if (takeTerminator && Peek(*s) != EOF) Take(*s);
+  }
+  return 1;
+}
+
+int GetFileLineNumber(int fileHandle) {
+  const ScanStream* s = StreamOf(fileHandle);
+  return s == nullptr ? kBadCall : s->line;
+}

@@ -130,13 +130,16 @@ int ClipboardPutText(const char* text);
 int OpenFile(const char* path, int action, int openMode, int fileType);  // handle, -1 failure
 int CloseFile(int fileHandle);
 // Reads the next line without its line end, at most maxChars bytes of it (the rest of the line
-// is consumed); returns the number of bytes stored, -1 at the end of the file.
+// is consumed) and a terminating NUL, so buffer holds maxChars + 1 bytes; returns the number of
+// bytes stored, -1 at the end of the file. LF, CR LF and a lone CR all end a line.
 int ReadLine(int fileHandle, char* buffer, int maxChars);
 // "%l>%s": consumes one whole line into text (which may be null to discard it).
 int ScanFile(int fileHandle, const char* format, std::string* text);
 // "%s>%Nf" or "%s>%Nf[x]": reads N real numbers into numbers[0 .. N-1]; returns 1 when all N
 // were filled, 0 or less otherwise.
 int ScanFile(int fileHandle, const char* format, double* numbers);
+// The line, counted from 1, of the next character a read would take (for messages).
+int GetFileLineNumber(int fileHandle);
 
 // ---- analysis library ----
 int Clear1D(double* array, int count);
