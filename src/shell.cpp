@@ -1,19 +1,99 @@
-// Start-up, the main panel and the main menu: the panel handles and the routines that tie the
-// panels to the workspace.
+// Start-up, the main panel and the main menu's routing: the panel handles, the callback table
+// the resource file's names refer to, the start-up sequence, filling the parameter controls
+// from one current, and the main panel's close event.
+#include <cstdio>
+
+#include "display.h"
+#include "model.h"
+#include "panels.h"
 #include "pavik.h"
+#include "pavikuir.h"
+#include "platform/platform.h"
 
 int panelHandle;
 int infoPanelHandle;
 int dclampPanelHandle;
 int optionsPanelHandle;
 
-// Start-up arrives with the run-time.
-void RegisterPavikCallbacks() {}
-int PavikMain(int, char*[]) {
-  return -1;
+namespace {
+const char* const kResourceFile = "pavikuir.uir";
+const char* const kVersion = "3.2";
+const char* const kVersionDate = "2010-June-03";
+constexpr int kTitleSize = 100;          // the title buffer
+constexpr int kParamFileTextSize = 260;  // the parameter-file text buffer
+const char* const kNoParamFile = "(no parameter file)";
+}  // namespace
+
+void RegisterPavikCallbacks() {
+  RegisterCtrlCallback("paramCB", paramCB);
+  RegisterCtrlCallback("autoupCB", autoupCB);
+  RegisterCtrlCallback("currentCB", currentCB);
+  RegisterCtrlCallback("labelCB", labelCB);
+  RegisterCtrlCallback("currbutCB", currbutCB);
+  RegisterCtrlCallback("graph1CB", graph1CB);
+  RegisterCtrlCallback("datascaleCB", datascaleCB);
+  RegisterCtrlCallback("dclampCB", dclampCB);
+  RegisterCtrlCallback("optionsCB", optionsCB);
+  RegisterCtrlCallback("infoCB", infoCB);
+  RegisterPanelCallback("panelCB", panelCB);
+  RegisterMenuCallback("menuCB", menuCB);
 }
-void InitPanel() {}
-void SetPanelParams(int) {}
-int panelCB(int, int, void*, int, int) {
+
+int PavikMain(int argc, char* argv[]) {
+  if (InitRunTime(argc, argv) != 0) return -1;
+  RegisterPavikCallbacks();
+  SetSleepPolicy(VAL_SLEEP_MORE);
+  panelHandle = LoadPanel(0, kResourceFile, PANEL);
+  if (panelHandle < 0) return -1;
+  infoPanelHandle = LoadPanel(0, kResourceFile, INFO);
+  dclampPanelHandle = LoadPanel(0, kResourceFile, DCLAMP);
+  optionsPanelHandle = LoadPanel(0, kResourceFile, OPTIONS);
+  InitPanel();
+  DisplayPanel(panelHandle);
+  RunUserInterface();
+  return 0;
+}
+
+void InitPanel() {
+  char title[kTitleSize];
+  std::snprintf(title, sizeof title, "Pavik (Ver %s %s)", kVersion, kVersionDate);
+  SetPanelAttribute(panelHandle, ATTR_TITLE, title);
+  SetCtrlAttribute(panelHandle, PANEL_GRAPH, ATTR_PLOT_BGCOLOR, VAL_LT_GRAY);
+  SetCtrlAttribute(panelHandle, PANEL_MHGRAPH, ATTR_PLOT_BGCOLOR, VAL_LT_GRAY);
+  SetCtrlAttribute(panelHandle, PANEL_TAUGRAPH, ATTR_PLOT_BGCOLOR, VAL_LT_GRAY);
+  InitParams();
+  SetPanelParams(status.selCurrent - 1);
+  SetDclampParams(0);
+  SetOptionsPanel();
+  SetInfoPanel();
+}
+
+void SetPanelParams(int index) {
+  const CurrentParams& current = params[index];
+  ResetTextBox(panelHandle, PANEL_NAME, current.name);
+  SetCtrlVal(panelHandle, PANEL_VHOLD, current.Vhold);
+  SetCtrlVal(panelHandle, PANEL_P, current.p);
+  SetCtrlVal(panelHandle, PANEL_Q, current.q);
+  SetCtrlVal(panelHandle, PANEL_EREV, current.Erev);
+  SetCtrlVal(panelHandle, PANEL_GMAX, current.Gmax);
+  SetCtrlVal(panelHandle, PANEL_VM, current.Vm);
+  SetCtrlVal(panelHandle, PANEL_KM, current.Km);
+  SetCtrlVal(panelHandle, PANEL_VTM, current.Vtm);
+  SetCtrlVal(panelHandle, PANEL_KTM, current.Ktm);
+  SetCtrlVal(panelHandle, PANEL_VH, current.Vh);
+  SetCtrlVal(panelHandle, PANEL_KH, current.Kh);
+  SetCtrlVal(panelHandle, PANEL_VTH, current.Vth);
+  SetCtrlVal(panelHandle, PANEL_KTH, current.Kth);
+  SetCtrlVal(panelHandle, PANEL_TMLO, current.Tmlo);
+  SetCtrlVal(panelHandle, PANEL_TMHI, current.Tmhi);
+  SetCtrlVal(panelHandle, PANEL_THLO, current.Thlo);
+  SetCtrlVal(panelHandle, PANEL_THHI, current.Thhi);
+  char text[kParamFileTextSize];
+  std::snprintf(text, sizeof text, "%s", status.paramFileLoaded ? status.paramFile : kNoParamFile);
+  SetCtrlVal(panelHandle, PANEL_PARAMFILE, text);
+}
+
+int panelCB(int, int event, void*, int, int) {
+  if (event == EVENT_CLOSE) QuitUserInterface(1);
   return 0;
 }

@@ -84,6 +84,7 @@ int InitRunTime(int argc, char* argv[]);  // starts the run-time; 0 on success
 int LoadPanel(int parent, const char* resourceFile, int resourceId);  // handle, < 0 on failure
 int DisplayPanel(int panel);
 int HidePanel(int panel);
+int DiscardPanel(int panel);  // removes a panel and its menu bar; the handle becomes unknown
 int RunUserInterface();
 int QuitUserInterface(int code);
 int SetSleepPolicy(int policy);

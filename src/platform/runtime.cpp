@@ -144,6 +144,13 @@ int AddMenuBar(MenuBarRecord record) {
   return handle;
 }
 
+void RemovePanel(int panel) {
+  const auto found = State().panels.find(panel);
+  if (found == State().panels.end()) return;
+  State().menuBars.erase(found->second.menuBar);
+  State().panels.erase(found);
+}
+
 std::map<int, PanelRecord>& AllPanels() {
   return State().panels;
 }

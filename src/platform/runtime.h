@@ -70,6 +70,7 @@ ControlRecord* FindControl(int panel, int control);
 MenuBarRecord* FindMenuBar(int menuBar);
 int AddPanel(PanelRecord record);  // returns the new handle
 int AddMenuBar(MenuBarRecord record);
+void RemovePanel(int panel);  // forgets the panel and its menu bar
 std::map<int, PanelRecord>& AllPanels();
 
 // ---- event delivery: calls the callback named in the resource, if registered ----

@@ -1,0 +1,169 @@
+// The numeric and path controls: commit rules of the spin boxes, the shortest number text,
+// the eliding path label.
+#include "platform/fields.h"
+
+#include <QLineEdit>
+#include <QLocale>
+#include <QSignalBlocker>
+#include <QStyle>
+#include <QStyleOptionSpinBox>
+#include <climits>
+#include <cmath>
+
+namespace {
+constexpr int kMaxDecimals = 323;   // the toolkit rounds to its decimals: keep every digit
+constexpr int kTextCursorRoom = 4;  // pixels beside the text for the cursor and frame
+
+// The text of a number that reads back to exactly that number.
+QString ShortestText(double value) {
+  if (value == 0) return QStringLiteral("0");  // also for -0
+  return QLocale::c().toString(value, 'g', QLocale::FloatingPointShortest);
+}
+
+bool IsNumberPrefix(const QString& text) {
+  // Partial entries while typing: a sign, digits, one point, an exponent with its own sign.
+  int i = 0;
+  const int n = text.size();
+  if (i < n && (text[i] == '-' || text[i] == '+')) ++i;
+  bool digits = false, point = false;
+  while (i < n && (text[i].isDigit() || (text[i] == '.' && !point))) {
+    if (text[i] == '.')
+      point = true;
+    else
+      digits = true;
+    ++i;
+  }
+  if (i == n) return true;
+  if (!digits || (text[i] != 'e' && text[i] != 'E')) return false;
+  ++i;
+  if (i < n && (text[i] == '-' || text[i] == '+')) ++i;
+  while (i < n && text[i].isDigit()) ++i;
+  return i == n;
+}
+}  // namespace
+
+// ---- NumericField ----
+
+NumericField::NumericField(QWidget* parent) : QDoubleSpinBox(parent) {
+  setLocale(QLocale::c());
+  setDecimals(kMaxDecimals);
+  setRange(-kDoubleFieldLimit, kDoubleFieldLimit);
+  setKeyboardTracking(false);
+  setAccelerated(true);
+  setCorrectionMode(QAbstractSpinBox::CorrectToPreviousValue);
+  connect(this, &QAbstractSpinBox::editingFinished, this, &NumericField::CommitIfChanged);
+}
+
+void NumericField::SetValueQuietly(double value) {
+  const QSignalBlocker blocker(this);
+  if (value < minimum()) setMinimum(value);  // widen: the field shows what the program holds
+  if (value > maximum()) setMaximum(value);
+  setValue(value);
+  lastCommitted_ = this->value();
+}
+
+void NumericField::stepBy(int steps) {
+  QDoubleSpinBox::stepBy(steps);
+  CommitIfChanged();
+}
+
+void NumericField::CommitIfChanged() {
+  interpretText();
+  if (value() == lastCommitted_) return;
+  lastCommitted_ = value();
+  emit committed();
+}
+
+QString NumericField::textFromValue(double value) const {
+  return ShortestText(value);
+}
+
+double NumericField::valueFromText(const QString& text) const {
+  bool ok = false;
+  const double value = QLocale::c().toDouble(text.trimmed(), &ok);
+  return ok ? value : this->value();
+}
+
+QValidator::State NumericField::validate(QString& text, int&) const {
+  const QString entry = text.trimmed();
+  bool ok = false;
+  const double value = QLocale::c().toDouble(entry, &ok);
+  if (ok && std::isfinite(value))
+    return value >= minimum() && value <= maximum() ? QValidator::Acceptable
+                                                    : QValidator::Intermediate;
+  return IsNumberPrefix(entry) ? QValidator::Intermediate : QValidator::Invalid;
+}
+
+void NumericField::fixup(QString& text) const {
+  text = ShortestText(value());
+}
+
+// Sized for the numbers people type, not for the many decimals the field keeps.
+QSize NumericField::HintFor(const QString& sample) const {
+  ensurePolished();
+  QStyleOptionSpinBox option;
+  initStyleOption(&option);
+  const QSize text(fontMetrics().horizontalAdvance(sample) + kTextCursorRoom,
+                   lineEdit()->sizeHint().height());
+  return style()->sizeFromContents(QStyle::CT_SpinBox, &option, text, this);
+}
+QSize NumericField::sizeHint() const {
+  return HintFor(QStringLiteral("-000.0000"));
+}
+QSize NumericField::minimumSizeHint() const {
+  return HintFor(QStringLiteral("-000.00"));
+}
+
+// ---- IntField ----
+
+IntField::IntField(QWidget* parent) : QSpinBox(parent) {
+  setRange(INT_MIN, INT_MAX);
+  setKeyboardTracking(false);
+  setAccelerated(true);
+  setCorrectionMode(QAbstractSpinBox::CorrectToPreviousValue);
+  connect(this, &QAbstractSpinBox::editingFinished, this, &IntField::CommitIfChanged);
+}
+
+void IntField::SetValueQuietly(int value) {
+  const QSignalBlocker blocker(this);
+  setValue(value);
+  lastCommitted_ = this->value();
+}
+
+void IntField::stepBy(int steps) {
+  QSpinBox::stepBy(steps);
+  CommitIfChanged();
+}
+
+void IntField::CommitIfChanged() {
+  interpretText();
+  if (value() == lastCommitted_) return;
+  lastCommitted_ = value();
+  emit committed();
+}
+
+// ---- PathLabel ----
+
+PathLabel::PathLabel(QWidget* parent) : QLabel(parent) {
+  setTextInteractionFlags(Qt::TextSelectableByMouse);
+  setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+}
+
+void PathLabel::SetFullText(const QString& text) {
+  fullText_ = text;
+  setToolTip(text);
+  Elide();
+}
+
+QSize PathLabel::minimumSizeHint() const {
+  return QSize(fontMetrics().averageCharWidth() * 8, QLabel::minimumSizeHint().height());
+}
+
+void PathLabel::resizeEvent(QResizeEvent* event) {
+  QLabel::resizeEvent(event);
+  Elide();
+}
+
+void PathLabel::Elide() {
+  setText(fontMetrics().elidedText(fullText_, Qt::ElideMiddle, width()));
+}

@@ -1,0 +1,67 @@
+// The numeric and path controls the panels are built from: spin boxes that commit an entry
+// once, at its end or at each step, and show a number as typed; a label that elides a path.
+#pragma once
+
+#include <QDoubleSpinBox>
+#include <QLabel>
+#include <QSpinBox>
+
+constexpr double kDoubleFieldLimit = 1e9;  // default range: no value a user or file gives clips
+
+// A double field: shows the shortest text that reads back to its value ("0.05", "1e-07"),
+// accepts exponents, and emits committed() when the user finished an entry that changed the
+// value, or stepped it by arrow, wheel or page key. A value set by the program never commits.
+class NumericField : public QDoubleSpinBox {
+  Q_OBJECT
+ public:
+  explicit NumericField(QWidget* parent = nullptr);
+  void SetValueQuietly(double value);  // program-set: no signal, remembered as committed
+  void stepBy(int steps) override;
+  QString textFromValue(double value) const override;
+  double valueFromText(const QString& text) const override;
+  QValidator::State validate(QString& text, int& position) const override;
+  void fixup(QString& text) const override;
+  QSize sizeHint() const override;
+  QSize minimumSizeHint() const override;
+
+ signals:
+  void committed();
+
+ private:
+  void CommitIfChanged();
+  QSize HintFor(const QString& sample) const;
+  double lastCommitted_ = 0;
+};
+
+// An integer field with the same commit rules.
+class IntField : public QSpinBox {
+  Q_OBJECT
+ public:
+  explicit IntField(QWidget* parent = nullptr);
+  void SetValueQuietly(int value);
+  void stepBy(int steps) override;
+
+ signals:
+  void committed();
+
+ private:
+  void CommitIfChanged();
+  int lastCommitted_ = 0;
+};
+
+// A read-only path: elided in the middle to the space it has, the whole path in its tooltip.
+class PathLabel : public QLabel {
+  Q_OBJECT
+ public:
+  explicit PathLabel(QWidget* parent = nullptr);
+  void SetFullText(const QString& text);
+  QString FullText() const { return fullText_; }
+  QSize minimumSizeHint() const override;
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void Elide();
+  QString fullText_;
+};

@@ -1,0 +1,34 @@
+// The plots and the cursor of one graph control, kept beside the QCustomPlot that draws them.
+#pragma once
+
+#include <map>
+
+#include "platform/platform_test.h"
+
+class QCustomPlot;
+class QCPAbstractPlottable;
+class QCPItemStraightLine;
+
+struct PlotRecord {
+  QCPAbstractPlottable* plottable = nullptr;  // owned by the QCustomPlot
+  PlotInfo info;                              // what was plotted, for read-back
+};
+
+struct GraphState {
+  QCustomPlot* plot = nullptr;                // owned by the panel
+  std::map<int, PlotRecord> plots;            // by plot handle
+  bool hasCursor = false;                     // the graph carries cursor 1
+  QCPItemStraightLine* cursorLine = nullptr;  // cursor 1, a vertical line
+  double cursorX = 0, cursorY = 0;            // cursor 1's position in axis units
+  bool dragging = false;                      // a mouse button is down on the graph
+  int frameColor = 0;                         // last frame colour set
+  int backgroundColor = 0xFFFFFF;             // plot-area background
+};
+
+struct ControlRecord;
+// Builds a graph's axes, labels and cursor from the control's properties, and routes its
+// mouse to the cursor (commit to the graph's callback on release).
+void SetUpGraph(int panel, ControlRecord& control);
+void SetGraphFrameColor(GraphState& graph, int color);
+void SetGraphBackground(GraphState& graph, int color);
+void ReplotNow(GraphState& graph);

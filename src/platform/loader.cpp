@@ -1,0 +1,261 @@
+// Loading a panel from the resource file: finding the file, registering it, locating the panel
+// by its resource id, building it with QUiLoader, and wiring every control, the close of its
+// window and its menu bar to the callbacks the resource names.
+#include <qcustomplot.h>
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QFrame>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QResource>
+#include <QUiLoader>
+#include <QXmlStreamReader>
+
+#include "platform/controls_style.h"
+#include "platform/fields.h"
+#include "platform/graph_state.h"
+#include "platform/platform_test.h"
+#include "platform/runtime.h"
+
+namespace {
+const char* const kCtrlIdProperty = "ctrlId";
+const char* const kCallbackProperty = "callback";
+const char* const kMenuIdProperty = "menuId";
+const char* const kResourceIdProperty = "resourceId";
+const char* const kSeparatorIdsProperty = "separatorIds";  // on a menu: ids of its separators
+
+std::string& ResourceDirectory() {
+  static std::string directory;
+  return directory;
+}
+
+struct RegisteredResource {
+  QString root;                   // where its files appear, ":/<root>/..."
+  std::map<int, QString> panels;  // resource id -> .ui path inside the resource
+};
+std::map<QString, RegisteredResource>& Registered() {
+  static std::map<QString, RegisteredResource> registered;
+  return registered;
+}
+
+QString ResolveResourcePath(const char* file) {
+  const QString name = QString::fromUtf8(file);
+  if (QFileInfo(name).isAbsolute()) return name;
+  if (!ResourceDirectory().empty())
+    return QDir(QString::fromStdString(ResourceDirectory())).filePath(name);
+  if (QFileInfo::exists(name)) return QFileInfo(name).absoluteFilePath();
+  return QDir(QCoreApplication::applicationDirPath()).filePath(name);
+}
+
+// The resource id of a .ui file: the resourceId property of its top-level widget.
+int PanelIdOf(const QString& uiPath) {
+  QFile file(uiPath);
+  if (!file.open(QIODevice::ReadOnly)) return -1;
+  QXmlStreamReader xml(&file);
+  int widgetDepth = 0;
+  bool inIdProperty = false;
+  while (!xml.atEnd()) {
+    xml.readNext();
+    if (xml.isStartElement()) {
+      if (xml.name() == QLatin1String("widget") && ++widgetDepth > 1) return -1;
+      if (widgetDepth == 1 && xml.name() == QLatin1String("property") &&
+          xml.attributes().value("name") == QLatin1String(kResourceIdProperty))
+        inIdProperty = true;
+      if (inIdProperty && xml.name() == QLatin1String("number"))
+        return xml.readElementText().toInt();
+    }
+  }
+  return -1;
+}
+
+const RegisteredResource* Register(const QString& path) {
+  const QString key = QFileInfo(path).canonicalFilePath();
+  if (key.isEmpty()) return nullptr;
+  auto found = Registered().find(key);
+  if (found != Registered().end()) return &found->second;
+  RegisteredResource resource;
+  resource.root = QStringLiteral("/pavikuir%1").arg(Registered().size() + 1);
+  if (!QResource::registerResource(key, resource.root)) return nullptr;
+  QDirIterator files(":" + resource.root, {"*.ui"}, QDir::Files, QDirIterator::Subdirectories);
+  while (files.hasNext()) {
+    const QString ui = files.next();
+    const int id = PanelIdOf(ui);
+    if (id >= 0) resource.panels[id] = ui;
+  }
+  return &(Registered()[key] = resource);
+}
+
+// Builds the program's own widget classes where the resource names them or their bases.
+class PanelLoader : public QUiLoader {
+ public:
+  QWidget* createWidget(const QString& className, QWidget* parent, const QString& name) override {
+    QWidget* widget = nullptr;
+    if (className == QLatin1String("QDoubleSpinBox") || className == QLatin1String("NumericField"))
+      widget = new NumericField(parent);
+    else if (className == QLatin1String("QSpinBox") || className == QLatin1String("IntField"))
+      widget = new IntField(parent);
+    else if (className == QLatin1String("PathLabel"))
+      widget = new PathLabel(parent);
+    else if (className == QLatin1String("QCustomPlot"))
+      widget = new QCustomPlot(parent);
+    else
+      return QUiLoader::createWidget(className, parent, name);
+    widget->setObjectName(name);
+    return widget;
+  }
+};
+
+// Gives the panel's callback the close event; without one, closing only hides the window.
+class CloseFilter : public QObject {
+ public:
+  CloseFilter(int panel, QObject* parent) : QObject(parent), panel_(panel) {}
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Close && HasPanelCallback(panel_)) {
+      event->ignore();
+      DeliverPanelEvent(panel_, EVENT_CLOSE);
+      return true;
+    }
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  int panel_;
+};
+
+ControlKind KindOf(QWidget* widget) {
+  if (qobject_cast<NumericField*>(widget)) return ControlKind::NumericDouble;
+  if (qobject_cast<IntField*>(widget)) return ControlKind::NumericInt;
+  if (qobject_cast<QCheckBox*>(widget)) return ControlKind::Toggle;
+  if (qobject_cast<QPushButton*>(widget)) return ControlKind::Command;
+  if (qobject_cast<QLineEdit*>(widget)) return ControlKind::TextBox;
+  if (qobject_cast<QPlainTextEdit*>(widget)) return ControlKind::TextArea;
+  if (qobject_cast<QCustomPlot*>(widget)) return ControlKind::Graph;
+  if (qobject_cast<QLabel*>(widget)) return ControlKind::TextIndicator;
+  if (widget->property("indicator").toBool()) return ControlKind::ColorIndicator;
+  return ControlKind::Decoration;
+}
+
+void WireControl(int panel, ControlRecord& control) {
+  QWidget* widget = control.widget;
+  const int id = control.id;
+  auto commit = [panel, id] { DeliverControlEvent(panel, id, EVENT_COMMIT); };
+  switch (control.kind) {
+    case ControlKind::NumericDouble:
+      QObject::connect(static_cast<NumericField*>(widget), &NumericField::committed, commit);
+      break;
+    case ControlKind::NumericInt:
+      QObject::connect(static_cast<IntField*>(widget), &IntField::committed, commit);
+      break;
+    case ControlKind::Toggle:
+    case ControlKind::Command:
+      QObject::connect(static_cast<QAbstractButton*>(widget), &QAbstractButton::clicked, commit);
+      break;
+    case ControlKind::TextBox: {
+      auto* edit = static_cast<QLineEdit*>(widget);
+      QObject::connect(edit, &QLineEdit::editingFinished, [edit, commit] {
+        if (!edit->isModified()) return;  // only an entry the user edited
+        edit->setModified(false);
+        commit();
+      });
+      break;
+    }
+    case ControlKind::Graph:
+      SetUpGraph(panel, control);
+      break;
+    default:
+      break;
+  }
+}
+
+void CollectControls(int panel, PanelRecord& record) {
+  for (QWidget* widget : record.window->findChildren<QWidget*>()) {
+    const QVariant id = widget->property(kCtrlIdProperty);
+    if (!id.isValid()) continue;
+    ControlRecord control;
+    control.widget = widget;
+    control.id = id.toInt();
+    control.kind = KindOf(widget);
+    control.callback = widget->property(kCallbackProperty).toString().toStdString();
+    if (auto* path = qobject_cast<PathLabel*>(widget)) path->SetFullText(path->text());
+    if (control.kind == ControlKind::ColorIndicator)
+      control.indicatorColor = ColorFromProperty(widget, "indicatorColor");
+    record.controls[control.id] = control;
+  }
+  for (auto& [id, control] : record.controls) {
+    ApplyInitialStyle(control);
+    WireControl(panel, control);
+  }
+}
+
+void CollectMenuBar(int panel, PanelRecord& record) {
+  auto* window = qobject_cast<QMainWindow*>(record.window.data());
+  if (!window || !window->menuWidget()) return;
+  QMenuBar* bar = window->menuBar();
+  MenuBarRecord menuBar;
+  menuBar.panel = panel;
+  menuBar.callback = bar->property(kCallbackProperty).toString().toStdString();
+  for (QMenu* menu : bar->findChildren<QMenu*>()) {
+    const QVariant id = menu->property(kMenuIdProperty);
+    if (id.isValid()) menuBar.items[id.toInt()] = menu->menuAction();
+    const QStringList separatorIds =
+        menu->property(kSeparatorIdsProperty).toString().split(',', Qt::SkipEmptyParts);
+    int next = 0;
+    for (QAction* action : menu->actions()) {
+      if (action->isSeparator() && next < separatorIds.size())
+        menuBar.items[separatorIds[next++].trimmed().toInt()] = action;
+    }
+  }
+  for (QAction* action : window->findChildren<QAction*>()) {
+    const QVariant id = action->property(kMenuIdProperty);
+    if (id.isValid()) menuBar.items[id.toInt()] = action;
+  }
+  const int handle = AddMenuBar(menuBar);
+  record.menuBar = handle;
+  for (const auto& [item, action] : FindMenuBar(handle)->items) {
+    const int itemId = item;
+    if (action->isSeparator() || action->menu()) continue;
+    QObject::connect(action, &QAction::triggered,
+                     [handle, itemId] { DeliverMenuEvent(handle, itemId); });
+  }
+}
+}  // namespace
+
+void SetResourceDirectory(const std::string& directory) {
+  ResourceDirectory() = directory;
+}
+
+int LoadPanel(int, const char* resourceFile, int resourceId) {
+  if (!RunTimeStarted()) return kErrNotStarted;
+  if (!resourceFile) return kErrNoResource;
+  const RegisteredResource* resource = Register(ResolveResourcePath(resourceFile));
+  if (!resource) return kErrNoResource;
+  const auto found = resource->panels.find(resourceId);
+  if (found == resource->panels.end()) return kErrNoSuchPanel;
+
+  QFile ui(found->second);
+  if (!ui.open(QIODevice::ReadOnly)) return kErrNoResource;
+  PanelLoader loader;
+  QWidget* window = loader.load(&ui, nullptr);
+  if (!window) return kErrNoSuchPanel;
+
+  PanelRecord record;
+  record.window = window;
+  record.resourceId = resourceId;
+  record.callback = window->property(kCallbackProperty).toString().toStdString();
+  const int handle = AddPanel(record);
+  PanelRecord& stored = AllPanels()[handle];
+  CollectControls(handle, stored);
+  CollectMenuBar(handle, stored);
+  window->installEventFilter(new CloseFilter(handle, window));
+  return handle;
+}
