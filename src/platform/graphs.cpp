@@ -115,7 +115,7 @@ void SetUpGraph(int panel, ControlRecord& control) {
   const bool framed = control.widget->property("frameColor").isValid();
   SetGraphFrameColor(*state, framed ? ColorFromProperty(control.widget, "frameColor") : VAL_BLACK);
   SetGraphBackground(*state, 0xFFFFFF);
-  state->hasCursor = control.widget->property("cursor").toBool();
+  state->hasCursor = control.widget->property("graphCursor").toBool();
   if (state->hasCursor) {
     state->cursorLine = new QCPItemStraightLine(plot);
     state->cursorLine->setPen(QPen(kCursorColor, 1, Qt::DashLine));

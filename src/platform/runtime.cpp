@@ -15,7 +15,6 @@ struct RunTime {
   std::map<int, PanelRecord> panels;
   std::map<int, MenuBarRecord> menuBars;
   QEventLoop* loop = nullptr;  // the running RunUserInterface loop, if any
-  bool quitRequested = false;  // QuitUserInterface before the loop started
 };
 
 RunTime& State() {
@@ -176,10 +175,6 @@ int InitRunTime(int argc, char* argv[]) {
 
 int RunUserInterface() {
   if (!RunTimeStarted()) return kErrNotStarted;
-  if (State().quitRequested) {
-    State().quitRequested = false;
-    return 0;
-  }
   QEventLoop loop;
   State().loop = &loop;
   loop.exec();
@@ -189,10 +184,8 @@ int RunUserInterface() {
 
 int QuitUserInterface(int) {
   if (!RunTimeStarted()) return kErrNotStarted;
-  if (State().loop)
-    State().loop->exit(0);
-  else
-    State().quitRequested = true;
+  // Outside the loop there is nothing to end; a stale request must not end a later loop.
+  if (State().loop) State().loop->exit(0);
   return 0;
 }
 

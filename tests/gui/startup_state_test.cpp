@@ -1,0 +1,105 @@
+// The main panel after start-up, and the start-up function's two ends: -1 without the
+// resource file, 0 after the main window was closed.
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include "model.h"
+#include "platform/platform_qt_test.h"
+#include "startup_fixture.h"
+
+using StartupState = StartedProgram;
+
+TEST_F(StartupState, TitleNamesVersionAndDate) {
+  EXPECT_EQ(PanelWidget(panelHandle)->windowTitle().toStdString(), "Pavik (Ver 3.2 2010-June-03)");
+}
+
+TEST_F(StartupState, ParameterControlsShowCurrentOne) {
+  const CurrentParams& first = params[0];
+  const std::pair<int, double> fields[] = {
+      {PANEL_VHOLD, first.Vhold}, {PANEL_EREV, first.Erev}, {PANEL_GMAX, first.Gmax},
+      {PANEL_VM, first.Vm},       {PANEL_KM, first.Km},     {PANEL_VTM, first.Vtm},
+      {PANEL_KTM, first.Ktm},     {PANEL_VH, first.Vh},     {PANEL_KH, first.Kh},
+      {PANEL_VTH, first.Vth},     {PANEL_KTH, first.Kth},   {PANEL_TMLO, first.Tmlo},
+      {PANEL_TMHI, first.Tmhi},   {PANEL_THLO, first.Thlo}, {PANEL_THHI, first.Thhi}};
+  for (const auto& [id, expected] : fields) {
+    double shown = 0;
+    ASSERT_EQ(GetCtrlVal(panelHandle, id, &shown), 0);
+    EXPECT_EQ(shown, expected) << "id " << id;
+  }
+  int p = -1, q = -1;
+  GetCtrlVal(panelHandle, PANEL_P, &p);
+  GetCtrlVal(panelHandle, PANEL_Q, &q);
+  EXPECT_EQ(p, first.p);
+  EXPECT_EQ(q, first.q);
+  std::string name;
+  ASSERT_EQ(GetCtrlVal(panelHandle, PANEL_NAME, &name), 0);
+  EXPECT_EQ(name, "1");
+}
+
+TEST_F(StartupState, FileTextAndFitMessage) {
+  std::string text;
+  ASSERT_EQ(GetCtrlVal(panelHandle, PANEL_PARAMFILE, &text), 0);
+  EXPECT_EQ(text, "(no parameter file)");
+  ASSERT_EQ(GetCtrlVal(panelHandle, PANEL_FITMSG, &text), 0);
+  EXPECT_EQ(text, "1");
+  int inFit = 0;
+  GetCtrlVal(panelHandle, PANEL_FITCURR1, &inFit);
+  EXPECT_EQ(inFit, 1);
+}
+
+TEST_F(StartupState, GraphsEmptyOnLightGrey) {
+  for (int graph : {PANEL_GRAPH, PANEL_MHGRAPH, PANEL_TAUGRAPH}) {
+    EXPECT_TRUE(GraphPlotHandles(panelHandle, graph).empty()) << "graph " << graph;
+    int colour = 0;
+    ASSERT_EQ(GetCtrlAttribute(panelHandle, graph, ATTR_PLOT_BGCOLOR, &colour), 0);
+    EXPECT_EQ(colour, VAL_LT_GRAY);
+  }
+}
+
+TEST_F(StartupState, OnlyTheMainPanelIsShown) {
+  EXPECT_TRUE(PanelWidget(panelHandle)->isVisible());
+  for (int panel : {infoPanelHandle, dclampPanelHandle, optionsPanelHandle})
+    EXPECT_FALSE(PanelWidget(panel)->isVisible());
+}
+
+// ---- PavikMain ----
+
+TEST(PavikMain, ResourceMissingReturnsMinusOne) {
+  QTemporaryDir empty;
+  SetResourceDirectory(empty.path().toStdString());
+  char name[] = "pavik";
+  char* argv[] = {name, nullptr};
+  EXPECT_EQ(PavikMain(1, argv), -1);
+  SetResourceDirectory("");
+}
+
+// The built program itself, copied where no resource file lies: it ends at once with -1.
+TEST(PavikMain, ProgramWithoutResourceExitsWithMinusOne) {
+  QTemporaryDir empty;
+  const QString program = empty.filePath("pavik");
+  ASSERT_TRUE(QFile::copy(PAVIK_BUILD_DIR "/pavik", program));
+  QProcess process;
+  process.setWorkingDirectory(empty.path());
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert("QT_QPA_PLATFORM", "offscreen");
+  process.setProcessEnvironment(environment);
+  process.start(program, {});
+  ASSERT_TRUE(process.waitForFinished(30000));
+  EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(process.exitCode(), 255);  // -1 as a process's exit status
+}
+
+// Closing the main window ends the event loop and PavikMain returns 0.
+TEST(PavikMain, ClosingMainWindowReturnsZero) {
+  QTimer::singleShot(200, [] { PanelWidget(panelHandle)->close(); });
+  char name[] = "pavik";
+  char* argv[] = {name, nullptr};
+  EXPECT_EQ(PavikMain(1, argv), 0);
+  EXPECT_TRUE(PanelWidget(panelHandle)->isVisible());  // closing asks; the program decides
+  for (int panel : {panelHandle, infoPanelHandle, dclampPanelHandle, optionsPanelHandle})
+    DiscardPanel(panel);
+}
