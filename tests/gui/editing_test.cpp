@@ -261,3 +261,15 @@ TEST_F(Editing, TraceColorsBeforeAndAfterData) {
   ASSERT_TRUE(GetPlotInfo(panelHandle, PANEL_GRAPH, plotHandles[2], &info));
   EXPECT_EQ(info.color, VAL_BLACK);
 }
+
+// A selector button whose label names no current selects nothing (and writes no colour slot).
+TEST_F(Editing, CurrbutCBIgnoresLabelsOutsideOneToTen) {
+  for (const char* label : {"11", "0", "x", "99999999999999999999"}) {
+    SetCtrlAttribute(panelHandle, PANEL_CURRBUT3, ATTR_LABEL_TEXT, label);
+    Click(panelHandle, PANEL_CURRBUT3);
+    EXPECT_EQ(status.selCurrent, 1) << label;
+  }
+  SetCtrlAttribute(panelHandle, PANEL_CURRBUT3, ATTR_LABEL_TEXT, "3");
+  Click(panelHandle, PANEL_CURRBUT3);
+  EXPECT_EQ(status.selCurrent, 3);
+}
