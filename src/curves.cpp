@@ -1,10 +1,78 @@
-// The steady-state and time-constant curves of the selected current on the two curve graphs.
+// The steady-state and time-constant curves of the selected current on the two curve graphs,
+// and the measured conductances at the data-graph cursor beside the steady-state curves.
+#include <algorithm>
+#include <cmath>
+
+#include "display.h"
 #include "model.h"
+#include "pavik.h"
+#include "pavikuir.h"
+#include "platform/platform.h"
 
 int32_t MHhandles[kMHHandleSlots];
 int32_t Tauhandles[2];
 
-// Drawing arrives with the curve graphs.
-void ShowMH() {}
-void PlotMHPoints() {}
-void ShowTau() {}
+namespace {
+
+constexpr int kEveryPoint = 1;
+constexpr int kFirstPointSlot = 2;  // MHhandles: 0 minf, 1 hinf, then one point per trace
+
+const CurrentParams& SelectedCurrent() {
+  return params[std::clamp(status.selCurrent, 1, kMaxCurrents) - 1];
+}
+
+// The voltage grid: vMin, then 99 steps of (vMax - vMin) / 100; vMax itself is not on it.
+void FillGrid(double* v) {
+  for (int j = 0; j < kCurveGridPoints; ++j) {
+    v[j] = status.vMin + j * (status.vMax - status.vMin) / kCurveGridPoints;
+  }
+}
+
+int PlotCurve(int graph, const double* v, const double* curve, int color) {
+  return KeptHandle(PlotXY(panelHandle, graph, v, curve, kCurveGridPoints, VAL_DOUBLE, VAL_DOUBLE,
+                           VAL_CONNECTED_POINTS, VAL_SIMPLE_DOT, VAL_SOLID, kEveryPoint, color));
+}
+
+}  // namespace
+
+void ShowMH() {
+  const CurrentParams& c = SelectedCurrent();
+  double v[kCurveGridPoints], minf[kCurveGridPoints], hinf[kCurveGridPoints];
+  FillGrid(v);
+  for (int j = 0; j < kCurveGridPoints; ++j) {
+    minf[j] = 1.0 / (std::exp((v[j] - c.Vm) / c.Km) + 1.0);
+    hinf[j] = 1.0 / (std::exp((v[j] - c.Vh) / c.Kh) + 1.0);
+  }
+  ClearGraph(PANEL_MHGRAPH, VAL_ALL_PLOTS);
+  MHhandles[0] = PlotCurve(PANEL_MHGRAPH, v, minf, VAL_BLUE);
+  MHhandles[1] = PlotCurve(PANEL_MHGRAPH, v, hinf, VAL_GREEN);
+  if (pointHandles[0] != 0) PlotMHPoints();
+}
+
+void PlotMHPoints() {
+  if (NumPoints <= 0) return;
+  const CurrentParams& c = SelectedCurrent();
+  const int s = std::clamp(status.cursorIndex, 0, std::min(NumPoints, kMaxPoints) - 1);
+  for (int k = 0; k < NumTraces; ++k) {
+    // The measured current over the driving force: neither Gmax nor the model's 0.001 enter.
+    const double g = ydata[k][s] / (status.traceV[k] - c.Erev);
+    int32_t& slot = MHhandles[kFirstPointSlot + k];
+    if (slot != 0) ClearGraph(PANEL_MHGRAPH, slot);
+    slot = KeptHandle(PlotXY(panelHandle, PANEL_MHGRAPH, &status.traceV[k], &g, 1, VAL_DOUBLE,
+                             VAL_DOUBLE, VAL_SCATTER, VAL_EMPTY_CIRCLE, VAL_SOLID, kEveryPoint,
+                             VAL_RED));
+  }
+}
+
+void ShowTau() {
+  const CurrentParams& c = SelectedCurrent();
+  double v[kCurveGridPoints], taum[kCurveGridPoints], tauh[kCurveGridPoints];
+  FillGrid(v);
+  for (int j = 0; j < kCurveGridPoints; ++j) {
+    taum[j] = (c.Tmlo - c.Tmhi) / (std::exp(-(v[j] - c.Vtm) / c.Ktm) + 1.0) + c.Tmhi;
+    tauh[j] = (c.Thlo - c.Thhi) / (std::exp(-(v[j] - c.Vth) / c.Kth) + 1.0) + c.Thhi;
+  }
+  ClearGraph(PANEL_TAUGRAPH, VAL_ALL_PLOTS);
+  Tauhandles[0] = PlotCurve(PANEL_TAUGRAPH, v, taum, VAL_BLUE);
+  Tauhandles[1] = PlotCurve(PANEL_TAUGRAPH, v, tauh, VAL_GREEN);
+}

@@ -13,6 +13,9 @@ extern int32_t plotHandles[kPlotHandleSlots];   // traces, then fits, slot 24 th
 extern int32_t pointHandles[kPlotHandleSlots];  // cursor marker of trace k
 extern const int32_t traceColors[kTraceColorCount];
 
+// What a slot keeps of a drawing's result: the handle, or 0 (no plot) when drawing failed, so
+// that a failure is never passed back later as -1, "every plot".
+int32_t KeptHandle(int plotResult);
 void ClearGraph(int graph, int handle);
 void ZeroHandles(int graph);
 void SetDataAxis();
