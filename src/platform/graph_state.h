@@ -23,6 +23,7 @@ struct GraphState {
   bool dragging = false;                      // a mouse button is down on the graph
   int frameColor = 0;                         // last frame colour set
   int backgroundColor = 0xFFFFFF;             // plot-area background
+  bool manualRange = false;                   // SetAxisRange fixed an axis: no autoscaling
 };
 
 struct ControlRecord;

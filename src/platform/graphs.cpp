@@ -37,7 +37,11 @@ QPen PenFor(int lineStyle, int color) {
 }
 
 QCPScatterStyle ScatterFor(int plotStyle, int pointStyle, int color) {
-  if (plotStyle == VAL_THIN_LINE) return QCPScatterStyle(QCPScatterStyle::ssNone);
+  // A simple dot is one pixel: on a connected plot it is part of the line itself, and a disc on
+  // each of thousands of noisy samples would smear the trace.
+  if (plotStyle == VAL_THIN_LINE ||
+      (plotStyle == VAL_CONNECTED_POINTS && pointStyle == VAL_SIMPLE_DOT))
+    return QCPScatterStyle(QCPScatterStyle::ssNone);
   if (pointStyle == VAL_EMPTY_CIRCLE)
     return QCPScatterStyle(QCPScatterStyle::ssCircle, ToQColor(color), kEmptyCircleSize);
   return QCPScatterStyle(QCPScatterStyle::ssDisc, ToQColor(color), ToQColor(color), kSimpleDotSize);
@@ -175,6 +179,8 @@ int PlotXY(int panel, int graph, const double* x, const double* y, int count, in
   Style(record.plottable, record.info);
   const int handle = nextPlotHandle++;
   state->plots[handle] = std::move(record);
+  // Axes follow the plots until the program fixes a range (the curve graphs never do).
+  if (!state->manualRange) state->plot->rescaleAxes();
   QueueReplot(*state);
   return handle;
 }
@@ -218,6 +224,7 @@ int SetAxisRange(int panel, int graph, int xMode, double xMin, double xMax, int 
   if ((xMode == VAL_MANUAL && !usable(xMin, xMax)) || (yMode == VAL_MANUAL && !usable(yMin, yMax)))
     return kErrBadValue;
   QCustomPlot* plot = state->plot;
+  state->manualRange = xMode == VAL_MANUAL || yMode == VAL_MANUAL;
   if (xMode == VAL_MANUAL)
     plot->xAxis->setRange(xMin, xMax);
   else
