@@ -47,6 +47,7 @@ bool IsNumberPrefix(const QString& text) {
 NumericField::NumericField(QWidget* parent) : QDoubleSpinBox(parent) {
   setLocale(QLocale::c());
   setDecimals(kMaxDecimals);
+  setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);  // may shrink to the minimum hint
   setRange(-kDoubleFieldLimit, kDoubleFieldLimit);
   setKeyboardTracking(false);
   setAccelerated(true);
@@ -108,7 +109,7 @@ QSize NumericField::HintFor(const QString& sample) const {
   return style()->sizeFromContents(QStyle::CT_SpinBox, &option, text, this);
 }
 QSize NumericField::sizeHint() const {
-  return HintFor(QStringLiteral("-000.0000"));
+  return HintFor(QStringLiteral("-000.000000"));
 }
 QSize NumericField::minimumSizeHint() const {
   return HintFor(QStringLiteral("-000.00"));

@@ -18,6 +18,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QResource>
+#include <QScreen>
 #include <QUiLoader>
 #include <QXmlStreamReader>
 
@@ -257,5 +258,9 @@ int LoadPanel(int, const char* resourceFile, int resourceId) {
   CollectControls(handle, stored);
   CollectMenuBar(handle, stored);
   window->installEventFilter(new CloseFilter(handle, window));
+  // The size the panel is laid out for, within the screen it opens on.
+  const QSize start = window->property("startSize").toSize();
+  if (start.isValid() && window->screen())
+    window->resize(start.boundedTo(window->screen()->availableGeometry().size()));
   return handle;
 }
