@@ -65,8 +65,8 @@ TEST_F(ParamFileDisk, FileReadsBackEveryField) {
   const std::string path = folder_.File("round.fit");
   FillWorkspace(7);
   SetName(&params[2], "");  // comes back as its number
-  const CurrentParams saved[kMaxCurrents] = {params[0], params[1], params[2], params[3], params[4],
-                                             params[5], params[6], params[7], params[8], params[9]};
+  CurrentParams saved[kMaxCurrents];
+  std::copy(std::begin(params), std::end(params), std::begin(saved));
   const DclampSettings savedDclamp = dclamp;
   int32_t savedFlags[kMaxCurrents];
   std::memcpy(savedFlags, status.fitCurrent, sizeof savedFlags);
@@ -81,8 +81,7 @@ TEST_F(ParamFileDisk, FileReadsBackEveryField) {
 
   for (int i = 0; i < kMaxCurrents; ++i) {
     for (int k = 0; k < kRealFields; ++k) {
-      EXPECT_NEAR(*RealFields(params[i], k), *RealFields(const_cast<CurrentParams&>(saved[i]), k),
-                  5e-7)
+      EXPECT_NEAR(*RealFields(params[i], k), *RealFields(saved[i], k), 5e-7)
           << "current " << i << " field " << k;
     }
     EXPECT_EQ(params[i].p, saved[i].p);
