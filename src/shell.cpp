@@ -40,6 +40,13 @@ void RegisterPavikCallbacks() {
 }
 
 int PavikMain(int argc, char* argv[]) {
+  if (StartPavik(argc, argv) != 0) return -1;
+  DisplayPanel(panelHandle);
+  RunUserInterface();
+  return 0;
+}
+
+int StartPavik(int argc, char* argv[]) {
   if (InitRunTime(argc, argv) != 0) return -1;
   RegisterPavikCallbacks();
   SetSleepPolicy(VAL_SLEEP_MORE);
@@ -49,8 +56,6 @@ int PavikMain(int argc, char* argv[]) {
   dclampPanelHandle = LoadPanel(0, kResourceFile, DCLAMP);
   optionsPanelHandle = LoadPanel(0, kResourceFile, OPTIONS);
   InitPanel();
-  DisplayPanel(panelHandle);
-  RunUserInterface();
   return 0;
 }
 
@@ -63,6 +68,8 @@ void InitPanel() {
   SetCtrlAttribute(panelHandle, PANEL_TAUGRAPH, ATTR_PLOT_BGCOLOR, VAL_LT_GRAY);
   InitParams();
   SetPanelParams(status.selCurrent - 1);
+  ShowCurrentNames();
+  ShowAxisRanges();
   SetDclampParams(0);
   SetOptionsPanel();
   SetInfoPanel();
@@ -91,6 +98,21 @@ void SetPanelParams(int index) {
   char text[kParamFileTextSize];
   std::snprintf(text, sizeof text, "%s", status.paramFileLoaded ? status.paramFile : kNoParamFile);
   SetCtrlVal(panelHandle, PANEL_PARAMFILE, text);
+}
+
+// The name boxes and range fields start empty in the resource; a user expects to see what
+// the workspace holds.
+void ShowCurrentNames() {
+  for (int i = 0; i < kMaxCurrents; ++i) ResetTextBox(panelHandle, currLab[i], params[i].name);
+}
+
+void ShowAxisRanges() {
+  SetCtrlVal(panelHandle, PANEL_XMIN, status.xMin);
+  SetCtrlVal(panelHandle, PANEL_XMAX, status.xMax);
+  SetCtrlVal(panelHandle, PANEL_YMIN, status.yMin);
+  SetCtrlVal(panelHandle, PANEL_YMAX, status.yMax);
+  SetCtrlVal(panelHandle, PANEL_VMIN, status.vMin);
+  SetCtrlVal(panelHandle, PANEL_VMAX, status.vMax);
 }
 
 int panelCB(int, int event, void*, int, int) {

@@ -107,7 +107,8 @@ void TakeOver(const ParamFileContents& contents, const std::string& path) {
 
 void RefreshPanels() {
   SetPanelParams(status.selCurrent - 1);
-  SetFitCurrents();  // also switches current 1 on when the file enables none
+  ShowCurrentNames();  // the file's names in the name boxes too
+  SetFitCurrents();    // also switches current 1 on when the file enables none
   UpdateFitMessage();
   SetDclampParams(0);
   SetCtrlVal(dclampPanelHandle, DCLAMP_CURRENT, 1);  // the panel now shows current 1's settings
