@@ -1,0 +1,31 @@
+// The command line: opening files in the window at start, the headless export of the fitted
+// curves, the offscreen render of the main panel and the text report of a parameter file.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+constexpr int kExitSuccess = 0;
+constexpr int kExitFileError = 1;  // a file could not be read or written
+constexpr int kExitUsage = 2;      // the arguments do not form a command
+
+enum class CliMode { Window, Fits, Render, Report, Help, Version };
+
+// What the arguments ask for; error is non-empty when they ask for nothing sensible.
+struct CliCommand {
+  CliMode mode = CliMode::Window;
+  std::string output;     // --fits and --render: the file written ("-": standard output)
+  std::string dataFile;   // may be empty in the window
+  std::string paramFile;  // may be empty in the window and for --render
+  std::optional<int> headerLines;
+  std::optional<double> xMin, xMax, baseline;
+  std::vector<double> traceV;  // up to six step voltages, trace 1 first
+  int select = 0;              // current to select before drawing, 1-based; 0: leave it
+  std::string error;
+};
+
+CliCommand ParseCommandLine(const std::vector<std::string>& args);  // args without argv[0]
+std::string CommandLineHelp();
+// Runs what argv asks for and returns the exit status (the window's result when it opens).
+int RunCommandLine(int argc, char* argv[]);

@@ -1,0 +1,228 @@
+// The command line run as a separate program: exit statuses and messages, the table of fits
+// against the model's formulas, the report and the offscreen render.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "io.h"
+#include "model.h"
+
+namespace {
+
+struct ProgramRun {
+  int exitCode;
+  std::string out, err;
+};
+
+ProgramRun Pavik(const QStringList& args) {
+  QProcess process;
+  process.start(QStringLiteral(PAVIK_BUILD_DIR "/pavik"), args);
+  process.waitForFinished(30000);
+  return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+          process.readAllStandardOutput().toStdString(),
+          process.readAllStandardError().toStdString()};
+}
+
+// Two traces of five samples, one millisecond apart, in the data file's seconds.
+constexpr double kStepV[2] = {-20.0, 10.0};
+constexpr int kSamples = 5;
+
+CurrentParams TestCurrent(double vm, int p, int q) {
+  CurrentParams c{};
+  c.Vm = vm;
+  c.Km = -8.0;
+  c.Vh = -50.0;
+  c.Kh = 6.0;
+  c.Tmlo = 0.5;
+  c.Tmhi = 3.0;
+  c.Vtm = -30.0;
+  c.Ktm = -10.0;
+  c.Thlo = 2.0;
+  c.Thhi = 9.0;
+  c.Vth = -40.0;
+  c.Kth = 7.0;
+  c.Vhold = -90.0;
+  c.Gmax = 20.0 + vm;
+  c.Erev = 50.0;
+  c.p = p;
+  c.q = q;
+  std::snprintf(c.name, sizeof c.name, "c%d", p);
+  return c;
+}
+
+class CliTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir.isValid());
+    data = dir.filePath("tiny.txt");
+    param = dir.filePath("tiny.fit");
+    std::ofstream d(data.toStdString());
+    for (int i = 0; i < 13; ++i) d << "header " << i << "\n";
+    d << "t\tV1\tI1\tV2\tI2\n";
+    for (int n = 0; n < kSamples; ++n)
+      d << 0.001 * n << "\t" << kStepV[0] << "\t" << 0.1 * n << "\t" << kStepV[1] << "\t"
+        << -0.2 * n << "\n";
+    currents[0] = TestCurrent(-25.0, 3, 1);
+    currents[1] = TestCurrent(-5.0, 1, 0);
+    for (int i = 2; i < kMaxCurrents; ++i) currents[i] = TestCurrent(0.0, 1, 1);
+    FitStatus fit{};
+    fit.fitCurrent[0] = fit.fitCurrent[1] = 1;
+    DclampSettings settings{};
+    std::ofstream(param.toStdString()) << FormatParamFile(currents, settings, fit);
+  }
+
+  // The current of c at step voltage v, t after the window's start, as the model defines it.
+  static double ModelCurrent(const CurrentParams& c, double v, double t) {
+    auto boltzmann = [](double x, double half, double slope) {
+      return 1.0 / (std::exp((x - half) / slope) + 1.0);
+    };
+    auto tau = [](double x, double lo, double hi, double mid, double slope) {
+      return (lo - hi) / (std::exp(-(x - mid) / slope) + 1.0) + hi;
+    };
+    const double minf = boltzmann(v, c.Vm, c.Km), minf0 = boltzmann(c.Vhold, c.Vm, c.Km);
+    const double hinf = boltzmann(v, c.Vh, c.Kh), hinf0 = boltzmann(c.Vhold, c.Vh, c.Kh);
+    const double m = minf + (minf0 - minf) * std::exp(-t / tau(v, c.Tmlo, c.Tmhi, c.Vtm, c.Ktm));
+    const double h = hinf + (hinf0 - hinf) * std::exp(-t / tau(v, c.Thlo, c.Thhi, c.Vth, c.Kth));
+    return 0.001 * c.Gmax * std::pow(m, c.p) * std::pow(h, c.q) * (v - c.Erev);
+  }
+
+  static std::vector<std::vector<double>> Table(const std::string& text, std::string* header) {
+    std::istringstream in(text);
+    std::getline(in, *header);
+    std::vector<std::vector<double>> rows;
+    for (std::string line; std::getline(in, line);) {
+      std::istringstream fields(line);
+      rows.emplace_back();
+      for (double x; fields >> x;) rows.back().push_back(x);
+    }
+    return rows;
+  }
+
+  QTemporaryDir dir;
+  QString data, param;
+  CurrentParams currents[kMaxCurrents];
+};
+
+TEST_F(CliTest, FitsMatchModelInsideWindowAndBaselineOutside) {
+  const ProgramRun run = Pavik({"--fits", "-", data, param, "--xmin", "1", "--xmax", "3",
+                                "--baseline", "0.5", "--trace-v", "-25,15"});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  std::string header;
+  const auto rows = Table(run.out, &header);
+  EXPECT_EQ(header, "t\tI1\tfit1\tI2\tfit2");
+  ASSERT_EQ(rows.size(), static_cast<size_t>(kSamples));
+  const double typedV[2] = {-25.0, 15.0};
+  // The window from 1 to 3 ms evaluates samples 2 and 3, timed from sample 2; every current
+  // adds the baseline, inside the window and out.
+  for (int n = 0; n < kSamples; ++n) {
+    ASSERT_EQ(rows[n].size(), 5u);
+    EXPECT_DOUBLE_EQ(rows[n][0], n);
+    EXPECT_DOUBLE_EQ(rows[n][1], 0.1 * n);
+    EXPECT_DOUBLE_EQ(rows[n][3], -0.2 * n);
+    for (int k = 0; k < 2; ++k) {
+      double expected = 2 * 0.5;
+      if (n == 2 || n == 3)
+        expected += ModelCurrent(currents[0], typedV[k], n - 2.0) +
+                    ModelCurrent(currents[1], typedV[k], n - 2.0);
+      EXPECT_NEAR(rows[n][2 + 2 * k], expected, 1e-12 * (1 + std::fabs(expected)))
+          << "sample " << n << " trace " << k + 1;
+    }
+  }
+}
+
+TEST_F(CliTest, FitsWithoutOptionsUseFileVoltagesAndWriteTheFile) {
+  const QString out = dir.filePath("fits.tsv");
+  const ProgramRun run = Pavik({"--fits", out, data, param});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  QFile file(out);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  std::string header;
+  const auto rows = Table(file.readAll().toStdString(), &header);
+  ASSERT_EQ(rows.size(), static_cast<size_t>(kSamples));
+  // A freshly loaded file's window starts one sample in: sample 1 is timed from itself.
+  const double expected =
+      ModelCurrent(currents[0], kStepV[1], 0.0) + ModelCurrent(currents[1], kStepV[1], 0.0);
+  EXPECT_NEAR(rows[1][4], expected, 1e-12);
+  EXPECT_EQ(rows[0][4], 0.0);
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 3);  // no temporary file left
+}
+
+TEST_F(CliTest, UnreadableFilesExitOneWithTheProgramsMessage) {
+  const QString out = dir.filePath("fits.tsv");
+  ProgramRun run = Pavik({"--fits", out, dir.filePath("missing.txt"), param});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_FALSE(run.err.empty());
+  run = Pavik({"--fits", out, data, dir.filePath("missing.fit")});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_NE(run.err.find("was not read"), std::string::npos) << run.err;
+  EXPECT_FALSE(QFile::exists(out));
+  run = Pavik({"--report", dir.filePath("missing.fit")});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_NE(run.err.find("was not read"), std::string::npos) << run.err;
+}
+
+TEST_F(CliTest, UnwritableOutputExitsOneAndLeavesNothing) {
+  const ProgramRun run = Pavik({"--fits", dir.filePath("no/such/dir/fits.tsv"), data, param});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_NE(run.err.find("could not be saved"), std::string::npos) << run.err;
+}
+
+TEST_F(CliTest, WrongUsageExitsTwo) {
+  const std::vector<QStringList> wrong = {
+      {"--bogus"},
+      {"--fits", "-", data},
+      {"--fits", "-", data, param, "--xmin", "soon"},
+      {"--fits", "-", data, param, "--xmin", "nan"},
+      {"--fits", "-", data, param, "--select", "2"},
+      {"--fits", "-", data, param, "--trace-v", "1,2,3,4,5,6,7"},
+      {"--fits", "-", data, param, "--header-lines", "-1"},
+      {"--render", "x.png", data, "--select", "11"},
+      {"--report"},
+      {"--report", param, "--fits", "-"},
+      {data, param, "extra"},
+      {data, "--baseline", "1"}};
+  for (const QStringList& args : wrong) {
+    const ProgramRun run = Pavik(args);
+    EXPECT_EQ(run.exitCode, 2) << args.join(' ').toStdString();
+    EXPECT_NE(run.err.find("--help"), std::string::npos);
+  }
+}
+
+TEST_F(CliTest, HelpAndVersionExitZero) {
+  ProgramRun run = Pavik({"--help"});
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_NE(run.out.find("--fits OUT DATAFILE PARAMFILE"), std::string::npos);
+  run = Pavik({"--version"});
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_NE(run.out.find("3.2"), std::string::npos);
+}
+
+TEST_F(CliTest, ReportHasAllTenCurrents) {
+  const ProgramRun run = Pavik({"--report", param});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  int lines = 0;
+  for (char c : run.out) lines += c == '\n';
+  EXPECT_EQ(lines, 191);
+  EXPECT_NE(run.out.find("c3"), std::string::npos);
+}
+
+TEST_F(CliTest, RenderWritesA1280By800Png) {
+  const QString out = dir.filePath("panel.png");
+  const ProgramRun run = Pavik({"--render", out, data, param, "--select", "2"});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  const QImage image(out);
+  EXPECT_EQ(image.size(), QSize(1280, 800));
+}
+
+}  // namespace

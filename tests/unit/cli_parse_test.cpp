@@ -1,0 +1,51 @@
+// Reading the command line: the window's files, the options of the headless forms.
+#include <gtest/gtest.h>
+
+#include "cli.h"
+
+TEST(ParseCommandLine, FilesAloneOpenTheWindow) {
+  const CliCommand none = ParseCommandLine({});
+  EXPECT_EQ(none.mode, CliMode::Window);
+  EXPECT_TRUE(none.dataFile.empty());
+  const CliCommand both = ParseCommandLine({"a.txt", "b.fit"});
+  EXPECT_TRUE(both.error.empty());
+  EXPECT_EQ(both.mode, CliMode::Window);
+  EXPECT_EQ(both.dataFile, "a.txt");
+  EXPECT_EQ(both.paramFile, "b.fit");
+}
+
+TEST(ParseCommandLine, FitsTakesEveryOption) {
+  const CliCommand c =
+      ParseCommandLine({"--fits", "-", "a.txt", "b.fit", "--header-lines", "3", "--xmin=1.5",
+                        "--xmax", "9", "--baseline", "-0.25", "--trace-v", "-40,0,40"});
+  ASSERT_TRUE(c.error.empty()) << c.error;
+  EXPECT_EQ(c.mode, CliMode::Fits);
+  EXPECT_EQ(c.output, "-");
+  EXPECT_EQ(c.paramFile, "b.fit");
+  EXPECT_EQ(*c.headerLines, 3);
+  EXPECT_EQ(*c.xMin, 1.5);
+  EXPECT_EQ(*c.xMax, 9.0);
+  EXPECT_EQ(*c.baseline, -0.25);
+  EXPECT_EQ(c.traceV, (std::vector<double>{-40.0, 0.0, 40.0}));
+}
+
+TEST(ParseCommandLine, RenderParamFileIsOptional) {
+  const CliCommand c = ParseCommandLine({"--render", "p.png", "a.txt", "--select", "3"});
+  ASSERT_TRUE(c.error.empty()) << c.error;
+  EXPECT_TRUE(c.paramFile.empty());
+  EXPECT_EQ(c.select, 3);
+}
+
+TEST(ParseCommandLine, ValuesThatDoNotReadWhollyAreRefused) {
+  EXPECT_FALSE(ParseCommandLine({"--fits", "-", "a", "b", "--xmin", "1e999"}).error.empty());
+  EXPECT_FALSE(ParseCommandLine({"--fits", "-", "a", "b", "--xmax", "3ms"}).error.empty());
+  EXPECT_FALSE(ParseCommandLine({"--fits", "-", "a", "b", "--trace-v", "1,,2"}).error.empty());
+  EXPECT_FALSE(ParseCommandLine({"--fits", "-", "a", "b", "--header-lines"}).error.empty());
+  EXPECT_FALSE(ParseCommandLine({"--fits", "--report", "a"}).error.empty());
+}
+
+TEST(ParseCommandLine, DoubleDashEndsOptions) {
+  const CliCommand c = ParseCommandLine({"--", "--odd-name.txt"});
+  ASSERT_TRUE(c.error.empty());
+  EXPECT_EQ(c.dataFile, "--odd-name.txt");
+}
