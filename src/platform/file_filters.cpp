@@ -46,18 +46,18 @@ FileDialogFilters BuildFileDialogFilters(const std::string& defaultSpec,
   for (const auto& type : types) result.filters.push_back(FilterFor(type));
   result.filters.push_back(kAllFilesFilter);
 
-  const std::string spec = Trimmed(defaultSpec);
-  if (MeansEveryFile(spec)) {
+  const std::string defaultPattern = Trimmed(defaultSpec);
+  if (MeansEveryFile(defaultPattern)) {
     result.selected = static_cast<int>(result.filters.size()) - 1;
     return result;
   }
   for (size_t i = 0; i < result.filters.size(); ++i) {
-    if (result.filters[i] == FilterFor(spec)) {
+    if (result.filters[i] == FilterFor(defaultPattern)) {
       result.selected = static_cast<int>(i);
       return result;
     }
   }
-  result.filters.insert(result.filters.begin(), FilterFor(spec));
+  result.filters.insert(result.filters.begin(), FilterFor(defaultPattern));
   result.selected = 0;
   return result;
 }
