@@ -1,0 +1,104 @@
+// Fuzz target of the data file reader: arbitrary bytes as a data file, with the header-line
+// count taken from the first byte. After every input the workspace must be unchanged on
+// failure, and consistent with the loaded samples on success.
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "io.h"
+#include "model.h"
+
+namespace {
+
+constexpr int kMaxFuzzHeaderLines = 20;
+
+struct Snapshot {
+  int32_t traces, points;
+  FitStatus fit;
+  double times[kMaxPoints];
+  double data[kTraceRows][kTraceRowLength];
+};
+Snapshot before;
+
+void Take(Snapshot* s) {
+  s->traces = NumTraces;
+  s->points = NumPoints;
+  std::memcpy(&s->fit, &status, sizeof status);
+  std::memcpy(s->times, timevals, sizeof timevals);
+  std::memcpy(s->data, ydata, sizeof ydata);
+}
+
+bool Unchanged(const Snapshot& s) {
+  return s.traces == NumTraces && s.points == NumPoints &&
+         std::memcmp(&s.fit, &status, sizeof status) == 0 &&
+         std::memcmp(s.times, timevals, sizeof timevals) == 0 &&
+         std::memcmp(s.data, ydata, sizeof ydata) == 0;
+}
+
+void Check(bool ok, const char* what) {
+  if (!ok) {
+    std::fprintf(stderr, "invariant broken: %s\n", what);
+    std::abort();
+  }
+}
+
+// Loaded samples must give exactly the ranges and trace voltages the reader stored.
+void CheckLoaded() {
+  Check(NumTraces >= 1 && NumTraces <= kMaxTraces, "trace count");
+  Check(NumPoints >= 1 && NumPoints <= kMaxPoints, "sample count");
+  Check(status.windowStart >= 0 && status.windowStart <= NumPoints, "window start");
+  Check(status.windowEnd >= status.windowStart && status.windowEnd <= NumPoints, "window end");
+  double tMin = timevals[0], tMax = timevals[0];
+  for (int n = 1; n < NumPoints; ++n) {
+    tMin = std::fmin(tMin, timevals[n]);
+    tMax = std::fmax(tMax, timevals[n]);
+  }
+  Check(tMin == status.dataTMin && tMax == status.dataTMax, "time range");
+  double yLow = 10000, yHigh = -10000;
+  for (int k = 0; k < NumTraces; ++k) {
+    for (int n = 0; n < NumPoints; ++n) {
+      yLow = std::fmin(yLow, ydata[k][n]);
+      yHigh = std::fmax(yHigh, ydata[k][n]);
+    }
+  }
+  Check(status.dataYMin == 1.1 * yLow && status.dataYMax == 1.1 * yHigh, "current range");
+  for (int k = 0; k < NumTraces; ++k) {
+    long double sum = 0;
+    for (int n = 0; n < NumPoints; ++n) sum += ydata[k][kVoltageOffset + n];
+    const double mean = static_cast<double>(sum / NumPoints);
+    Check(std::fabs(mean - status.traceV[k]) <= 1e-9 * (1 + std::fabs(mean)), "trace voltage");
+  }
+}
+
+std::string FuzzPath() {
+  static const std::string path = "/tmp/pavik-data-fuzz-" + std::to_string(getpid()) + ".txt";
+  return path;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static bool started = false;
+  if (!started) {
+    InitParams();
+    started = true;
+  }
+  if (size == 0) return 0;
+  status.headerLines = data[0] % kMaxFuzzHeaderLines;
+  std::FILE* f = std::fopen(FuzzPath().c_str(), "wb");
+  if (!f) return 0;
+  std::fwrite(data + 1, 1, size - 1, f);
+  std::fclose(f);
+  Take(&before);
+  if (LoadDataFile(FuzzPath())) {
+    CheckLoaded();
+  } else {
+    Check(Unchanged(before), "a refused file changed the workspace");
+  }
+  return 0;
+}
