@@ -7,8 +7,8 @@ extern int infoPanelHandle;     // information panel
 extern int dclampPanelHandle;   // dynamic-clamp panel
 extern int optionsPanelHandle;  // options panel
 
-void RegisterPavikCallbacks();          // the callback table the resource file's names refer to
-int PavikMain(int argc, char* argv[]);  // start-up and event loop; main's result
+void RegisterPavikCallbacks();           // the callback table the resource file's names refer to
+int PavikMain(int argc, char* argv[]);   // start-up and event loop; main's result
 int StartPavik(int argc, char* argv[]);  // the run-time, the panels and their start values; 0 ok
 void InitPanel();
 void SetPanelParams(int index);
