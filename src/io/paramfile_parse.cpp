@@ -166,8 +166,16 @@ size_t LineLength(std::string_view line) {
 
 std::string_view WithoutLineEnd(std::string_view line) {
   if (!line.empty() && line.back() == '\n') line.remove_suffix(1);
-  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  while (!line.empty() && line.back() == '\r') line.remove_suffix(1);
   return line;
+}
+
+// A name never ends in a carriage return: the writer puts the last name at the very end of the
+// file, where a reader takes such a character for part of the line end, so it would not read
+// back. A name cut at its length limit could otherwise end in one.
+void DropTrailingCarriageReturns(char* name) {
+  size_t length = std::strlen(name);
+  while (length > 0 && name[length - 1] == '\r') name[--length] = '\0';
 }
 
 // The names text: the rest of line 14 when it holds 3 or more characters, otherwise the next
@@ -188,6 +196,7 @@ void SplitNames(std::string_view names, CurrentParams (&currents)[kMaxCurrents])
   currents[0].name[0] = '\0';
   for (char c : names) {
     if (c == ',') {
+      DropTrailingCarriageReturns(currents[k].name);
       if (++k == kMaxCurrents) return;
       length = 0;
       currents[k].name[0] = '\0';
@@ -196,6 +205,7 @@ void SplitNames(std::string_view names, CurrentParams (&currents)[kMaxCurrents])
       currents[k].name[length] = '\0';
     }
   }
+  DropTrailingCarriageReturns(currents[k].name);
 }
 
 }  // namespace

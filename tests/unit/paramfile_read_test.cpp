@@ -99,6 +99,17 @@ TEST_F(ParamFileRead, NameLongerThan255CharactersIsCutAt255) {
   EXPECT_EQ(NameOf(contents, 1), "K");
 }
 
+// A name ending in a carriage return (typed so, or cut at 255 there) would lose it when the
+// file is written and read again, the last name standing at the end of the file.
+TEST_F(ParamFileRead, NamesNeverEndInACarriageReturn) {
+  const std::string cutAtReturn = std::string(kMaxNameLength - 1, 'n') + "\r\rtail";
+  const ParamFileContents contents = Parsed(FileWithNamesLine("Na\r,K\r\r,A\rB," + cutAtReturn));
+  EXPECT_EQ(NameOf(contents, 0), "Na");
+  EXPECT_EQ(NameOf(contents, 1), "K");
+  EXPECT_EQ(NameOf(contents, 2), "A\rB");
+  EXPECT_EQ(NameOf(contents, 3), std::string(kMaxNameLength - 1, 'n'));
+}
+
 // Three or more characters after the tenth flag are the names text; line 15 is not read.
 TEST_F(ParamFileRead, TwoSpacesAfterTheTenthFlagAreTheNames) {
   std::string text = FileWithNamesLine("Na,K");
