@@ -23,7 +23,6 @@
 
 namespace {
 
-const char* const kProgramVersion = "Pavik 3.2 (2010-June-03)";  // as the window's title says
 const char* const kStdout = "-";
 constexpr int kRenderWidth = 1280;
 constexpr int kRenderHeight = 800;
@@ -384,7 +383,7 @@ int RunCommandLine(int argc, char* argv[]) {
       std::fputs(CommandLineHelp().c_str(), stdout);
       return kExitSuccess;
     case CliMode::Version:
-      std::printf("%s\n", kProgramVersion);
+      std::printf("Pavik %s (%s)\n", kVersion, kVersionDate);
       return kExitSuccess;
     case CliMode::Report:
       return RunReport(command);

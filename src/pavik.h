@@ -2,6 +2,9 @@
 // panels to the workspace.
 #pragma once
 
+inline constexpr const char* kVersion = "3.2";  // shown in the title and by --version
+inline constexpr const char* kVersionDate = "2010-June-03";
+
 extern int panelHandle;         // main panel
 extern int infoPanelHandle;     // information panel
 extern int dclampPanelHandle;   // dynamic-clamp panel

@@ -17,8 +17,6 @@ int optionsPanelHandle;
 
 namespace {
 const char* const kResourceFile = "pavikuir.uir";
-const char* const kVersion = "3.2";
-const char* const kVersionDate = "2010-June-03";
 constexpr int kTitleSize = 100;          // the title buffer
 constexpr int kParamFileTextSize = 260;  // the parameter-file text buffer
 const char* const kNoParamFile = "(no parameter file)";
