@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "../unit/special_files.h"
 #include "io.h"
 #include "model.h"
 
@@ -213,7 +214,7 @@ TEST_F(CliTest, OutputsThatMustNotBeReplacedAreRefused) {
   const QString fifo = dir.filePath("fifo");
   ASSERT_EQ(mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
   const QString device = dir.filePath("device");
-  ASSERT_EQ(symlink("/dev/null", device.toLocal8Bit().constData()), 0);
+  ASSERT_TRUE(MakeDeviceNode(device.toStdString()));
   const QString readOnly = dir.filePath("read-only.tsv");
   std::ofstream(readOnly.toStdString()) << "kept";
   ASSERT_EQ(chmod(readOnly.toLocal8Bit().constData(), 0444), 0);
@@ -231,7 +232,7 @@ TEST_F(CliTest, OutputsThatMustNotBeReplacedAreRefused) {
   struct stat info {};
   EXPECT_TRUE(QFileInfo(folder + "/inside").isDir());
   EXPECT_TRUE(lstat(fifo.toLocal8Bit().constData(), &info) == 0 && S_ISFIFO(info.st_mode));
-  EXPECT_TRUE(QFileInfo(device).isSymLink());
+  EXPECT_TRUE(IsDevice(device.toStdString()));
   EXPECT_EQ(Bytes(readOnly), "kept");
   EXPECT_EQ(QDir(dir.path())
                 .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System | QDir::Hidden)

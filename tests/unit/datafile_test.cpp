@@ -13,11 +13,11 @@
 #include <string>
 #include <vector>
 
-#include "fifo_feeder.h"
 #include "io.h"
 #include "model.h"
 #include "platform/platform.h"
 #include "platform/platform_test.h"
+#include "special_files.h"
 
 namespace {
 
@@ -454,13 +454,13 @@ TEST_F(LoadDataFileTest, SpecialFilesNeverBlockOrRunForever) {
   const Snapshot before = Snapshot::Take();
   const std::string fifo = (folder_ / "fifo.txt").string();
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-  for (const std::string& path : {std::string("/dev/null"), folder_.string(), fifo}) {
+  for (const std::string& path : {std::string("/dev/zero"), folder_.string(), fifo}) {
     ClearRecordedMessages();
     QueueFileSelectAnswer(VAL_EXISTING_FILE_SELECTED, path);
     EXPECT_EQ(ReadDataFile(), 0) << path;
     EXPECT_NE(OnlyMessage().message.find("not a regular file"), std::string::npos) << path;
   }
-  for (const char* device : {"/dev/null", "/dev/zero"}) {
+  for (const char* device : {"/dev/zero", "/dev/full"}) {
     ClearRecordedMessages();
     EXPECT_EQ(LoadDataFile(device), 0) << device;
     EXPECT_NE(OnlyMessage().message.find("is a device"), std::string::npos) << device;

@@ -1,10 +1,10 @@
 // The save and open commands behind their dialogs, and the messages that refused files get.
 #include <sys/stat.h>
 
-#include "fifo_feeder.h"
 #include "paramfile_support.h"
 #include "platform/platform.h"
 #include "platform/platform_test.h"
+#include "special_files.h"
 
 namespace {
 
@@ -116,7 +116,7 @@ TEST_F(ParamFileDialog, LongPathSaysItIsTooLong) {
 TEST_F(ParamFileDialog, ReadRefusesWhatIsNotARegularFile) {
   const std::string fifo = folder_.File("fifo.fit");
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-  for (const std::string& path : {std::string("/dev/null"), folder_.Path().string(), fifo}) {
+  for (const std::string& path : {std::string("/dev/zero"), folder_.Path().string(), fifo}) {
     ClearRecordedMessages();
     QueueFileSelectAnswer(VAL_EXISTING_FILE_SELECTED, path);
     EXPECT_EQ(Read_Last_Values(), 0) << path;

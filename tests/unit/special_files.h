@@ -1,10 +1,11 @@
-// A named pipe with a thread writing into it, as a shell's "<(cat file)" gives one: the bytes
-// once, or endlessly until the reader closes its end.
+// Special files for tests of what Pavik reads and writes: a device node of the test's own, and
+// a named pipe with a thread writing into it.
 #pragma once
 
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -12,6 +13,20 @@
 #include <string>
 #include <thread>
 
+// A character device at path that reads as zeros: a node of its own where the system allows
+// making one (so that a fault under test could only destroy that), else a link to /dev/zero.
+inline bool MakeDeviceNode(const std::string& path) {
+  return mknod(path.c_str(), S_IFCHR | 0666, makedev(1, 5)) == 0 ||
+         symlink("/dev/zero", path.c_str()) == 0;
+}
+
+inline bool IsDevice(const std::string& path) {
+  struct stat info {};
+  return stat(path.c_str(), &info) == 0 && S_ISCHR(info.st_mode);
+}
+
+// A named pipe with a thread writing into it, as a shell's "<(cat file)" gives one: the bytes
+// once, or endlessly until the reader closes its end.
 class FifoFeeder {
  public:
   FifoFeeder(std::string path, std::string bytes, bool endless = false) : path_(std::move(path)) {
