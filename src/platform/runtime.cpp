@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <clocale>
 #include <vector>
 
 #include "platform/platform_test.h"
@@ -167,6 +168,10 @@ int InitRunTime(int argc, char* argv[]) {
     }
     new QApplication(savedArgc, savedArgv);  // lives for the whole run
   }
+  // The application takes the C library's locale from the desktop's. Every number Pavik writes
+  // or reads (parameter file, report, tables, data files) uses a point whatever the desktop
+  // writes, as the dynamic-clamp program and other machines read them: numbers stay "C".
+  std::setlocale(LC_NUMERIC, "C");
   // Panels are hidden and shown, never closed for good: the program decides when to end.
   QApplication::setQuitOnLastWindowClosed(false);
   State().started = true;
