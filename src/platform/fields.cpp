@@ -63,6 +63,10 @@ void NumericField::SetValueQuietly(double value) {
   lastCommitted_ = this->value();
 }
 
+void NumericField::FinishEntry() {
+  if (lineEdit()->isModified()) CommitIfChanged();  // only what the user typed
+}
+
 void NumericField::stepBy(int steps) {
   QDoubleSpinBox::stepBy(steps);
   CommitIfChanged();
@@ -129,6 +133,10 @@ void IntField::SetValueQuietly(int value) {
   const QSignalBlocker blocker(this);
   setValue(value);
   lastCommitted_ = this->value();
+}
+
+void IntField::FinishEntry() {
+  if (lineEdit()->isModified()) CommitIfChanged();
 }
 
 void IntField::stepBy(int steps) {

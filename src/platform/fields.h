@@ -16,6 +16,7 @@ class NumericField : public QDoubleSpinBox {
  public:
   explicit NumericField(QWidget* parent = nullptr);
   void SetValueQuietly(double value);  // program-set: no signal, remembered as committed
+  void FinishEntry();                  // a typed entry is finished as leaving the field does
   void stepBy(int steps) override;
   QString textFromValue(double value) const override;
   double valueFromText(const QString& text) const override;
@@ -39,6 +40,7 @@ class IntField : public QSpinBox {
  public:
   explicit IntField(QWidget* parent = nullptr);
   void SetValueQuietly(int value);
+  void FinishEntry();
   void stepBy(int steps) override;
 
  signals:

@@ -163,11 +163,8 @@ void WireControl(int panel, ControlRecord& control) {
       break;
     case ControlKind::TextBox: {
       auto* edit = static_cast<QLineEdit*>(widget);
-      QObject::connect(edit, &QLineEdit::editingFinished, [edit, commit] {
-        if (!edit->isModified()) return;  // only an entry the user edited
-        edit->setModified(false);
-        commit();
-      });
+      QObject::connect(edit, &QLineEdit::editingFinished,
+                       [panel, id, edit] { CommitTextEntry(panel, id, edit); });
       break;
     }
     case ControlKind::Graph:

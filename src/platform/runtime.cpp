@@ -72,6 +72,7 @@ int DeliverControlEvent(int panel, int control, int event, int eventData1, int e
   if (!record || record->callback.empty()) return 0;
   const auto found = CtrlCallbacks().find(record->callback);
   if (found == CtrlCallbacks().end() || !found->second) return 0;
+  if (event == EVENT_COMMIT) FinishPendingEntries(panel, control);
   Record(panel, control, event);
   return found->second(panel, control, event, nullptr, eventData1, eventData2);
 }
@@ -93,6 +94,7 @@ void DeliverMenuEvent(int menuBar, int item) {
   if (!record) return;
   const auto found = MenuCallbacks().find(record->callback);
   if (found == MenuCallbacks().end() || !found->second) return;
+  FinishPendingEntries(0, 0);
   Record(menuBar, item, EVENT_COMMIT);
   found->second(menuBar, item, nullptr, record->panel);
 }

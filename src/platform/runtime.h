@@ -12,6 +12,7 @@
 #include "platform/platform.h"
 
 class QAction;
+class QLineEdit;
 struct GraphState;
 
 // ---- error codes (every failure is negative) ----
@@ -78,3 +79,10 @@ int DeliverControlEvent(int panel, int control, int event, int eventData1 = 0, i
 int DeliverPanelEvent(int panel, int event);
 void DeliverMenuEvent(int menuBar, int item);
 bool HasPanelCallback(int panel);
+
+// ---- entries still being typed ----
+// Commits what the user edited in a text box since its last commit.
+void CommitTextEntry(int panel, int control, QLineEdit* edit);
+// Finishes every entry still being typed, as leaving its field does, so that the event about to
+// be delivered acts on it; the control that gets that event is left alone.
+void FinishPendingEntries(int exceptPanel, int exceptControl);

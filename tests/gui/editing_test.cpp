@@ -1,5 +1,7 @@
 // Parameter editing, the in-fit toggles, selection and names, driven through the main panel's
 // real widgets.
+#include <QApplication>
+#include <QClipboard>
 #include <cstring>
 
 #include "editing_fixture.h"
@@ -201,6 +203,33 @@ TEST_F(Editing, ParamCBEditsTheSelectedCurrent) {
   EXPECT_EQ(params[0].Erev, -80.0);
   Click(panelHandle, PANEL_CURRBUT1);
   EXPECT_EQ(DoubleValue(panelHandle, PANEL_EREV), -80.0);
+}
+
+// ---- a pending entry ----
+
+// A click on any control first finishes the entry being typed, as leaving the field does, also
+// where the click takes no focus from the field: the typed value is never lost or misplaced.
+TEST_F(Editing, ClickOnAnyControlFirstFinishesThePendingEntry) {
+  LoadAndShow(WriteDataFile("two.txt", 2, 200));  // the fit button opens with data
+  const std::pair<const char*, void (*)()> clicks[] = {
+      {"selector button", [] { Click(panelHandle, PANEL_CURRBUT2); }},
+      {"in-fit toggle", [] { Click(panelHandle, PANEL_FITCURR3); }},
+      {"fit button", [] { Click(panelHandle, PANEL_DOFIT); }},
+      {"data graph", [] { DragGraphCursor(panelHandle, PANEL_GRAPH, 5, 5); }},
+      {"menu", [] { TriggerMenu(MENU_CLIPBOARD); }},
+  };
+  int entry = 0;
+  for (const auto& [what, click] : clicks) {
+    ++entry;
+    Click(panelHandle, PANEL_CURRBUT1);
+    Type(panelHandle, PANEL_VM, QString::number(-entry));
+    click();
+    EXPECT_EQ(params[0].Vm, -entry) << what;
+    Click(panelHandle, PANEL_CURRBUT1);
+    Type(panelHandle, PANEL_NAME, QString("I%1").arg(entry));
+    click();
+    EXPECT_EQ(std::string(params[0].name), "I" + std::to_string(entry)) << what;
+  }
 }
 
 // ---- names ----
