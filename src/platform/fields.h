@@ -1,9 +1,11 @@
-// The numeric and path controls the panels are built from: spin boxes that commit an entry
-// once, at its end or at each step, and show a number as typed; a label that elides a path.
+// The numeric, text and path controls the panels are built from: spin boxes that commit an entry
+// once, at its end or at each step, and show a number as typed; text boxes that refuse some
+// characters; a label that elides a path.
 #pragma once
 
 #include <QDoubleSpinBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QSpinBox>
 
 constexpr double kDoubleFieldLimit = 1e9;  // default range: no value a user or file gives clips
@@ -50,6 +52,10 @@ class IntField : public QSpinBox {
   void CommitIfChanged();
   int lastCommitted_ = 0;
 };
+
+// Makes a text box refuse every character of refused, typed or pasted; its tooltip, which says
+// why, is shown at once when something is refused.
+void RefuseCharacters(QLineEdit* edit, const QString& refused);
 
 // A read-only path: elided in the middle to the space it has, the whole path in its tooltip.
 class PathLabel : public QLabel {

@@ -34,6 +34,7 @@ const char* const kCallbackProperty = "callback";
 const char* const kMenuIdProperty = "menuId";
 const char* const kResourceIdProperty = "resourceId";
 const char* const kSeparatorIdsProperty = "separatorIds";  // on a menu: ids of its separators
+const char* const kRefusedCharactersProperty = "refusedCharacters";  // on a text box
 
 std::string& ResourceDirectory() {
   static std::string directory;
@@ -163,6 +164,8 @@ void WireControl(int panel, ControlRecord& control) {
       break;
     case ControlKind::TextBox: {
       auto* edit = static_cast<QLineEdit*>(widget);
+      const QString refused = widget->property(kRefusedCharactersProperty).toString();
+      if (!refused.isEmpty()) RefuseCharacters(edit, refused);
       QObject::connect(edit, &QLineEdit::editingFinished,
                        [panel, id, edit] { CommitTextEntry(panel, id, edit); });
       break;

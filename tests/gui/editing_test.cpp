@@ -265,6 +265,31 @@ TEST_F(Editing, LongNamesAreKeptWithinTheField) {
   EXPECT_EQ(TextValue(panelHandle, PANEL_CURRLABEL3), kept);
 }
 
+// The names line separates the names by commas: a name box refuses a comma (and a line end) and
+// says why, and a comma that reaches a name some other way is not stored either.
+TEST_F(Editing, NamesNeverHoldAComma) {
+  TypeAndEnter(panelHandle, PANEL_NAME, "Na,fast");  // key by key: the comma alone is refused
+  EXPECT_STREQ(params[0].name, "Nafast");
+  EXPECT_NE(Widget(panelHandle, PANEL_CURRLABEL2)->toolTip().indexOf("comma"), -1);
+
+  QWidget* box = Widget(panelHandle, PANEL_CURRLABEL2);
+  for (const char* pasted : {"K,slow", "K\nslow"}) {  // pasted whole: refused whole
+    QApplication::clipboard()->setText(pasted);
+    box->setFocus();
+    QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(box, Qt::Key_Return);
+    EXPECT_STREQ(params[1].name, "2");
+    EXPECT_EQ(TextValue(panelHandle, PANEL_CURRLABEL2), "2");
+  }
+
+  SetCtrlVal(panelHandle, PANEL_CURRLABEL3, "Ca,L");
+  labelCB(panelHandle, PANEL_CURRLABEL3, EVENT_COMMIT, nullptr, 0, 0);
+  EXPECT_STREQ(params[2].name, "3");
+  EXPECT_EQ(TextValue(panelHandle, PANEL_CURRLABEL3), "3");
+  EXPECT_EQ(RecordedMessages().size(), 1u);
+}
+
 // ---- trace colours ----
 
 // Before data the flag is only stored; after data the traces change colour without a refit.
