@@ -78,6 +78,7 @@ void NumericField::SetValueQuietly(double value) {
   if (value > maximum()) setMaximum(value);
   setValue(value);
   lastCommitted_ = this->value();
+  updateGeometry();  // the value may need more room than the last
 }
 
 void NumericField::FinishEntry() {
@@ -124,6 +125,7 @@ void NumericField::CommitIfChanged() {
   interpretText();
   if (value() == lastCommitted_) return;
   lastCommitted_ = value();
+  updateGeometry();
   emit committed();
 }
 
@@ -160,11 +162,17 @@ QSize NumericField::HintFor(const QString& sample) const {
                    lineEdit()->sizeHint().height());
   return style()->sizeFromContents(QStyle::CT_SpinBox, &option, text, this);
 }
+// A value longer than the sample (a range the program computed, "-0.11016500000000001") widens
+// the field rather than being cut off.
 QSize NumericField::sizeHint() const {
-  return HintFor(QStringLiteral("-000.000000"));
+  return HintFor(LongerOf(QStringLiteral("-000.000000")));
 }
 QSize NumericField::minimumSizeHint() const {
-  return HintFor(QStringLiteral("-000.00"));
+  return HintFor(LongerOf(QStringLiteral("-000.00")));
+}
+QString NumericField::LongerOf(const QString& sample) const {
+  const QString shown = lineEdit()->text();
+  return shown.size() > sample.size() ? shown : sample;
 }
 
 // ---- IntField ----

@@ -36,6 +36,7 @@ class NumericField : public QDoubleSpinBox {
  private:
   void CommitIfChanged();
   QSize HintFor(const QString& sample) const;
+  QString LongerOf(const QString& sample) const;  // the shown text when it is longer
   double lastCommitted_ = 0;
   double leastStep_ = 0.001;
   bool positive_ = false;

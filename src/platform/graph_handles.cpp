@@ -34,14 +34,15 @@ QPointF PixelOf(const GraphState& graph, double x, double y) {
   return {graph.plot->xAxis->coordToPixel(x), graph.plot->yAxis->coordToPixel(y)};
 }
 
-// The visible handle nearest to pixel within the grab radius, 0 for none.
+// The visible handle nearest to pixel within the grab radius, 0 for none; of handles that stand
+// on one another, the one with the lowest number.
 int HandleAt(const GraphState& graph, const QPointF& pixel) {
   int nearest = 0;
-  double best = kGrabRadius;
+  double best = kGrabRadius + 1e-9;
   for (const auto& [id, handle] : graph.handles) {
     if (!handle.marker->visible()) continue;
     const double distance = QLineF(PixelOf(graph, handle.x, handle.y), pixel).length();
-    if (distance <= best) {
+    if (distance < best) {
       best = distance;
       nearest = id;
     }

@@ -154,7 +154,7 @@ TEST_F(CurveHandles, ArrowStepsFitTheValue) {
     double expect;
   };
   const Case cases[] = {
-      {PANEL_TMHI, "0.8", Qt::Key_Down, 0.7},    {PANEL_TMHI, "0.83", Qt::Key_Up, 0.84},
+      {PANEL_TMHI, "0.8", Qt::Key_Down, 0.79},   {PANEL_TMHI, "0.83", Qt::Key_Up, 0.84},
       {PANEL_TMHI, "0.05", Qt::Key_Down, 0.049}, {PANEL_TMHI, "0.001", Qt::Key_Down, 0.001},
       {PANEL_THLO, "250", Qt::Key_Up, 260},      {PANEL_THLO, "100", Qt::Key_Down, 99},
       {PANEL_VM, "-65", Qt::Key_Up, -64},        {PANEL_VM, "5", Qt::Key_Down, 4.9},
