@@ -1,5 +1,6 @@
 // The reader: numbers in their order, the names text rule, and files that must change nothing.
 #include <cmath>
+#include <cstring>
 
 #include "paramfile_support.h"
 
@@ -67,11 +68,16 @@ TEST_F(ParamFileRead, TwoNamesNameTwoCurrentsAndLeaveTheRest) {
   EXPECT_EQ(NameOf(contents, 5), "Ca");
 }
 
-// The tenth comma ends the names; the eleventh name goes nowhere.
+// The tenth comma ends the names: an eleventh and a twelfth name go nowhere, and nothing
+// beyond the ten records is written.
 TEST_F(ParamFileRead, EleventhNameIsIgnored) {
-  const ParamFileContents contents = Parsed(FileWithNamesLine("a,b,c,d,e,f,g,h,i,j,extra"));
-  EXPECT_EQ(NameOf(contents, 0), "a");
-  EXPECT_EQ(NameOf(contents, 9), "j");
+  const ParamFileContents ten = Parsed(FileWithNamesLine("a,b,c,d,e,f,g,h,i,j"));
+  const ParamFileContents more = Parsed(FileWithNamesLine("a,b,c,d,e,f,g,h,i,j,eleventh,twelfth"));
+  EXPECT_EQ(NameOf(more, 0), "a");
+  EXPECT_EQ(NameOf(more, 9), "j");
+  EXPECT_EQ(std::memcmp(&more.dclamp, &ten.dclamp, sizeof ten.dclamp), 0);
+  EXPECT_EQ(std::memcmp(more.fitCurrent, ten.fitCurrent, sizeof ten.fitCurrent), 0);
+  EXPECT_EQ(std::memcmp(more.loadedV, ten.loadedV, sizeof ten.loadedV), 0);
 }
 
 // A line end after the last name, as an editor leaves it, is not part of that name.
