@@ -184,6 +184,29 @@ TEST_F(ParamFileRead, GatePowerThatNoIntegerHoldsIsRefused) {
   EXPECT_EQ(ParseError(WithNumber(text, kFirstP, "2147483647.9")), "");  // its floor still fits
 }
 
+// nan and inf in any real field refuse the file with the line and number, as other bad numbers
+// do: the model would evaluate them, and the dynamic-clamp program would read them.
+TEST_F(ParamFileRead, NonFiniteRealsAreRefused) {
+  struct Case {
+    const char* spelling;
+    int number;
+    const char* where;
+  };
+  const Case cases[] = {
+      {"nan", 1, "line 1, number 1 of 276 (dynamic-clamp global setting 1)"},
+      {"-nan", 11, "line 2, number 11 of 276 (Gmax of current 1)"},
+      {"inf", 65, "line 4, number 65 of 276 (Km of current 3)"},
+      {"-inf", 250, "line 11, number 250 of 276 (dynamic-clamp setting 8 of current 10)"},
+      {"+Infinity", 251, "line 12, number 251 of 276 (Vhold of current 1)"},
+      {"INF", 266, "line 13, number 266 of 276 (trace voltage 6)"},
+  };
+  const std::string text = WorkspaceFileText();
+  for (const Case& c : cases) {
+    EXPECT_EQ(ParseError(WithNumber(text, c.number, c.spelling)),
+              std::string(c.where) + ": \"" + c.spelling + "\" is not a finite number");
+  }
+}
+
 TEST_F(ParamFileRead, IntegerSettingThatOverflowsIsRefused) {
   EXPECT_EQ(ParseError(WithNumber(WorkspaceFileText(), 5, "99999999999")),
             "line 1, number 5 of 276 (dynamic-clamp integer setting 1): \"99999999999\" is out "
