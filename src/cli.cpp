@@ -205,10 +205,12 @@ std::string CommandLineHelp() {
 
 namespace {
 
-// The text of the message the last failed read showed.
-std::string LastMessage() {
-  const auto& messages = RecordedMessages();
-  return messages.empty() ? std::string("The file could not be read.") : messages.back().message;
+// Every message a read showed (a refusal, or notices about a file that was read) goes to
+// standard error, as the window shows it.
+void TellRecordedMessages() {
+  for (const RecordedMessage& message : RecordedMessages()) {
+    std::fprintf(stderr, "%s\n", message.message.c_str());
+  }
 }
 
 bool OpenDataFile(const std::string& path) {
@@ -219,15 +221,15 @@ bool OpenDataFile(const std::string& path) {
 }
 
 // Reads the command's files as the menu's open commands do, then applies the options as if
-// they were typed; false (the reason on standard error) when a file could not be read.
+// they were typed; false when a file could not be read. What the reads told the user is on
+// standard error.
 bool LoadAndApply(const CliCommand& command) {
   ClearRecordedMessages();
   if (command.headerLines) status.headerLines = *command.headerLines;
-  if (!OpenDataFile(command.dataFile) ||
-      (!command.paramFile.empty() && !LoadParamFile(command.paramFile))) {
-    std::fprintf(stderr, "%s\n", LastMessage().c_str());
-    return false;
-  }
+  const bool read = OpenDataFile(command.dataFile) &&
+                    (command.paramFile.empty() || LoadParamFile(command.paramFile));
+  TellRecordedMessages();
+  if (!read) return false;
   for (size_t k = 0; k < command.traceV.size(); ++k) status.traceV[k] = command.traceV[k];
   if (command.baseline) status.baseline = *command.baseline;
   if (command.xMin) status.xMin = *command.xMin;
@@ -323,10 +325,9 @@ int RunFits(const CliCommand& command) {
 int RunReport(const CliCommand& command) {
   InitParams();
   ClearRecordedMessages();
-  if (!LoadParamFile(command.paramFile)) {
-    std::fprintf(stderr, "%s\n", LastMessage().c_str());
-    return kExitFileError;
-  }
+  const bool read = LoadParamFile(command.paramFile) != 0;
+  TellRecordedMessages();
+  if (!read) return kExitFileError;
   const std::string report = CurrentReport(-1);
   std::fwrite(report.data(), 1, report.size(), stdout);
   return std::fflush(stdout) == 0 ? kExitSuccess : kExitFileError;
