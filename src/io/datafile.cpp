@@ -6,14 +6,13 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <string>
 #include <string_view>
-#include <system_error>
 #include <vector>
 
 #include "io.h"
 #include "io/datafile_layout.h"
+#include "io/file_kind.h"
 #include "pavik.h"
 #include "pavikuir.h"
 #include "platform/platform.h"
@@ -41,32 +40,34 @@ struct LoadedFile {
 // Static: six traces of 5000 voltages and currents are too large for the stack, and so is a
 // data line.
 LoadedFile scratch;
-char lineText[kRowLineLimit + 2];
+char lineText[kRowLineLimit + 1];
 
 std::string LineWord(int line) {
   return "line " + std::to_string(line);
 }
 
-// Skips the header and reads the layout line; "" or what is wrong.
+// Skips the header and reads the layout line; "" or what is wrong. Each line is read within
+// kLayoutLineLimit characters, so that a file without line ends cannot hold the reader.
 std::string ReadLayout(int handle, RowLayout* layout) {
   const int headerLines = std::max(status.headerLines, 0);
+  const std::string tooLong =
+      " is longer than " + std::to_string(kLayoutLineLimit) + " characters.";
   for (int i = 0; i < headerLines; ++i) {
-    if (ScanFile(handle, "%l>%s", static_cast<std::string*>(nullptr)) <= 0) {
+    const int length = ReadLineWithin(handle, nullptr, kLayoutLineLimit);
+    if (length == kLineTooLong) return "Header " + LineWord(i + 1) + tooLong;
+    if (length < 0) {
       return "The data file has only " + std::to_string(i) + " lines: it ends within the " +
              std::to_string(headerLines) + " header lines, before the layout line.";
     }
   }
   const int layoutLine = headerLines + 1;
-  std::vector<char> line(kLayoutLineLimit + 2);
-  const int length = ReadLine(handle, line.data(), kLayoutLineLimit + 1);
+  std::vector<char> line(kLayoutLineLimit + 1);
+  const int length = ReadLineWithin(handle, line.data(), kLayoutLineLimit);
+  if (length == kLineTooLong) return "The layout line (" + LineWord(layoutLine) + ")" + tooLong;
   if (length < 0) {
     return "The data file has only " + std::to_string(headerLines) +
            " lines: the layout line that should follow the " + std::to_string(headerLines) +
            " header lines is missing.";
-  }
-  if (length > kLayoutLineLimit) {
-    return "The layout line (" + LineWord(layoutLine) + ") is longer than " +
-           std::to_string(kLayoutLineLimit) + " characters.";
   }
   const int delimiters = CountLayoutDelimiters(line.data(), length);
   if (!RowLayoutFor(delimiters, layout)) {
@@ -143,18 +144,19 @@ void ReadRows(int handle, LoadedFile* file, RowsReport* report) {
   file->points = 0;
   while (file->points < kMaxPoints) {
     const int lineNumber = GetFileLineNumber(handle);
-    const int length = ReadLine(handle, lineText, kRowLineLimit + 1);
+    // Within a limit, so that a pipe that never sends a line end cannot hold the reader.
+    const int length = ReadLineWithin(handle, lineText, kRowLineLimit);
+    if (length == kLineTooLong) {
+      report->stopLine = lineNumber;
+      report->stopReason = "is longer than " + std::to_string(kRowLineLimit) +
+                           " characters; it begins " + Quote({lineText, kRowLineLimit});
+      return;
+    }
     if (length < 0) {
       report->endLine = lineNumber;
       return;
     }
-    const std::string_view line(lineText, std::min(length, kRowLineLimit));
-    if (length > kRowLineLimit) {
-      report->stopLine = lineNumber;
-      report->stopReason = "is longer than " + std::to_string(kRowLineLimit) +
-                           " characters; it begins " + Quote(line);
-      return;
-    }
+    const std::string_view line(lineText, static_cast<size_t>(length));
     int numbers = 0;
     bool readWhole = false;
     for (size_t at = 0; file->points < kMaxPoints;) {
@@ -284,6 +286,11 @@ void TakeOver(const LoadedFile& file, const std::string& path) {
   std::snprintf(status.dataFile, sizeof status.dataFile, "%s", path.c_str());
 }
 
+void TellNotRead(const std::string& path, const std::string& why) {
+  const std::string message = "The data file\n" + path + "\nwas not read: " + why + ".";
+  MessagePopup("Error", message.c_str());
+}
+
 void ShowLoadedFile() {
   const int voltageFields[kMaxTraces] = {PANEL_V1, PANEL_V2, PANEL_V3,
                                          PANEL_V4, PANEL_V5, PANEL_V6};
@@ -307,6 +314,10 @@ int ReadDataFile() {
   const int chosen = FileSelectPopup("", "*.*", "*.bu*;*.asc;*.txt", "Open Data File",
                                      VAL_LOAD_BUTTON, 0, 0, 1, 0, &path);
   if (chosen != VAL_EXISTING_FILE_SELECTED) return 0;
+  if (const std::string why = WhyNotFromDialog(path); !why.empty()) {
+    TellNotRead(path, why);
+    return 0;
+  }
   return LoadDataFile(path);
 }
 
@@ -318,10 +329,11 @@ int LoadDataFile(const std::string& path) {
     MessagePopup("Error", message.c_str());
     return 0;
   }
-  std::error_code ignored;
-  if (std::filesystem::is_directory(path, ignored)) {
-    const std::string message = "This is a folder, not a data file:\n" + path;
-    MessagePopup("Error", message.c_str());
+  // A pipe given on purpose (the command line's "<(cat file)") is read; a device never is,
+  // and a folder is named as what it is.
+  if (const FileKind kind = KindOfFile(path);
+      kind == FileKind::Device || kind == FileKind::Folder) {
+    TellNotRead(path, "it is " + FileKindWords(kind) + ", not a file");
     return 0;
   }
   const int handle = OpenFile(path.c_str(), VAL_READ_ONLY, VAL_OPEN_AS_IS, VAL_ASCII);

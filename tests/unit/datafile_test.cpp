@@ -11,12 +11,14 @@
 #include <fstream>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "io.h"
 #include "model.h"
 #include "platform/platform.h"
 #include "platform/platform_test.h"
+#include "special_files.h"
 
 namespace {
 
@@ -482,15 +484,6 @@ TEST_F(LoadDataFileTest, NoReadableRowNamesTheLine) {
             "number should stand.");
 }
 
-// A folder is named as a folder, not read as an empty file.
-TEST_F(LoadDataFileTest, FolderIsRefusedAsAFolder) {
-  LoadPrevious();
-  const Snapshot before = Snapshot::Take();
-  EXPECT_EQ(LoadDataFile(folder_.string()), 0);
-  EXPECT_TRUE(before.SameAsWorkspace());
-  EXPECT_EQ(OnlyMessage().message, "This is a folder, not a data file:\n" + folder_.string());
-}
-
 TEST_F(LoadDataFileTest, MissingFileGivesTheOpenErrorAndChangesNothing) {
   LoadPrevious();
   const Snapshot before = Snapshot::Take();
@@ -528,6 +521,47 @@ TEST_F(LoadDataFileTest, RandomBytesAreHandledSafely) {
       EXPECT_EQ(status.windowEnd, NumPoints);
     }
   }
+}
+
+// ---------------------------------------------------------------- special files
+
+// The dialog takes regular files only; the command line may read a pipe but never a device, and
+// a header or layout line without end is refused after a bounded read.
+TEST_F(LoadDataFileTest, SpecialFilesNeverBlockOrRunForever) {
+  LoadPrevious();
+  const Snapshot before = Snapshot::Take();
+  const std::string fifo = (folder_ / "fifo.txt").string();
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  for (const std::string& path : {std::string("/dev/zero"), folder_.string(), fifo}) {
+    ClearRecordedMessages();
+    QueueFileSelectAnswer(VAL_EXISTING_FILE_SELECTED, path);
+    EXPECT_EQ(ReadDataFile(), 0) << path;
+    EXPECT_NE(OnlyMessage().message.find("not a regular file"), std::string::npos) << path;
+  }
+  // A folder is named as such, not read as a file of no lines.
+  const std::pair<std::string, const char*> refused[] = {
+      {"/dev/zero", "is a device"}, {"/dev/full", "is a device"}, {folder_, "is a folder"}};
+  for (const auto& [path, why] : refused) {
+    ClearRecordedMessages();
+    EXPECT_EQ(LoadDataFile(path), 0) << path;
+    EXPECT_NE(OnlyMessage().message.find(why), std::string::npos) << path;
+  }
+  for (int headerLines : {13, 0}) {  // an endless header line, an endless layout line
+    status.headerLines = headerLines;
+    ClearRecordedMessages();
+    const FifoFeeder endless((folder_ / "endless").string(), std::string(4096, 'x'), true);
+    EXPECT_EQ(LoadDataFile(endless.path()), 0);
+    EXPECT_NE(OnlyMessage().message.find("longer than"), std::string::npos) << headerLines;
+  }
+  status.headerLines = 13;
+  EXPECT_TRUE(before.SameAsWorkspace());
+
+  Recording rec;
+  rec.columns = 7;
+  const FifoFeeder pipe((folder_ / "pipe").string(), rec.Text());
+  EXPECT_EQ(LoadDataFile(pipe.path()), 1);
+  EXPECT_EQ(NumTraces, 3);
+  EXPECT_EQ(NumPoints, rec.rows);
 }
 
 // ---------------------------------------------------------------- the dialog
