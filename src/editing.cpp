@@ -15,6 +15,7 @@ namespace {
 
 constexpr int kNameChars = kNameSize - 1;  // a name's characters before the terminator
 constexpr int kNoCurrent = -1;
+const char kRefusedInNames[] = {kNameSeparator, '\r', '\n', '\0'};  // they would split the names
 
 // The selected current's index, or kNoCurrent when selCurrent is outside 1 to 10 (it never is
 // after start-up, but an index built from it must never leave params).
@@ -45,9 +46,18 @@ bool StoreName(const std::string& text, char (&name)[kNameSize]) {
 }
 
 // Reads a name control into name; when the text had to be cut, the control shows what was kept.
+// A comma or a line end would split the names line of the parameter file: such a text is refused
+// (the name boxes already refuse those keys) and the control shows the name kept.
 void ReadNameControl(int panel, int control, char (&name)[kNameSize]) {
   std::string text;
   if (GetCtrlVal(panel, control, &text) < 0) return;
+  if (text.find_first_of(kRefusedInNames) != std::string::npos) {
+    MessagePopup("Name",
+                 "A name cannot hold a comma or a line break: the parameter file keeps "
+                 "the names on one line, separated by commas. The name was not changed.");
+    ResetTextBox(panel, control, name);
+    return;
+  }
   if (!StoreName(text, name)) ResetTextBox(panel, control, name);
 }
 

@@ -15,7 +15,8 @@ int PavikMain(int argc, char* argv[]);   // start-up and event loop; main's resu
 int StartPavik(int argc, char* argv[]);  // the run-time, the panels and their start values; 0 ok
 void InitPanel();
 void SetPanelParams(int index);
-void ShowCurrentNames();  // every current's name in its name box
-void ShowAxisRanges();    // the graph ranges of the workspace in their fields
+void ShowCurrentNames();   // every current's name in its name box
+void ShowTraceVoltages();  // the six trace voltages of the workspace in their fields
+void ShowAxisRanges();     // the graph ranges of the workspace in their fields
 int panelCB(int panel, int event, void* callbackData, int eventData1, int eventData2);
 void menuCB(int menuBar, int menuItem, void* callbackData, int panel);

@@ -73,6 +73,7 @@ void InitPanel() {
   InitParams();
   SetPanelParams(status.selCurrent - 1);
   ShowCurrentNames();
+  ShowTraceVoltages();
   ShowAxisRanges();
   SetDclampParams(0);
   SetOptionsPanel();
@@ -104,10 +105,15 @@ void SetPanelParams(int index) {
   SetCtrlVal(panelHandle, PANEL_PARAMFILE, text);
 }
 
-// The name boxes and range fields start empty in the resource; a user expects to see what
-// the workspace holds.
+// The name boxes, trace voltages and range fields start empty in the resource; a user expects
+// to see what the workspace holds, and an entry of the shown value must store it.
 void ShowCurrentNames() {
   for (int i = 0; i < kMaxCurrents; ++i) ResetTextBox(panelHandle, currLab[i], params[i].name);
+}
+
+void ShowTraceVoltages() {
+  const int fields[kMaxTraces] = {PANEL_V1, PANEL_V2, PANEL_V3, PANEL_V4, PANEL_V5, PANEL_V6};
+  for (int k = 0; k < kMaxTraces; ++k) SetCtrlVal(panelHandle, fields[k], status.traceV[k]);
 }
 
 void ShowAxisRanges() {

@@ -13,6 +13,7 @@
 #include "platform/platform.h"
 
 class QAction;
+class QLineEdit;
 struct GraphState;
 
 // ---- error codes (every failure is negative) ----
@@ -99,3 +100,10 @@ struct SeamHooks {
   std::string resourceDirectory;  // non-empty: relative resource names resolve here instead
 };
 SeamHooks& Seams();
+
+// ---- entries still being typed ----
+// Commits what the user edited in a text box since its last commit.
+void CommitTextEntry(int panel, int control, QLineEdit* edit);
+// Finishes every entry still being typed, as leaving its field does, so that the event about to
+// be delivered acts on it; the control that gets that event is left alone.
+void FinishPendingEntries(int exceptPanel, int exceptControl);
