@@ -128,6 +128,16 @@ TEST(ImportRecording, LongSpanAveragedWithoutDroppingSamples) {
   EXPECT_TRUE(untouched.times.empty());
 }
 
+// The step of the slow family lasts 2 s in sweep 1 and 3 s in the others (a user list): the
+// default span is sweep 1's step, and the user is told.
+TEST(ImportRecording, DefaultSpanFollowsTheFirstSweepAndSaysSo) {
+  const Recording recording = Imported(Slow(), DefaultImportChoices(Slow()));
+  EXPECT_DOUBLE_EQ(recording.times.front(), 2403.0);  // (806 + 4000) samples of 0.5 ms
+  EXPECT_EQ(recording.times.size(), 4000u);
+  ASSERT_EQ(recording.notices.size(), 1u);
+  EXPECT_NE(recording.notices[0].find("span kept is that of sweep 1"), std::string::npos);
+}
+
 // What is missing or wrong is named, and the recording is left alone.
 TEST(ImportRecording, RefusedChoicesNameWhatIsMissing) {
   const ImportChoices base = DefaultImportChoices(Sodium());

@@ -311,6 +311,18 @@ std::string ImportRecording(const AmplifierFile& file, const ImportChoices& choi
   const double holdingFactor = VoltageCommandFactor(file);
   if (holdingFactor != 0) made.holdingLevel = file.protocol->holdingLevel * holdingFactor;
   made.name = std::string(name);
+  if (!choices.fromMs && !choices.toMs && stepEpoch) {
+    for (int k = 1; k < traces; ++k) {
+      const TimeSpan own = DefaultSpan(file, choices.sweeps[k]);
+      if (own.fromMs != span.fromMs || own.toMs != span.toMs) {
+        made.notices.push_back(
+            "The step does not start and end at the same times in every "
+            "chosen sweep; the span kept is that of sweep " +
+            std::to_string(choices.sweeps[0]) + ".");
+        break;
+      }
+    }
+  }
   if (group > 1) {
     made.notices.push_back("The span holds " + std::to_string(count) + " samples per trace; " +
                            "each point is the mean of " + std::to_string(group) +

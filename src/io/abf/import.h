@@ -10,6 +10,7 @@
 #include "io/abf/abf_file.h"
 #include "io/abf/import_choices.h"
 #include "io/recording.h"
+#include "platform/import_dialog.h"
 
 // Conversion of a unit to the program's: the factor from the file's unit, 0 when the unit is
 // not one of its kind. Currents: pA, nA, µA (or uA), mA, A to nA; voltages: µV, mV, V to mV.
@@ -36,6 +37,9 @@ std::vector<std::optional<double>> SweepStepVoltages(const AmplifierFile& file);
 // name is what the data-file field shows (the file's name).
 std::string ImportRecording(const AmplifierFile& file, const ImportChoices& choices,
                             std::string_view name, Recording* recording);
+
+// What the import dialog shows of a file, and the choices it starts from.
+ImportDialogInput ImportDialogInputFor(const AmplifierFile& file, std::string_view fileName);
 
 // A text that says where a recording came from and how (for the converted file's header).
 std::string DescribeImport(const AmplifierFile& file, const ImportChoices& choices,
