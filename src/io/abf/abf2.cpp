@@ -47,9 +47,10 @@ std::string Corrupt(const std::string& what) {
   return "The ABF file is corrupt: " + what + ".";
 }
 
-// Reads a section map entry; "" or why the section cannot be used.
+// Reads a section map entry; "" or why the section cannot be used. The strings section counts
+// strings, not entries: its size is that of one entry.
 std::string ReadSection(ByteReader& in, uint64_t entry, const char* name, uint32_t minBytes,
-                        Section* section) {
+                        bool wholeSection, Section* section) {
   const uint32_t block = in.U32(entry);
   section->bytes = in.U32(entry + 4);
   const int64_t entries = in.I64(entry + 8);
@@ -62,8 +63,9 @@ std::string ReadSection(ByteReader& in, uint64_t entry, const char* name, uint32
                    std::to_string(section->bytes) + " bytes");
   }
   const uint64_t size = in.Bytes().size();
-  if (section->entries > size / section->bytes || !in.Has(section->offset, 0) ||
-      !in.Has(section->offset, section->entries * section->bytes)) {
+  const uint64_t records = wholeSection ? 1 : section->entries;
+  if (records > size / section->bytes || !in.Has(section->offset, 0) ||
+      !in.Has(section->offset, records * section->bytes)) {
     return Truncated(std::string("the ") + name + " section");
   }
   return "";
@@ -211,17 +213,19 @@ std::string ReadAbf2(std::string_view bytes, AmplifierFile* file) {
     uint64_t entry;
     const char* name;
     uint32_t minBytes;
+    bool wholeSection;
     Section* section;
   };
-  const SectionEntry map[] = {{kProtocolEntry, "protocol", kProtocolBytes, &protocol},
-                              {kAdcEntry, "input channel", kAdcBytes, &adcs},
-                              {kDacEntry, "output channel", kDacBytes, &dacs},
-                              {kEpochPerDacEntry, "epoch", kEpochBytes, &epochs},
-                              {kUserListEntry, "user list", kUserListBytes, &lists},
-                              {kStringsEntry, "strings", 1, &strings},
-                              {kDataEntry, "data", 2, &data}};
+  const SectionEntry map[] = {{kProtocolEntry, "protocol", kProtocolBytes, false, &protocol},
+                              {kAdcEntry, "input channel", kAdcBytes, false, &adcs},
+                              {kDacEntry, "output channel", kDacBytes, false, &dacs},
+                              {kEpochPerDacEntry, "epoch", kEpochBytes, false, &epochs},
+                              {kUserListEntry, "user list", kUserListBytes, false, &lists},
+                              {kStringsEntry, "strings", 1, true, &strings},
+                              {kDataEntry, "data", 2, false, &data}};
   for (const SectionEntry& s : map) {
-    const std::string problem = ReadSection(in, s.entry, s.name, s.minBytes, s.section);
+    const std::string problem =
+        ReadSection(in, s.entry, s.name, s.minBytes, s.wholeSection, s.section);
     if (!problem.empty()) return problem;
   }
   if (protocol.entries == 0) return Corrupt("it has no protocol section");
