@@ -30,6 +30,31 @@ constexpr uint32_t kDacBytes = 46;
 constexpr uint32_t kEpochBytes = 30;
 constexpr uint32_t kUserListBytes = 12;
 
+// Field offsets within the file header and within one entry of each section.
+namespace file_info {
+constexpr uint64_t kEpisodes = 12, kDataFormat = 30;
+}
+namespace protocol_field {
+constexpr uint64_t kMode = 0, kInterval = 2, kSamplesPerEpisode = 22, kAdcRange = 110;
+constexpr uint64_t kAdcResolution = 118, kActiveDac = 142, kAlternateDac = 182;
+}  // namespace protocol_field
+namespace adc_field {
+constexpr uint64_t kNumber = 0, kTelegraphEnable = 2, kTelegraphGain = 6;
+constexpr uint64_t kProgrammableGain = 28, kInstrumentScale = 40, kInstrumentOffset = 44;
+constexpr uint64_t kSignalGain = 48, kSignalOffset = 52, kNameIndex = 74, kUnitIndex = 78;
+}  // namespace adc_field
+namespace dac_field {
+constexpr uint64_t kNumber = 0, kHoldingLevel = 12, kNameIndex = 24, kUnitIndex = 28;
+constexpr uint64_t kWaveformEnable = 40, kWaveformSource = 42, kInterEpisodeLevel = 44;
+}  // namespace dac_field
+namespace epoch_field {
+constexpr uint64_t kNumber = 0, kDac = 2, kType = 4, kFirstLevel = 6, kLevelIncrement = 10;
+constexpr uint64_t kFirstDuration = 14, kDurationIncrement = 18;
+}  // namespace epoch_field
+namespace list_field {
+constexpr uint64_t kNumber = 0, kParameter = 4, kRepeat = 6, kValuesIndex = 8;
+}
+
 constexpr uint64_t kStringsHeaderBytes = 44;  // "SSCH", version, count, sizes, reserved
 constexpr int kEpochsPerOutput = 50;          // epoch numbers of the table: 0 (A) to 49
 
@@ -51,7 +76,7 @@ std::string Corrupt(const std::string& what) {
 // strings, not entries: its size is that of one entry.
 std::string ReadSection(ByteReader& in, uint64_t entry, const char* name, uint32_t minBytes,
                         bool wholeSection, Section* section) {
-  const uint32_t block = in.U32(entry);
+  const uint32_t block = in.U32(entry);  // a map entry: block, bytes of one entry, count
   section->bytes = in.U32(entry + 4);
   const int64_t entries = in.I64(entry + 8);
   section->offset = static_cast<uint64_t>(block) * kAbfBlockSize;
@@ -109,8 +134,8 @@ int64_t CommandOutput(ByteReader& in, const Section& dacs, int activeDac) {
   int64_t chosen = -1;
   for (uint64_t d = 0; d < dacs.entries; ++d) {
     const uint64_t at = dacs.offset + d * dacs.bytes;
-    if (in.I16(at + 40) == 0) continue;  // nWaveformEnable
-    if (in.I16(at) == activeDac) return static_cast<int64_t>(d);
+    if (in.I16(at + dac_field::kWaveformEnable) == 0) continue;
+    if (in.I16(at + dac_field::kNumber) == activeDac) return static_cast<int64_t>(d);
     if (chosen < 0) chosen = static_cast<int64_t>(d);
   }
   return chosen;
@@ -128,27 +153,30 @@ std::string ReadProtocol(ByteReader& in, const Abf2Header& header, const Section
   const bool waveform = dac >= 0;
   if (!waveform) {  // no waveform: the active output stays at its holding level
     for (uint64_t d = 0; d < dacs.entries && dac < 0; ++d) {
-      if (in.I16(dacs.offset + d * dacs.bytes) == header.activeDac) dac = static_cast<int64_t>(d);
+      if (in.I16(dacs.offset + d * dacs.bytes + dac_field::kNumber) == header.activeDac)
+        dac = static_cast<int64_t>(d);
     }
     if (dac < 0) dac = 0;
   }
   const uint64_t at = dacs.offset + static_cast<uint64_t>(dac) * dacs.bytes;
-  const int dacNumber = in.I16(at);
-  protocol->holdingLevel = in.F32(at + 12);
-  protocol->commandName = StringAt(texts, in.I32(at + 24));
-  protocol->commandUnit = StringAt(texts, in.I32(at + 28));
+  const int dacNumber = in.I16(at + dac_field::kNumber);
+  protocol->holdingLevel = in.F32(at + dac_field::kHoldingLevel);
+  protocol->commandName = StringAt(texts, in.I32(at + dac_field::kNameIndex));
+  protocol->commandUnit = StringAt(texts, in.I32(at + dac_field::kUnitIndex));
   if (protocol->commandName.empty()) protocol->commandName = "Cmd " + std::to_string(dacNumber);
   if (!waveform) return "";
-  if (in.I16(at + 42) != 1) return "its command comes from a stimulus file, not an epoch table";
-  if (in.I16(at + 44) != 0) return "it holds the last epoch's level between sweeps";
+  if (in.I16(at + dac_field::kWaveformSource) != 1)
+    return "its command comes from a stimulus file, not an epoch table";
+  if (in.I16(at + dac_field::kInterEpisodeLevel) != 0)
+    return "it holds the last epoch's level between sweeps";
 
   std::vector<int> epochByNumber(kEpochsPerOutput, -1);
   std::vector<std::pair<int, ProtocolEpoch>> table;
   for (uint64_t e = 0; e < epochs.entries; ++e) {
     const uint64_t row = epochs.offset + e * epochs.bytes;
-    if (in.I16(row + 2) != dacNumber) continue;
-    const int number = in.I16(row);
-    const int type = in.I16(row + 4);
+    if (in.I16(row + epoch_field::kDac) != dacNumber) continue;
+    const int number = in.I16(row + epoch_field::kNumber);
+    const int type = in.I16(row + epoch_field::kType);
     if (type == 0) continue;  // disabled
     if (number < 0 || number >= kEpochsPerOutput) return Corrupt("an epoch number is out of range");
     const std::string epochName(1, static_cast<char>('A' + number));
@@ -158,10 +186,10 @@ std::string ReadProtocol(ByteReader& in, const Abf2Header& header, const Section
     }
     ProtocolEpoch epoch;
     epoch.kind = type == 1 ? EpochKind::kStep : EpochKind::kRamp;
-    epoch.firstLevel = in.F32(row + 6);
-    epoch.levelIncrement = in.F32(row + 10);
-    epoch.firstDuration = in.I32(row + 14);
-    epoch.durationIncrement = in.I32(row + 18);
+    epoch.firstLevel = in.F32(row + epoch_field::kFirstLevel);
+    epoch.levelIncrement = in.F32(row + epoch_field::kLevelIncrement);
+    epoch.firstDuration = in.I32(row + epoch_field::kFirstDuration);
+    epoch.durationIncrement = in.I32(row + epoch_field::kDurationIncrement);
     table.emplace_back(number, epoch);
   }
   std::sort(table.begin(), table.end(),
@@ -176,16 +204,16 @@ std::string ReadProtocol(ByteReader& in, const Abf2Header& header, const Section
   // command of such files shows), so a list of values for this output is taken as in force.
   for (uint64_t l = 0; l < lists.entries; ++l) {
     const uint64_t row = lists.offset + l * lists.bytes;
-    if (in.I16(row) != dacNumber) continue;
-    const int code = in.I16(row + 4);
-    const std::string list = StringAt(texts, in.I32(row + 8));
+    if (in.I16(row + list_field::kNumber) != dacNumber) continue;
+    const int code = in.I16(row + list_field::kParameter);
+    const std::string list = StringAt(texts, in.I32(row + list_field::kValuesIndex));
     if (list.empty()) continue;
     if (header.minor > kLastTenEpochMinor && code >= 11) {
       return "its user list (code " + std::to_string(code) +
              ") is of a file version whose list codes are not known here";
     }
     const std::string problem =
-        ApplyUserList(code, list, in.I16(row + 6) != 0, epochByNumber, protocol);
+        ApplyUserList(code, list, in.I16(row + list_field::kRepeat) != 0, epochByNumber, protocol);
     if (!problem.empty()) return problem;
   }
   return CheckProtocolFits(*protocol, file.sweepSamples, file.sweeps);
@@ -236,15 +264,15 @@ std::string ReadAbf2(std::string_view bytes, AmplifierFile* file) {
   }
 
   const uint64_t p = protocol.offset;
-  header.mode = in.I16(p);
-  header.intervalUs = in.F32(p + 2);
-  header.samplesPerEpisode = in.I32(p + 22);
-  header.adcRange = in.F32(p + 110);
-  header.adcResolution = in.I32(p + 118);
-  header.activeDac = in.I16(p + 142);
-  header.alternateDac = in.I16(p + 182);
-  const int dataFormat = in.I16(30);
-  const uint32_t episodes = in.U32(12);
+  header.mode = in.I16(p + protocol_field::kMode);
+  header.intervalUs = in.F32(p + protocol_field::kInterval);
+  header.samplesPerEpisode = in.I32(p + protocol_field::kSamplesPerEpisode);
+  header.adcRange = in.F32(p + protocol_field::kAdcRange);
+  header.adcResolution = in.I32(p + protocol_field::kAdcResolution);
+  header.activeDac = in.I16(p + protocol_field::kActiveDac);
+  header.alternateDac = in.I16(p + protocol_field::kAlternateDac);
+  const int dataFormat = in.I16(file_info::kDataFormat);
+  const uint32_t episodes = in.U32(file_info::kEpisodes);
 
   if (header.mode == kAbfVariableLengthEvents) {
     return "This ABF file is a variable-length event-driven recording, which is not supported: "
@@ -296,18 +324,21 @@ std::string ReadAbf2(std::string_view bytes, AmplifierFile* file) {
   for (uint64_t c = 0; c < channels; ++c) {
     const uint64_t at = adcs.offset + c * adcs.bytes;
     AmplifierChannel channel;
-    channel.name = StringAt(texts, in.I32(at + 74));
-    channel.unit = StringAt(texts, in.I32(at + 78));
-    if (channel.name.empty()) channel.name = "IN " + std::to_string(in.I16(at));
+    channel.name = StringAt(texts, in.I32(at + adc_field::kNameIndex));
+    channel.unit = StringAt(texts, in.I32(at + adc_field::kUnitIndex));
+    if (channel.name.empty())
+      channel.name = "IN " + std::to_string(in.I16(at + adc_field::kNumber));
     ChannelScaling scaling;
     scaling.adcRange = header.adcRange;
     scaling.adcResolution = header.adcResolution;
-    scaling.telegraphGain = in.I16(at + 2) != 0 ? in.F32(at + 6) : 1.0;
-    scaling.programmableGain = in.F32(at + 28);
-    scaling.instrumentScale = in.F32(at + 40);
-    scaling.instrumentOffset = in.F32(at + 44);
-    scaling.signalGain = in.F32(at + 48);
-    scaling.signalOffset = in.F32(at + 52);
+    scaling.telegraphGain = in.I16(at + adc_field::kTelegraphEnable) != 0
+                                ? in.F32(at + adc_field::kTelegraphGain)
+                                : 1.0;
+    scaling.programmableGain = in.F32(at + adc_field::kProgrammableGain);
+    scaling.instrumentScale = in.F32(at + adc_field::kInstrumentScale);
+    scaling.instrumentOffset = in.F32(at + adc_field::kInstrumentOffset);
+    scaling.signalGain = in.F32(at + adc_field::kSignalGain);
+    scaling.signalOffset = in.F32(at + adc_field::kSignalOffset);
     if (!floatSamples) {
       const std::string problem = ScalingFactors(scaling, &factor[c], &shift[c]);
       if (!problem.empty()) return Corrupt("channel " + channel.name + ": " + problem);
