@@ -2,6 +2,7 @@
 // refusals of all three readers: a truncated, corrupt or unsupported file gets a message.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -271,9 +272,13 @@ TEST(ReadAmplifierFile, UnfollowableProtocolIsNotedNotFatal) {
   PutI16(&train, 2310, 3);  // epoch B becomes a pulse train
   std::string pastTheEnd = Abf1Episodic();
   PutI32(&pastTheEnd, 2508, 200);
+  std::string holdingNaN = Abf1Episodic();
+  PutI16(&holdingNaN, 2296, 0);  // no waveform: the command would be the holding level alone
+  PutF32(&holdingNaN, 1394, std::nanf(""));
   for (const auto& [bytes, expected] :
        {std::pair{train, "epoch B is of a kind (type 3)"},
-        std::pair{pastTheEnd, "its epochs run past the end of sweep 1"}}) {
+        std::pair{pastTheEnd, "its epochs run past the end of sweep 1"},
+        std::pair{holdingNaN, "its holding level is not a number"}}) {
     AmplifierFile file;
     ASSERT_EQ(ReadAmplifierFile(bytes, &file), "");
     EXPECT_FALSE(file.protocol);

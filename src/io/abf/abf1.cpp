@@ -45,8 +45,7 @@ std::string Corrupt(const std::string& what) {
 }
 
 // The protocol of an episodic recording; "" or why its command cannot be rebuilt.
-std::string ReadProtocol(ByteReader& in, bool extended, const AmplifierFile& file,
-                         Protocol* protocol) {
+std::string ReadProtocol(ByteReader& in, bool extended, Protocol* protocol) {
   const int dac = in.I16(kActiveDac);
   if (dac < 0 || dac >= 4)
     return Corrupt("its active output " + std::to_string(dac) + " is unknown");
@@ -99,7 +98,7 @@ std::string ReadProtocol(ByteReader& in, bool extended, const AmplifierFile& fil
         ApplyUserList(code, values, in.I16(kListRepeat + 2 * list) != 0, epochByNumber, protocol);
     if (!problem.empty()) return problem;
   }
-  return CheckProtocolFits(*protocol, file.sweepSamples, file.sweeps);
+  return "";
 }
 
 }  // namespace
@@ -230,7 +229,10 @@ std::string ReadAbf1(std::string_view bytes, AmplifierFile* file) {
                       floatSamples, factor, shift, file);
   if (mode == kAbfEpisodic) {
     Protocol rebuilt;
-    file->protocolNote = ReadProtocol(in, extended, *file, &rebuilt);
+    file->protocolNote = ReadProtocol(in, extended, &rebuilt);
+    if (file->protocolNote.empty()) {
+      file->protocolNote = CheckProtocolFits(rebuilt, file->sweepSamples, file->sweeps);
+    }
     if (in.Overran()) return Truncated("a protocol field");
     if (file->protocolNote.empty()) file->protocol = rebuilt;
   }

@@ -144,8 +144,7 @@ int64_t CommandOutput(ByteReader& in, const Section& dacs, int activeDac) {
 // The protocol of an episodic recording; "" or why its command cannot be rebuilt.
 std::string ReadProtocol(ByteReader& in, const Abf2Header& header, const Section& dacs,
                          const Section& epochs, const Section& lists,
-                         const std::vector<std::string>& texts, const AmplifierFile& file,
-                         Protocol* protocol) {
+                         const std::vector<std::string>& texts, Protocol* protocol) {
   if (header.mode != kAbfEpisodic) return "";
   if (dacs.entries == 0) return "the file holds no output channel";
   if (header.alternateDac != 0) return "its outputs alternate from sweep to sweep";
@@ -216,7 +215,7 @@ std::string ReadProtocol(ByteReader& in, const Abf2Header& header, const Section
         ApplyUserList(code, list, in.I16(row + list_field::kRepeat) != 0, epochByNumber, protocol);
     if (!problem.empty()) return problem;
   }
-  return CheckProtocolFits(*protocol, file.sweepSamples, file.sweeps);
+  return "";
 }
 
 }  // namespace
@@ -350,7 +349,10 @@ std::string ReadAbf2(std::string_view bytes, AmplifierFile* file) {
   DeinterleaveSamples(bytes.substr(data.offset, data.entries * data.bytes), floatSamples, factor,
                       shift, file);
   Protocol rebuilt;
-  file->protocolNote = ReadProtocol(in, header, dacs, epochs, lists, texts, *file, &rebuilt);
+  file->protocolNote = ReadProtocol(in, header, dacs, epochs, lists, texts, &rebuilt);
+  if (header.mode == kAbfEpisodic && file->protocolNote.empty()) {
+    file->protocolNote = CheckProtocolFits(rebuilt, file->sweepSamples, file->sweeps);
+  }
   if (in.Overran()) return Truncated("a protocol field");
   if (header.mode == kAbfEpisodic && file->protocolNote.empty()) file->protocol = rebuilt;
   return "";
