@@ -245,6 +245,11 @@ class ImportDialog : public QDialog {
     form->addRow("From:", fromTo);
     auto* presets = new QHBoxLayout;
     auto* step = new QPushButton("The step");
+    const bool hasStep =
+        input_.stepFromMs != input_.sweepStartMs || input_.stepToMs != input_.sweepEndMs;
+    step->setEnabled(hasStep);
+    step->setToolTip(hasStep ? "The first step away from the holding level"
+                             : "The file's protocol has no step");
     connect(step, &QPushButton::clicked, this, [this] {
       from_->setValue(input_.stepFromMs);
       to_->setValue(input_.stepToMs);

@@ -93,4 +93,11 @@ TEST(ImportDialog, RendersToAPicture) {
   EXPECT_TRUE(RenderImportDialog(
       ImportDialogInputFor(Read("pyabf_user-list-durations_HCN-act.abf"), "slow.abf"),
       PAVIK_BUILD_DIR "/import-dialog-slow.png"));
+  AmplifierFile currents;
+  ASSERT_EQ(ReadAmplifierFile("ATF\t1.0\n0\t3\n\"Time (s)\"\t\"Trace #1 (pA)\"\t\"Trace #2 (pA)\"\n"
+                              "0\t-100\t-200\n0.0001\t-300\t-400\n",
+                              &currents),
+            "");
+  EXPECT_TRUE(RenderImportDialog(ImportDialogInputFor(currents, "export.atf"),
+                                 PAVIK_BUILD_DIR "/import-dialog-atf.png"));
 }
