@@ -28,17 +28,17 @@ struct TraceGates {
 };
 
 template <typename T>
-TraceGates<T> GatesAt(const CurrentReals<T>& P, double V) {
+TraceGates<T> GatesAt(const CurrentReals<T>& P, double stepV) {
   using kinetics::SteadyState;
   using kinetics::TimeConstant;
   TraceGates<T> g;
-  g.minf = SteadyState(V, P.Vm, P.Km);
-  g.hinf = SteadyState(V, P.Vh, P.Kh);
-  g.taum = TimeConstant(V, P.Tmhi, P.Tmlo, P.Vtm, P.Ktm);
-  g.tauh = TimeConstant(V, P.Thhi, P.Thlo, P.Vth, P.Kth);
+  g.minf = SteadyState(stepV, P.Vm, P.Km);
+  g.hinf = SteadyState(stepV, P.Vh, P.Kh);
+  g.taum = TimeConstant(stepV, P.Tmhi, P.Tmlo, P.Vtm, P.Ktm);
+  g.tauh = TimeConstant(stepV, P.Thhi, P.Thlo, P.Vth, P.Kth);
   g.hinf0 = SteadyState(P.Vhold, P.Vh, P.Kh);
   g.minf0 = SteadyState(P.Vhold, P.Vm, P.Km);
-  g.drivingForce = V - P.Erev;
+  g.drivingForce = stepV - P.Erev;
   return g;
 }
 

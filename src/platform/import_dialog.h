@@ -33,11 +33,6 @@ struct ImportDialogInput {
   ImportChoices defaults;  // what the dialog starts from
 };
 
-// Shows the dialog modally; the choices when the user presses Import, nothing on Cancel.
-// Unattended (tests, no person), it takes the next queued answer, or is cancelled.
+// Shows the dialog modally; the choices when the user presses Import, nothing on Cancel. With
+// no person to ask (headless), it is cancelled; in tests a queued answer stands in for one.
 std::optional<ImportChoices> ShowImportDialog(const ImportDialogInput& input);
-
-// ---- test seams ----
-void QueueImportDialogAnswer(const std::optional<ImportChoices>& answer);
-// Renders the dialog as it opens to a PNG file; false when it cannot be written.
-bool RenderImportDialog(const ImportDialogInput& input, const std::string& pngPath);

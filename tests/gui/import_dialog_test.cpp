@@ -87,6 +87,18 @@ TEST(ImportDialog, WholeSlowSweepNeedsAveraging) {
   EXPECT_TRUE(dialog->findChild<QLabel*>("problem")->text().contains("at most 5000"));
 }
 
+// Without a person (offscreen) the dialog is cancelled; a queued answer stands in for one.
+TEST(ImportDialog, QueuedAnswerStandsInForAPerson) {
+  const ImportDialogInput input = SodiumInput();
+  EXPECT_FALSE(ShowImportDialog(input));
+  ImportChoices answer = input.defaults;
+  answer.sweeps = {9, 13};
+  QueueImportDialogAnswer(answer);
+  QueueImportDialogAnswer(std::nullopt);
+  EXPECT_EQ(ShowImportDialog(input)->sweeps, (std::vector<int>{9, 13}));
+  EXPECT_FALSE(ShowImportDialog(input));
+}
+
 // The picture kept beside the build, to look at.
 TEST(ImportDialog, RendersToAPicture) {
   EXPECT_TRUE(RenderImportDialog(SodiumInput(), PAVIK_BUILD_DIR "/import-dialog-sodium.png"));
