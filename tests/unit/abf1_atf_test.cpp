@@ -192,6 +192,7 @@ TEST(ReadAbf1, OldHeaderGapFreeFloatSamples) {
   EXPECT_EQ(file.channels[0].unit, "nA");
   EXPECT_EQ(SweepSamples(file, 0, 0)[9], 1.25);
   EXPECT_FALSE(file.protocol);
+  EXPECT_EQ(file.protocolNote, "a gap-free recording is not played from an epoch table");
 }
 
 // ---------------------------------------------------------------- ATF

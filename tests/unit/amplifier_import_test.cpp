@@ -227,6 +227,22 @@ TEST(FormatRecordingAsText, ReadsBackTheSameSamples) {
   }
 }
 
+// The header says where the recording came from and how it was made.
+TEST(FormatRecordingAsText, HeaderDescribesTheImport) {
+  const ImportChoices choices = DefaultImportChoices(Sodium());
+  const std::string text = FormatRecordingAsText(Imported(Sodium(), choices),
+                                                 DescribeImport(Sodium(), choices, "sodium.abf"));
+  EXPECT_TRUE(text.starts_with(
+      "Converted from sodium.abf (ABF 2.0.0.0, 37 sweeps of 25.8 ms, sample interval 0.05 ms)\n"
+      "Sweeps: 1, 8, 15, 23, 30, 37\n"
+      "Current: IN 0 (pA), written in nA\n"
+      "Voltage: the command rebuilt from the protocol (Cmd 0)\n"
+      "Span: 0.4 to 25.4 ms from the sweep start"))
+      << text.substr(0, 400);
+  EXPECT_NE(text.find("Step voltages (mV): -100 -65 -30 10 45 80\nHolding level (mV): -120\n"),
+            std::string::npos);
+}
+
 // A description longer than the header's room is folded onto its last line: still 13 lines.
 TEST(FormatRecordingAsText, HeaderIsAlwaysThirteenLines) {
   const Recording recording = Imported(Sodium(), DefaultImportChoices(Sodium()));

@@ -235,6 +235,8 @@ std::string ReadAbf1(std::string_view bytes, AmplifierFile* file) {
     }
     if (in.Overran()) return Truncated("a protocol field");
     if (file->protocolNote.empty()) file->protocol = rebuilt;
+  } else {
+    file->protocolNote = NotEpisodicNote(mode);
   }
   return "";
 }

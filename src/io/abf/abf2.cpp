@@ -145,7 +145,7 @@ int64_t CommandOutput(ByteReader& in, const Section& dacs, int activeDac) {
 std::string ReadProtocol(ByteReader& in, const Abf2Header& header, const Section& dacs,
                          const Section& epochs, const Section& lists,
                          const std::vector<std::string>& texts, Protocol* protocol) {
-  if (header.mode != kAbfEpisodic) return "";
+  if (header.mode != kAbfEpisodic) return NotEpisodicNote(header.mode);
   if (dacs.entries == 0) return "the file holds no output channel";
   if (header.alternateDac != 0) return "its outputs alternate from sweep to sweep";
   int64_t dac = CommandOutput(in, dacs, header.activeDac);

@@ -210,6 +210,10 @@ std::string ModeWords(int mode) {
   }
 }
 
+std::string NotEpisodicNote(int mode) {
+  return "a " + ModeWords(mode) + " recording is not played from an epoch table";
+}
+
 // ---------------------------------------------------------------- the three formats
 
 bool IsAmplifierFile(std::string_view head) {

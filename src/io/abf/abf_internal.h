@@ -78,3 +78,5 @@ std::string ApplyUserList(int code, std::string_view list, bool repeat,
                           const std::vector<int>& epochByNumber, Protocol* protocol);
 
 std::string ModeWords(int mode);  // "variable-length event-driven" etc., for messages
+// Why a recording of a mode other than episodic has no command to rebuild.
+std::string NotEpisodicNote(int mode);
