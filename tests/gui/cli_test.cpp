@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "../unit/special_files.h"
+#include "../unit/device_nodes.h"
 #include "io.h"
 #include "model.h"
 

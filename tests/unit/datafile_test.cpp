@@ -18,7 +18,7 @@
 #include "model.h"
 #include "platform/platform.h"
 #include "platform/platform_test.h"
-#include "special_files.h"
+#include "device_nodes.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include "paramfile_support.h"
 #include "platform/platform.h"
 #include "platform/platform_test.h"
-#include "special_files.h"
+#include "device_nodes.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 
 #include "paramfile_support.h"
 #include "platform/platform_test.h"
-#include "special_files.h"
+#include "device_nodes.h"
 
 namespace {
 
