@@ -5,6 +5,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -249,16 +250,16 @@ std::string FitsTable() {
     table += "\tI" + std::to_string(k + 1) + "\tfit" + std::to_string(k + 1);
   }
   table += '\n';
+  const int points = std::clamp(NumPoints, 0, kMaxPoints);
+  const int traces = std::clamp(NumTraces, 0, kMaxTraces);
+  static double fits[kMaxTraces][kMaxPoints];  // too large for the stack
+  for (int k = 0; k < traces; ++k) SumIncludedCurrents(k, points, fits[k]);
   char number[64];
-  for (int n = 0; n < NumPoints && n < kMaxPoints; ++n) {
+  for (int n = 0; n < points; ++n) {
     std::snprintf(number, sizeof number, "%.17g", timevals[n]);
     table += number;
-    for (int k = 0; k < NumTraces && k < kMaxTraces; ++k) {
-      double sum = 0.0;  // summed in the order the data graph sums them
-      for (int i = 0; i < kMaxCurrents; ++i) {
-        if (status.fitCurrent[i]) sum += yfits[i][k][n];
-      }
-      std::snprintf(number, sizeof number, "\t%.17g\t%.17g", ydata[k][n], sum);
+    for (int k = 0; k < traces; ++k) {
+      std::snprintf(number, sizeof number, "\t%.17g\t%.17g", ydata[k][n], fits[k][n]);
       table += number;
     }
     table += '\n';

@@ -1,10 +1,10 @@
 // The steady-state and time-constant curves of the selected current on the two curve graphs,
 // and the measured conductances at the data-graph cursor beside the steady-state curves.
 #include <algorithm>
-#include <cmath>
 
 #include "display.h"
 #include "model.h"
+#include "model/kinetics.h"
 #include "pavik.h"
 #include "pavikuir.h"
 #include "platform/platform.h"
@@ -40,8 +40,8 @@ void ShowMH() {
   double v[kCurveGridPoints], minf[kCurveGridPoints], hinf[kCurveGridPoints];
   FillGrid(v);
   for (int j = 0; j < kCurveGridPoints; ++j) {
-    minf[j] = 1.0 / (std::exp((v[j] - c.Vm) / c.Km) + 1.0);
-    hinf[j] = 1.0 / (std::exp((v[j] - c.Vh) / c.Kh) + 1.0);
+    minf[j] = kinetics::SteadyState(v[j], c.Vm, c.Km);
+    hinf[j] = kinetics::SteadyState(v[j], c.Vh, c.Kh);
   }
   ClearGraph(PANEL_MHGRAPH, VAL_ALL_PLOTS);
   MHhandles[0] = PlotCurve(PANEL_MHGRAPH, v, minf, VAL_BLUE);
@@ -69,8 +69,8 @@ void ShowTau() {
   double v[kCurveGridPoints], taum[kCurveGridPoints], tauh[kCurveGridPoints];
   FillGrid(v);
   for (int j = 0; j < kCurveGridPoints; ++j) {
-    taum[j] = (c.Tmlo - c.Tmhi) / (std::exp(-(v[j] - c.Vtm) / c.Ktm) + 1.0) + c.Tmhi;
-    tauh[j] = (c.Thlo - c.Thhi) / (std::exp(-(v[j] - c.Vth) / c.Kth) + 1.0) + c.Thhi;
+    taum[j] = kinetics::TimeConstant(v[j], c.Tmhi, c.Tmlo, c.Vtm, c.Ktm);
+    tauh[j] = kinetics::TimeConstant(v[j], c.Thhi, c.Thlo, c.Vth, c.Kth);
   }
   ClearGraph(PANEL_TAUGRAPH, VAL_ALL_PLOTS);
   Tauhandles[0] = PlotCurve(PANEL_TAUGRAPH, v, taum, VAL_BLUE);

@@ -79,12 +79,7 @@ int ShowFits() {
   const int points = LoadedPoints();
   double sum[kMaxPoints];
   for (int k = 0; k < NumTraces; ++k) {
-    std::fill(sum, sum + points, 0.0);
-    for (int i = 0; i < kMaxCurrents; ++i) {
-      if (status.fitCurrent[i] == 0) continue;
-      const double* curve = yfits[i][k];
-      for (int n = 0; n < points; ++n) sum[n] += curve[n];
-    }
+    SumIncludedCurrents(k, points, sum);
     int32_t& slot = plotHandles[NumTraces + k];
     if (slot != 0) ClearGraph(PANEL_GRAPH, slot);
     slot = PlotOnDataGraph(sum, points, VAL_CONNECTED_POINTS, VAL_SOLID, traceColors[k]);

@@ -2,11 +2,11 @@
 // over the loaded traces inside the analysis window.
 #include "model.h"
 
-#include <cmath>
+#include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 
 #include "display.h"
+#include "model/evaluate.h"
 #include "panels.h"
 #include "pavikuir.h"
 #include "platform/platform.h"
@@ -37,11 +37,6 @@ constexpr double kStartCurrentSetting[kCurrentSettings] = {100.0, 0.0,    40.0, 
 constexpr double kStartGlobalSetting[kGlobalSettings] = {0.0, 100.0, 0.0, 0.25};
 constexpr int kStartHeaderLines = 13;
 
-// Powers up to this size are multiplied out one factor at a time, exactly as written; larger
-// ones (never a real gate power, but a file may hold one) are squared up so that one evaluation
-// cannot take billions of multiplications.
-constexpr uint32_t kSequentialPowerLimit = 64;
-
 CurrentParams DefaultCurrent(int index) {
   CurrentParams p{};
   p.Vm = 1.0;
@@ -63,22 +58,6 @@ CurrentParams DefaultCurrent(int index) {
   p.q = 1;
   std::snprintf(p.name, sizeof p.name, "%d", index + 1);
   return p;
-}
-
-double PositivePower(double x, uint32_t n) {
-  if (n <= kSequentialPowerLimit) {
-    double result = x;
-    for (uint32_t i = 1; i < n; ++i) result *= x;
-    return result;
-  }
-  double result = 1.0;
-  double factor = x;
-  while (n > 0) {
-    if (n & 1u) result *= factor;
-    factor *= factor;
-    n >>= 1;
-  }
-  return result;
 }
 
 // The loaded sample count as a loop bound that can never leave the arrays.
@@ -154,46 +133,28 @@ int DoFit() {
 int CalcThisCurrent(int currentIndex) {
   if (currentIndex < 0 || currentIndex >= kMaxCurrents) return 0;
   const CurrentParams& P = params[currentIndex];
-  const double baseline = status.baseline;
-  const int points = LoadedPoints();
-  const int start = ClampedIndex(status.windowStart);
-  const int end = ClampedIndex(status.windowEnd);
-
+  const CurrentReals<double> reals = RealsOf(P);
+  const SampleWindow window{ClampedIndex(status.windowStart), ClampedIndex(status.windowEnd)};
   for (int k = 0; k < NumTraces && k < kMaxTraces; ++k) {
-    double* fit = yfits[currentIndex][k];
     V = status.traceV[k];
-    const double minf = 1.0 / (std::exp((V - P.Vm) / P.Km) + 1.0);
-    const double hinf = 1.0 / (std::exp((V - P.Vh) / P.Kh) + 1.0);
-    const double taum = (P.Tmlo - P.Tmhi) / (std::exp(-(V - P.Vtm) / P.Ktm) + 1.0) + P.Tmhi;
-    const double tauh = (P.Thlo - P.Thhi) / (std::exp(-(V - P.Vth) / P.Kth) + 1.0) + P.Thhi;
-    const double hinf0 = 1.0 / (std::exp((P.Vhold - P.Vh) / P.Kh) + 1.0);
-    const double minf0 = 1.0 / (std::exp((P.Vhold - P.Vm) / P.Km) + 1.0);
-    const double drivingForce = V - P.Erev;
-
-    for (int n = 0; n < start; ++n) fit[n] = baseline;
-    if (start < end) {
-      const double origin = timevals[start];
-      for (int n = start; n < end; ++n) {
-        const double t = timevals[n] - origin;
-        // A gate raised to the power 0 is 1 whatever its value, so its exponential is skipped.
-        const double m = P.p == 0 ? 1.0 : minf + (minf0 - minf) * std::exp(-t / taum);
-        const double h = P.q == 0 ? 1.0 : hinf + (hinf0 - hinf) * std::exp(-t / tauh);
-        double y = 0.001 * (((P.Gmax * GetPower(m, P.p)) * GetPower(h, P.q)) * drivingForce);
-        y += baseline;
-        fit[n] = y;
-      }
-    }
-    for (int n = end > start ? end : start; n < points; ++n) fit[n] = baseline;
+    EvaluateTrace(reals, P.p, P.q, V, timevals, LoadedPoints(), window, status.baseline,
+                  yfits[currentIndex][k]);
   }
   return 1;
 }
 
+void SumIncludedCurrents(int trace, int points, double* sum) {
+  std::fill(sum, sum + points, 0.0);
+  if (trace < 0 || trace >= kMaxTraces) return;
+  for (int i = 0; i < kMaxCurrents; ++i) {
+    if (status.fitCurrent[i] == 0) continue;
+    const double* curve = yfits[i][trace];
+    for (int n = 0; n < points; ++n) sum[n] += curve[n];
+  }
+}
+
 double GetPower(double x, int32_t n) {
-  if (n == 0) return 1.0;
-  if (n > 0) return PositivePower(x, static_cast<uint32_t>(n));
-  // -n would overflow for the most negative int32; the magnitude is formed unsigned.
-  const uint32_t magnitude = static_cast<uint32_t>(-(static_cast<int64_t>(n)));
-  return 1.0 / PositivePower(x, magnitude);
+  return kinetics::GatePower(x, n);
 }
 
 void SetDataXIndexes() {

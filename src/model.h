@@ -95,6 +95,9 @@ void ZeroYFits(int currentIndex);
 // ---- the model ----
 int DoFit();
 int CalcThisCurrent(int currentIndex);
+// Trace trace's sum of the included currents' curves at samples 0 .. points-1, added in the
+// order of the currents, as the data graph and the table of fits show it.
+void SumIncludedCurrents(int trace, int points, double* sum);
 double GetPower(double x, int32_t n);
 void SetDataXIndexes();
 
