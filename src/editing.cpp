@@ -6,6 +6,7 @@
 
 #include "display.h"
 #include "model.h"
+#include "model/param_table.h"
 #include "panels.h"
 #include "pavik.h"
 #include "pavikuir.h"
@@ -75,52 +76,6 @@ int TraceOfVoltageControl(int control) {
   }
 }
 
-// The double field of the current that a parameter control edits, or null. The slopes are
-// separate (see SlopeField) because a zero slope is handled on its own.
-double* DoubleField(CurrentParams& current, int control) {
-  switch (control) {
-    case PANEL_VHOLD:
-      return &current.Vhold;
-    case PANEL_GMAX:
-      return &current.Gmax;
-    case PANEL_EREV:
-      return &current.Erev;
-    case PANEL_VM:
-      return &current.Vm;
-    case PANEL_VH:
-      return &current.Vh;
-    case PANEL_VTM:
-      return &current.Vtm;
-    case PANEL_VTH:
-      return &current.Vth;
-    case PANEL_TMLO:
-      return &current.Tmlo;
-    case PANEL_TMHI:
-      return &current.Tmhi;
-    case PANEL_THLO:
-      return &current.Thlo;
-    case PANEL_THHI:
-      return &current.Thhi;
-    default:
-      return nullptr;
-  }
-}
-
-double* SlopeField(CurrentParams& current, int control) {
-  switch (control) {
-    case PANEL_KM:
-      return &current.Km;
-    case PANEL_KH:
-      return &current.Kh;
-    case PANEL_KTM:
-      return &current.Ktm;
-    case PANEL_KTH:
-      return &current.Kth;
-    default:
-      return nullptr;
-  }
-}
-
 // A selector button's label as a current number; 0 when it names none of 1 to 10.
 int CurrentNumberOfLabel(const std::string& label) {
   errno = 0;
@@ -142,16 +97,15 @@ int paramCB(int panel, int control, int event, void*, int, int) {
   if (const int trace = TraceOfVoltageControl(control); trace >= 0) {
     GetCtrlVal(panel, control, &status.traceV[trace]);
     ReevaluateIfAutoUpdate();
-  } else if (control == PANEL_P || control == PANEL_Q) {
-    GetCtrlVal(panel, control, control == PANEL_P ? &current.p : &current.q);
-    ReevaluateIfAutoUpdate();
-  } else if (double* field = DoubleField(current, control)) {
-    GetCtrlVal(panel, control, field);
-    ReevaluateIfAutoUpdate();
-  } else if (double* slope = SlopeField(current, control)) {
-    GetCtrlVal(panel, control, slope);
-    // a zero slope would divide by zero in the model: stored, but not evaluated
-    if (*slope == 0.0) return 1;
+  } else if (const ParamDescriptor* field = DescriptorOfControl(control)) {
+    if (field->power) {
+      GetCtrlVal(panel, control, &(current.*field->power));
+    } else {
+      double& value = current.*field->real;
+      GetCtrlVal(panel, control, &value);
+      // a zero slope would divide by zero in the model: stored, but not evaluated
+      if (field->kind == FieldKind::Slope && value == 0.0) return 1;
+    }
     ReevaluateIfAutoUpdate();
   } else if (control == PANEL_DOFIT) {
     DoFit();

@@ -3,10 +3,12 @@
 #pragma once
 
 #include <cstdio>
+#include <iterator>
 #include <string>
 #include <string_view>
 
 #include "model.h"
+#include "model/param_table.h"
 
 // ---- data file ----
 int ReadDataFile();                         // dialog, then LoadDataFile; 1 when a file was read
@@ -17,6 +19,15 @@ int LoadDataFile(const std::string& path);  // 1 on success; on failure a messag
 // line 12 the holding potentials, line 13 the trace voltages, line 14 the fit flags, line 15 the
 // names. 4 + 6 + 10 x 24 + 10 + 6 + 10 numbers come before the names.
 constexpr int kCurrentLineColumns = 24;  // numbers on the line of one current
+// The parameters at the start of a current's line, in the file's order (not the record's):
+// Gmax, p, q and Erev first, limits low before high; Vhold is on line 12. The report lists them
+// in the same order, after Vhold. The dynamic-clamp settings of the current follow them.
+inline constexpr ParamField kCurrentLineFields[] = {
+    ParamField::Gmax, ParamField::p,    ParamField::q,    ParamField::Erev,
+    ParamField::Vm,   ParamField::Vh,   ParamField::Km,   ParamField::Kh,
+    ParamField::Vtm,  ParamField::Vth,  ParamField::Ktm,  ParamField::Kth,
+    ParamField::Tmlo, ParamField::Tmhi, ParamField::Thlo, ParamField::Thhi};
+static_assert(std::size(kCurrentLineFields) + kCurrentSettings == kCurrentLineColumns);
 constexpr int kParamFileNumbers = kGlobalSettings + kIntSettings +
                                   kMaxCurrents * kCurrentLineColumns + kMaxCurrents + kMaxTraces +
                                   kMaxCurrents;  // 276

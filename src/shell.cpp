@@ -5,6 +5,7 @@
 
 #include "display.h"
 #include "model.h"
+#include "model/param_table.h"
 #include "panels.h"
 #include "pavik.h"
 #include "pavikuir.h"
@@ -76,23 +77,13 @@ void InitPanel() {
 void SetPanelParams(int index) {
   const CurrentParams& current = params[index];
   ResetTextBox(panelHandle, PANEL_NAME, current.name);
-  SetCtrlVal(panelHandle, PANEL_VHOLD, current.Vhold);
-  SetCtrlVal(panelHandle, PANEL_P, current.p);
-  SetCtrlVal(panelHandle, PANEL_Q, current.q);
-  SetCtrlVal(panelHandle, PANEL_EREV, current.Erev);
-  SetCtrlVal(panelHandle, PANEL_GMAX, current.Gmax);
-  SetCtrlVal(panelHandle, PANEL_VM, current.Vm);
-  SetCtrlVal(panelHandle, PANEL_KM, current.Km);
-  SetCtrlVal(panelHandle, PANEL_VTM, current.Vtm);
-  SetCtrlVal(panelHandle, PANEL_KTM, current.Ktm);
-  SetCtrlVal(panelHandle, PANEL_VH, current.Vh);
-  SetCtrlVal(panelHandle, PANEL_KH, current.Kh);
-  SetCtrlVal(panelHandle, PANEL_VTH, current.Vth);
-  SetCtrlVal(panelHandle, PANEL_KTH, current.Kth);
-  SetCtrlVal(panelHandle, PANEL_TMLO, current.Tmlo);
-  SetCtrlVal(panelHandle, PANEL_TMHI, current.Tmhi);
-  SetCtrlVal(panelHandle, PANEL_THLO, current.Thlo);
-  SetCtrlVal(panelHandle, PANEL_THHI, current.Thhi);
+  for (const ParamDescriptor& d : kParamTable) {
+    if (d.power) {
+      SetCtrlVal(panelHandle, d.control, current.*d.power);
+    } else {
+      SetCtrlVal(panelHandle, d.control, current.*d.real);
+    }
+  }
   char text[kParamFileTextSize];
   std::snprintf(text, sizeof text, "%s", status.paramFileLoaded ? status.paramFile : kNoParamFile);
   SetCtrlVal(panelHandle, PANEL_PARAMFILE, text);

@@ -23,28 +23,24 @@ void CopyAllButVhold(const CurrentParams& from, CurrentParams* to) {
   to->Vhold = keptVhold;
 }
 
+// "Gmax = 1.000000": the name left-aligned in the width of the longest, Vhold.
+void AppendParameterLine(std::string* text, const CurrentParams& c, const ParamDescriptor& d) {
+  constexpr int kNameWidth = 5;
+  const int nameLength = static_cast<int>(d.name.size());
+  if (d.power) {
+    AppendFormat(text, "%-*.*s= %d\n", kNameWidth, nameLength, d.name.data(), c.*d.power);
+  } else {
+    AppendFormat(text, "%-*.*s= %f\n", kNameWidth, nameLength, d.name.data(), c.*d.real);
+  }
+}
+
 void AppendCurrentBlock(std::string* text, int index) {
   const CurrentParams& c = params[index];
   *text += "Current \"";
   text->append(c.name, strnlen(c.name, kNameSize));
   AppendFormat(text, "\" (%d)\n", index + 1);
-  AppendFormat(text, "Vhold= %f\n", c.Vhold);
-  AppendFormat(text, "Gmax = %f\n", c.Gmax);
-  AppendFormat(text, "p    = %d\n", c.p);
-  AppendFormat(text, "q    = %d\n", c.q);
-  AppendFormat(text, "Erev = %f\n", c.Erev);
-  AppendFormat(text, "Vm   = %f\n", c.Vm);
-  AppendFormat(text, "Vh   = %f\n", c.Vh);
-  AppendFormat(text, "Km   = %f\n", c.Km);
-  AppendFormat(text, "Kh   = %f\n", c.Kh);
-  AppendFormat(text, "Vtm  = %f\n", c.Vtm);
-  AppendFormat(text, "Vth  = %f\n", c.Vth);
-  AppendFormat(text, "Ktm  = %f\n", c.Ktm);
-  AppendFormat(text, "Kth  = %f\n", c.Kth);
-  AppendFormat(text, "Tmlo = %f\n", c.Tmlo);
-  AppendFormat(text, "Tmhi = %f\n", c.Tmhi);
-  AppendFormat(text, "Thlo = %f\n", c.Thlo);
-  AppendFormat(text, "Thhi = %f\n", c.Thhi);
+  AppendParameterLine(text, c, Descriptor(ParamField::Vhold));
+  for (ParamField field : kCurrentLineFields) AppendParameterLine(text, c, Descriptor(field));
   *text += '\n';
 }
 
