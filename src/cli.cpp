@@ -3,7 +3,7 @@
 // report of every current.
 #include "cli.h"
 
-#include <unistd.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -11,16 +11,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 
 #include "display.h"
 #include "io.h"
+#include "io/safe_write.h"
 #include "model.h"
 #include "panels.h"
 #include "pavik.h"
 #include "pavikuir.h"
 #include "platform/platform.h"
-#include "platform/platform_test.h"
 
 namespace {
 
@@ -194,7 +193,7 @@ std::string CommandLineHelp() {
          "  --render OUT.png  draw the main panel at 1280x800 into a PNG file\n"
          "  --report          write the report of all ten currents to standard output\n"
          "  --header-lines N  header lines before the data file's layout line (13)\n"
-         "  --xmin T, --xmax T  the analysis window, in the data file's time units\n"
+         "  --xmin T, --xmax T  the analysis window in ms (the data file's times are in s)\n"
          "  --baseline X      offset added to every model current\n"
          "  --trace-v V1,...  up to six step voltages (mV) instead of the traces' means\n"
          "  --select N        the current (1 to 10) whose curves --render draws\n"
@@ -206,12 +205,6 @@ std::string CommandLineHelp() {
 
 namespace {
 
-// The text of the message the last failed read showed.
-std::string LastMessage() {
-  const auto& messages = RecordedMessages();
-  return messages.empty() ? std::string("The file could not be read.") : messages.back().message;
-}
-
 bool OpenDataFile(const std::string& path) {
   if (!LoadDataFile(path)) return false;
   ClearGraph(PANEL_GRAPH, -1);
@@ -220,13 +213,12 @@ bool OpenDataFile(const std::string& path) {
 }
 
 // Reads the command's files as the menu's open commands do, then applies the options as if
-// they were typed; false (the reason on standard error) when a file could not be read.
+// they were typed; false when a file could not be read (the reader's message, which goes to
+// standard error without a window, said why).
 bool LoadAndApply(const CliCommand& command) {
-  ClearRecordedMessages();
   if (command.headerLines) status.headerLines = *command.headerLines;
   if (!OpenDataFile(command.dataFile) ||
       (!command.paramFile.empty() && !LoadParamFile(command.paramFile))) {
-    std::fprintf(stderr, "%s\n", LastMessage().c_str());
     return false;
   }
   for (size_t k = 0; k < command.traceV.size(); ++k) status.traceV[k] = command.traceV[k];
@@ -267,51 +259,43 @@ std::string FitsTable() {
   return table;
 }
 
-std::string TempPathBeside(const std::string& path) {
-  return path + ".writing-" + std::to_string(getpid());
+// Writes text to standard output; the exit status, and on failure the reason on standard error.
+int WriteToStandardOutput(const std::string& text, const char* what) {
+  errno = 0;
+  if (std::fwrite(text.data(), 1, text.size(), stdout) == text.size() && std::fflush(stdout) == 0)
+    return kExitSuccess;
+  const int error = errno != 0 ? errno : EIO;
+  std::fprintf(stderr, "pavik: the %s could not be written to standard output (%s).\n", what,
+               std::strerror(error));
+  return kExitFileError;
 }
 
-void TellWriteFailure(const std::string& what, const std::string& path, const std::string& why) {
-  std::fprintf(stderr,
-               "The %s could not be saved to\n%s\nbecause %s.\nA file already there is "
-               "unchanged.\n",
-               what.c_str(), path.c_str(), why.c_str());
-}
-
-std::string RenameOver(const std::string& from, const std::string& to) {
-  std::error_code error;
-  std::filesystem::rename(from, to, error);
-  if (!error) return "";
-  std::filesystem::remove(from, error);
-  return "the new file could not replace it (" + error.message() + ")";
+int SaveOutput(const std::string& path, const std::string& bytes, const char* what) {
+  const SaveResult result = SaveFileSafely(path, bytes);
+  if (result.why.empty()) return kExitSuccess;
+  std::fprintf(stderr, "%s\n", SaveFailureMessage(what, path, result).c_str());
+  return kExitFileError;
 }
 
 int WriteFits(const std::string& path) {
   const std::string table = FitsTable();
-  if (path == kStdout) {
-    const bool ok = std::fwrite(table.data(), 1, table.size(), stdout) == table.size() &&
-                    std::fflush(stdout) == 0;
-    if (ok) return kExitSuccess;
-    std::fprintf(stderr, "The table of fits could not be written to standard output.\n");
-    return kExitFileError;
+  if (path == kStdout) return WriteToStandardOutput(table, "table of fits");
+  return SaveOutput(path, table, "table of fits");
+}
+
+// "" or why the output may not be written: it is one of the command's own input files (also
+// under another name, through a link), which writing would destroy.
+std::string OutputNamesAnInput(const CliCommand& command) {
+  struct stat output {};
+  if (command.output == kStdout || stat(command.output.c_str(), &output) != 0) return "";
+  for (const std::string& input : {command.dataFile, command.paramFile}) {
+    struct stat info {};
+    if (!input.empty() && stat(input.c_str(), &info) == 0 && info.st_dev == output.st_dev &&
+        info.st_ino == output.st_ino)
+      return "the output " + command.output + " is the input file " + input +
+             "; writing it would destroy that";
   }
-  const std::string temp = TempPathBeside(path);
-  std::FILE* stream = std::fopen(temp.c_str(), "wb");
-  if (stream == nullptr) {
-    TellWriteFailure(
-        "table of fits", path,
-        std::string("a file could not be created in its folder (") + std::strerror(errno) + ")");
-    return kExitFileError;
-  }
-  bool ok = std::fwrite(table.data(), 1, table.size(), stream) == table.size();
-  const int error = errno;
-  ok = (std::fclose(stream) == 0) && ok;
-  std::string why =
-      ok ? RenameOver(temp, path) : "writing it failed (" + std::string(std::strerror(error)) + ")";
-  if (!ok) std::remove(temp.c_str());
-  if (why.empty()) return kExitSuccess;
-  TellWriteFailure("table of fits", path, why);
-  return kExitFileError;
+  return "";
 }
 
 int RunFits(const CliCommand& command) {
@@ -323,38 +307,24 @@ int RunFits(const CliCommand& command) {
 
 int RunReport(const CliCommand& command) {
   InitParams();
-  ClearRecordedMessages();
-  if (!LoadParamFile(command.paramFile)) {
-    std::fprintf(stderr, "%s\n", LastMessage().c_str());
-    return kExitFileError;
-  }
-  const std::string report = CurrentReport(-1);
-  std::fwrite(report.data(), 1, report.size(), stdout);
-  return std::fflush(stdout) == 0 ? kExitSuccess : kExitFileError;
+  if (!LoadParamFile(command.paramFile)) return kExitFileError;
+  return WriteToStandardOutput(CurrentReport(-1), "report");
 }
 
 int RunRender(const CliCommand& command, int argc, char* argv[]) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);  // kept when the caller chose a platform
-  if (StartPavik(argc, argv) != 0) {
-    std::fprintf(stderr, "The panels could not be loaded from the resource file.\n");
-    return kExitFileError;
-  }
+  if (StartPavik(argc, argv) != 0) return kExitFileError;
   if (!LoadAndApply(command)) return kExitFileError;
   if (!command.paramFile.empty()) DoFit();
   if (command.select != 0) {
     currbutCB(panelHandle, PANEL_CURRBUT1 + command.select - 1, EVENT_COMMIT, nullptr, 0, 0);
   }
-  const std::string temp = TempPathBeside(command.output);
-  std::string why;
-  if (SavePanelImage(panelHandle, temp.c_str(), kRenderWidth, kRenderHeight) != 0) {
-    std::remove(temp.c_str());
-    why = "the image could not be written there";
-  } else {
-    why = RenameOver(temp, command.output);
+  std::string png;
+  if (RenderPanelImage(panelHandle, kRenderWidth, kRenderHeight, &png) != 0) {
+    std::fprintf(stderr, "The image of the main panel could not be drawn.\n");
+    return kExitFileError;
   }
-  if (why.empty()) return kExitSuccess;
-  TellWriteFailure("image of the main panel", command.output, why);
-  return kExitFileError;
+  return SaveOutput(command.output, png, "image of the main panel");
 }
 
 int RunWindow(const CliCommand& command, int argc, char* argv[]) {
@@ -373,7 +343,8 @@ int RunWindow(const CliCommand& command, int argc, char* argv[]) {
 
 int RunCommandLine(int argc, char* argv[]) {
   const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
-  const CliCommand command = ParseCommandLine(args);
+  CliCommand command = ParseCommandLine(args);
+  if (command.error.empty()) command.error = OutputNamesAnInput(command);
   if (!command.error.empty()) {
     std::fprintf(stderr, "pavik: %s\nTry 'pavik --help' for more information.\n",
                  command.error.c_str());
@@ -381,11 +352,10 @@ int RunCommandLine(int argc, char* argv[]) {
   }
   switch (command.mode) {
     case CliMode::Help:
-      std::fputs(CommandLineHelp().c_str(), stdout);
-      return kExitSuccess;
+      return WriteToStandardOutput(CommandLineHelp(), "help");
     case CliMode::Version:
-      std::printf("Pavik %s (%s)\n", kVersion, kVersionDate);
-      return kExitSuccess;
+      return WriteToStandardOutput(std::string("Pavik ") + kVersion + " (" + kVersionDate + ")\n",
+                                   "version");
     case CliMode::Report:
       return RunReport(command);
     case CliMode::Fits:

@@ -50,7 +50,13 @@ int StartPavik(int argc, char* argv[]) {
   RegisterPavikCallbacks();
   SetSleepPolicy(VAL_SLEEP_MORE);
   panelHandle = LoadPanel(0, kResourceFile, PANEL);
-  if (panelHandle < 0) return -1;
+  if (panelHandle < 0) {
+    std::fprintf(stderr,
+                 "pavik: the main panel could not be loaded from %s, which belongs beside the "
+                 "program.\n",
+                 kResourceFile);
+    return -1;
+  }
   infoPanelHandle = LoadPanel(0, kResourceFile, INFO);
   dclampPanelHandle = LoadPanel(0, kResourceFile, DCLAMP);
   optionsPanelHandle = LoadPanel(0, kResourceFile, OPTIONS);

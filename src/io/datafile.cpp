@@ -9,6 +9,7 @@
 
 #include "io.h"
 #include "io/datafile_layout.h"
+#include "io/file_kind.h"
 #include "pavik.h"
 #include "pavikuir.h"
 #include "platform/platform.h"
@@ -52,26 +53,28 @@ bool ExcerptAt(int handle, std::string* excerpt) {
   return true;
 }
 
-// Skips the header and reads the layout line; "" or what is wrong.
+// Skips the header and reads the layout line; "" or what is wrong. Each line is read within
+// kLayoutLineLimit characters, so that a file without line ends cannot hold the reader.
 std::string ReadLayout(int handle, RowLayout* layout) {
   const int headerLines = std::max(status.headerLines, 0);
+  const std::string tooLong =
+      " is longer than " + std::to_string(kLayoutLineLimit) + " characters.";
   for (int i = 0; i < headerLines; ++i) {
-    if (ScanFile(handle, "%l>%s", static_cast<std::string*>(nullptr)) <= 0) {
+    const int length = ReadLineWithin(handle, nullptr, kLayoutLineLimit);
+    if (length == kLineTooLong) return "Header " + LineWord(i + 1) + tooLong;
+    if (length < 0) {
       return "The data file has only " + std::to_string(i) + " lines: it ends within the " +
              std::to_string(headerLines) + " header lines, before the layout line.";
     }
   }
   const int layoutLine = headerLines + 1;
-  std::vector<char> line(kLayoutLineLimit + 2);
-  const int length = ReadLine(handle, line.data(), kLayoutLineLimit + 1);
+  std::vector<char> line(kLayoutLineLimit + 1);
+  const int length = ReadLineWithin(handle, line.data(), kLayoutLineLimit);
+  if (length == kLineTooLong) return "The layout line (" + LineWord(layoutLine) + ")" + tooLong;
   if (length < 0) {
     return "The data file has only " + std::to_string(headerLines) +
            " lines: the layout line that should follow the " + std::to_string(headerLines) +
            " header lines is missing.";
-  }
-  if (length > kLayoutLineLimit) {
-    return "The layout line (" + LineWord(layoutLine) + ") is longer than " +
-           std::to_string(kLayoutLineLimit) + " characters.";
   }
   const int delimiters = CountLayoutDelimiters(line.data(), length);
   if (!RowLayoutFor(delimiters, layout)) {
@@ -185,6 +188,11 @@ void TakeOver(const LoadedFile& file, const std::string& path) {
   std::snprintf(status.dataFile, sizeof status.dataFile, "%s", path.c_str());
 }
 
+void TellNotRead(const std::string& path, const std::string& why) {
+  const std::string message = "The data file\n" + path + "\nwas not read: " + why + ".";
+  MessagePopup("Error", message.c_str());
+}
+
 void ShowLoadedFile() {
   const int voltageFields[kMaxTraces] = {PANEL_V1, PANEL_V2, PANEL_V3,
                                          PANEL_V4, PANEL_V5, PANEL_V6};
@@ -208,6 +216,10 @@ int ReadDataFile() {
   const int chosen = FileSelectPopup("", "*.*", "*.bu*;*.asc;*.txt", "Open Data File",
                                      VAL_LOAD_BUTTON, 0, 0, 1, 0, &path);
   if (chosen != VAL_EXISTING_FILE_SELECTED) return 0;
+  if (const std::string why = WhyNotFromDialog(path); !why.empty()) {
+    TellNotRead(path, why);
+    return 0;
+  }
   return LoadDataFile(path);
 }
 
@@ -217,6 +229,11 @@ int LoadDataFile(const std::string& path) {
                                 " characters long; at most " +
                                 std::to_string(sizeof status.dataFile - 1) + " can be kept.";
     MessagePopup("Error", message.c_str());
+    return 0;
+  }
+  // A pipe given on purpose (the command line's "<(cat file)") is read; a device never is.
+  if (KindOfFile(path) == FileKind::Device) {
+    TellNotRead(path, "it is a device, not a file");
     return 0;
   }
   const int handle = OpenFile(path.c_str(), VAL_READ_ONLY, VAL_OPEN_AS_IS, VAL_ASCII);

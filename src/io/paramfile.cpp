@@ -1,14 +1,12 @@
 // The parameter file on disk: the save and open dialogs, the safe replacement of a saved file,
 // and a read that takes the file over only when all of it parsed.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
 #include "io.h"
+#include "io/file_kind.h"
+#include "io/safe_write.h"
 #include "panels.h"
 #include "pavik.h"
 #include "pavikuir.h"
@@ -19,57 +17,10 @@ namespace {
 constexpr const char* kMessageTitle = "Parameter File";
 constexpr const char* kFileSpec = "*.fit";
 constexpr const char* kFileTypes = "*.fit;*.V0*";
-constexpr int kTempNameAttempts = 100;  // names tried before saving gives up on a temporary file
 constexpr size_t kReadChunk = 8192;
-
-// ---------------------------------------------------------------- saving
 
 std::string SystemError(int error) {
   return std::strerror(error);
-}
-
-// Creates a new file beside target that no one else has opened; -1 with errno on failure.
-int CreateTempBeside(const std::string& target, std::string* tempPath) {
-  for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
-    *tempPath = target + ".saving-" + std::to_string(getpid()) + "-" + std::to_string(attempt);
-    const int fd = open(tempPath->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd >= 0 || errno != EEXIST) return fd;
-  }
-  return -1;
-}
-
-// Writes the layout into a temporary file and renames it over path; "" or what went wrong.
-std::string ReplaceFile(const std::string& path) {
-  std::string tempPath;
-  const int fd = CreateTempBeside(path, &tempPath);
-  if (fd < 0) return "a file could not be created in its folder (" + SystemError(errno) + ")";
-  struct stat existing {};
-  if (stat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
-    fchmod(fd, existing.st_mode & 07777);  // keep the replaced file's permissions
-  }
-  std::FILE* stream = fdopen(fd, "w");
-  if (stream == nullptr) {
-    const int error = errno;
-    close(fd);
-    unlink(tempPath.c_str());
-    return "it could not be opened for writing (" + SystemError(error) + ")";
-  }
-  errno = 0;
-  const bool written = WriteParamFile(stream, params, dclamp, status);
-  const int writeError = errno;
-  const bool closed = std::fclose(stream) == 0;
-  const int closeError = errno;
-  if (!written || !closed) {
-    unlink(tempPath.c_str());
-    const int error = !written ? writeError : closeError;
-    return "writing it failed (" + SystemError(error != 0 ? error : EIO) + ")";
-  }
-  if (std::rename(tempPath.c_str(), path.c_str()) != 0) {
-    const int error = errno;
-    unlink(tempPath.c_str());
-    return "the new file could not replace it (" + SystemError(error) + ")";
-  }
-  return {};
 }
 
 // ---------------------------------------------------------------- reading
@@ -121,10 +72,9 @@ void Tell(const std::string& message) {
 }  // namespace
 
 int SaveParamFile(const std::string& path) {
-  const std::string why = path.empty() ? "no file name was given" : ReplaceFile(path);
-  if (why.empty()) return 1;
-  Tell("The parameter file could not be saved to\n" + path + "\nbecause " + why +
-       ".\nA file already there is unchanged.");
+  const SaveResult result = SaveFileSafely(path, FormatParamFile(params, dclamp, status));
+  if (result.why.empty()) return 1;
+  Tell(SaveFailureMessage("parameter file", path, result));
   return 0;
 }
 
@@ -138,8 +88,11 @@ int LoadParamFile(const std::string& path) {
          std::to_string(kParamFileSize - 1) + " characters, more than Pavik can keep.\n" + path);
     return 0;
   }
+  // A pipe given on purpose (the command line's "<(cat file)") is read; a device never is.
+  std::string why =
+      KindOfFile(path) == FileKind::Device ? "it is a device, not a file" : std::string();
   std::string text;
-  std::string why = ReadWholeFile(path, &text);
+  if (why.empty()) why = ReadWholeFile(path, &text);
   ParamFileContents scratch = WorkspaceParamFileContents();
   if (why.empty()) why = ParseParamText(text, &scratch);
   if (!why.empty()) {
@@ -164,5 +117,9 @@ int Read_Last_Values() {
   const int chosen = FileSelectPopup("", kFileSpec, kFileTypes, "Open Parameter File",
                                      VAL_SELECT_BUTTON, 0, 0, 1, 1, &path);
   if (chosen != VAL_EXISTING_FILE_SELECTED) return 0;
+  if (const std::string why = WhyNotFromDialog(path); !why.empty()) {
+    Tell("The parameter file\n" + path + "\nwas not read: " + why + ".\nNothing was changed.");
+    return 0;
+  }
   return LoadParamFile(path);
 }

@@ -195,6 +195,25 @@ int ReadLine(int fileHandle, char* buffer, int maxChars) {
   return stored;
 }
 
+int ReadLineWithin(int fileHandle, char* buffer, int maxChars) {
+  ScanStream* s = StreamOf(fileHandle);
+  if (s == nullptr || maxChars < 0) return kBadCall;
+  int stored = 0;
+  const auto end = [&](int result) {
+    if (buffer != nullptr) buffer[stored] = '\0';
+    return result;
+  };
+  if (Peek(*s) == EOF) return end(kBadCall);
+  while (Peek(*s) != EOF && !IsLineEnd(Peek(*s))) {
+    if (stored == maxChars) return end(kLineTooLong);
+    const int c = Take(*s);
+    if (buffer != nullptr) buffer[stored] = static_cast<char>(c);
+    ++stored;
+  }
+  if (Peek(*s) != EOF) TakeLineEnd(*s);
+  return end(stored);
+}
+
 int ScanFile(int fileHandle, const char* format, std::string* text) {
   ScanStream* s = StreamOf(fileHandle);
   if (s == nullptr || format == nullptr || std::strcmp(format, "%l>%s") != 0) return kBadCall;

@@ -2,12 +2,20 @@
 #pragma once
 
 #include <map>
-
-#include "platform/platform_test.h"
+#include <vector>
 
 class QCustomPlot;
 class QCPAbstractPlottable;
 class QCPItemStraightLine;
+
+// What one PlotXY call drew, as it was passed.
+struct PlotInfo {
+  std::vector<double> x, y;  // the points
+  int plotStyle;             // VAL_THIN_LINE, VAL_CONNECTED_POINTS or VAL_SCATTER
+  int pointStyle;            // VAL_SIMPLE_DOT or VAL_EMPTY_CIRCLE
+  int lineStyle;             // VAL_SOLID or VAL_DOT
+  int color;                 // 0xRRGGBB, as last set by PlotXY or SetPlotAttribute
+};
 
 struct PlotRecord {
   QCPAbstractPlottable* plottable = nullptr;  // owned by the QCustomPlot

@@ -8,7 +8,6 @@
 
 #include "platform/controls_style.h"
 #include "platform/graph_state.h"
-#include "platform/platform_test.h"
 #include "platform/runtime.h"
 
 namespace {
@@ -258,33 +257,4 @@ int GetGraphCursor(int panel, int graph, int cursor, double* x, double* y) {
   if (x) *x = state->cursorX;
   if (y) *y = state->cursorY;
   return 0;
-}
-
-// ---- test seams ----
-
-std::vector<int> GraphPlotHandles(int panel, int graph) {
-  std::vector<int> handles;
-  if (GraphState* state = FindGraph(panel, graph))
-    for (const auto& [handle, record] : state->plots) handles.push_back(handle);
-  return handles;
-}
-
-bool GetPlotInfo(int panel, int graph, int handle, PlotInfo* info) {
-  GraphState* state = FindGraph(panel, graph);
-  if (!state || !info) return false;
-  const auto found = state->plots.find(handle);
-  if (found == state->plots.end()) return false;
-  *info = found->second.info;
-  return true;
-}
-
-bool GetAxisRange(int panel, int graph, double* xMin, double* xMax, double* yMin, double* yMax) {
-  GraphState* state = FindGraph(panel, graph);
-  if (!state) return false;
-  const QCPRange xs = state->plot->xAxis->range(), ys = state->plot->yAxis->range();
-  if (xMin) *xMin = xs.lower;
-  if (xMax) *xMax = xs.upper;
-  if (yMin) *yMin = ys.lower;
-  if (yMax) *yMax = ys.upper;
-  return true;
 }

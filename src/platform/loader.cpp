@@ -1,7 +1,10 @@
-// Loading a panel from the resource file: finding the file, registering it, locating the panel
-// by its resource id, building it with QUiLoader, and wiring every control, the close of its
-// window and its menu bar to the callbacks the resource names.
+// Loading a panel from the resource file: finding the file beside the executable, registering
+// it, locating the panel by its resource id, building it with QUiLoader, and wiring every
+// control, the close of its window and its menu bar to the callbacks the resource names.
+#include <fcntl.h>
 #include <qcustomplot.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -9,7 +12,6 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
-#include <QFileInfo>
 #include <QFrame>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -21,11 +23,13 @@
 #include <QScreen>
 #include <QUiLoader>
 #include <QXmlStreamReader>
+#include <climits>
+#include <string>
+#include <vector>
 
 #include "platform/controls_style.h"
 #include "platform/fields.h"
 #include "platform/graph_state.h"
-#include "platform/platform_test.h"
 #include "platform/runtime.h"
 
 namespace {
@@ -35,27 +39,49 @@ const char* const kMenuIdProperty = "menuId";
 const char* const kResourceIdProperty = "resourceId";
 const char* const kSeparatorIdsProperty = "separatorIds";  // on a menu: ids of its separators
 
-std::string& ResourceDirectory() {
-  static std::string directory;
-  return directory;
-}
+// The panels of four windows take a few hundred kB; a file far larger is not the resource.
+constexpr off_t kMaxResourceBytes = 64L << 20;
 
 struct RegisteredResource {
+  std::string bytes;              // the file's contents, which Qt reads in place
   QString root;                   // where its files appear, ":/<root>/..."
   std::map<int, QString> panels;  // resource id -> .ui path inside the resource
 };
-std::map<QString, RegisteredResource>& Registered() {
-  static std::map<QString, RegisteredResource> registered;
+// By device and inode, so that two names of one file register it once.
+std::map<std::pair<dev_t, ino_t>, RegisteredResource>& Registered() {
+  static std::map<std::pair<dev_t, ino_t>, RegisteredResource> registered;
   return registered;
 }
 
-QString ResolveResourcePath(const char* file) {
-  const QString name = QString::fromUtf8(file);
-  if (QFileInfo(name).isAbsolute()) return name;
-  if (!ResourceDirectory().empty())
-    return QDir(QString::fromStdString(ResourceDirectory())).filePath(name);
-  if (QFileInfo::exists(name)) return QFileInfo(name).absoluteFilePath();
-  return QDir(QCoreApplication::applicationDirPath()).filePath(name);
+// The folder of the running program, as the system names it: bytes, whatever their encoding.
+std::string ExecutableDirectory() {
+  std::vector<char> path(PATH_MAX + 1);
+  const ssize_t length = readlink("/proc/self/exe", path.data(), path.size() - 1);
+  if (length <= 0) return QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();
+  std::string executable(path.data(), static_cast<size_t>(length));
+  return executable.substr(0, executable.rfind('/'));
+}
+
+// A relative name stands for the file beside the executable, never one in the current folder
+// (a stray file there must not replace the program's own).
+std::string ResolveResourcePath(const char* file) {
+  const std::string name = file;
+  if (!name.empty() && name.front() == '/') return name;
+  const std::string& seam = Seams().resourceDirectory;
+  return (seam.empty() ? ExecutableDirectory() : seam) + "/" + name;
+}
+
+// The whole of a regular file of bounded size; false for anything else.
+bool ReadResourceFile(int fd, const struct stat& info, std::string* bytes) {
+  if (!S_ISREG(info.st_mode) || info.st_size > kMaxResourceBytes) return false;
+  bytes->resize(static_cast<size_t>(info.st_size));
+  size_t done = 0;
+  while (done < bytes->size()) {
+    const ssize_t got = read(fd, bytes->data() + done, bytes->size() - done);
+    if (got <= 0) return false;
+    done += static_cast<size_t>(got);
+  }
+  return true;
 }
 
 // The resource id of a .ui file: the resourceId property of its top-level widget.
@@ -79,21 +105,39 @@ int PanelIdOf(const QString& uiPath) {
   return -1;
 }
 
-const RegisteredResource* Register(const QString& path) {
-  const QString key = QFileInfo(path).canonicalFilePath();
-  if (key.isEmpty()) return nullptr;
+const RegisteredResource* Register(const std::string& path) {
+  // Non-blocking: a FIFO put where the resource belongs must not stop the start.
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return nullptr;
+  struct stat info {};
+  if (fstat(fd, &info) != 0) {
+    close(fd);
+    return nullptr;
+  }
+  const std::pair<dev_t, ino_t> key(info.st_dev, info.st_ino);
   auto found = Registered().find(key);
-  if (found != Registered().end()) return &found->second;
+  if (found != Registered().end()) {
+    close(fd);
+    return &found->second;
+  }
   RegisteredResource resource;
-  resource.root = QStringLiteral("/pavikuir%1").arg(Registered().size() + 1);
-  if (!QResource::registerResource(key, resource.root)) return nullptr;
-  QDirIterator files(":" + resource.root, {"*.ui"}, QDir::Files, QDirIterator::Subdirectories);
+  const bool read = ReadResourceFile(fd, info, &resource.bytes);
+  close(fd);
+  if (!read) return nullptr;
+  RegisteredResource& stored = Registered()[key] = std::move(resource);
+  stored.root = QStringLiteral("/pavikuir%1").arg(Registered().size());
+  if (!QResource::registerResource(reinterpret_cast<const uchar*>(stored.bytes.data()),
+                                   stored.root)) {
+    Registered().erase(key);
+    return nullptr;
+  }
+  QDirIterator files(":" + stored.root, {"*.ui"}, QDir::Files, QDirIterator::Subdirectories);
   while (files.hasNext()) {
     const QString ui = files.next();
     const int id = PanelIdOf(ui);
-    if (id >= 0) resource.panels[id] = ui;
+    if (id >= 0) stored.panels[id] = ui;
   }
-  return &(Registered()[key] = resource);
+  return &stored;
 }
 
 // Builds the program's own widget classes where the resource names them or their bases.
@@ -230,10 +274,6 @@ void CollectMenuBar(int panel, PanelRecord& record) {
   }
 }
 }  // namespace
-
-void SetResourceDirectory(const std::string& directory) {
-  ResourceDirectory() = directory;
-}
 
 int LoadPanel(int, const char* resourceFile, int resourceId) {
   if (!RunTimeStarted()) return kErrNotStarted;

@@ -3,6 +3,7 @@
 #include <qcustomplot.h>
 #include <QAction>
 #include <QApplication>
+#include <QBuffer>
 #include <QLayout>
 #include <QPixmap>
 
@@ -69,10 +70,10 @@ int GetMenuBarAttribute(int menuBar, int menuItem, int attribute, int* value) {
   return 0;
 }
 
-int SavePanelImage(int panel, const char* pngPath, int width, int height) {
+int RenderPanelImage(int panel, int width, int height, std::string* png) {
   PanelRecord* record = FindPanel(panel);
   if (!record) return kErrBadPanel;
-  if (!pngPath || width <= 0 || height <= 0) return kErrBadValue;
+  if (!png || width <= 0 || height <= 0) return kErrBadValue;
   QWidget* window = record->window;
   const QSize previous = window->size();
   window->resize(width, height);
@@ -82,5 +83,9 @@ int SavePanelImage(int panel, const char* pngPath, int width, int height) {
     if (control.graph) ReplotNow(*control.graph);
   const QPixmap image = window->grab();
   window->resize(previous);
-  return image.save(QString::fromUtf8(pngPath), "PNG") ? 0 : kErrBadValue;
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) return kErrBadValue;
+  png->assign(bytes.constData(), static_cast<size_t>(bytes.size()));
+  return 0;
 }

@@ -92,7 +92,8 @@ int SetPanelAttribute(int panel, int attribute, const char* text);
 int GetPanelMenuBar(int panel);  // menu-bar handle of a panel, < 0 when it has none
 int SetMenuBarAttribute(int menuBar, int menuItem, int attribute, int value);
 int GetMenuBarAttribute(int menuBar, int menuItem, int attribute, int* value);
-int SavePanelImage(int panel, const char* pngPath, int width, int height);  // offscreen render
+// The panel drawn offscreen at width x height, as the bytes of a PNG file; 0 on success.
+int RenderPanelImage(int panel, int width, int height, std::string* png);
 
 // ---- controls ----
 int SetCtrlVal(int panel, int control, int value);
@@ -134,6 +135,11 @@ int CloseFile(int fileHandle);
 // is consumed) and a terminating NUL, so buffer holds maxChars + 1 bytes; returns the number of
 // bytes stored, -1 at the end of the file. LF, CR LF and a lone CR all end a line.
 int ReadLine(int fileHandle, char* buffer, int maxChars);
+// Like ReadLine, but a line longer than maxChars is not taken past them, so that an endless line
+// (a pipe that never sends a line end) cannot hold the reader: returns kLineTooLong then, with
+// the rest of the line unread. buffer (maxChars + 1 bytes) may be null to skip the line.
+constexpr int kLineTooLong = -2;
+int ReadLineWithin(int fileHandle, char* buffer, int maxChars);
 // "%l>%s": consumes one whole line into text (which may be null to discard it).
 int ScanFile(int fileHandle, const char* format, std::string* text);
 // "%s>%Nf" or "%s>%Nf[x]": reads N real numbers into numbers[0 .. N-1]; returns 1 when all N

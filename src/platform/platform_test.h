@@ -1,10 +1,12 @@
 // Test seams of the user-interface run-time, in plain C++ types: queued answers for the file
-// dialog, the record of message boxes and clipboard texts, and read-back of graphs. Used only
-// by tests and by tools that drive the program without a person.
+// dialog, the record of message boxes and clipboard texts, and read-back of graphs. Built into
+// test binaries only (test_seams.cpp); the program itself has none of this.
 #pragma once
 
 #include <string>
 #include <vector>
+
+#include "platform/graph_state.h"  // PlotInfo
 
 // ---- file dialog ----
 // Answers for the next FileSelectPopup calls, consumed in order; while the queue holds an answer
@@ -15,15 +17,16 @@ void ClearFileSelectAnswers();
 int PendingFileSelectAnswers();
 
 // ---- unattended mode ----
-// With unattended mode on, MessagePopup only records, and FileSelectPopup with an empty answer
-// queue answers "cancelled" without showing a dialog, so that nothing waits for a person. It is
-// on by itself without an application object and on the offscreen platform; the GUI test main
-// also switches it on, so tests run under a real display (xvfb) never block on a modal box.
+// With unattended mode on, MessagePopup only records (no box, nothing on standard error), and
+// FileSelectPopup with an empty answer queue answers "cancelled" without showing a dialog. The
+// GUI test main switches it on, so tests run under a real display (xvfb) never block on a modal
+// box. Off, the popups behave as in the program.
 void SetUnattended(bool on);
 bool IsUnattended();
 
 // ---- message boxes ----
-// Every MessagePopup call is recorded (the most recent kMaxRecordedMessages), attended or not.
+// Every MessagePopup call is recorded (the most recent kMaxRecordedMessages), and then shown,
+// printed or dropped as the mode says.
 struct RecordedMessage {
   std::string title;    // the box's title
   std::string message;  // the box's text
@@ -37,18 +40,15 @@ void ClearRecordedMessages();
 std::string LastClipboardText();
 
 // ---- resource file ----
-// When set (non-empty), relative resource-file names resolve against this directory only,
-// instead of the current directory and then the executable's directory. Empty restores that.
+// When set (non-empty), relative resource-file names resolve against this directory instead of
+// the executable's. Empty restores that.
 void SetResourceDirectory(const std::string& directory);
 
+// ---- panel images ----
+// RenderPanelImage into a PNG file at pngPath; 0 on success.
+int SavePanelImage(int panel, const char* pngPath, int width, int height);
+
 // ---- graphs ----
-struct PlotInfo {
-  std::vector<double> x, y;  // the points as passed to PlotXY
-  int plotStyle;             // VAL_THIN_LINE, VAL_CONNECTED_POINTS or VAL_SCATTER
-  int pointStyle;            // VAL_SIMPLE_DOT or VAL_EMPTY_CIRCLE
-  int lineStyle;             // VAL_SOLID or VAL_DOT
-  int color;                 // 0xRRGGBB, as last set by PlotXY or SetPlotAttribute
-};
 std::vector<int> GraphPlotHandles(int panel, int graph);  // live plots, in order of creation
 bool GetPlotInfo(int panel, int graph, int handle, PlotInfo* info);
 bool GetAxisRange(int panel, int graph, double* xMin, double* xMax, double* yMin, double* yMax);

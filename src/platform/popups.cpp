@@ -1,80 +1,35 @@
-// The file dialog, the message box and the clipboard, with their test seams: queued dialog
-// answers, the record of message boxes and the last clipboard text.
+// The file dialog, the message box and the clipboard. Without a person to ask, a message goes
+// to standard error and the file dialog answers "cancelled".
 #include <QApplication>
 #include <QClipboard>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMessageBox>
-#include <deque>
-#include <utility>
+#include <cstdio>
 
 #include "platform/file_filters.h"
-#include "platform/platform_test.h"
 #include "platform/runtime.h"
 
 namespace {
-std::deque<std::pair<int, std::string>>& Answers() {
-  static std::deque<std::pair<int, std::string>> answers;
-  return answers;
-}
-std::vector<RecordedMessage>& Messages() {
-  static std::vector<RecordedMessage> messages;
-  return messages;
-}
-std::string& ClipboardText() {
-  static std::string text;
-  return text;
-}
-bool unattendedSwitch = false;
-
 QString Text(const char* text) {
   return QString::fromUtf8(text ? text : "");
 }
 }  // namespace
-
-// ---- seams ----
-
-void QueueFileSelectAnswer(int result, const std::string& path) {
-  Answers().emplace_back(result, path);
-}
-void ClearFileSelectAnswers() {
-  Answers().clear();
-}
-int PendingFileSelectAnswers() {
-  return static_cast<int>(Answers().size());
-}
-
-void SetUnattended(bool on) {
-  unattendedSwitch = on;
-}
-bool IsUnattended() {
-  return unattendedSwitch || !RunTimeStarted() ||
-         QGuiApplication::platformName() == QLatin1String("offscreen");
-}
-
-const std::vector<RecordedMessage>& RecordedMessages() {
-  return Messages();
-}
-void ClearRecordedMessages() {
-  Messages().clear();
-}
-std::string LastClipboardText() {
-  return ClipboardText();
-}
 
 // ---- the file dialog ----
 
 int FileSelectPopup(const char* defaultDirectory, const char* defaultFileSpec,
                     const char* fileTypeList, const char* title, int buttonLabel, int, int, int,
                     int, std::string* path) {
-  if (!Answers().empty()) {
-    const auto [result, answer] = Answers().front();
-    Answers().pop_front();
-    if (path && result != VAL_NO_FILE_SELECTED) *path = answer;
-    return result;
+  int answer = VAL_NO_FILE_SELECTED;
+  std::string answered;
+  if (Seams().fileSelect && Seams().fileSelect(&answer, &answered)) {
+    if (path && answer != VAL_NO_FILE_SELECTED) *path = answered;
+    return answer;
   }
-  if (IsUnattended()) return VAL_NO_FILE_SELECTED;
+  if (!CanAskAPerson()) return VAL_NO_FILE_SELECTED;
 
   const FileDialogFilters built = BuildFileDialogFilters(defaultFileSpec ? defaultFileSpec : "",
                                                          fileTypeList ? fileTypeList : "");
@@ -93,17 +48,20 @@ int FileSelectPopup(const char* defaultDirectory, const char* defaultFileSpec,
     chosen = QFileDialog::getOpenFileName(const_cast<QWidget*>(parent), Text(title), directory,
                                           filters.join(";;"), &selected);
   if (chosen.isEmpty()) return VAL_NO_FILE_SELECTED;
-  if (path) *path = QFileInfo(chosen).absoluteFilePath().toStdString();
+  // The system's own encoding of file names, as the program passes paths on: bytes.
+  if (path) *path = QFile::encodeName(QFileInfo(chosen).absoluteFilePath()).toStdString();
   return QFileInfo::exists(chosen) ? VAL_EXISTING_FILE_SELECTED : VAL_NEW_FILE_SELECTED;
 }
 
 // ---- the message box ----
 
 int MessagePopup(const char* title, const char* message) {
-  auto& messages = Messages();
-  if (static_cast<int>(messages.size()) >= kMaxRecordedMessages) messages.erase(messages.begin());
-  messages.push_back({title ? title : "", message ? message : ""});
-  if (IsUnattended()) return 0;
+  if (Seams().message && Seams().message(title, message)) return 0;
+  if (!CanAskAPerson()) {
+    // The command line's message sink; nothing is left to tell if standard error fails too.
+    std::fprintf(stderr, "%s\n", message ? message : "");
+    return 0;
+  }
   QMessageBox::information(QApplication::activeWindow(), Text(title), Text(message));
   return 0;
 }
@@ -111,7 +69,7 @@ int MessagePopup(const char* title, const char* message) {
 // ---- the clipboard ----
 
 int ClipboardPutText(const char* text) {
-  ClipboardText() = text ? text : "";
+  if (Seams().clipboard) Seams().clipboard(text ? text : "");
   if (!RunTimeStarted()) return kErrNoClipboard;
   QGuiApplication::clipboard()->setText(Text(text));
   return 0;

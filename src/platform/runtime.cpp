@@ -4,9 +4,6 @@
 
 #include <QApplication>
 #include <QEventLoop>
-#include <vector>
-
-#include "platform/platform_test.h"
 
 namespace {
 struct RunTime {
@@ -35,16 +32,8 @@ std::map<std::string, MenuCallbackPtr>& MenuCallbacks() {
   return table;
 }
 
-std::vector<DeliveredEvent>& Delivered() {
-  static std::vector<DeliveredEvent> events;
-  return events;
-}
-constexpr size_t kMaxDeliveredEvents = 10000;  // a record for tests; a long session stays small
-
 void Record(int panel, int control, int event) {
-  auto& events = Delivered();
-  if (events.size() >= kMaxDeliveredEvents) events.erase(events.begin());
-  events.push_back({panel, control, event});
+  if (Seams().delivered) Seams().delivered(panel, control, event);
 }
 
 // The arguments outlive the application object, as QApplication requires.
@@ -96,11 +85,9 @@ void DeliverMenuEvent(int menuBar, int item) {
   found->second(menuBar, item, nullptr, record->panel);
 }
 
-const std::vector<DeliveredEvent>& DeliveredEvents() {
-  return Delivered();
-}
-void ClearDeliveredEvents() {
-  Delivered().clear();
+SeamHooks& Seams() {
+  static SeamHooks hooks;
+  return hooks;
 }
 
 // ---- state ----
@@ -152,6 +139,10 @@ void RemovePanel(int panel) {
 
 std::map<int, PanelRecord>& AllPanels() {
   return State().panels;
+}
+
+bool CanAskAPerson() {
+  return RunTimeStarted() && QGuiApplication::platformName() != QLatin1String("offscreen");
 }
 
 // ---- the application and the event loop ----

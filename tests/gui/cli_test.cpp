@@ -1,20 +1,26 @@
 // The command line run as a separate program: exit statuses and messages, the table of fits
 // against the model's formulas, the report and the offscreen render.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "../unit/special_files.h"
 #include "io.h"
 #include "model.h"
 
@@ -25,13 +31,35 @@ struct ProgramRun {
   std::string out, err;
 };
 
-ProgramRun Pavik(const QStringList& args) {
+const QString kProgram = QStringLiteral(PAVIK_BUILD_DIR "/pavik");
+
+// Runs the program; stdoutFile, when given, receives its standard output, and input is what it
+// reads from standard input (a pipe).
+ProgramRun RunProgram(const QString& program, const QStringList& args,
+                      const QString& stdoutFile = {}, const QByteArray& input = {}) {
   QProcess process;
-  process.start(QStringLiteral(PAVIK_BUILD_DIR "/pavik"), args);
+  if (!stdoutFile.isEmpty()) process.setStandardOutputFile(stdoutFile);
+  process.start(program, args);
+  process.write(input);
+  process.closeWriteChannel();
   process.waitForFinished(30000);
   return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
           process.readAllStandardOutput().toStdString(),
           process.readAllStandardError().toStdString()};
+}
+
+ProgramRun Pavik(const QStringList& args, const QString& stdoutFile = {},
+                 const QByteArray& input = {}) {
+  return RunProgram(kProgram, args, stdoutFile, input);
+}
+
+std::string Bytes(const QString& path) {
+  std::ifstream in(path.toStdString(), std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
 }
 
 // Two traces of five samples, one millisecond apart, in the data file's seconds.
@@ -176,6 +204,112 @@ TEST_F(CliTest, UnwritableOutputExitsOneAndLeavesNothing) {
   const ProgramRun run = Pavik({"--fits", dir.filePath("no/such/dir/fits.tsv"), data, param});
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_NE(run.err.find("could not be saved"), std::string::npos) << run.err;
+}
+
+// What an output must not replace is refused with the save-failure message and stays as it was;
+// the reason given is the true one (a failed rename once said "Success").
+TEST_F(CliTest, OutputsThatMustNotBeReplacedAreRefused) {
+  const QString folder = dir.filePath("folder");
+  ASSERT_TRUE(QDir(dir.path()).mkpath("folder/inside"));
+  const QString fifo = dir.filePath("fifo");
+  ASSERT_EQ(mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+  const QString device = dir.filePath("device");
+  ASSERT_TRUE(MakeDeviceNode(device.toStdString()));
+  const QString readOnly = dir.filePath("read-only.tsv");
+  std::ofstream(readOnly.toStdString()) << "kept";
+  ASSERT_EQ(chmod(readOnly.toLocal8Bit().constData(), 0444), 0);
+  const std::vector<QStringList> runs = {{"--fits", folder, data, param},
+                                         {"--fits", fifo, data, param},
+                                         {"--fits", device, data, param},
+                                         {"--fits", readOnly, data, param},
+                                         {"--render", fifo, data}};
+  for (const QStringList& args : runs) {
+    const ProgramRun run = Pavik(args);
+    EXPECT_EQ(run.exitCode, 1) << args.join(' ').toStdString();
+    EXPECT_TRUE(Contains(run.err, "could not be saved")) << run.err;
+    EXPECT_FALSE(Contains(run.err, "(Success)")) << run.err;
+  }
+  struct stat info {};
+  EXPECT_TRUE(QFileInfo(folder + "/inside").isDir());
+  EXPECT_TRUE(lstat(fifo.toLocal8Bit().constData(), &info) == 0 && S_ISFIFO(info.st_mode));
+  EXPECT_TRUE(IsDevice(device.toStdString()));
+  EXPECT_EQ(Bytes(readOnly), "kept");
+  EXPECT_EQ(QDir(dir.path())
+                .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System | QDir::Hidden)
+                .size(),
+            6);  // no temporary file left
+}
+
+// Outputs go through a link to its target, and file names are bytes, not necessarily UTF-8.
+TEST_F(CliTest, OutputsGoThroughLinksAndKeepTheirNamesByteForByte) {
+  const QString target = dir.filePath("target.tsv");
+  ASSERT_TRUE(QFile::link(target, dir.filePath("link.tsv")));
+  ProgramRun run = Pavik({"--fits", dir.filePath("link.tsv"), data, param});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_TRUE(QFileInfo(dir.filePath("link.tsv")).isSymLink());
+  EXPECT_TRUE(Contains(Bytes(target), "t\tI1\tfit1"));
+
+  // The names are made by the shell, since arguments given here would pass through UTF-8.
+  const QString script =
+      "cd \"$1\" && d=$(printf 'd\\377.txt') && cp tiny.txt \"$d\" && "
+      "\"$0\" --fits \"$(printf 'f\\377.tsv')\" \"$d\" tiny.fit && "
+      "\"$0\" --render \"$(printf 'r\\377.png')\" \"$d\" tiny.fit";
+  run = RunProgram("/bin/sh", {"-c", script, kProgram, dir.path()});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path().toStdString()))
+    names.push_back(entry.path().filename().native());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"d\xff.txt", "f\xff.tsv", "link.tsv", "r\xff.png",
+                                             "target.tsv", "tiny.fit", "tiny.txt"}));
+}
+
+// An output that names one of its own inputs, also through a link, would overwrite it.
+TEST_F(CliTest, OutputNamingAnInputIsWrongUsage) {
+  ASSERT_TRUE(QFile::link(param, dir.filePath("param-link.fit")));
+  ASSERT_EQ(
+      link(data.toLocal8Bit().constData(), dir.filePath("hard.txt").toLocal8Bit().constData()), 0);
+  const std::string dataBefore = Bytes(data), paramBefore = Bytes(param);
+  const std::vector<QStringList> runs = {{"--fits", data, data, param},
+                                         {"--fits", param, data, param},
+                                         {"--fits", dir.filePath("hard.txt"), data, param},
+                                         {"--fits", dir.filePath("param-link.fit"), data, param},
+                                         {"--render", data, data}};
+  for (const QStringList& args : runs) {
+    const ProgramRun run = Pavik(args);
+    EXPECT_EQ(run.exitCode, 2) << args.join(' ').toStdString();
+    EXPECT_TRUE(Contains(run.err, "--help")) << run.err;
+  }
+  EXPECT_EQ(Bytes(data), dataBefore);
+  EXPECT_EQ(Bytes(param), paramBefore);
+}
+
+// A write to standard output that fails is said and ends with status 1.
+TEST_F(CliTest, FailedWritesToStandardOutputExitOne) {
+  for (const QStringList& args : std::vector<QStringList>{
+           {"--report", param}, {"--fits", "-", data, param}, {"--help"}, {"--version"}}) {
+    const ProgramRun run = Pavik(args, "/dev/full");
+    EXPECT_EQ(run.exitCode, 1) << args.join(' ').toStdString();
+    EXPECT_TRUE(Contains(run.err, "standard output")) << run.err;
+  }
+}
+
+// A pipe given on purpose, here standard input, is read.
+TEST_F(CliTest, ParameterFileFromStandardInput) {
+  QFile file(param);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const ProgramRun run = Pavik({"--report", "/dev/stdin"}, {}, file.readAll());
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_TRUE(Contains(run.out, "c3"));
+}
+
+// The test seams (queued dialog answers, recorded messages, ...) are built into tests only.
+TEST(ProgramBinary, HoldsNoTestSeams) {
+  const std::string program = Bytes(kProgram);
+  ASSERT_GT(program.size(), 100000u);
+  for (const char* seam : {"QueueFileSelectAnswer", "RecordedMessages", "SetUnattended",
+                           "GraphPlotHandles", "DragGraphCursor", "DeliveredEvents"})
+    EXPECT_FALSE(Contains(program, seam)) << seam;
 }
 
 TEST_F(CliTest, WrongUsageExitsTwo) {

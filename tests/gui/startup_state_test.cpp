@@ -77,13 +77,24 @@ TEST(PavikMain, ResourceMissingReturnsMinusOne) {
   SetResourceDirectory("");
 }
 
-// The built program itself, copied where no resource file lies: it ends at once with -1.
-TEST(PavikMain, ProgramWithoutResourceExitsWithMinusOne) {
-  QTemporaryDir empty;
-  const QString program = empty.filePath("pavik");
+// The resource file is the one beside the program: a stray one in the working folder is never
+// taken, and without its own the program says so on standard error and ends with -1.
+TEST(PavikMain, ResourceIsTheOneBesideTheProgram) {
+  QTemporaryDir programDir, workDir;
+  const QString program = programDir.filePath("pavik");
   ASSERT_TRUE(QFile::copy(PAVIK_BUILD_DIR "/pavik", program));
+  QFile stray(workDir.filePath("pavikuir.uir"));
+  ASSERT_TRUE(stray.open(QIODevice::WriteOnly));
+  stray.write("not a resource file");
+  stray.close();
+  const QString data = workDir.filePath("data.txt");
+  QFile dataFile(data);
+  ASSERT_TRUE(dataFile.open(QIODevice::WriteOnly));
+  dataFile.write("t V I\n0 -20 1\n0.001 -20 2\n");
+  dataFile.close();
+
   QProcess process;
-  process.setWorkingDirectory(empty.path());
+  process.setWorkingDirectory(workDir.path());
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   environment.insert("QT_QPA_PLATFORM", "offscreen");
   process.setProcessEnvironment(environment);
@@ -91,6 +102,13 @@ TEST(PavikMain, ProgramWithoutResourceExitsWithMinusOne) {
   ASSERT_TRUE(process.waitForFinished(30000));
   EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
   EXPECT_EQ(process.exitCode(), 255);  // -1 as a process's exit status
+  EXPECT_TRUE(process.readAllStandardError().contains("pavikuir.uir"));
+
+  ASSERT_TRUE(QFile::copy(PAVIK_BUILD_DIR "/pavikuir.uir", programDir.filePath("pavikuir.uir")));
+  process.start(program, {"--render", "panel.png", "--header-lines", "0", data});
+  ASSERT_TRUE(process.waitForFinished(30000));
+  EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+  EXPECT_TRUE(QFile::exists(workDir.filePath("panel.png")));
 }
 
 // Closing the main window ends the event loop and PavikMain returns 0.

@@ -49,3 +49,9 @@ TEST(ParseCommandLine, DoubleDashEndsOptions) {
   ASSERT_TRUE(c.error.empty());
   EXPECT_EQ(c.dataFile, "--odd-name.txt");
 }
+
+// The analysis window is given in the program's time unit, ms, not in the file's seconds.
+TEST(CommandLineHelp, GivesTheWindowInMilliseconds) {
+  EXPECT_NE(CommandLineHelp().find("--xmin T, --xmax T  the analysis window in ms"),
+            std::string::npos);
+}

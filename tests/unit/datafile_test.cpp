@@ -17,6 +17,7 @@
 #include "model.h"
 #include "platform/platform.h"
 #include "platform/platform_test.h"
+#include "special_files.h"
 
 namespace {
 
@@ -442,6 +443,44 @@ TEST_F(LoadDataFileTest, RandomBytesAreHandledSafely) {
       EXPECT_EQ(status.windowEnd, NumPoints);
     }
   }
+}
+
+// ---------------------------------------------------------------- special files
+
+// The dialog takes regular files only; the command line may read a pipe but never a device, and
+// a header or layout line without end is refused after a bounded read.
+TEST_F(LoadDataFileTest, SpecialFilesNeverBlockOrRunForever) {
+  LoadPrevious();
+  const Snapshot before = Snapshot::Take();
+  const std::string fifo = (folder_ / "fifo.txt").string();
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  for (const std::string& path : {std::string("/dev/zero"), folder_.string(), fifo}) {
+    ClearRecordedMessages();
+    QueueFileSelectAnswer(VAL_EXISTING_FILE_SELECTED, path);
+    EXPECT_EQ(ReadDataFile(), 0) << path;
+    EXPECT_NE(OnlyMessage().message.find("not a regular file"), std::string::npos) << path;
+  }
+  for (const char* device : {"/dev/zero", "/dev/full"}) {
+    ClearRecordedMessages();
+    EXPECT_EQ(LoadDataFile(device), 0) << device;
+    EXPECT_NE(OnlyMessage().message.find("is a device"), std::string::npos) << device;
+  }
+  for (int headerLines : {13, 0}) {  // an endless header line, an endless layout line
+    status.headerLines = headerLines;
+    ClearRecordedMessages();
+    const FifoFeeder endless((folder_ / "endless").string(), std::string(4096, 'x'), true);
+    EXPECT_EQ(LoadDataFile(endless.path()), 0);
+    EXPECT_NE(OnlyMessage().message.find("longer than"), std::string::npos) << headerLines;
+  }
+  status.headerLines = 13;
+  EXPECT_TRUE(before.SameAsWorkspace());
+
+  Recording rec;
+  rec.columns = 7;
+  const FifoFeeder pipe((folder_ / "pipe").string(), rec.Text());
+  EXPECT_EQ(LoadDataFile(pipe.path()), 1);
+  EXPECT_EQ(NumTraces, 3);
+  EXPECT_EQ(NumPoints, rec.rows);
 }
 
 // ---------------------------------------------------------------- the dialog

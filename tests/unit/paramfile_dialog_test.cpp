@@ -1,7 +1,10 @@
 // The save and open commands behind their dialogs, and the messages that refused files get.
+#include <sys/stat.h>
+
 #include "paramfile_support.h"
 #include "platform/platform.h"
 #include "platform/platform_test.h"
+#include "special_files.h"
 
 namespace {
 
@@ -107,4 +110,29 @@ TEST_F(ParamFileDialog, LongPathSaysItIsTooLong) {
             "The parameter file was not read: its path is longer than 255 "
             "characters, more than Pavik can keep.\n" +
                 path);
+}
+
+// The dialog takes regular files only: a FIFO would block the window, a device never ends.
+TEST_F(ParamFileDialog, ReadRefusesWhatIsNotARegularFile) {
+  const std::string fifo = folder_.File("fifo.fit");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  for (const std::string& path : {std::string("/dev/zero"), folder_.Path().string(), fifo}) {
+    ClearRecordedMessages();
+    QueueFileSelectAnswer(VAL_EXISTING_FILE_SELECTED, path);
+    EXPECT_EQ(Read_Last_Values(), 0) << path;
+    EXPECT_NE(OnlyMessage().find("not a regular file"), std::string::npos) << path;
+  }
+  EXPECT_EQ(status.paramFileLoaded, 0);
+}
+
+// A pipe given on purpose (the command line's "<(cat file)") is read; a device never is.
+TEST_F(ParamFileDialog, PipeIsReadButNoDevice) {
+  EXPECT_EQ(LoadParamFile("/dev/zero"), 0);
+  EXPECT_NE(OnlyMessage().find("it is a device"), std::string::npos);
+  SetName(&params[0], "piped");
+  const FifoFeeder pipe(folder_.File("pipe.fit"), WorkspaceFileText());
+  ASSERT_TRUE(pipe.made());
+  ResetWorkspace();
+  EXPECT_EQ(LoadParamFile(pipe.path()), 1);
+  EXPECT_STREQ(params[0].name, "piped");
 }

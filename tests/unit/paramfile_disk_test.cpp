@@ -3,10 +3,13 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cmath>
 
 #include "paramfile_support.h"
+#include "platform/platform_test.h"
+#include "special_files.h"
 
 namespace {
 
@@ -172,6 +175,58 @@ TEST_F(ParamFileDisk, FailedWriteKeepsTheOldFile) {
   EXPECT_EQ(result, 0);
   EXPECT_EQ(ReadBytes(path), old);
   EXPECT_EQ(folder_.Entries(), std::vector<std::string>{"precious.fit"});
+}
+
+// What a save must not replace is refused with a message, and stays exactly as it was: a
+// read-only file (refused by its mode, also for root), a FIFO and a device.
+TEST_F(ParamFileDisk, SaveRefusesWhatItMustNotReplace) {
+  const std::string readOnly = folder_.File("read-only.fit");
+  WriteBytes(readOnly, "kept");
+  ASSERT_EQ(chmod(readOnly.c_str(), 0444), 0);
+  const std::string fifo = folder_.File("fifo.fit");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+  const std::string device = folder_.File("device.fit");
+  ASSERT_TRUE(MakeDeviceNode(device));
+  const std::vector<std::string> before = folder_.Entries();
+  for (const std::string& path : {readOnly, fifo, device}) {
+    ClearRecordedMessages();
+    EXPECT_EQ(SaveParamFile(path), 0) << path;
+    ASSERT_EQ(RecordedMessages().size(), 1u) << path;
+    EXPECT_NE(RecordedMessages()[0].message.find("could not be saved"), std::string::npos);
+  }
+  struct stat info {};
+  ASSERT_EQ(stat(readOnly.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0444u);
+  EXPECT_EQ(ReadBytes(readOnly), "kept");
+  ASSERT_EQ(lstat(fifo.c_str(), &info), 0);
+  EXPECT_TRUE(S_ISFIFO(info.st_mode));
+  EXPECT_TRUE(IsDevice(device));
+  EXPECT_EQ(folder_.Entries(), before);
+}
+
+// A link stays a link: the file it leads to (through a chain of relative links) gets the new
+// contents, and the temporary file was made beside that file, not beside the link.
+TEST_F(ParamFileDisk, SaveWritesThroughSymbolicLinks) {
+  std::filesystem::create_directory(folder_.Path() / "real");
+  const std::string target = folder_.File("real/target.fit");
+  WriteBytes(target, "old");
+  ASSERT_EQ(symlink("real/target.fit", folder_.File("middle.fit").c_str()), 0);
+  ASSERT_EQ(symlink("middle.fit", folder_.File("link.fit").c_str()), 0);
+  ASSERT_EQ(SaveParamFile(folder_.File("link.fit")), 1);
+  EXPECT_EQ(ReadBytes(target), WorkspaceFileText());
+  EXPECT_TRUE(std::filesystem::is_symlink(folder_.File("link.fit")));
+  EXPECT_TRUE(std::filesystem::is_symlink(folder_.File("middle.fit")));
+  EXPECT_EQ(folder_.Entries(), (std::vector<std::string>{"link.fit", "middle.fit", "real"}));
+  EXPECT_EQ(std::filesystem::directory_iterator(folder_.Path() / "real")->path().filename(),
+            "target.fit");
+}
+
+// A name of 250 characters, close to the system's limit of 255, can still be saved.
+TEST_F(ParamFileDisk, SaveTakesANameNearTheSystemsLimit) {
+  const std::string name = std::string(246, 'n') + ".fit";
+  ASSERT_EQ(SaveParamFile(folder_.File(name)), 1);
+  EXPECT_EQ(ReadBytes(folder_.File(name)), WorkspaceFileText());
+  EXPECT_EQ(folder_.Entries(), std::vector<std::string>{name});
 }
 
 // ---------------------------------------------------------------- refused reads

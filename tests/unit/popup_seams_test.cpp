@@ -34,9 +34,12 @@ TEST(FileSelectPopup, QueuedCancelWritesNoPath) {
   EXPECT_EQ(PendingFileSelectAnswers(), 0);
 }
 
-TEST(MessagePopup, RecordedWithoutApplication) {
+// Without a window a message goes to standard error (the command line's sink), and is recorded.
+TEST(MessagePopup, WithoutWindowGoesToStandardErrorAndIsRecorded) {
   ClearRecordedMessages();
+  testing::internal::CaptureStderr();
   EXPECT_EQ(MessagePopup("Error", "file open error"), 0);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "file open error\n");
   ASSERT_EQ(RecordedMessages().size(), 1u);
   EXPECT_EQ(RecordedMessages()[0].title, "Error");
   EXPECT_EQ(RecordedMessages()[0].message, "file open error");

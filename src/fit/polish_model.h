@@ -1,0 +1,64 @@
+// The polish's residuals, measured minus summed model over the counted samples of one trace, and
+// their exact derivatives with respect to the free parameters. The free parameters come in
+// blocks: one per current in the fit that has free fields, one for the baseline when it is free.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <vector>
+
+#include "fit/polish.h"
+#include "model.h"
+#include "model/param_table.h"
+
+class PolishModel {
+ public:
+  struct Block {
+    int current;                     // 0-based; -1 for the baseline
+    std::vector<ParamField> fields;  // its free fields in table order; empty for the baseline
+  };
+
+  // The currents and baseline of `input` are the values the fixed parameters keep and the free
+  // ones start from. A raised `cancel` makes every later evaluation fail at once.
+  PolishModel(const PolishInput& input, const std::atomic<bool>* cancel);
+
+  const std::vector<Block>& Blocks() const { return blocks_; }
+  std::vector<std::vector<double>> StartValues() const;
+  int TraceCount() const { return static_cast<int>(traces_.size()); }
+  int ResidualCount(int trace) const { return static_cast<int>(traces_[trace].t.size()); }
+  int TotalResiduals() const { return totalResiduals_; }
+
+  // Fills `residuals` (ResidualCount(trace) values) and, where `jacobians` and its entry for a
+  // block are not null, that block's Jacobian (row-major, residuals x block size). False when
+  // cancelled or when a value is not finite.
+  bool EvaluateTrace(int trace, const double* const* blocks, double* residuals,
+                     double** jacobians) const;
+
+  // The currents and the baseline at the given block values.
+  void Unpack(const double* const* blocks, std::array<CurrentParams, kMaxCurrents>* currents,
+              double* baseline) const;
+
+ private:
+  struct FitCurrent {
+    std::array<double, kRealFieldCount> reals;  // fixed values; free ones are overwritten
+    int32_t p, q;
+    int block;  // index into blocks_, or -1 when nothing of it is free
+  };
+  struct Trace {
+    double v;                      // step voltage (mV)
+    std::vector<double> t;         // time since the window start of each counted sample (ms)
+    std::vector<double> measured;  // nA at each counted sample
+  };
+
+  std::array<double, kRealFieldCount> RealsAt(const FitCurrent& current,
+                                              const double* const* blocks) const;
+
+  std::array<CurrentParams, kMaxCurrents> currents_;
+  std::vector<FitCurrent> fit_;  // the currents in the fit, in index order
+  std::vector<Block> blocks_;
+  std::vector<Trace> traces_;
+  double baseline_;
+  int baselineBlock_ = -1;
+  int totalResiduals_ = 0;
+  const std::atomic<bool>* cancel_;
+};

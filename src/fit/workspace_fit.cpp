@@ -1,0 +1,68 @@
+// The workspace as goodness and the polish see it.
+#include "fit/workspace_fit.h"
+
+#include <algorithm>
+
+#include "model.h"
+
+namespace {
+
+int LoadedPoints() {
+  return std::clamp(NumPoints, 0, kMaxPoints);
+}
+int LoadedTraces() {
+  return std::clamp(NumTraces, 0, kMaxTraces);
+}
+
+std::span<const double> LoadedTimes() {
+  return {timevals, static_cast<size_t>(LoadedPoints())};
+}
+
+std::span<const double> MeasuredOf(int trace) {
+  return {ydata[trace], static_cast<size_t>(LoadedPoints())};
+}
+
+}  // namespace
+
+std::vector<double> WorkspaceSummedFit(int trace) {
+  std::vector<double> sum(LoadedPoints(), 0.0);
+  if (trace < 0 || trace >= LoadedTraces()) return sum;
+  for (int i = 0; i < kMaxCurrents; ++i) {
+    if (status.fitCurrent[i] == 0) continue;
+    for (size_t n = 0; n < sum.size(); ++n) sum[n] += yfits[i][trace][n];
+  }
+  return sum;
+}
+
+FitGoodness WorkspaceGoodness(std::span<const TimeRegion> excluded,
+                              const std::optional<TimeRegion>& noise) {
+  std::vector<std::vector<double>> fits;
+  std::vector<TraceSamples> traces;
+  for (int k = 0; k < LoadedTraces(); ++k) fits.push_back(WorkspaceSummedFit(k));
+  for (int k = 0; k < LoadedTraces(); ++k) traces.push_back({MeasuredOf(k), fits[k]});
+  const SampleMask counted =
+      CountedSamples(LoadedTimes(), status.windowStart, status.windowEnd, excluded);
+  const SampleMask noiseMask = noise ? NoiseSamples(LoadedTimes(), *noise, excluded) : SampleMask{};
+  return MeasureGoodness(traces, counted, noiseMask);
+}
+
+PolishInput WorkspacePolishInput(std::span<const TimeRegion> excluded) {
+  PolishInput input;
+  for (int i = 0; i < kMaxCurrents; ++i) {
+    input.currents[i] = params[i];
+    input.inFit[i] = status.fitCurrent[i] != 0;
+  }
+  const std::span<const double> times = LoadedTimes();
+  input.times.assign(times.begin(), times.end());
+  for (int k = 0; k < LoadedTraces(); ++k) {
+    input.traceV.push_back(status.traceV[k]);
+    const std::span<const double> measured = MeasuredOf(k);
+    input.measured.emplace_back(measured.begin(), measured.end());
+  }
+  input.windowStart = status.windowStart;
+  input.windowEnd = status.windowEnd;
+  input.counted = CountedSamples(times, status.windowStart, status.windowEnd, excluded);
+  input.baseline = status.baseline;
+  input.choice = DefaultChoice(input.currents);
+  return input;
+}

@@ -1,0 +1,153 @@
+// The test seams of the run-time, built into test binaries only: queued file-dialog answers,
+// the record of messages, clipboard texts and delivered events, the resource folder, and the
+// read-back of graphs. They hook into the run-time when the test binary starts.
+#include <qcustomplot.h>
+
+#include <deque>
+#include <fstream>
+#include <utility>
+
+#include "platform/graph_state.h"
+#include "platform/platform_test.h"
+#include "platform/runtime.h"
+
+namespace {
+
+constexpr size_t kMaxDeliveredEvents = 10000;  // a long test run stays small
+
+struct SeamState {
+  std::deque<std::pair<int, std::string>> answers;
+  std::vector<RecordedMessage> messages;
+  std::string clipboard;
+  std::vector<DeliveredEvent> delivered;
+  bool unattended = false;
+};
+
+SeamState& State() {
+  static SeamState state;
+  return state;
+}
+
+template <typename T>
+void KeepAtMost(std::vector<T>& record, size_t limit) {
+  if (record.size() >= limit) record.erase(record.begin());
+}
+
+bool AnswerFileSelect(int* result, std::string* path) {
+  auto& answers = State().answers;
+  if (answers.empty()) {
+    *result = VAL_NO_FILE_SELECTED;
+    return State().unattended;
+  }
+  *result = answers.front().first;
+  *path = answers.front().second;
+  answers.pop_front();
+  return true;
+}
+
+bool RecordMessage(const char* title, const char* message) {
+  KeepAtMost(State().messages, kMaxRecordedMessages);
+  State().messages.push_back({title ? title : "", message ? message : ""});
+  return State().unattended;
+}
+
+[[maybe_unused]] const bool hooked = [] {
+  Seams().fileSelect = AnswerFileSelect;
+  Seams().message = RecordMessage;
+  Seams().clipboard = [](const char* text) { State().clipboard = text; };
+  Seams().delivered = [](int panel, int control, int event) {
+    KeepAtMost(State().delivered, kMaxDeliveredEvents);
+    State().delivered.push_back({panel, control, event});
+  };
+  return true;
+}();
+
+GraphState* FindGraph(int panel, int graph) {
+  ControlRecord* control = FindControl(panel, graph);
+  return control && control->kind == ControlKind::Graph ? control->graph.get() : nullptr;
+}
+
+}  // namespace
+
+// ---- popups ----
+
+void QueueFileSelectAnswer(int result, const std::string& path) {
+  State().answers.emplace_back(result, path);
+}
+void ClearFileSelectAnswers() {
+  State().answers.clear();
+}
+int PendingFileSelectAnswers() {
+  return static_cast<int>(State().answers.size());
+}
+
+void SetUnattended(bool on) {
+  State().unattended = on;
+}
+bool IsUnattended() {
+  return State().unattended;
+}
+
+const std::vector<RecordedMessage>& RecordedMessages() {
+  return State().messages;
+}
+void ClearRecordedMessages() {
+  State().messages.clear();
+}
+
+std::string LastClipboardText() {
+  return State().clipboard;
+}
+
+// ---- resource file and images ----
+
+void SetResourceDirectory(const std::string& directory) {
+  Seams().resourceDirectory = directory;
+}
+
+int SavePanelImage(int panel, const char* pngPath, int width, int height) {
+  std::string png;
+  const int result = RenderPanelImage(panel, width, height, &png);
+  if (result != 0) return result;
+  std::ofstream out(pngPath, std::ios::binary);
+  out << png;
+  return out.good() ? 0 : -1;
+}
+
+// ---- graphs ----
+
+std::vector<int> GraphPlotHandles(int panel, int graph) {
+  std::vector<int> handles;
+  if (GraphState* state = FindGraph(panel, graph))
+    for (const auto& [handle, record] : state->plots) handles.push_back(handle);
+  return handles;
+}
+
+bool GetPlotInfo(int panel, int graph, int handle, PlotInfo* info) {
+  GraphState* state = FindGraph(panel, graph);
+  if (!state || !info) return false;
+  const auto found = state->plots.find(handle);
+  if (found == state->plots.end()) return false;
+  *info = found->second.info;
+  return true;
+}
+
+bool GetAxisRange(int panel, int graph, double* xMin, double* xMax, double* yMin, double* yMax) {
+  GraphState* state = FindGraph(panel, graph);
+  if (!state) return false;
+  const QCPRange xs = state->plot->xAxis->range(), ys = state->plot->yAxis->range();
+  if (xMin) *xMin = xs.lower;
+  if (xMax) *xMax = xs.upper;
+  if (yMin) *yMin = ys.lower;
+  if (yMax) *yMax = ys.upper;
+  return true;
+}
+
+// ---- callbacks ----
+
+const std::vector<DeliveredEvent>& DeliveredEvents() {
+  return State().delivered;
+}
+void ClearDeliveredEvents() {
+  State().delivered.clear();
+}

@@ -1,0 +1,195 @@
+// Goodness of fit: the samples that count, the RMS, the noise's standard deviation and their
+// ratio against the formulas worked out here, regions at the edges and beyond the data, and the
+// figures of the workspace's drawn fit.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "fit/goodness.h"
+#include "fit/regions.h"
+#include "fit/workspace_fit.h"
+#include "model.h"
+
+namespace {
+
+constexpr int kSamples = 60;
+constexpr double kStep = 0.1;  // ms
+
+struct Recording {
+  std::vector<double> times;
+  std::vector<std::vector<double>> measured, fit;
+};
+
+// Two traces whose residuals and noise differ from sample to sample in a known way.
+Recording TwoTraces() {
+  Recording r;
+  for (int n = 0; n < kSamples; ++n) r.times.push_back(kStep * n);
+  for (int k = 0; k < 2; ++k) {
+    std::vector<double> measured, fit;
+    for (int n = 0; n < kSamples; ++n) {
+      fit.push_back(std::sin(0.1 * n + k));
+      measured.push_back(fit.back() + 0.05 * (k + 1) * std::cos(1.7 * n) + 0.01 * k);
+    }
+    r.measured.push_back(measured);
+    r.fit.push_back(fit);
+  }
+  return r;
+}
+
+bool Inside(double t, double from, double to) {
+  return t >= from && t <= to;
+}
+
+struct Region {
+  double from, to;
+};
+
+}  // namespace
+
+// ---------------------------------------------------------------- RMS and noise ratio
+
+TEST(MeasureGoodness, MatchesTheFormulasOverTheSamplesThatCount) {
+  struct Case {
+    const char* what;
+    int windowStart, windowEnd;
+    std::vector<Region> excluded;
+  };
+  const Case cases[] = {
+      {"whole window", 1, kSamples, {}},
+      {"excluded at the window start", 10, 50, {{0.9, 1.25}}},
+      {"overlapping regions", 10, 50, {{2.0, 2.6}, {2.4, 3.05}, {2.5, 2.55}}},
+      {"a region beyond the data", 10, 50, {{100.0, 200.0}, {4.0, 3.5}}},
+      {"window past the samples", 40, 500, {}},
+  };
+  const Recording rec = TwoTraces();
+  const Region noise{0.0, 0.75};  // samples 0 to 7
+  for (const Case& c : cases) {
+    std::vector<TimeRegion> excluded;
+    for (const Region& r : c.excluded) excluded.push_back({r.from, r.to});
+    const SampleMask counted = CountedSamples(rec.times, c.windowStart, c.windowEnd, excluded);
+    const SampleMask noiseMask = NoiseSamples(rec.times, {noise.from, noise.to}, excluded);
+    const std::vector<TraceSamples> traces = {{rec.measured[0], rec.fit[0]},
+                                              {rec.measured[1], rec.fit[1]}};
+    const FitGoodness g = MeasureGoodness(traces, counted, noiseMask);
+
+    double allSquares = 0.0, pooledSquares = 0.0;
+    int allCount = 0, pooledDegrees = 0;
+    for (int k = 0; k < 2; ++k) {
+      double squares = 0.0, sum = 0.0;
+      int count = 0, noiseCount = 0;
+      for (int n = std::max(c.windowStart, 0); n < std::min(c.windowEnd, kSamples); ++n) {
+        bool out = false;
+        for (const Region& r : c.excluded) {
+          out = out || Inside(rec.times[n], std::min(r.from, r.to), std::max(r.from, r.to));
+        }
+        if (out) continue;
+        squares += std::pow(rec.measured[k][n] - rec.fit[k][n], 2);
+        ++count;
+      }
+      for (int n = 0; n < kSamples; ++n) {
+        if (Inside(rec.times[n], noise.from, noise.to)) sum += rec.measured[k][n], ++noiseCount;
+      }
+      const double mean = sum / noiseCount;
+      double deviations = 0.0;
+      for (int n = 0; n < noiseCount; ++n) deviations += std::pow(rec.measured[k][n] - mean, 2);
+      const double rms = std::sqrt(squares / count);
+      const double sd = std::sqrt(deviations / (noiseCount - 1));
+      EXPECT_EQ(g.traces[k].counted, count) << c.what;
+      EXPECT_NEAR(*g.traces[k].rms, rms, 1e-14) << c.what;
+      EXPECT_NEAR(*g.traces[k].noiseSd, sd, 1e-14) << c.what;
+      EXPECT_NEAR(*g.traces[k].noiseRatio, rms / sd, 1e-12) << c.what;
+      allSquares += squares, allCount += count;
+      pooledSquares += deviations, pooledDegrees += noiseCount - 1;
+    }
+    EXPECT_EQ(g.counted, allCount) << c.what;
+    EXPECT_NEAR(*g.rms, std::sqrt(allSquares / allCount), 1e-14) << c.what;
+    EXPECT_NEAR(*g.noiseSd, std::sqrt(pooledSquares / pooledDegrees), 1e-14) << c.what;
+    EXPECT_NEAR(*g.noiseRatio, *g.rms / *g.noiseSd, 1e-12) << c.what;
+  }
+}
+
+TEST(MeasureGoodness, NothingToStandOnIsNotAvailableNeverNaN) {
+  const Recording rec = TwoTraces();
+  const std::vector<TraceSamples> traces = {{rec.measured[0], rec.fit[0]}};
+  // A region covering the whole window; a noise region of one sample; no noise region at all.
+  const std::vector<TimeRegion> everything = {{-1.0, 1e9}};
+  const FitGoodness covered =
+      MeasureGoodness(traces, CountedSamples(rec.times, 1, kSamples, everything),
+                      NoiseSamples(rec.times, {0, 0}, {}));
+  EXPECT_EQ(covered.counted, 0);
+  EXPECT_FALSE(covered.rms);
+  EXPECT_FALSE(covered.traces[0].rms);
+  EXPECT_FALSE(covered.noiseSd);
+  EXPECT_FALSE(covered.noiseRatio);
+  const FitGoodness noNoise =
+      MeasureGoodness(traces, CountedSamples(rec.times, 1, kSamples, {}), SampleMask{});
+  EXPECT_TRUE(noNoise.rms);
+  EXPECT_FALSE(noNoise.noiseSd);
+  EXPECT_FALSE(noNoise.noiseRatio);
+  // A flat noise region has no spread to divide by.
+  const std::vector<double> flat(kSamples, 1.0);
+  const std::vector<TraceSamples> flatTrace = {{flat, rec.fit[0]}};
+  const FitGoodness still = MeasureGoodness(flatTrace, CountedSamples(rec.times, 1, kSamples, {}),
+                                            NoiseSamples(rec.times, {0, 1}, {}));
+  EXPECT_EQ(*still.noiseSd, 0.0);
+  EXPECT_FALSE(still.noiseRatio);
+}
+
+// ---------------------------------------------------------------- regions
+
+TEST(ParseTimeRegion, ReadsFromToAndSaysWhatIsWrong) {
+  struct Case {
+    const char* text;
+    bool ok;
+    double from, to;
+  };
+  const Case cases[] = {
+      {"0:0.3", true, 0.0, 0.3}, {"-5:1e1", true, -5.0, 10.0}, {"2:2", true, 2.0, 2.0},
+      {"0.3", false, 0, 0},      {"a:1", false, 0, 0},         {"1:", false, 0, 0},
+      {"5:2", false, 0, 0},      {"1:2:3", false, 0, 0},       {"nan:1", false, 0, 0},
+      {"0,1:0,3", false, 0, 0},
+  };
+  for (const Case& c : cases) {
+    const RegionParse parse = ParseTimeRegion(c.text);
+    EXPECT_EQ(parse.region.has_value(), c.ok) << c.text;
+    EXPECT_EQ(parse.error.empty(), c.ok) << c.text;
+    if (c.ok && parse.region) {
+      EXPECT_EQ(parse.region->from, c.from);
+      EXPECT_EQ(parse.region->to, c.to);
+    }
+  }
+}
+
+// ---------------------------------------------------------------- the workspace
+
+TEST(WorkspaceGoodness, MeasuresTheDrawnSumOfTheCurrentsInTheFit) {
+  NumTraces = 0;
+  InitParams();
+  NumTraces = 2;
+  NumPoints = kSamples;
+  for (int n = 0; n < kSamples; ++n) timevals[n] = kStep * n;
+  status.windowStart = 5;
+  status.windowEnd = 40;
+  status.fitCurrent[0] = status.fitCurrent[2] = 1;
+  status.fitCurrent[1] = 0;
+  for (int k = 0; k < 2; ++k) {
+    for (int n = 0; n < kSamples; ++n) {
+      yfits[0][k][n] = 0.5 * n;
+      yfits[1][k][n] = 1000.0;  // not in the fit
+      yfits[2][k][n] = 0.25;
+      ydata[k][n] = 0.5 * n + 0.25 + (n % 2 ? 0.1 : -0.1) * (k + 1);
+    }
+  }
+  const std::vector<TimeRegion> excluded = {{0.0, 1.0}};
+  EXPECT_EQ(WorkspaceSummedFit(1)[7], 3.75);
+  const FitGoodness g = WorkspaceGoodness(excluded, TimeRegion{0.0, 3.0});
+  ASSERT_EQ(g.traces.size(), 2u);
+  EXPECT_EQ(g.traces[0].counted, 29);  // samples 11 to 39: a region holds both its ends
+  EXPECT_NEAR(*g.traces[0].rms, 0.1, 1e-12);
+  EXPECT_NEAR(*g.traces[1].rms, 0.2, 1e-12);
+  EXPECT_NEAR(*g.rms, std::sqrt((0.01 + 0.04) / 2), 1e-12);
+  EXPECT_TRUE(g.noiseRatio);
+  NumTraces = 0;
+  InitParams();
+}

@@ -1,0 +1,176 @@
+// Sessions: every field written and read back exactly, the paths relative below the session's
+// folder, unknown and missing keys, and texts that are refused without changing anything.
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <cmath>
+#include <filesystem>
+#include <limits>
+#include <string>
+
+#include "io/session.h"
+
+namespace {
+
+constexpr double kInf = std::numeric_limits<double>::infinity();
+const std::string kSessionPath = "/lab/cells/cell7.pavik";
+
+Session FullSession() {
+  Session s;
+  s.dataFile = "/lab/cells/data/cell7-na.txt";
+  s.dataImport = {{"sweeps", {1, 2, 5}},
+                  {"channel", 0},
+                  {"voltageSource", "command"},
+                  {"span", {{"from", 0.5}, {"to", 120.0}}}};
+  s.paramFile = "/lab/fits/na.fit";
+  s.xMin = 0.1 + 0.2;  // not a short decimal: any rounding shows
+  s.xMax = 280.000000000001;
+  s.baseline = -0.0123456789012345;
+  s.yMin = -DBL_MAX;
+  s.yMax = 5e-324;
+  s.excluded = {{1.5, 2.25}, {100.0, 1e-300}};
+  s.noise = SessionRegion{250.0, 279.9};
+  s.fitter["1.Vm"] = {true, -80.0, 1.0 / 3.0};
+  s.fitter["10.Gmax"] = {false, 0.0, kInf};
+  s.fitter["2.Km"] = {true, -kInf, -0.1};
+  s.selCurrent = 7;
+  s.autoUpdate = true;
+  s.colorTraces = true;
+  s.vMin = -120.0;
+  s.vMax = 60.0;
+  return s;
+}
+
+// A list nested levels deep, as a hostile file might hold.
+std::string Nested(int levels) {
+  return std::string(levels, '[') + std::string(levels, ']');
+}
+
+std::string Text(const Session& session, const std::string& path = kSessionPath) {
+  std::string text;
+  EXPECT_EQ(FormatSession(session, path, &text), "");
+  return text;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- round trip
+
+TEST(Session, EveryFieldReadsBackExactly) {
+  Session read;
+  ASSERT_EQ(ParseSession(Text(FullSession()), kSessionPath, &read), "");
+  EXPECT_TRUE(read == FullSession());
+
+  // None stays none over a record that held something.
+  Session none;
+  none.noise.reset();
+  none.dataImport = nullptr;
+  ASSERT_EQ(ParseSession(Text(none), kSessionPath, &read), "");
+  EXPECT_TRUE(read == none);
+}
+
+TEST(Session, NumbersUseAPoint) {
+  const std::string text = Text(FullSession());
+  EXPECT_NE(text.find("\"xMax\": 280.000000000001,"), std::string::npos) << text;
+  EXPECT_NE(text.find("\"vMin\": -120.0,"), std::string::npos) << text;
+}
+
+// ---------------------------------------------------------------- paths
+
+TEST(Session, PathsBelowTheSessionFolderAreStoredRelative) {
+  const struct {
+    const char* path;
+    const char* stored;
+  } cases[] = {
+      {"/lab/cells/na.txt", "na.txt"},
+      {"/lab/cells/data/./2024/../na.txt", "data/na.txt"},
+      {"/lab/fits/na.fit", "/lab/fits/na.fit"},
+      {"/lab/cells-old/na.txt", "/lab/cells-old/na.txt"},  // a name that only starts alike
+      {"/lab/cells", "/lab/cells"},
+      {"", ""},
+  };
+  for (const auto& c : cases) {
+    Session session;
+    session.dataFile = c.path;
+    const auto json = nlohmann::json::parse(Text(session));
+    EXPECT_EQ(json["dataFile"], c.stored) << c.path;
+  }
+}
+
+// A session moved together with its data finds the data at the new place.
+TEST(Session, RelativePathsResolveAgainstTheSessionsFolder) {
+  Session session;
+  session.dataFile = "/lab/cells/data/na.txt";
+  session.paramFile = "/lab/fits/na.fit";
+  const std::string text = Text(session);
+  ASSERT_EQ(ParseSession(text, "/backup/cells/cell7.pavik", &session), "");
+  EXPECT_EQ(session.dataFile, "/backup/cells/data/na.txt");
+  EXPECT_EQ(session.paramFile, "/lab/fits/na.fit");
+
+  // A session path given relative to the working folder.
+  ASSERT_EQ(ParseSession(text, "cell7.pavik", &session), "");
+  EXPECT_EQ(session.dataFile, (std::filesystem::current_path() / "data/na.txt").string());
+}
+
+// ---------------------------------------------------------------- keys and versions
+
+TEST(Session, UnknownKeysAreIgnoredAndMissingKeysKeepTheirValues) {
+  Session session = FullSession();
+  const std::string text = R"({"version": 1, "xMin": 12.5, "futureKey": )" + Nested(100000) +
+                           R"(, "fitter": {"3.Vh": {"free": true, "later": 1}}})";
+  ASSERT_EQ(ParseSession(text, kSessionPath, &session), "");
+  Session expected = FullSession();
+  expected.xMin = 12.5;
+  expected.fitter = {{"3.Vh", {true, -kInf, kInf}}};  // a map read replaces the map
+  EXPECT_TRUE(session == expected);
+}
+
+TEST(Session, RefusedTextsChangeNothing) {
+  const struct {
+    std::string text;
+    const char* reason;  // a part of the message
+  } cases[] = {
+      {"", "not JSON"},
+      {R"({"version": 1, "xMin": 1,)", "not JSON"},
+      {"[1, 2]", "not a JSON object"},
+      {R"({"xMin": 1})", "no \"version\""},
+      {R"({"version": "1"})", "\"version\""},
+      {R"({"version": 0})", "\"version\""},
+      {R"({"version": 2})", "newer version"},
+      {R"({"version": 1, "xMin": "3"})", "\"xMin\" must be a finite number"},
+      {R"({"version": 1, "vMax": 1e999})", "1e999"},
+      {R"({"version": 1, "selCurrent": 11})", "\"selCurrent\""},
+      {R"({"version": 1, "selCurrent": 2.5})", "\"selCurrent\""},
+      {R"({"version": 1, "autoUpdate": 1})", "\"autoUpdate\""},
+      {R"({"version": 1, "dataFile": 5})", "\"dataFile\""},
+      {R"({"version": 1, "paramFile": "a\u0000b.fit"})", "\"paramFile\""},
+      {R"({"version": 1, "dataImport": [1]})", "\"dataImport\""},
+      {R"({"version": 1, "excludedRegions": [[1, 2], [3]]})", "\"excludedRegions\""},
+      {R"({"version": 1, "noiseRegion": [1, "2"]})", "\"noiseRegion\""},
+      {R"({"version": 1, "fitter": {"1.Vm": {"lower": 1}}})", "\"1.Vm\""},
+      {R"({"version": 1, "fitter": {"1.Vm": {"free": true, "upper": "x"}}})", "\"1.Vm\""},
+      {R"({"version": 1, "xMax": 5, "colorTraces": "yes"})", "\"colorTraces\""},
+      {R"({"version": 1, "dataImport": {"a": )" + Nested(100000) + "}}", "\"dataImport\""},
+      {std::string(kMaxSessionBytes + 1, ' '), "too large"},
+  };
+  for (const auto& c : cases) {
+    Session session = FullSession();
+    const std::string error = ParseSession(c.text, kSessionPath, &session);
+    EXPECT_NE(error.find(c.reason), std::string::npos) << c.text.substr(0, 80) << ": " << error;
+    EXPECT_TRUE(session == FullSession()) << c.text.substr(0, 80);
+  }
+}
+
+// ---------------------------------------------------------------- the writer
+
+TEST(Session, ValuesJsonCannotHoldAreRefusedByTheWriter) {
+  Session nan = FullSession();
+  nan.baseline = std::nan("");
+  Session badName = FullSession();
+  badName.dataFile = "/lab/\xff\xfe.txt";
+  for (const Session& session : {nan, badName}) {
+    std::string text = "untouched";
+    EXPECT_NE(FormatSession(session, kSessionPath, &text), "");
+    EXPECT_EQ(text, "untouched");
+  }
+}

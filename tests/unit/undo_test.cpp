@@ -1,0 +1,223 @@
+// The undo history: order of undo and redo, runs that merge, the cap, the saved marker, and the
+// snapshots taken from and put back into the workspace.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "fit/undo.h"
+
+namespace {
+
+// A state told apart from others by its baseline.
+WorkspaceSnapshot State(double baseline) {
+  WorkspaceSnapshot state{};
+  state.baseline = baseline;
+  return state;
+}
+
+double Undone(UndoHistory* history, std::string* label = nullptr) {
+  const auto restore = history->Undo();
+  if (!restore) return -1.0;
+  if (label != nullptr) *label = restore->label;
+  return restore->state.baseline;
+}
+
+double Redone(UndoHistory* history, std::string* label = nullptr) {
+  const auto restore = history->Redo();
+  if (!restore) return -1.0;
+  if (label != nullptr) *label = restore->label;
+  return restore->state.baseline;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- order
+
+TEST(UndoHistory, UndoAndRedoWalkTheStepsInOrderWithTheirLabels) {
+  UndoHistory history;
+  history.Reset(State(0));
+  history.Record("Vm of current 1", State(1));
+  history.Record("Paste Current", State(2));
+  EXPECT_EQ(UndoMenuText(history), "Undo Paste Current");
+  EXPECT_EQ(RedoMenuText(history), "Redo");
+
+  std::string label;
+  EXPECT_EQ(Undone(&history, &label), 1);
+  EXPECT_EQ(label, "Paste Current");
+  EXPECT_EQ(Undone(&history, &label), 0);
+  EXPECT_EQ(label, "Vm of current 1");
+  EXPECT_FALSE(history.Undo().has_value());  // the first state is the end
+  EXPECT_EQ(UndoMenuText(history), "Undo");
+  EXPECT_EQ(RedoMenuText(history), "Redo Vm of current 1");
+
+  EXPECT_EQ(Redone(&history, &label), 1);
+  EXPECT_EQ(label, "Vm of current 1");
+  // A new change drops what could be redone.
+  history.Record("Gmax of current 2", State(3));
+  EXPECT_FALSE(history.CanRedo());
+  EXPECT_EQ(Undone(&history), 1);
+}
+
+// Committing a value that changes nothing is not a step.
+TEST(UndoHistory, AStateEqualToTheCurrentOneIsNoStep) {
+  UndoHistory history;
+  history.Reset(State(0));
+  EXPECT_FALSE(history.Record("Vm of current 1", State(0)));
+  EXPECT_FALSE(history.CanUndo());
+  EXPECT_TRUE(history.IsClean());
+}
+
+// ---------------------------------------------------------------- runs
+
+TEST(UndoHistory, ARunOfStepsOnOneFieldIsOneStep) {
+  UndoHistory history;
+  history.Reset(State(0));
+  for (int n = 1; n <= 5; ++n) history.Record("Vm of current 1", State(n), "Vm of current 1");
+  EXPECT_EQ(history.UndoCount(), 1);
+  EXPECT_EQ(Undone(&history), 0);
+  EXPECT_EQ(Redone(&history), 5);
+}
+
+TEST(UndoHistory, ARunEndsAtAnotherRecordAnUndoASaveOrEndRun) {
+  struct Case {
+    const char* what;
+    void (*between)(UndoHistory*);
+    int steps;  // steps after: run of two, the interruption, run of two
+  };
+  const Case cases[] = {
+      {"other field", [](UndoHistory* h) { h->Record("Km of current 1", State(50), "Km"); }, 3},
+      {"typed entry", [](UndoHistory* h) { h->Record("Vm of current 1", State(50)); }, 3},
+      {"undo and redo",
+       [](UndoHistory* h) {
+         h->Undo();
+         h->Redo();
+       },
+       2},
+      {"save", [](UndoHistory* h) { h->MarkClean(); }, 2},
+      {"end of run", [](UndoHistory* h) { h->EndRun(); }, 2},
+  };
+  for (const Case& c : cases) {
+    UndoHistory history;
+    history.Reset(State(0));
+    history.Record("Vm of current 1", State(1), "Vm");
+    history.Record("Vm of current 1", State(2), "Vm");
+    c.between(&history);
+    history.Record("Vm of current 1", State(3), "Vm");
+    history.Record("Vm of current 1", State(4), "Vm");
+    EXPECT_EQ(history.UndoCount(), c.steps) << c.what;
+    EXPECT_EQ(Undone(&history), c.steps == 3 ? 50 : 2) << c.what;
+  }
+}
+
+TEST(UndoHistory, ARunBackToItsStartLeavesNoStep) {
+  UndoHistory history;
+  history.Reset(State(0));
+  history.Record("Vm of current 1", State(1), "Vm");
+  history.MarkClean();
+  history.Record("Vm of current 1", State(2), "Vm");
+  history.Record("Vm of current 1", State(1), "Vm");
+  EXPECT_EQ(history.UndoCount(), 1);
+  EXPECT_TRUE(history.IsClean());
+  history.Record("Vm of current 1", State(7), "Vm");  // a new run, a new step
+  EXPECT_EQ(history.UndoCount(), 2);
+  EXPECT_EQ(Undone(&history), 1);
+}
+
+// ---------------------------------------------------------------- the cap
+
+TEST(UndoHistory, KeepsTheLatestThousandStepsAndDropsTheOldest) {
+  UndoHistory history;
+  history.Reset(State(0));
+  for (int n = 1; n <= kUndoSteps + 5; ++n) history.Record("step " + std::to_string(n), State(n));
+  EXPECT_EQ(history.UndoCount(), kUndoSteps);
+  std::string label;
+  double state = 0;
+  while (history.CanUndo()) state = Undone(&history, &label);
+  EXPECT_EQ(state, 5);
+  EXPECT_EQ(label, "step 6");
+  // The state saved at the start is gone with the dropped steps.
+  EXPECT_FALSE(history.IsClean());
+}
+
+// ---------------------------------------------------------------- the saved marker
+
+TEST(UndoHistory, CleanOnlyAtTheStateLastSaved) {
+  UndoHistory history;
+  history.Reset(State(0));
+  EXPECT_TRUE(history.IsClean());
+  history.Record("a", State(1));
+  EXPECT_FALSE(history.IsClean());
+  Undone(&history);
+  EXPECT_TRUE(history.IsClean());
+  Redone(&history);
+  history.Record("b", State(2));
+  history.MarkClean();
+  EXPECT_TRUE(history.IsClean());
+  Undone(&history);
+  EXPECT_FALSE(history.IsClean());
+  Redone(&history);
+  EXPECT_TRUE(history.IsClean());
+  // Undo past the save and change: the saved state can no longer be reached.
+  Undone(&history);
+  history.Record("c", State(2));
+  EXPECT_FALSE(history.IsClean());
+}
+
+// ---------------------------------------------------------------- the workspace
+
+TEST(WorkspaceSnapshot, CaptureAndRestoreCoverEveryFieldAStepChanges) {
+  InitParams();
+  params[0].Vm = -35.5;
+  params[9].q = 3;
+  std::strcpy(params[2].name, "NaT");
+  status.fitCurrent[4] = 1;
+  status.fitCount = 2;
+  status.traceV[5] = -12.25;
+  status.baseline = 0.125;
+  dclamp.currentSetting[7][9] = 4.5;
+  dclamp.globalSetting[3] = 2.0;
+  dclamp.intSetting[5] = 6;
+  const WorkspaceSnapshot edited = CaptureWorkspace();
+
+  InitParams();
+  EXPECT_FALSE(SameSnapshot(CaptureWorkspace(), edited));
+  RestoreWorkspace(edited);
+  EXPECT_EQ(params[0].Vm, -35.5);
+  EXPECT_EQ(params[9].q, 3);
+  EXPECT_STREQ(params[2].name, "NaT");
+  EXPECT_EQ(status.fitCurrent[4], 1);
+  EXPECT_EQ(status.fitCount, 2);
+  EXPECT_EQ(status.traceV[5], -12.25);
+  EXPECT_EQ(status.baseline, 0.125);
+  EXPECT_EQ(dclamp.currentSetting[7][9], 4.5);
+  EXPECT_EQ(dclamp.globalSetting[3], 2.0);
+  EXPECT_EQ(dclamp.intSetting[5], 6);
+  EXPECT_TRUE(SameSnapshot(CaptureWorkspace(), edited));
+  // Bytes left behind a name's terminator are no change.
+  std::memset(params[2].name, 'x', kNameSize);
+  std::strcpy(params[2].name, "NaT");
+  EXPECT_TRUE(SameSnapshot(CaptureWorkspace(), edited));
+  InitParams();
+}
+
+TEST(WorkspaceSnapshot, AnEditUndoneAndRedoneThroughTheProgramsHistory) {
+  InitParams();
+  ResetWorkspaceHistory();
+  const double start = params[0].Vm;
+  params[0].Vm = start + 1;
+  RecordWorkspaceStep("Vm of current 1", "Vm of current 1");
+  params[0].Vm = start + 2;
+  RecordWorkspaceStep("Vm of current 1", "Vm of current 1");
+  EXPECT_EQ(UndoMenuText(undoHistory), "Undo Vm of current 1");
+
+  EXPECT_EQ(UndoWorkspaceStep(), "Vm of current 1");
+  EXPECT_EQ(params[0].Vm, start);
+  EXPECT_TRUE(undoHistory.IsClean());
+  EXPECT_FALSE(UndoWorkspaceStep().has_value());
+  EXPECT_EQ(RedoWorkspaceStep(), "Vm of current 1");
+  EXPECT_EQ(params[0].Vm, start + 2);
+  InitParams();
+  ResetWorkspaceHistory();
+}
