@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "model.h"
+#include "model/model.h"
 #include "model/evaluate.h"
 #include "model/kinetics.h"
 

@@ -13,7 +13,7 @@
 
 #include "fit/polish.h"
 #include "fit/workspace_fit.h"
-#include "model.h"
+#include "model/model.h"
 #include "model/evaluate.h"
 
 namespace {

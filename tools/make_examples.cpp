@@ -8,9 +8,9 @@
 
 #include "example_files.h"
 #include "hh1952.h"
-#include "io.h"
+#include "io/io.h"
 #include "least_squares.h"
-#include "model.h"
+#include "model/model.h"
 #include "model/evaluate.h"
 #include "model/kinetics.h"
 #include "noise.h"

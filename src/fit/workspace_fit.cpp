@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "model.h"
+#include "model/model.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "io.h"
+#include "io/io.h"
 #include "io/datafile_layout.h"
 #include "io/file_kind.h"
-#include "pavik.h"
+#include "app/pavik.h"
 #include "pavikuir.h"
 #include "platform/platform.h"
 

@@ -4,11 +4,11 @@
 #include <cstdio>
 #include <cstring>
 
-#include "io.h"
+#include "io/io.h"
 #include "io/file_kind.h"
 #include "io/safe_write.h"
-#include "panels.h"
-#include "pavik.h"
+#include "panels/panels.h"
+#include "app/pavik.h"
 #include "pavikuir.h"
 #include "platform/platform.h"
 

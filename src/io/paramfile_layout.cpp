@@ -2,7 +2,7 @@
 // and "%d" with single spaces, then the ten names; the dynamic-clamp program reads these bytes.
 #include <cstring>
 
-#include "io.h"
+#include "io/io.h"
 #include "io/text_append.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "io.h"
+#include "io/io.h"
 #include "io/text_append.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "model.h"
+#include "model/model.h"
 
 struct Recording {
   std::vector<double> times;  // sample times on the program's axis (ms for a file in seconds)

@@ -2,10 +2,10 @@
 // report grows as needed, so long names come out whole.
 #include <cstring>
 
-#include "io.h"
+#include "io/io.h"
 #include "io/text_append.h"
-#include "panels.h"
-#include "pavik.h"
+#include "panels/panels.h"
+#include "app/pavik.h"
 #include "platform/platform.h"
 
 namespace {

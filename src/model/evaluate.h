@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "model.h"
+#include "model/model.h"
 #include "model/kinetics.h"
 
 // The real parameters of one current in a number type of choice; the gate powers stay integers.

@@ -10,8 +10,8 @@
 #include <cstring>
 #include <string>
 
-#include "io.h"
-#include "model.h"
+#include "io/io.h"
+#include "model/model.h"
 #include "platform/platform_test.h"
 
 namespace {

@@ -2,9 +2,9 @@
 #include <QFileInfo>
 #include <QTest>
 
-#include "display.h"
-#include "io.h"
-#include "platform/platform_qt_test.h"
+#include "display/display.h"
+#include "io/io.h"
+#include "platform/qt/platform_qt_test.h"
 
 #include "startup_fixture.h"
 

@@ -7,8 +7,8 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-#include "model.h"
-#include "platform/platform_qt_test.h"
+#include "model/model.h"
+#include "platform/qt/platform_qt_test.h"
 #include "startup_fixture.h"
 
 using StartupState = StartedProgram;

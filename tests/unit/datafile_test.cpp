@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "io.h"
-#include "model.h"
+#include "io/io.h"
+#include "model/model.h"
 #include "platform/platform.h"
 #include "platform/platform_test.h"
 #include "special_files.h"

@@ -9,8 +9,8 @@
 #include <sstream>
 #include <string>
 
-#include "io.h"
-#include "model.h"
+#include "io/io.h"
+#include "model/model.h"
 #include "platform/platform_test.h"
 
 namespace {

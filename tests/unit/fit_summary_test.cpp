@@ -5,7 +5,7 @@
 
 #include "fit/fit_summary.h"
 #include "fit/free_list.h"
-#include "model.h"
+#include "model/model.h"
 
 namespace {
 

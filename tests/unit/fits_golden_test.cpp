@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "cli.h"
+#include "app/cli.h"
 #include "paramfile_support.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include "fit/goodness.h"
 #include "fit/regions.h"
 #include "fit/workspace_fit.h"
-#include "model.h"
+#include "model/model.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "model.h"
+#include "model/model.h"
 
 namespace {
 

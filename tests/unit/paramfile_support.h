@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "io.h"
-#include "model.h"
+#include "io/io.h"
+#include "model/model.h"
 
 inline void ResetWorkspace() {
   NumTraces = 0;

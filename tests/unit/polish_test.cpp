@@ -10,7 +10,7 @@
 
 #include "fit/polish.h"
 #include "fit/polish_model.h"
-#include "model.h"
+#include "model/model.h"
 #include "model/evaluate.h"
 
 namespace {

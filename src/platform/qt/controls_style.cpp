@@ -1,12 +1,12 @@
 // Colours of controls: button colours (with a caption that stays readable on them), the colour
 // indicator, text colours.
-#include "platform/controls_style.h"
+#include "platform/qt/controls_style.h"
 
 #include <QPalette>
 #include <QVariant>
 #include <QWidget>
 
-#include "platform/runtime.h"
+#include "platform/qt/runtime.h"
 
 namespace {
 const char* const kButtonColorProperty = "buttonColor";

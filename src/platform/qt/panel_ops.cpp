@@ -7,8 +7,8 @@
 #include <QLayout>
 #include <QPixmap>
 
-#include "platform/graph_state.h"
-#include "platform/runtime.h"
+#include "platform/qt/graph_state.h"
+#include "platform/qt/runtime.h"
 
 int DisplayPanel(int panel) {
   PanelRecord* record = FindPanel(panel);

@@ -1,11 +1,11 @@
 // The data graph: measured traces, the zero line, the summed fits, the cursor markers, the axis
 // ranges, and the bookkeeping of plot handles for the three graphs of the main panel.
-#include "display.h"
+#include "display/display.h"
 
 #include <algorithm>
 
-#include "model.h"
-#include "pavik.h"
+#include "model/model.h"
+#include "app/pavik.h"
 #include "pavikuir.h"
 #include "platform/platform.h"
 

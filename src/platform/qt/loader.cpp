@@ -27,10 +27,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/controls_style.h"
-#include "platform/fields.h"
-#include "platform/graph_state.h"
-#include "platform/runtime.h"
+#include "platform/qt/controls_style.h"
+#include "platform/qt/fields.h"
+#include "platform/qt/graph_state.h"
+#include "platform/qt/runtime.h"
 
 namespace {
 const char* const kCtrlIdProperty = "ctrlId";

@@ -10,10 +10,10 @@
 #include <cmath>
 #include <limits>
 
-#include "platform/controls_style.h"
-#include "platform/fields.h"
-#include "platform/graph_state.h"
-#include "platform/runtime.h"
+#include "platform/qt/controls_style.h"
+#include "platform/qt/fields.h"
+#include "platform/qt/graph_state.h"
+#include "platform/qt/runtime.h"
 
 namespace {
 // Whole numbers only, and only those an int holds: a stored value is never silently changed.

@@ -4,11 +4,11 @@
 #include <cstdlib>
 #include <string>
 
-#include "display.h"
-#include "model.h"
+#include "display/display.h"
+#include "model/model.h"
 #include "model/param_table.h"
-#include "panels.h"
-#include "pavik.h"
+#include "panels/panels.h"
+#include "app/pavik.h"
 #include "pavikuir.h"
 #include "platform/platform.h"
 

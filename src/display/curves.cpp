@@ -2,10 +2,10 @@
 // and the measured conductances at the data-graph cursor beside the steady-state curves.
 #include <algorithm>
 
-#include "display.h"
-#include "model.h"
+#include "display/display.h"
+#include "model/model.h"
 #include "model/kinetics.h"
-#include "pavik.h"
+#include "app/pavik.h"
 #include "pavikuir.h"
 #include "platform/platform.h"
 

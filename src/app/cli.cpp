@@ -1,7 +1,7 @@
 // The command line: reads the arguments, then opens the window on the given files, or loads and
 // evaluates without a window and writes the table of fits, a render of the main panel or the
 // report of every current.
-#include "cli.h"
+#include "app/cli.h"
 
 #include <sys/stat.h>
 
@@ -12,12 +12,12 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "display.h"
-#include "io.h"
+#include "display/display.h"
+#include "io/io.h"
 #include "io/safe_write.h"
-#include "model.h"
-#include "panels.h"
-#include "pavik.h"
+#include "model/model.h"
+#include "panels/panels.h"
+#include "app/pavik.h"
 #include "pavikuir.h"
 #include "platform/platform.h"
 

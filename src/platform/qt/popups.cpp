@@ -7,10 +7,9 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMessageBox>
-#include <cstdio>
 
 #include "platform/file_filters.h"
-#include "platform/runtime.h"
+#include "platform/qt/runtime.h"
 
 namespace {
 QString Text(const char* text) {
@@ -24,11 +23,7 @@ int FileSelectPopup(const char* defaultDirectory, const char* defaultFileSpec,
                     const char* fileTypeList, const char* title, int buttonLabel, int, int, int,
                     int, std::string* path) {
   int answer = VAL_NO_FILE_SELECTED;
-  std::string answered;
-  if (Seams().fileSelect && Seams().fileSelect(&answer, &answered)) {
-    if (path && answer != VAL_NO_FILE_SELECTED) *path = answered;
-    return answer;
-  }
+  if (FileSelectAnsweredBySeam(&answer, path)) return answer;
   if (!CanAskAPerson()) return VAL_NO_FILE_SELECTED;
 
   const FileDialogFilters built = BuildFileDialogFilters(defaultFileSpec ? defaultFileSpec : "",
@@ -56,10 +51,9 @@ int FileSelectPopup(const char* defaultDirectory, const char* defaultFileSpec,
 // ---- the message box ----
 
 int MessagePopup(const char* title, const char* message) {
-  if (Seams().message && Seams().message(title, message)) return 0;
+  if (MessageTakenBySeam(title, message)) return 0;
   if (!CanAskAPerson()) {
-    // The command line's message sink; nothing is left to tell if standard error fails too.
-    std::fprintf(stderr, "%s\n", message ? message : "");
+    TellOnStandardError(message);  // the command line's message sink
     return 0;
   }
   QMessageBox::information(QApplication::activeWindow(), Text(title), Text(message));
@@ -69,7 +63,7 @@ int MessagePopup(const char* title, const char* message) {
 // ---- the clipboard ----
 
 int ClipboardPutText(const char* text) {
-  if (Seams().clipboard) Seams().clipboard(text ? text : "");
+  ShowClipboardTextToSeam(text);
   if (!RunTimeStarted()) return kErrNoClipboard;
   QGuiApplication::clipboard()->setText(Text(text));
   return 0;

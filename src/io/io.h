@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "model.h"
+#include "model/model.h"
 #include "model/param_table.h"
 
 // ---- data file ----

@@ -100,13 +100,3 @@ int CalcThisCurrent(int currentIndex);
 void SumIncludedCurrents(int trace, int points, double* sum);
 double GetPower(double x, int32_t n);
 void SetDataXIndexes();
-
-// ---- steady-state and time-constant curves of the selected current ----
-constexpr int kCurveGridPoints = 100;  // voltages on the curve graphs
-constexpr int kMHHandleSlots = 100;    // slot 0 minf, 1 hinf, 2.. measured points
-constexpr int kMHClearedSlots = 14;    // slots reset when the steady-state graph is cleared
-extern int32_t MHhandles[kMHHandleSlots];
-extern int32_t Tauhandles[2];
-void ShowMH();
-void PlotMHPoints();
-void ShowTau();

@@ -3,11 +3,11 @@
 // from one current, and the main panel's close event.
 #include <cstdio>
 
-#include "display.h"
-#include "model.h"
+#include "display/display.h"
+#include "model/model.h"
 #include "model/param_table.h"
-#include "panels.h"
-#include "pavik.h"
+#include "panels/panels.h"
+#include "app/pavik.h"
 #include "pavikuir.h"
 #include "platform/platform.h"
 

@@ -1,13 +1,13 @@
-// The toolkit objects behind handles and ids, for GUI tests.
+// The test seams that need the toolkit, built into GUI test binaries only: the objects behind
+// handles and ids, the real mouse path to the data graph's cursor, and the read-back of graphs.
 #include <qcustomplot.h>
 #include <QApplication>
 #include <QMouseEvent>
-
-#include "platform/graph_state.h"
-#include "platform/platform_qt_test.h"
-#include "platform/runtime.h"
-
 #include <limits>
+
+#include "platform/qt/graph_state.h"
+#include "platform/qt/platform_qt_test.h"
+#include "platform/qt/runtime.h"
 
 QWidget* PanelWidget(int panel) {
   const PanelRecord* record = FindPanel(panel);
@@ -38,6 +38,12 @@ bool GraphPixelOf(int panel, int graph, double x, double y, QPoint* pixel) {
 }
 
 namespace {
+GraphState* FindGraph(int panel, int graph) {
+  ControlRecord* control = FindControl(panel, graph);
+  return control && control->kind == ControlKind::Graph ? control->graph.get() : nullptr;
+}
+
+
 void SendMouse(QWidget* widget, QEvent::Type type, const QPoint& at, Qt::MouseButtons held) {
   const QPointF local(at);
   QMouseEvent event(type, local, widget->mapToGlobal(local), Qt::LeftButton, held, Qt::NoModifier);
@@ -57,3 +63,33 @@ bool DragGraphCursor(int panel, int graph, double fromX, double toX) {
   SendMouse(plot, QEvent::MouseButtonRelease, to, Qt::NoButton);
   return true;
 }
+
+// ---- graphs ----
+
+std::vector<int> GraphPlotHandles(int panel, int graph) {
+  std::vector<int> handles;
+  if (GraphState* state = FindGraph(panel, graph))
+    for (const auto& [handle, record] : state->plots) handles.push_back(handle);
+  return handles;
+}
+
+bool GetPlotInfo(int panel, int graph, int handle, PlotInfo* info) {
+  GraphState* state = FindGraph(panel, graph);
+  if (!state || !info) return false;
+  const auto found = state->plots.find(handle);
+  if (found == state->plots.end()) return false;
+  *info = found->second.info;
+  return true;
+}
+
+bool GetAxisRange(int panel, int graph, double* xMin, double* xMax, double* yMin, double* yMax) {
+  GraphState* state = FindGraph(panel, graph);
+  if (!state) return false;
+  const QCPRange xs = state->plot->xAxis->range(), ys = state->plot->yAxis->range();
+  if (xMin) *xMin = xs.lower;
+  if (xMax) *xMax = xs.upper;
+  if (yMin) *yMin = ys.lower;
+  if (yMax) *yMax = ys.upper;
+  return true;
+}
+

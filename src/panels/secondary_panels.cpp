@@ -2,9 +2,9 @@
 // options panel with the header-line count, and the information text.
 #include <string>
 
-#include "model.h"
-#include "panels.h"
-#include "pavik.h"
+#include "model/model.h"
+#include "panels/panels.h"
+#include "app/pavik.h"
 #include "pavikuir.h"
 #include "platform/platform.h"
 

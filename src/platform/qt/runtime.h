@@ -5,12 +5,12 @@
 
 #include <QPointer>
 #include <QWidget>
-#include <functional>
 #include <map>
 #include <memory>
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/unattended.h"
 
 class QAction;
 struct GraphState;
@@ -85,17 +85,3 @@ bool HasPanelCallback(int panel);
 // Without one (headless, or the offscreen platform) a message goes to standard error and a
 // file dialog answers "cancelled".
 bool CanAskAPerson();
-
-// ---- hooks of the test seams ----
-// The seams (test_seams.cpp, built into test binaries only) watch and answer through these;
-// in the program they stay empty.
-struct SeamHooks {
-  // Sees every message; true: the seam took care of it, nothing is shown or printed.
-  std::function<bool(const char* title, const char* message)> message;
-  // May answer a file dialog instead of a person: true with result and path set.
-  std::function<bool(int* result, std::string* path)> fileSelect;
-  std::function<void(const char* text)> clipboard;                   // sees every clipboard text
-  std::function<void(int panel, int control, int event)> delivered;  // sees every event delivered
-  std::string resourceDirectory;  // non-empty: relative resource names resolve here instead
-};
-SeamHooks& Seams();

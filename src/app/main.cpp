@@ -1,5 +1,5 @@
 // The program's entry point: the command line decides between the window and a headless job.
-#include "cli.h"
+#include "app/cli.h"
 
 int main(int argc, char* argv[]) {
   return RunCommandLine(argc, argv);

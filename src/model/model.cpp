@@ -1,13 +1,13 @@
 // The workspace records with their start-up state, and the evaluation of the model currents
 // over the loaded traces inside the analysis window.
-#include "model.h"
+#include "model/model.h"
 
 #include <algorithm>
 #include <cstdio>
 
-#include "display.h"
+#include "display/display.h"
 #include "model/evaluate.h"
-#include "panels.h"
+#include "panels/panels.h"
 #include "pavikuir.h"
 #include "platform/platform.h"
 

@@ -1,6 +1,6 @@
 // The numeric and path controls: commit rules of the spin boxes, the shortest number text,
 // the eliding path label.
-#include "platform/fields.h"
+#include "platform/qt/fields.h"
 
 #include <QLineEdit>
 #include <QLocale>

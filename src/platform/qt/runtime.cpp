@@ -1,6 +1,6 @@
 // The run-time's state and event loop: starting the application, the callback table the
 // resource's names refer to, the panel and menu-bar handles, and delivery of events.
-#include "platform/runtime.h"
+#include "platform/qt/runtime.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -85,10 +85,6 @@ void DeliverMenuEvent(int menuBar, int item) {
   found->second(menuBar, item, nullptr, record->panel);
 }
 
-SeamHooks& Seams() {
-  static SeamHooks hooks;
-  return hooks;
-}
 
 // ---- state ----
 

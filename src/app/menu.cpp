@@ -1,8 +1,8 @@
 // The main menu: one callback that runs the command of each menu item.
-#include "display.h"
-#include "io.h"
-#include "model.h"
-#include "pavik.h"
+#include "display/display.h"
+#include "io/io.h"
+#include "model/model.h"
+#include "app/pavik.h"
 #include "pavikuir.h"
 #include "platform/platform.h"
 

@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "platform/controls_style.h"
-#include "platform/graph_state.h"
-#include "platform/runtime.h"
+#include "platform/qt/controls_style.h"
+#include "platform/qt/graph_state.h"
+#include "platform/qt/runtime.h"
 
 namespace {
 constexpr int kFramePenWidth = 2;       // the frame that shows the selected current's colour
