@@ -1,31 +1,20 @@
-// The command line: reads the arguments, then opens the window on the given files, or loads and
-// evaluates without a window and writes the table of fits, a render of the main panel or the
-// report of every current.
+// The command line: reads the arguments, says what is wrong with them, and runs the job they
+// name (the jobs are in cli_*.cpp, one file each).
 #include "app/cli.h"
 
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
-#include "display/display.h"
-#include "io/io.h"
-#include "io/safe_write.h"
-#include "model/model.h"
-#include "panels/panels.h"
+#include "app/cli_jobs.h"
 #include "app/pavik.h"
-#include "pavikuir.h"
-#include "platform/platform.h"
+#include "model/model.h"
 
 namespace {
 
-const char* const kStdout = "-";
-constexpr int kRenderWidth = 1280;
-constexpr int kRenderHeight = 800;
 constexpr int kMaxHeaderLines = 1000000;  // far beyond any recording's header
 
 std::optional<double> ParseNumber(const std::string& text) {
@@ -131,7 +120,7 @@ CliCommand ParseCommandLine(const std::vector<std::string>& args) {
   bool onlyFiles = false;  // after "--" every argument is a file name
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
-    if (onlyFiles || arg == kStdout || arg.rfind('-', 0) != 0) {
+    if (onlyFiles || arg == kStandardOutput || arg.rfind('-', 0) != 0) {
       positionals.push_back(arg);
       continue;
     }
@@ -205,89 +194,11 @@ std::string CommandLineHelp() {
 
 namespace {
 
-bool OpenDataFile(const std::string& path) {
-  if (!LoadDataFile(path)) return false;
-  ClearGraph(PANEL_GRAPH, -1);
-  ShowData();
-  return true;
-}
-
-// Reads the command's files as the menu's open commands do, then applies the options as if
-// they were typed; false when a file could not be read (the reader's message, which goes to
-// standard error without a window, said why).
-bool LoadAndApply(const CliCommand& command) {
-  if (command.headerLines) status.headerLines = *command.headerLines;
-  if (!OpenDataFile(command.dataFile) ||
-      (!command.paramFile.empty() && !LoadParamFile(command.paramFile))) {
-    return false;
-  }
-  for (size_t k = 0; k < command.traceV.size(); ++k) status.traceV[k] = command.traceV[k];
-  if (command.baseline) status.baseline = *command.baseline;
-  if (command.xMin) status.xMin = *command.xMin;
-  if (command.xMax) status.xMax = *command.xMax;
-  SetDataAxis();
-  // The fields show what was applied, as they would after typing (no-ops without a window).
-  const int voltageFields[kMaxTraces] = {PANEL_V1, PANEL_V2, PANEL_V3,
-                                         PANEL_V4, PANEL_V5, PANEL_V6};
-  for (int k = 0; k < kMaxTraces; ++k) SetCtrlVal(panelHandle, voltageFields[k], status.traceV[k]);
-  SetCtrlVal(panelHandle, PANEL_BASELINE, status.baseline);
-  SetCtrlVal(panelHandle, PANEL_XMIN, status.xMin);
-  SetCtrlVal(panelHandle, PANEL_XMAX, status.xMax);
-  return true;
-}
-
-std::string FitsTable() {
-  std::string table = "t";
-  for (int k = 0; k < NumTraces; ++k) {
-    table += "\tI" + std::to_string(k + 1) + "\tfit" + std::to_string(k + 1);
-  }
-  table += '\n';
-  const int points = std::clamp(NumPoints, 0, kMaxPoints);
-  const int traces = std::clamp(NumTraces, 0, kMaxTraces);
-  static double fits[kMaxTraces][kMaxPoints];  // too large for the stack
-  for (int k = 0; k < traces; ++k) SumIncludedCurrents(k, points, fits[k]);
-  char number[64];
-  for (int n = 0; n < points; ++n) {
-    std::snprintf(number, sizeof number, "%.17g", timevals[n]);
-    table += number;
-    for (int k = 0; k < traces; ++k) {
-      std::snprintf(number, sizeof number, "\t%.17g\t%.17g", ydata[k][n], fits[k][n]);
-      table += number;
-    }
-    table += '\n';
-  }
-  return table;
-}
-
-// Writes text to standard output; the exit status, and on failure the reason on standard error.
-int WriteToStandardOutput(const std::string& text, const char* what) {
-  errno = 0;
-  if (std::fwrite(text.data(), 1, text.size(), stdout) == text.size() && std::fflush(stdout) == 0)
-    return kExitSuccess;
-  const int error = errno != 0 ? errno : EIO;
-  std::fprintf(stderr, "pavik: the %s could not be written to standard output (%s).\n", what,
-               std::strerror(error));
-  return kExitFileError;
-}
-
-int SaveOutput(const std::string& path, const std::string& bytes, const char* what) {
-  const SaveResult result = SaveFileSafely(path, bytes);
-  if (result.why.empty()) return kExitSuccess;
-  std::fprintf(stderr, "%s\n", SaveFailureMessage(what, path, result).c_str());
-  return kExitFileError;
-}
-
-int WriteFits(const std::string& path) {
-  const std::string table = FitsTable();
-  if (path == kStdout) return WriteToStandardOutput(table, "table of fits");
-  return SaveOutput(path, table, "table of fits");
-}
-
 // "" or why the output may not be written: it is one of the command's own input files (also
 // under another name, through a link), which writing would destroy.
 std::string OutputNamesAnInput(const CliCommand& command) {
   struct stat output {};
-  if (command.output == kStdout || stat(command.output.c_str(), &output) != 0) return "";
+  if (command.output == kStandardOutput || stat(command.output.c_str(), &output) != 0) return "";
   for (const std::string& input : {command.dataFile, command.paramFile}) {
     struct stat info {};
     if (!input.empty() && stat(input.c_str(), &info) == 0 && info.st_dev == output.st_dev &&
@@ -296,47 +207,6 @@ std::string OutputNamesAnInput(const CliCommand& command) {
              "; writing it would destroy that";
   }
   return "";
-}
-
-int RunFits(const CliCommand& command) {
-  InitParams();
-  if (!LoadAndApply(command)) return kExitFileError;
-  DoFit();
-  return WriteFits(command.output);
-}
-
-int RunReport(const CliCommand& command) {
-  InitParams();
-  if (!LoadParamFile(command.paramFile)) return kExitFileError;
-  return WriteToStandardOutput(CurrentReport(-1), "report");
-}
-
-int RunRender(const CliCommand& command, int argc, char* argv[]) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);  // kept when the caller chose a platform
-  if (StartPavik(argc, argv) != 0) return kExitFileError;
-  if (!LoadAndApply(command)) return kExitFileError;
-  if (!command.paramFile.empty()) DoFit();
-  if (command.select != 0) {
-    currbutCB(panelHandle, PANEL_CURRBUT1 + command.select - 1, EVENT_COMMIT, nullptr, 0, 0);
-  }
-  std::string png;
-  if (RenderPanelImage(panelHandle, kRenderWidth, kRenderHeight, &png) != 0) {
-    std::fprintf(stderr, "The image of the main panel could not be drawn.\n");
-    return kExitFileError;
-  }
-  return SaveOutput(command.output, png, "image of the main panel");
-}
-
-int RunWindow(const CliCommand& command, int argc, char* argv[]) {
-  if (StartPavik(argc, argv) != 0) return -1;
-  DisplayPanel(panelHandle);
-  bool dataRead = false;
-  bool paramRead = false;
-  if (!command.dataFile.empty()) dataRead = OpenDataFile(command.dataFile);
-  if (!command.paramFile.empty()) paramRead = LoadParamFile(command.paramFile) != 0;
-  if (dataRead && paramRead) DoFit();
-  RunUserInterface();
-  return 0;
 }
 
 }  // namespace

@@ -1,18 +1,16 @@
 // The main menu: one callback that runs the command of each menu item.
+#include "app/pavik.h"
 #include "display/display.h"
 #include "io/io.h"
 #include "model/model.h"
-#include "app/pavik.h"
+#include "panels/panels.h"
 #include "pavikuir.h"
 #include "platform/platform.h"
 
 void menuCB(int menuBar, int menuItem, void*, int) {
   switch (menuItem) {
     case MENU_OPENDATA:
-      if (ReadDataFile()) {
-        ClearGraph(PANEL_GRAPH, -1);
-        ShowData();
-      }
+      ReadDataFile();  // draws what it read
       break;
     case MENU_OPENPARAM:
       Read_Last_Values();

@@ -3,11 +3,10 @@
 // from one current, and the main panel's close event.
 #include <cstdio>
 
+#include "app/pavik.h"
 #include "display/display.h"
 #include "model/model.h"
-#include "model/param_table.h"
 #include "panels/panels.h"
-#include "app/pavik.h"
 #include "pavikuir.h"
 #include "platform/platform.h"
 
@@ -18,9 +17,7 @@ int optionsPanelHandle;
 
 namespace {
 const char* const kResourceFile = "pavikuir.uir";
-constexpr int kTitleSize = 100;          // the title buffer
-constexpr int kParamFileTextSize = 260;  // the parameter-file text buffer
-const char* const kNoParamFile = "(no parameter file)";
+constexpr int kTitleSize = 100;  // the title buffer
 }  // namespace
 
 void RegisterPavikCallbacks() {
@@ -36,13 +33,6 @@ void RegisterPavikCallbacks() {
   RegisterCtrlCallback("infoCB", infoCB);
   RegisterPanelCallback("panelCB", panelCB);
   RegisterMenuCallback("menuCB", menuCB);
-}
-
-int PavikMain(int argc, char* argv[]) {
-  if (StartPavik(argc, argv) != 0) return -1;
-  DisplayPanel(panelHandle);
-  RunUserInterface();
-  return 0;
 }
 
 int StartPavik(int argc, char* argv[]) {
@@ -72,7 +62,7 @@ void InitPanel() {
   SetCtrlAttribute(panelHandle, PANEL_MHGRAPH, ATTR_PLOT_BGCOLOR, VAL_LT_GRAY);
   SetCtrlAttribute(panelHandle, PANEL_TAUGRAPH, ATTR_PLOT_BGCOLOR, VAL_LT_GRAY);
   InitParams();
-  SetPanelParams(status.selCurrent - 1);
+  SetPanelParams(SelectedIndex());
   ShowCurrentNames();
   ShowAxisRanges();
   SetDclampParams(0);
@@ -80,27 +70,7 @@ void InitPanel() {
   SetInfoPanel();
 }
 
-void SetPanelParams(int index) {
-  const CurrentParams& current = params[index];
-  ResetTextBox(panelHandle, PANEL_NAME, current.name);
-  for (const ParamDescriptor& d : kParamTable) {
-    if (d.power) {
-      SetCtrlVal(panelHandle, d.control, current.*d.power);
-    } else {
-      SetCtrlVal(panelHandle, d.control, current.*d.real);
-    }
-  }
-  char text[kParamFileTextSize];
-  std::snprintf(text, sizeof text, "%s", status.paramFileLoaded ? status.paramFile : kNoParamFile);
-  SetCtrlVal(panelHandle, PANEL_PARAMFILE, text);
-}
-
-// The name boxes and range fields start empty in the resource; a user expects to see what
-// the workspace holds.
-void ShowCurrentNames() {
-  for (int i = 0; i < kMaxCurrents; ++i) ResetTextBox(panelHandle, currLab[i], params[i].name);
-}
-
+// The range fields start empty in the resource; a user expects to see what the workspace holds.
 void ShowAxisRanges() {
   SetCtrlVal(panelHandle, PANEL_XMIN, status.xMin);
   SetCtrlVal(panelHandle, PANEL_XMAX, status.xMax);

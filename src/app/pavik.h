@@ -1,6 +1,10 @@
-// Start-up, the main panel and the main menu: the panel handles and the routines that tie the
-// panels to the workspace.
+// Start-up, the main panel, the main menu and its file commands: the panel handles, the
+// start-up sequence, and opening and saving files with their take-over into the workspace.
 #pragma once
+
+#include <string>
+
+#include "io/recording.h"
 
 inline constexpr const char* kVersion = "3.2";  // shown in the title and by --version
 inline constexpr const char* kVersionDate = "2010-June-03";
@@ -10,12 +14,22 @@ extern int infoPanelHandle;     // information panel
 extern int dclampPanelHandle;   // dynamic-clamp panel
 extern int optionsPanelHandle;  // options panel
 
+// ---- start-up and the main panel (pavik.cpp) ----
 void RegisterPavikCallbacks();           // the callback table the resource file's names refer to
-int PavikMain(int argc, char* argv[]);   // start-up and event loop; main's result
 int StartPavik(int argc, char* argv[]);  // the run-time, the panels and their start values; 0 ok
 void InitPanel();
-void SetPanelParams(int index);
-void ShowCurrentNames();  // every current's name in its name box
-void ShowAxisRanges();    // the graph ranges of the workspace in their fields
+void ShowAxisRanges();  // the graph ranges of the workspace in their fields
 int panelCB(int panel, int event, void* callbackData, int eventData1, int eventData2);
+
+// ---- the menu (menu.cpp) ----
 void menuCB(int menuBar, int menuItem, void* callbackData, int panel);
+
+// ---- file commands (file_commands.cpp) ----
+int ReadDataFile();                         // dialog, then LoadDataFile; 1 when a file was read
+int LoadDataFile(const std::string& path);  // 1 when read and drawn; else a message, no change
+// Commits a recording to the workspace (the trace arrays, the trace voltages, the data ranges
+// and the analysis window), fills the controls, tells its notices and draws it.
+void CommitRecording(const Recording& recording);
+int Read_Last_Values();                      // dialog, then LoadParamFile; 1 when a file was read
+int LoadParamFile(const std::string& path);  // read, take over, refresh; 1, or 0 and a message
+int Save_Current_Values();                   // dialog, then SaveParamFile; 1 when written

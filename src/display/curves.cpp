@@ -2,10 +2,10 @@
 // and the measured conductances at the data-graph cursor beside the steady-state curves.
 #include <algorithm>
 
-#include "display/display.h"
-#include "model/model.h"
-#include "model/kinetics.h"
 #include "app/pavik.h"
+#include "display/display.h"
+#include "model/kinetics.h"
+#include "model/model.h"
 #include "pavikuir.h"
 #include "platform/platform.h"
 
@@ -16,10 +16,6 @@ namespace {
 
 constexpr int kEveryPoint = 1;
 constexpr int kFirstPointSlot = 2;  // MHhandles: 0 minf, 1 hinf, then one point per trace
-
-const CurrentParams& SelectedCurrent() {
-  return params[std::clamp(status.selCurrent, 1, kMaxCurrents) - 1];
-}
 
 // The voltage grid: vMin, then 99 steps of (vMax - vMin) / 100; vMax itself is not on it.
 void FillGrid(double* v) {
@@ -36,7 +32,9 @@ int PlotCurve(int graph, const double* v, const double* curve, int color) {
 }  // namespace
 
 void ShowMH() {
-  const CurrentParams& c = SelectedCurrent();
+  const CurrentParams* selected = SelectedCurrent();
+  if (selected == nullptr) return;
+  const CurrentParams& c = *selected;
   double v[kCurveGridPoints], minf[kCurveGridPoints], hinf[kCurveGridPoints];
   FillGrid(v);
   for (int j = 0; j < kCurveGridPoints; ++j) {
@@ -50,9 +48,10 @@ void ShowMH() {
 }
 
 void PlotMHPoints() {
-  if (NumPoints <= 0) return;
-  const CurrentParams& c = SelectedCurrent();
-  const int s = std::clamp(status.cursorIndex, 0, std::min(NumPoints, kMaxPoints) - 1);
+  const CurrentParams* selected = SelectedCurrent();
+  if (LoadedPoints() == 0 || selected == nullptr) return;
+  const CurrentParams& c = *selected;
+  const int s = std::clamp(status.cursorIndex, 0, LoadedPoints() - 1);
   for (int k = 0; k < NumTraces; ++k) {
     // The measured current over the driving force: neither Gmax nor the model's 0.001 enter.
     const double g = ydata[k][s] / (status.traceV[k] - c.Erev);
@@ -65,7 +64,9 @@ void PlotMHPoints() {
 }
 
 void ShowTau() {
-  const CurrentParams& c = SelectedCurrent();
+  const CurrentParams* selected = SelectedCurrent();
+  if (selected == nullptr) return;
+  const CurrentParams& c = *selected;
   double v[kCurveGridPoints], taum[kCurveGridPoints], tauh[kCurveGridPoints];
   FillGrid(v);
   for (int j = 0; j < kCurveGridPoints; ++j) {

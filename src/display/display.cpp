@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "model/model.h"
 #include "app/pavik.h"
+#include "model/model.h"
 #include "pavikuir.h"
 #include "platform/platform.h"
 
@@ -21,10 +21,6 @@ constexpr int kDataCursor = 1;         // the one cursor of the data graph
 constexpr int kEveryPoint = 1;         // point frequency: every point drawn
 constexpr double kMinAxisSpan = 0.01;  // an inverted range becomes this wide
 constexpr double zeroLine[kMaxPoints] = {};
-
-int LoadedPoints() {
-  return std::clamp(NumPoints, 0, kMaxPoints);
-}
 
 int PlotOnDataGraph(const double* y, int points, int plotStyle, int lineStyle, int color) {
   return KeptHandle(PlotXY(panelHandle, PANEL_GRAPH, timevals, y, points, VAL_DOUBLE, VAL_DOUBLE,

@@ -1,5 +1,6 @@
-// The data file reader: header, layout line, rows of a time and up to six voltage/current pairs.
-// A file is read whole into scratch arrays and taken over only when at least one row was read.
+// The data file reader: header, layout line, rows of a time and up to six voltage/current pairs,
+// read from a file or from bytes into a recording. Nothing of the workspace is touched: a
+// recording with at least one row is what the take-over commits.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -7,33 +8,16 @@
 #include <string>
 #include <vector>
 
-#include "io/io.h"
 #include "io/datafile_layout.h"
 #include "io/file_kind.h"
-#include "app/pavik.h"
-#include "pavikuir.h"
+#include "io/io.h"
 #include "platform/platform.h"
 
 namespace {
 
-constexpr double kTimeScale = 1000.0;       // file times in s become ms on the graph
-constexpr double kRangeMargin = 1.1;        // the current axis spans 1.1 x the extreme currents
-constexpr double kStartingExtreme = 10000;  // the running current extremes start at -+ this
-constexpr int kExcerptChars = 40;           // characters of a bad row quoted in a message
+constexpr double kTimeScale = 1000.0;  // file times in s become ms on the graph
+constexpr int kExcerptChars = 40;      // characters of a bad row quoted in a message
 constexpr int kFormatSize = 32;
-
-struct LoadedFile {
-  RowLayout layout;
-  int points;
-  double times[kMaxPoints];                 // already x 1000
-  double currents[kMaxTraces][kMaxPoints];  // 0 in a pair without its current column
-  double voltages[kMaxTraces][kMaxPoints];
-  double traceV[kMaxTraces];
-  double tMin, tMax, yMin, yMax;  // yMin, yMax: the running extremes, before the margin
-};
-
-// Static: six traces of 5000 voltages and currents are too large for the stack.
-LoadedFile scratch;
 
 std::string LineWord(int line) {
   return "line " + std::to_string(line);
@@ -55,8 +39,8 @@ bool ExcerptAt(int handle, std::string* excerpt) {
 
 // Skips the header and reads the layout line; "" or what is wrong. Each line is read within
 // kLayoutLineLimit characters, so that a file without line ends cannot hold the reader.
-std::string ReadLayout(int handle, RowLayout* layout) {
-  const int headerLines = std::max(status.headerLines, 0);
+std::string ReadLayout(int handle, int headerLineCount, RowLayout* layout) {
+  const int headerLines = std::max(headerLineCount, 0);
   const std::string tooLong =
       " is longer than " + std::to_string(kLayoutLineLimit) + " characters.";
   for (int i = 0; i < headerLines; ++i) {
@@ -99,14 +83,12 @@ bool ScanRow(int handle, int numbersPerRow, double* row) {
   return true;
 }
 
-// Reads the rows into file; "" or, when not one row could be read, where and why.
-std::string ReadRows(int handle, LoadedFile* file) {
-  const RowLayout& layout = file->layout;
+// Reads the rows into recording; "" or, when not one row could be read, where and why.
+std::string ReadRows(int handle, const RowLayout& layout, Recording* recording) {
   double row[kRowNumbersKept] = {};  // a pair without its current column reads 0 there
-  file->points = 0;
   int stopLine = 0;
   bool timeTooLarge = false;
-  while (file->points < kMaxPoints) {
+  while (recording->times.size() < static_cast<size_t>(kMaxPoints)) {
     stopLine = GetFileLineNumber(handle);
     if (!ScanRow(handle, layout.numbersPerRow, row)) {
       stopLine = GetFileLineNumber(handle);
@@ -117,14 +99,13 @@ std::string ReadRows(int handle, LoadedFile* file) {
       timeTooLarge = true;
       break;
     }
-    const int n = file->points++;
-    file->times[n] = time;
+    recording->times.push_back(time);
     for (int k = 0; k < layout.pairsStored; ++k) {
-      file->voltages[k][n] = row[2 * k + 1];
-      file->currents[k][n] = row[2 * k + 2];
+      recording->voltages[k].push_back(row[2 * k + 1]);
+      recording->currents[k].push_back(row[2 * k + 2]);
     }
   }
-  if (file->points > 0) return "";
+  if (!recording->times.empty()) return "";
 
   const std::string rowWords =
       "No data row could be read (a row is " + std::to_string(layout.numbersPerRow) + " numbers)";
@@ -136,126 +117,45 @@ std::string ReadRows(int handle, LoadedFile* file) {
          "\" where a number should stand.";
 }
 
-// The trace voltages (means over every row), the time range and the running current extremes.
-void DeriveRanges(LoadedFile* file) {
-  const int n = file->points;
-  const RowLayout& layout = file->layout;
-  for (int k = 0; k < kMaxTraces; ++k) {
-    if (k >= layout.pairsStored) {
-      file->traceV[k] = file->traceV[layout.pairsStored - 1];
-      continue;
-    }
-    long double sum = 0;  // wide: 5000 large voltages must not overflow the sum
-    for (int i = 0; i < n; ++i) sum += file->voltages[k][i];
-    file->traceV[k] = static_cast<double>(sum / n);
+// Reads an opened data file into a recording; the handle stays open.
+DataFileRead ReadOpened(int handle, int headerLines) {
+  DataFileRead read;
+  RowLayout layout{};
+  read.error = ReadLayout(handle, headerLines, &layout);
+  if (read.error.empty()) read.error = ReadRows(handle, layout, &read.recording);
+  if (!read.error.empty()) {
+    read.recording = Recording{};
+    return read;
   }
-  int index = 0;
-  MaxMin1D(file->times, n, &file->tMax, &index, &file->tMin, &index);
-  file->yMax = -kStartingExtreme;
-  file->yMin = kStartingExtreme;
-  for (int k = 0; k < layout.traces; ++k) {
-    double traceMax = 0;
-    double traceMin = 0;
-    MaxMin1D(file->currents[k], n, &traceMax, &index, &traceMin, &index);
-    file->yMax = std::max(file->yMax, traceMax);
-    file->yMin = std::min(file->yMin, traceMin);
+  read.recording.traces = layout.traces;
+  read.recording.pairsStored = layout.pairsStored;
+  if (layout.extraColumns) {
+    read.recording.notices.push_back("The rows of this file hold " +
+                                     std::to_string(layout.numbersPerRow) +
+                                     " numbers; the time and the first six traces are used.");
   }
-}
-
-void TakeOver(const LoadedFile& file, const std::string& path) {
-  for (int row = 0; row < kTraceRows; ++row) Clear1D(ydata[row], kMaxPoints);
-  Clear1D(timevals, kMaxPoints);
-  const int n = file.points;
-  std::copy(file.times, file.times + n, timevals);
-  for (int k = 0; k < file.layout.pairsStored; ++k) {
-    std::copy(file.currents[k], file.currents[k] + n, ydata[k]);
-    std::copy(file.voltages[k], file.voltages[k] + n, ydata[k] + kVoltageOffset);
-  }
-  NumPoints = n;
-  NumTraces = file.layout.traces;
-  std::copy(file.traceV, file.traceV + kMaxTraces, status.traceV);
-  status.dataTMin = file.tMin;
-  status.dataTMax = file.tMax;
-  status.xMin = file.tMin;
-  status.xMax = file.tMax;
-  status.windowStart = 0;
-  status.windowEnd = n;
-  status.dataYMin = kRangeMargin * file.yMin;
-  status.dataYMax = kRangeMargin * file.yMax;
-  status.yMin = status.dataYMin;
-  status.yMax = status.dataYMax;
-  status.dataLoaded = 1;
-  std::snprintf(status.dataFile, sizeof status.dataFile, "%s", path.c_str());
-}
-
-void TellNotRead(const std::string& path, const std::string& why) {
-  const std::string message = "The data file\n" + path + "\nwas not read: " + why + ".";
-  MessagePopup("Error", message.c_str());
-}
-
-void ShowLoadedFile() {
-  const int voltageFields[kMaxTraces] = {PANEL_V1, PANEL_V2, PANEL_V3,
-                                         PANEL_V4, PANEL_V5, PANEL_V6};
-  for (int k = 0; k < kMaxTraces; ++k) SetCtrlVal(panelHandle, voltageFields[k], status.traceV[k]);
-  SetCtrlVal(panelHandle, PANEL_XMIN, status.xMin);
-  SetCtrlVal(panelHandle, PANEL_XMAX, status.xMax);
-  SetCtrlVal(panelHandle, PANEL_YMIN, status.yMin);
-  SetCtrlVal(panelHandle, PANEL_YMAX, status.yMax);
-  for (int control : {PANEL_XMIN, PANEL_XMAX, PANEL_YMIN, PANEL_YMAX, PANEL_BASELINE}) {
-    SetCtrlAttribute(panelHandle, control, ATTR_DIMMED, 0);
-  }
-  SetCtrlVal(panelHandle, PANEL_DATAFILE, status.dataFile);
-  SetCtrlAttribute(panelHandle, PANEL_DATACTRL, ATTR_DIMMED, 0);
-  SetCtrlAttribute(panelHandle, PANEL_DOFIT, ATTR_DIMMED, 0);
+  return read;
 }
 
 }  // namespace
 
-int ReadDataFile() {
-  std::string path;
-  const int chosen = FileSelectPopup("", "*.*", "*.bu*;*.asc;*.txt", "Open Data File",
-                                     VAL_LOAD_BUTTON, 0, 0, 1, 0, &path);
-  if (chosen != VAL_EXISTING_FILE_SELECTED) return 0;
-  if (const std::string why = WhyNotFromDialog(path); !why.empty()) {
-    TellNotRead(path, why);
-    return 0;
-  }
-  return LoadDataFile(path);
+DataFileRead ReadDataText(std::string_view bytes, int headerLines) {
+  const int handle = OpenBytes(bytes.data(), bytes.size());
+  if (handle < 0) return {Recording{}, "file open error"};
+  DataFileRead read = ReadOpened(handle, headerLines);
+  CloseFile(handle);
+  return read;
 }
 
-int LoadDataFile(const std::string& path) {
-  if (path.size() >= sizeof status.dataFile) {
-    const std::string message = "The path of the data file is " + std::to_string(path.size()) +
-                                " characters long; at most " +
-                                std::to_string(sizeof status.dataFile - 1) + " can be kept.";
-    MessagePopup("Error", message.c_str());
-    return 0;
-  }
+DataFileRead ReadDataFileAt(const std::string& path, int headerLines) {
   // A pipe given on purpose (the command line's "<(cat file)") is read; a device never is.
   if (KindOfFile(path) == FileKind::Device) {
-    TellNotRead(path, "it is a device, not a file");
-    return 0;
+    return {Recording{}, "The data file\n" + path + "\nwas not read: it is a device, not a file."};
   }
   const int handle = OpenFile(path.c_str(), VAL_READ_ONLY, VAL_OPEN_AS_IS, VAL_ASCII);
-  if (handle < 0) {
-    MessagePopup("Error", "file open error");
-    return 0;
-  }
-  std::string problem = ReadLayout(handle, &scratch.layout);
-  if (problem.empty()) problem = ReadRows(handle, &scratch);
+  if (handle < 0) return {Recording{}, "file open error"};
+  DataFileRead read = ReadOpened(handle, headerLines);
   CloseFile(handle);
-  if (!problem.empty()) {
-    MessagePopup("Error", problem.c_str());
-    return 0;
-  }
-  DeriveRanges(&scratch);
-  TakeOver(scratch, path);
-  ShowLoadedFile();
-  if (scratch.layout.extraColumns) {
-    const std::string message = "The rows of this file hold " +
-                                std::to_string(scratch.layout.numbersPerRow) +
-                                " numbers; the time and the first six traces are used.";
-    MessagePopup("Data file", message.c_str());
-  }
-  return 1;
+  if (read.error.empty()) read.recording.name = path;
+  return read;
 }

@@ -1,5 +1,6 @@
-// Files in and out: the data file reader, the parameter file writer and reader, and copy,
-// paste and the clipboard report of the model currents.
+// Files in and out: the data file reader, the parameter file writer and reader, and the
+// clipboard report of the model currents. The readers return what they read; the take-over into
+// the workspace and the panels is the menu's file commands' (app/pavik.h).
 #pragma once
 
 #include <cstdio>
@@ -7,14 +8,24 @@
 #include <string>
 #include <string_view>
 
+#include "io/recording.h"
 #include "model/model.h"
 #include "model/param_table.h"
 
-// ---- data file ----
-int ReadDataFile();                         // dialog, then LoadDataFile; 1 when a file was read
-int LoadDataFile(const std::string& path);  // 1 on success; on failure a message, nothing changed
+// ---- data file (datafile.cpp) ----
+// A data file read: the recording, or the message that says why none could be read.
+struct DataFileRead {
+  Recording recording;  // at least one row when error is empty; empty otherwise
+  std::string error;    // "" on success
+};
+// Reads the text or bytes of a data file: headerLines lines of header, the layout line, the
+// rows. Safe on any bytes.
+DataFileRead ReadDataText(std::string_view bytes, int headerLines);
+// Reads the data file at path the same way as it streams in, the path as the recording's name;
+// a device is refused, a pipe given on purpose is read.
+DataFileRead ReadDataFileAt(const std::string& path, int headerLines);
 
-// ---- parameter file ----
+// ---- parameter file (paramfile*.cpp) ----
 // The layout: line 1 the dynamic-clamp globals and integers, lines 2 to 11 one line per current,
 // line 12 the holding potentials, line 13 the trace voltages, line 14 the fit flags, line 15 the
 // names. 4 + 6 + 10 x 24 + 10 + 6 + 10 numbers come before the names.
@@ -44,8 +55,6 @@ struct ParamFileContents {
   double loadedV[kMaxTraces];            // line 13
 };
 
-int Save_Current_Values();  // dialog, then SaveParamFile; 1 when a file was written
-int Read_Last_Values();     // dialog, then LoadParamFile; 1 when a file was read
 // The layout of the given records, byte for byte as the dynamic-clamp program reads it.
 std::string FormatParamFile(const CurrentParams (&currents)[kMaxCurrents],
                             const DclampSettings& settings, const FitStatus& fit);
@@ -58,10 +67,10 @@ int SaveParamFile(const std::string& path);  // safe replacement; 1 on success, 
 // failed; contents are then partly written and must be dropped. Safe on any bytes.
 std::string ParseParamText(std::string_view text, ParamFileContents* contents);
 ParamFileContents WorkspaceParamFileContents();  // the workspace's values, as a read starts
-int LoadParamFile(const std::string& path);  // parse into scratch, commit, refresh; 1 / 0 + message
+// Reads the parameter file at path and parses it into contents as ParseParamText does; "" or
+// why it was not read. A device is refused, a pipe given on purpose is read.
+std::string ReadParamFileAt(const std::string& path, ParamFileContents* contents);
 
-// ---- copy, paste, report ----
-void CopyCurrent();                    // the selected current, all but Vhold, into copyCurr
-void PasteCurrent();                   // copyCurr over the selected current, keeping its Vhold
+// ---- the report (report.cpp) ----
 std::string CurrentReport(int index);  // the text report of current index (0-based), -1: all ten
 int CopyCurrToClipboard(int index);    // CurrentReport(index) onto the clipboard

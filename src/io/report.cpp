@@ -1,27 +1,12 @@
-// Copy and paste of one current, and the text report of the currents for the clipboard. The
-// report grows as needed, so long names come out whole.
+// The text report of the currents for the clipboard. It grows as needed, so long names come
+// out whole.
 #include <cstring>
 
 #include "io/io.h"
 #include "io/text_append.h"
-#include "panels/panels.h"
-#include "app/pavik.h"
 #include "platform/platform.h"
 
 namespace {
-
-// The selected current's record, or null when selCurrent is outside 1 to 10.
-CurrentParams* SelectedCurrent() {
-  if (status.selCurrent < 1 || status.selCurrent > kMaxCurrents) return nullptr;
-  return &params[status.selCurrent - 1];
-}
-
-// Every field but Vhold: a current moved to another slot keeps that slot's holding potential.
-void CopyAllButVhold(const CurrentParams& from, CurrentParams* to) {
-  const double keptVhold = to->Vhold;
-  *to = from;
-  to->Vhold = keptVhold;
-}
 
 // "Gmax = 1.000000": the name left-aligned in the width of the longest, Vhold.
 void AppendParameterLine(std::string* text, const CurrentParams& c, const ParamDescriptor& d) {
@@ -45,18 +30,6 @@ void AppendCurrentBlock(std::string* text, int index) {
 }
 
 }  // namespace
-
-void CopyCurrent() {
-  if (const CurrentParams* selected = SelectedCurrent()) CopyAllButVhold(*selected, &copyCurr);
-}
-
-void PasteCurrent() {
-  CurrentParams* selected = SelectedCurrent();
-  if (selected == nullptr) return;
-  CopyAllButVhold(copyCurr, selected);
-  SetPanelParams(status.selCurrent - 1);
-  SetFitCurrents();
-}
 
 std::string CurrentReport(int index) {
   if (index < -1 || index >= kMaxCurrents) return {};

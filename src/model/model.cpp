@@ -60,18 +60,26 @@ CurrentParams DefaultCurrent(int index) {
   return p;
 }
 
-// The loaded sample count as a loop bound that can never leave the arrays.
-int LoadedPoints() {
-  if (NumPoints < 0) return 0;
-  return NumPoints < kMaxPoints ? NumPoints : kMaxPoints;
-}
-
 int ClampedIndex(int32_t index) {
   if (index < 0) return 0;
   return index < kMaxPoints ? index : kMaxPoints;
 }
 
 }  // namespace
+
+int SelectedIndex() {
+  if (status.selCurrent < 1 || status.selCurrent > kMaxCurrents) return -1;
+  return status.selCurrent - 1;
+}
+
+CurrentParams* SelectedCurrent() {
+  const int index = SelectedIndex();
+  return index < 0 ? nullptr : &params[index];
+}
+
+int LoadedPoints() {
+  return std::clamp(NumPoints, 0, kMaxPoints);
+}
 
 int InitParams() {
   for (int i = 0; i < kMaxCurrents; ++i) {

@@ -88,6 +88,11 @@ extern const int32_t currLab[kMaxCurrents];  // name box ids of currents 1 to 10
 extern int32_t colors[kColorSlots];          // selector-button colour of current 1 to 10
 
 // ---- workspace state ----
+// The selected current's index (selCurrent - 1), or -1 when selCurrent names none of 1 to 10
+// (it always names one after start-up, but an index built from it must never leave params).
+int SelectedIndex();
+CurrentParams* SelectedCurrent();  // params[SelectedIndex()], or null
+int LoadedPoints();                // NumPoints as a loop bound within 0 .. kMaxPoints
 int InitParams();
 void ZeroFitCurrents();
 void ZeroYFits(int currentIndex);

@@ -4,25 +4,18 @@
 #include <cstdlib>
 #include <string>
 
+#include "app/pavik.h"
 #include "display/display.h"
 #include "model/model.h"
 #include "model/param_table.h"
 #include "panels/panels.h"
-#include "app/pavik.h"
 #include "pavikuir.h"
 #include "platform/platform.h"
 
 namespace {
 
 constexpr int kNameChars = kNameSize - 1;  // a name's characters before the terminator
-constexpr int kNoCurrent = -1;
-
-// The selected current's index, or kNoCurrent when selCurrent is outside 1 to 10 (it never is
-// after start-up, but an index built from it must never leave params).
-int SelectedIndex() {
-  if (status.selCurrent < 1 || status.selCurrent > kMaxCurrents) return kNoCurrent;
-  return status.selCurrent - 1;
-}
+constexpr int kNoCurrent = -1;             // what SelectedIndex and IndexIn give for no current
 
 int IndexIn(const int32_t (&table)[kMaxCurrents], int control) {
   for (int i = 0; i < kMaxCurrents; ++i) {

@@ -8,6 +8,7 @@
 // negative error code, so that program code may call it unconditionally.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 // ---- events delivered to callbacks ----
@@ -130,6 +131,9 @@ int ClipboardPutText(const char* text);
 
 // ---- formatted reading of data files (no toolkit needed) ----
 int OpenFile(const char* path, int action, int openMode, int fileType);  // handle, -1 failure
+// Opens length bytes held in memory for the same reading, so that a reader takes text or bytes
+// as well as a file; the bytes must outlive the handle. A handle, -1 on failure.
+int OpenBytes(const char* bytes, size_t length);
 int CloseFile(int fileHandle);
 // Reads the next line without its line end, at most maxChars bytes of it (the rest of the line
 // is consumed) and a terminating NUL, so buffer holds maxChars + 1 bytes; returns the number of

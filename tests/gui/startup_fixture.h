@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "app/pavik.h"
+#include "panels/panels.h"
 #include "pavikuir.h"
 #include "platform/platform.h"
 #include "platform/platform_test.h"

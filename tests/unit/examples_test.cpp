@@ -9,6 +9,7 @@
 #include <sstream>
 #include <string>
 
+#include "app/pavik.h"
 #include "io/io.h"
 #include "model/model.h"
 #include "platform/platform_test.h"

@@ -16,14 +16,14 @@ namespace {
 constexpr int kSamples = 60;
 constexpr double kStep = 0.1;  // ms
 
-struct Recording {
+struct TraceSet {
   std::vector<double> times;
   std::vector<std::vector<double>> measured, fit;
 };
 
 // Two traces whose residuals and noise differ from sample to sample in a known way.
-Recording TwoTraces() {
-  Recording r;
+TraceSet TwoTraces() {
+  TraceSet r;
   for (int n = 0; n < kSamples; ++n) r.times.push_back(kStep * n);
   for (int k = 0; k < 2; ++k) {
     std::vector<double> measured, fit;
@@ -62,7 +62,7 @@ TEST(MeasureGoodness, MatchesTheFormulasOverTheSamplesThatCount) {
       {"a region beyond the data", 10, 50, {{100.0, 200.0}, {4.0, 3.5}}},
       {"window past the samples", 40, 500, {}},
   };
-  const Recording rec = TwoTraces();
+  const TraceSet rec = TwoTraces();
   const Region noise{0.0, 0.75};  // samples 0 to 7
   for (const Case& c : cases) {
     std::vector<TimeRegion> excluded;
@@ -110,7 +110,7 @@ TEST(MeasureGoodness, MatchesTheFormulasOverTheSamplesThatCount) {
 }
 
 TEST(MeasureGoodness, NothingToStandOnIsNotAvailableNeverNaN) {
-  const Recording rec = TwoTraces();
+  const TraceSet rec = TwoTraces();
   const std::vector<TraceSamples> traces = {{rec.measured[0], rec.fit[0]}};
   // A region covering the whole window; a noise region of one sample; no noise region at all.
   const std::vector<TimeRegion> everything = {{-1.0, 1e9}};
