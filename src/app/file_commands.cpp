@@ -2,6 +2,7 @@
 // parameter file. The readers return what they read; the take-overs here commit it to the
 // workspace, fill the controls and draw, and change nothing when a file could not be read.
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <string>
 
@@ -27,23 +28,6 @@ constexpr const char* kParamFileTypes = "*.fit;*.V0*";
 void TellDataFileNotRead(const std::string& path, const std::string& why) {
   const std::string message = "The data file\n" + path + "\nwas not read: " + why + ".";
   MessagePopup("Error", message.c_str());
-}
-
-// Each trace's step voltage: as the recording gives it, or the mean of its voltage column over
-// every row; a trace beyond the stored pairs takes the last stored one's.
-void TakeOverTraceVoltages(const Recording& recording) {
-  const int n = static_cast<int>(recording.times.size());
-  for (int k = 0; k < kMaxTraces; ++k) {
-    if (recording.stepVoltages) {
-      status.traceV[k] = (*recording.stepVoltages)[k];
-    } else if (k >= recording.pairsStored) {
-      status.traceV[k] = status.traceV[recording.pairsStored - 1];
-    } else {
-      long double sum = 0;  // wide: 5000 large voltages must not overflow the sum
-      for (double v : recording.voltages[k]) sum += v;
-      status.traceV[k] = static_cast<double>(sum / n);
-    }
-  }
 }
 
 // The time range, and the current range from running extremes that start at -+10000.
@@ -78,7 +62,8 @@ void TakeOverRecording(const Recording& recording) {
   }
   NumPoints = n;
   NumTraces = recording.traces;
-  TakeOverTraceVoltages(recording);
+  const std::array<double, kMaxTraces> traceV = TraceVoltagesOf(recording);
+  std::copy(traceV.begin(), traceV.end(), status.traceV);
   TakeOverRanges(recording, n);
   status.windowStart = 0;
   status.windowEnd = n;
@@ -167,7 +152,11 @@ void CommitRecording(const Recording& recording) {
   if (recording.times.empty() || recording.traces < 1 || recording.pairsStored < 1) return;
   TakeOverRecording(recording);
   ShowRecordingControls();
-  for (const std::string& notice : recording.notices) MessagePopup("Data file", notice.c_str());
+  if (!recording.notices.empty()) {
+    std::string message = recording.notices[0];
+    for (size_t i = 1; i < recording.notices.size(); ++i) message += "\n\n" + recording.notices[i];
+    MessagePopup("Data file", message.c_str());
+  }
   ClearGraph(PANEL_GRAPH, VAL_ALL_PLOTS);
   ShowData();
 }

@@ -64,6 +64,7 @@ void InitPanel() {
   InitParams();
   SetPanelParams(SelectedIndex());
   ShowCurrentNames();
+  ShowTraceVoltages();
   ShowAxisRanges();
   SetDclampParams(0);
   SetOptionsPanel();

@@ -46,7 +46,7 @@ std::string FormatParamFile(const CurrentParams (&currents)[kMaxCurrents],
     } else {
       text.append(currents[i].name, length);
     }
-    if (i + 1 < kMaxCurrents) text += ',';
+    if (i + 1 < kMaxCurrents) text += kNameSeparator;
   }
   return text;
 }

@@ -13,6 +13,7 @@ constexpr int kTraceRowLength = 10000;  // a ydata row: 5000 currents, then 5000
 constexpr int kVoltageOffset = 5000;    // where the voltage samples of a ydata row start
 constexpr int kTraceVSlots = 10;        // room in traceV and loadedV (six used)
 constexpr int kNameSize = 256;          // a current name: 255 characters and the terminator
+constexpr char kNameSeparator = ',';    // between names in the parameter file: never in a name
 constexpr int kParamFileSize = 256;     // the parameter file path: 255 characters
 constexpr int kDataFileSize = 260;      // the data file path: 259 characters
 constexpr int kCurrentSettings = 8;     // dynamic-clamp settings per current

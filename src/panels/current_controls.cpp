@@ -30,7 +30,8 @@ void SetPanelParams(int index) {
   SetCtrlVal(panelHandle, PANEL_PARAMFILE, text);
 }
 
-// The name boxes start empty in the resource; a user expects to see what the workspace holds.
+// The name boxes and trace voltages start empty in the resource; a user expects to see what the
+// workspace holds, and an entry of the shown value must store it.
 void ShowCurrentNames() {
   for (int i = 0; i < kMaxCurrents; ++i) ResetTextBox(panelHandle, currLab[i], params[i].name);
 }

@@ -16,6 +16,7 @@ namespace {
 
 constexpr int kNameChars = kNameSize - 1;  // a name's characters before the terminator
 constexpr int kNoCurrent = -1;             // what SelectedIndex and IndexIn give for no current
+const char kRefusedInNames[] = {kNameSeparator, '\r', '\n', '\0'};  // they would split the names
 
 int IndexIn(const int32_t (&table)[kMaxCurrents], int control) {
   for (int i = 0; i < kMaxCurrents; ++i) {
@@ -39,9 +40,18 @@ bool StoreName(const std::string& text, char (&name)[kNameSize]) {
 }
 
 // Reads a name control into name; when the text had to be cut, the control shows what was kept.
+// A comma or a line end would split the names line of the parameter file: such a text is refused
+// (the name boxes already refuse those keys) and the control shows the name kept.
 void ReadNameControl(int panel, int control, char (&name)[kNameSize]) {
   std::string text;
   if (GetCtrlVal(panel, control, &text) < 0) return;
+  if (text.find_first_of(kRefusedInNames) != std::string::npos) {
+    MessagePopup("Name",
+                 "A name cannot hold a comma or a line break: the parameter file keeps "
+                 "the names on one line, separated by commas. The name was not changed.");
+    ResetTextBox(panel, control, name);
+    return;
+  }
   if (!StoreName(text, name)) ResetTextBox(panel, control, name);
 }
 
@@ -51,22 +61,10 @@ void ReevaluateIfAutoUpdate() {
 
 // The trace whose step voltage a PANEL_V* control holds, or -1.
 int TraceOfVoltageControl(int control) {
-  switch (control) {
-    case PANEL_V1:
-      return 0;
-    case PANEL_V2:
-      return 1;
-    case PANEL_V3:
-      return 2;
-    case PANEL_V4:
-      return 3;
-    case PANEL_V5:
-      return 4;
-    case PANEL_V6:
-      return 5;
-    default:
-      return -1;
+  for (int k = 0; k < kMaxTraces; ++k) {
+    if (kTraceVoltageControls[k] == control) return k;
   }
+  return -1;
 }
 
 // A selector button's label as a current number; 0 when it names none of 1 to 10.

@@ -16,6 +16,8 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -76,6 +78,13 @@ class EditingProgram : public StartedProgram {
     ShowData();
   }
 
+  static std::string FileText(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+  }
+
   static std::vector<int> Plots(int graph) { return GraphPlotHandles(panelHandle, graph); }
 
   // ---- the user's actions ----
@@ -86,15 +95,20 @@ class EditingProgram : public StartedProgram {
     return widget;
   }
 
-  // Replaces a field's text by typing and commits it with Enter.
-  static void TypeAndEnter(int panel, int control, const QString& text) {
+  // Replaces a field's text by typing, and leaves the entry pending (no Enter, focus kept).
+  static void Type(int panel, int control, const QString& text) {
     QWidget* widget = Widget(panel, control);
     if (!widget) return;
     widget->setFocus();
     QTest::keyClick(widget, Qt::Key_A, Qt::ControlModifier);  // select what is there
     QTest::keyClick(widget, Qt::Key_Delete);
     QTest::keyClicks(widget, text);
-    QTest::keyClick(widget, Qt::Key_Return);
+  }
+
+  // Replaces a field's text by typing and commits it with Enter.
+  static void TypeAndEnter(int panel, int control, const QString& text) {
+    Type(panel, control, text);
+    if (QWidget* widget = CtrlWidget(panel, control)) QTest::keyClick(widget, Qt::Key_Return);
   }
 
   // Types text that has no key of its own (QTest types ASCII only) into a text box, commits it.

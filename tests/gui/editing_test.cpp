@@ -1,5 +1,7 @@
 // Parameter editing, the in-fit toggles, selection and names, driven through the main panel's
 // real widgets.
+#include <QApplication>
+#include <QClipboard>
 #include <cstring>
 
 #include "editing_fixture.h"
@@ -203,6 +205,33 @@ TEST_F(Editing, ParamCBEditsTheSelectedCurrent) {
   EXPECT_EQ(DoubleValue(panelHandle, PANEL_EREV), -80.0);
 }
 
+// ---- a pending entry ----
+
+// A click on any control first finishes the entry being typed, as leaving the field does, also
+// where the click takes no focus from the field: the typed value is never lost or misplaced.
+TEST_F(Editing, ClickOnAnyControlFirstFinishesThePendingEntry) {
+  LoadAndShow(WriteDataFile("two.txt", 2, 200));  // the fit button opens with data
+  const std::pair<const char*, void (*)()> clicks[] = {
+      {"selector button", [] { Click(panelHandle, PANEL_CURRBUT2); }},
+      {"in-fit toggle", [] { Click(panelHandle, PANEL_FITCURR3); }},
+      {"fit button", [] { Click(panelHandle, PANEL_DOFIT); }},
+      {"data graph", [] { DragGraphCursor(panelHandle, PANEL_GRAPH, 5, 5); }},
+      {"menu", [] { TriggerMenu(MENU_CLIPBOARD); }},
+  };
+  int entry = 0;
+  for (const auto& [what, click] : clicks) {
+    ++entry;
+    Click(panelHandle, PANEL_CURRBUT1);
+    Type(panelHandle, PANEL_VM, QString::number(-entry));
+    click();
+    EXPECT_EQ(params[0].Vm, -entry) << what;
+    Click(panelHandle, PANEL_CURRBUT1);
+    Type(panelHandle, PANEL_NAME, QString("I%1").arg(entry));
+    click();
+    EXPECT_EQ(std::string(params[0].name), "I" + std::to_string(entry)) << what;
+  }
+}
+
 // ---- names ----
 
 // The name box and a current's own name control follow each other only for the selected one.
@@ -234,6 +263,31 @@ TEST_F(Editing, LongNamesAreKeptWithinTheField) {
   EXPECT_EQ(kept.size(), 254u);  // 127 whole characters
   EXPECT_EQ(QString::fromUtf8(kept.c_str()), QString(127, QChar(0x00E9)));
   EXPECT_EQ(TextValue(panelHandle, PANEL_CURRLABEL3), kept);
+}
+
+// The names line separates the names by commas: a name box refuses a comma (and a line end) and
+// says why, and a comma that reaches a name some other way is not stored either.
+TEST_F(Editing, NamesNeverHoldAComma) {
+  TypeAndEnter(panelHandle, PANEL_NAME, "Na,fast");  // key by key: the comma alone is refused
+  EXPECT_STREQ(params[0].name, "Nafast");
+  EXPECT_NE(Widget(panelHandle, PANEL_CURRLABEL2)->toolTip().indexOf("comma"), -1);
+
+  QWidget* box = Widget(panelHandle, PANEL_CURRLABEL2);
+  for (const char* pasted : {"K,slow", "K\nslow"}) {  // pasted whole: refused whole
+    QApplication::clipboard()->setText(pasted);
+    box->setFocus();
+    QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(box, Qt::Key_Return);
+    EXPECT_STREQ(params[1].name, "2");
+    EXPECT_EQ(TextValue(panelHandle, PANEL_CURRLABEL2), "2");
+  }
+
+  SetCtrlVal(panelHandle, PANEL_CURRLABEL3, "Ca,L");
+  labelCB(panelHandle, PANEL_CURRLABEL3, EVENT_COMMIT, nullptr, 0, 0);
+  EXPECT_STREQ(params[2].name, "3");
+  EXPECT_EQ(TextValue(panelHandle, PANEL_CURRLABEL3), "3");
+  EXPECT_EQ(RecordedMessages().size(), 1u);
 }
 
 // ---- trace colours ----

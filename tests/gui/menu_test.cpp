@@ -5,8 +5,6 @@
 #include <QTimer>
 
 #include <cstring>
-#include <fstream>
-#include <sstream>
 
 #include "editing_fixture.h"
 
@@ -22,13 +20,6 @@ bool PasteDimmed() {
   int dimmed = -1;
   GetMenuBarAttribute(MenuBar(), MENU_PASTE, ATTR_DIMMED, &dimmed);
   return dimmed != 0;
-}
-
-std::string FileText(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
 }
 
 // Runs the event loop, performs `action` from inside it, and tells whether the loop ended by

@@ -41,6 +41,18 @@ TEST_F(StartupState, ParameterControlsShowCurrentOne) {
   EXPECT_EQ(name, "1");
 }
 
+// The six trace voltages show what the model, the report and a saved file use from the start.
+TEST_F(StartupState, TraceVoltageFieldsShowTheWorkspace) {
+  const int fields[kMaxTraces] = {PANEL_V1, PANEL_V2, PANEL_V3, PANEL_V4, PANEL_V5, PANEL_V6};
+  const double start[kMaxTraces] = {-30, -10, 10, 30, 30, 30};
+  for (int k = 0; k < kMaxTraces; ++k) {
+    double shown = 0;
+    ASSERT_EQ(GetCtrlVal(panelHandle, fields[k], &shown), 0);
+    EXPECT_EQ(shown, start[k]) << "trace " << k + 1;
+    EXPECT_EQ(status.traceV[k], start[k]) << "trace " << k + 1;
+  }
+}
+
 TEST_F(StartupState, FileTextAndFitMessage) {
   std::string text;
   ASSERT_EQ(GetCtrlVal(panelHandle, PANEL_PARAMFILE, &text), 0);

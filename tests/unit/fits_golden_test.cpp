@@ -30,7 +30,7 @@ const std::string kEveryKind = kData + "every-kind-of-current.fit";
 const std::string kZeroSlopes = kData + "zero-slope-and-time-constant.fit";
 const std::string kPotassium = kExamples + "hh-potassium.txt";
 const std::string kSodium = kExamples + "hh-sodium.txt";
-const std::string kRecorded = kData + "myokit-ina-six-sweeps.tsv";
+const std::string kRecorded = kData + "myokit_INa_6sweeps_13hdr.tsv";
 
 // Every kind of current: gate powers 0, 4, -2, 70, Erev at a trace voltage, a large Gmax; the
 // zero-slope file holds a zero Km and Kth and a zero time constant (NaN where the text says).

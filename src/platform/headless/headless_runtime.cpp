@@ -2,6 +2,7 @@
 // panels, controls, graphs or event loop, so every operation on them does nothing and answers
 // kErrNotStarted. A message goes to standard error, a file dialog answers "cancelled" and there
 // is no clipboard; the test seams answer and record through the same hooks as on the toolkit.
+#include "platform/import_dialog.h"
 #include "platform/platform.h"
 #include "platform/unattended.h"
 
@@ -18,45 +19,105 @@ void RegisterMenuCallback(const char*, MenuCallbackPtr) {}
 
 // ---- panels and the event loop ----
 
-int InitRunTime(int, char*[]) { return kErrNotStarted; }
-int LoadPanel(int, const char*, int) { return kErrNotStarted; }
-int DisplayPanel(int) { return kErrNotStarted; }
-int HidePanel(int) { return kErrNotStarted; }
-int DiscardPanel(int) { return kErrNotStarted; }
-int RunUserInterface() { return kErrNotStarted; }
-int QuitUserInterface(int) { return kErrNotStarted; }
-int SetSleepPolicy(int) { return kErrNotStarted; }
-int SetPanelAttribute(int, int, const char*) { return kErrNotStarted; }
-int GetPanelMenuBar(int) { return kErrNotStarted; }
-int SetMenuBarAttribute(int, int, int, int) { return kErrNotStarted; }
-int GetMenuBarAttribute(int, int, int, int*) { return kErrNotStarted; }
-int RenderPanelImage(int, int, int, std::string*) { return kErrNotStarted; }
+int InitRunTime(int, char*[]) {
+  return kErrNotStarted;
+}
+int LoadPanel(int, const char*, int) {
+  return kErrNotStarted;
+}
+int DisplayPanel(int) {
+  return kErrNotStarted;
+}
+int HidePanel(int) {
+  return kErrNotStarted;
+}
+int DiscardPanel(int) {
+  return kErrNotStarted;
+}
+int RunUserInterface() {
+  return kErrNotStarted;
+}
+int QuitUserInterface(int) {
+  return kErrNotStarted;
+}
+int SetSleepPolicy(int) {
+  return kErrNotStarted;
+}
+int SetPanelAttribute(int, int, const char*) {
+  return kErrNotStarted;
+}
+int GetPanelMenuBar(int) {
+  return kErrNotStarted;
+}
+int SetMenuBarAttribute(int, int, int, int) {
+  return kErrNotStarted;
+}
+int GetMenuBarAttribute(int, int, int, int*) {
+  return kErrNotStarted;
+}
+int RenderPanelImage(int, int, int, std::string*) {
+  return kErrNotStarted;
+}
 
 // ---- controls ----
 
-int SetCtrlVal(int, int, int) { return kErrNotStarted; }
-int SetCtrlVal(int, int, double) { return kErrNotStarted; }
-int SetCtrlVal(int, int, const char*) { return kErrNotStarted; }
-int GetCtrlVal(int, int, int*) { return kErrNotStarted; }
-int GetCtrlVal(int, int, double*) { return kErrNotStarted; }
-int GetCtrlVal(int, int, std::string*) { return kErrNotStarted; }
-int SetCtrlAttribute(int, int, int, int) { return kErrNotStarted; }
-int SetCtrlAttribute(int, int, int, const char*) { return kErrNotStarted; }
-int GetCtrlAttribute(int, int, int, int*) { return kErrNotStarted; }
-int GetCtrlAttribute(int, int, int, std::string*) { return kErrNotStarted; }
-int SetActiveCtrl(int, int) { return kErrNotStarted; }
-int ResetTextBox(int, int, const char*) { return kErrNotStarted; }
+int SetCtrlVal(int, int, int) {
+  return kErrNotStarted;
+}
+int SetCtrlVal(int, int, double) {
+  return kErrNotStarted;
+}
+int SetCtrlVal(int, int, const char*) {
+  return kErrNotStarted;
+}
+int GetCtrlVal(int, int, int*) {
+  return kErrNotStarted;
+}
+int GetCtrlVal(int, int, double*) {
+  return kErrNotStarted;
+}
+int GetCtrlVal(int, int, std::string*) {
+  return kErrNotStarted;
+}
+int SetCtrlAttribute(int, int, int, int) {
+  return kErrNotStarted;
+}
+int SetCtrlAttribute(int, int, int, const char*) {
+  return kErrNotStarted;
+}
+int GetCtrlAttribute(int, int, int, int*) {
+  return kErrNotStarted;
+}
+int GetCtrlAttribute(int, int, int, std::string*) {
+  return kErrNotStarted;
+}
+int SetActiveCtrl(int, int) {
+  return kErrNotStarted;
+}
+int ResetTextBox(int, int, const char*) {
+  return kErrNotStarted;
+}
 
 // ---- graphs ----
 
 int PlotXY(int, int, const double*, const double*, int, int, int, int, int, int, int, int) {
   return kErrNotStarted;
 }
-int DeleteGraphPlot(int, int, int, int) { return kErrNotStarted; }
-int SetPlotAttribute(int, int, int, int, int) { return kErrNotStarted; }
-int SetAxisRange(int, int, int, double, double, int, double, double) { return kErrNotStarted; }
-int SetGraphCursor(int, int, int, double, double) { return kErrNotStarted; }
-int GetGraphCursor(int, int, int, double*, double*) { return kErrNotStarted; }
+int DeleteGraphPlot(int, int, int, int) {
+  return kErrNotStarted;
+}
+int SetPlotAttribute(int, int, int, int, int) {
+  return kErrNotStarted;
+}
+int SetAxisRange(int, int, int, double, double, int, double, double) {
+  return kErrNotStarted;
+}
+int SetGraphCursor(int, int, int, double, double) {
+  return kErrNotStarted;
+}
+int GetGraphCursor(int, int, int, double*, double*) {
+  return kErrNotStarted;
+}
 
 // ---- popups and the clipboard ----
 
@@ -75,4 +136,8 @@ int MessagePopup(const char* title, const char* message) {
 int ClipboardPutText(const char* text) {
   ShowClipboardTextToSeam(text);
   return kErrNoClipboard;
+}
+
+std::optional<ImportChoices> ShowImportDialog(const ImportDialogInput&) {
+  return std::nullopt;  // no one to ask: cancelled
 }

@@ -1,12 +1,12 @@
-// The numeric and path controls: commit rules of the spin boxes, the shortest number text,
-// the eliding path label.
+// The numeric, text and path controls: commit rules of the spin boxes, the shortest number text,
+// the characters a text box refuses, the eliding path label.
 #include "platform/qt/fields.h"
 
-#include <QLineEdit>
 #include <QLocale>
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QStyleOptionSpinBox>
+#include <QToolTip>
 #include <climits>
 #include <cmath>
 
@@ -40,6 +40,20 @@ bool IsNumberPrefix(const QString& text) {
   while (i < n && text[i].isDigit()) ++i;
   return i == n;
 }
+class RefusingValidator : public QValidator {
+ public:
+  RefusingValidator(const QString& refused, QObject* parent)
+      : QValidator(parent), refused_(refused) {}
+  State validate(QString& text, int&) const override {
+    for (const QChar c : refused_) {
+      if (text.contains(c)) return Invalid;
+    }
+    return Acceptable;
+  }
+
+ private:
+  QString refused_;
+};
 }  // namespace
 
 // ---- NumericField ----
@@ -61,6 +75,10 @@ void NumericField::SetValueQuietly(double value) {
   if (value > maximum()) setMaximum(value);
   setValue(value);
   lastCommitted_ = this->value();
+}
+
+void NumericField::FinishEntry() {
+  if (lineEdit()->isModified()) CommitIfChanged();  // only what the user typed
 }
 
 void NumericField::stepBy(int steps) {
@@ -131,6 +149,10 @@ void IntField::SetValueQuietly(int value) {
   lastCommitted_ = this->value();
 }
 
+void IntField::FinishEntry() {
+  if (lineEdit()->isModified()) CommitIfChanged();
+}
+
 void IntField::stepBy(int steps) {
   QSpinBox::stepBy(steps);
   CommitIfChanged();
@@ -141,6 +163,15 @@ void IntField::CommitIfChanged() {
   if (value() == lastCommitted_) return;
   lastCommitted_ = value();
   emit committed();
+}
+
+// ---- text boxes ----
+
+void RefuseCharacters(QLineEdit* edit, const QString& refused) {
+  edit->setValidator(new RefusingValidator(refused, edit));
+  QObject::connect(edit, &QLineEdit::inputRejected, edit, [edit] {
+    QToolTip::showText(edit->mapToGlobal(QPoint(0, edit->height())), edit->toolTip(), edit);
+  });
 }
 
 // ---- PathLabel ----

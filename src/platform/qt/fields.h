@@ -1,9 +1,11 @@
-// The numeric and path controls the panels are built from: spin boxes that commit an entry
-// once, at its end or at each step, and show a number as typed; a label that elides a path.
+// The numeric, text and path controls the panels are built from: spin boxes that commit an entry
+// once, at its end or at each step, and show a number as typed; text boxes that refuse some
+// characters; a label that elides a path.
 #pragma once
 
 #include <QDoubleSpinBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QSpinBox>
 
 constexpr double kDoubleFieldLimit = 1e9;  // default range: no value a user or file gives clips
@@ -16,6 +18,7 @@ class NumericField : public QDoubleSpinBox {
  public:
   explicit NumericField(QWidget* parent = nullptr);
   void SetValueQuietly(double value);  // program-set: no signal, remembered as committed
+  void FinishEntry();                  // a typed entry is finished as leaving the field does
   void stepBy(int steps) override;
   QString textFromValue(double value) const override;
   double valueFromText(const QString& text) const override;
@@ -39,6 +42,7 @@ class IntField : public QSpinBox {
  public:
   explicit IntField(QWidget* parent = nullptr);
   void SetValueQuietly(int value);
+  void FinishEntry();
   void stepBy(int steps) override;
 
  signals:
@@ -48,6 +52,10 @@ class IntField : public QSpinBox {
   void CommitIfChanged();
   int lastCommitted_ = 0;
 };
+
+// Makes a text box refuse every character of refused, typed or pasted; its tooltip, which says
+// why, is shown at once when something is refused.
+void RefuseCharacters(QLineEdit* edit, const QString& refused);
 
 // A read-only path: elided in the middle to the space it has, the whole path in its tooltip.
 class PathLabel : public QLabel {

@@ -105,6 +105,7 @@ void SetUpGraph(int panel, ControlRecord& control) {
   state->plot = qobject_cast<QCustomPlot*>(control.widget.data());
   control.graph = state;
   QCustomPlot* plot = state->plot;
+  plot->setLocale(QLocale::c());  // tick labels with a point, as the fields show numbers
   plot->setInteractions(QCP::Interactions());
   plot->setNoAntialiasingOnDrag(true);
   plot->xAxis->setLabel(control.widget->property("xLabel").toString());

@@ -38,6 +38,7 @@ const char* const kCallbackProperty = "callback";
 const char* const kMenuIdProperty = "menuId";
 const char* const kResourceIdProperty = "resourceId";
 const char* const kSeparatorIdsProperty = "separatorIds";  // on a menu: ids of its separators
+const char* const kRefusedCharactersProperty = "refusedCharacters";  // on a text box
 
 // The panels of four windows take a few hundred kB; a file far larger is not the resource.
 constexpr off_t kMaxResourceBytes = 64L << 20;
@@ -207,11 +208,10 @@ void WireControl(int panel, ControlRecord& control) {
       break;
     case ControlKind::TextBox: {
       auto* edit = static_cast<QLineEdit*>(widget);
-      QObject::connect(edit, &QLineEdit::editingFinished, [edit, commit] {
-        if (!edit->isModified()) return;  // only an entry the user edited
-        edit->setModified(false);
-        commit();
-      });
+      const QString refused = widget->property(kRefusedCharactersProperty).toString();
+      if (!refused.isEmpty()) RefuseCharacters(edit, refused);
+      QObject::connect(edit, &QLineEdit::editingFinished,
+                       [panel, id, edit] { CommitTextEntry(panel, id, edit); });
       break;
     }
     case ControlKind::Graph:

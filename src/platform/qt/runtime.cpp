@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <clocale>
 
 namespace {
 struct RunTime {
@@ -60,6 +61,7 @@ int DeliverControlEvent(int panel, int control, int event, int eventData1, int e
   if (!record || record->callback.empty()) return 0;
   const auto found = CtrlCallbacks().find(record->callback);
   if (found == CtrlCallbacks().end() || !found->second) return 0;
+  if (event == EVENT_COMMIT) FinishPendingEntries(panel, control);
   Record(panel, control, event);
   return found->second(panel, control, event, nullptr, eventData1, eventData2);
 }
@@ -81,6 +83,7 @@ void DeliverMenuEvent(int menuBar, int item) {
   if (!record) return;
   const auto found = MenuCallbacks().find(record->callback);
   if (found == MenuCallbacks().end() || !found->second) return;
+  FinishPendingEntries(0, 0);
   Record(menuBar, item, EVENT_COMMIT);
   found->second(menuBar, item, nullptr, record->panel);
 }
@@ -154,6 +157,10 @@ int InitRunTime(int argc, char* argv[]) {
     }
     new QApplication(savedArgc, savedArgv);  // lives for the whole run
   }
+  // The application takes the C library's locale from the desktop's. Every number Pavik writes
+  // or reads (parameter file, report, tables, data files) uses a point whatever the desktop
+  // writes, as the dynamic-clamp program and other machines read them: numbers stay "C".
+  std::setlocale(LC_NUMERIC, "C");
   // Panels are hidden and shown, never closed for good: the program decides when to end.
   QApplication::setQuitOnLastWindowClosed(false);
   State().started = true;

@@ -13,6 +13,7 @@
 #include "platform/unattended.h"
 
 class QAction;
+class QLineEdit;
 struct GraphState;
 
 // ---- error codes (every failure is negative) ----
@@ -85,3 +86,10 @@ bool HasPanelCallback(int panel);
 // Without one (headless, or the offscreen platform) a message goes to standard error and a
 // file dialog answers "cancelled".
 bool CanAskAPerson();
+
+// ---- entries still being typed ----
+// Commits what the user edited in a text box since its last commit.
+void CommitTextEntry(int panel, int control, QLineEdit* edit);
+// Finishes every entry still being typed, as leaving its field does, so that the event about to
+// be delivered acts on it; the control that gets that event is left alone.
+void FinishPendingEntries(int exceptPanel, int exceptControl);
