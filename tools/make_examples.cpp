@@ -10,9 +10,9 @@
 #include "hh1952.h"
 #include "io/io.h"
 #include "least_squares.h"
-#include "model/model.h"
 #include "model/evaluate.h"
 #include "model/kinetics.h"
+#include "model/model.h"
 #include "noise.h"
 
 namespace {
@@ -43,7 +43,7 @@ struct Family {
   std::vector<FittedField> fitted;            // the fields the fit may move
 };
 
-// ---------------------------------------------------------------- the recording
+// ---- the recording ----
 
 ExampleRecording MakeRecording(const Family& family) {
   ExampleRecording rec;
@@ -115,7 +115,7 @@ void LoadIntoWorkspace(const ExampleRecording& rec) {
   SetDataXIndexes();
 }
 
-// ---------------------------------------------------------------- the fit
+// ---- the fit ----
 
 void SetFields(CurrentParams& c, const std::vector<FittedField>& fields,
                const std::vector<double>& x) {
@@ -196,7 +196,7 @@ Rms MeasureFit(const ExampleRecording& rec, const CurrentParams& c) {
   return {std::sqrt(data / count), std::sqrt(clean / count), std::sqrt(noise / count), peak};
 }
 
-// ---------------------------------------------------------------- the two families
+// ---- the two families ----
 
 CurrentParams StartingCurrent(const char* name, double gmax, double erev, int p, int q) {
   CurrentParams c = params[0];  // the start-up defaults

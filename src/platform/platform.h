@@ -23,7 +23,6 @@ constexpr int ATTR_DIMMED = 500;              // int 0/1; controls and menu item
 constexpr int ATTR_INDICATOR_COLOR = 550;     // int RGB; the colour a coloured indicator shows
 constexpr int ATTR_TITLE = 573;               // text; a panel's window title
 constexpr int ATTR_LABEL_TEXT = 641;          // text; a control's label (a button's caption)
-constexpr int ATTR_TEXT_COLOR = 642;          // int RGB; a control's text colour
 constexpr int ATTR_CONSTANT_NAME = 643;       // text; a control's constant name (read only)
 constexpr int ATTR_CMD_BUTTON_COLOR = 880;    // int RGB; a command button's colour
 constexpr int ATTR_PLOT_BGCOLOR = 1081;       // int RGB; a graph's plot-area background

@@ -144,7 +144,7 @@ class LoadDataFileTest : public ::testing::Test {
 
 }  // namespace
 
-// ---------------------------------------------------------------- layouts that load
+// ---- layouts that load ----
 
 // The usual file: 13 header lines, a tab-separated layout line, rows of 13 numbers.
 TEST_F(LoadDataFileTest, SixTraceTabFile) {
@@ -430,7 +430,7 @@ TEST_F(LoadDataFileTest, RowsThatFitTheirLinesLoadWithoutANotice) {
   }
 }
 
-// ---------------------------------------------------------------- files that change nothing
+// ---- files that change nothing ----
 
 // Every file that cannot be read leaves the previous load whole and says why.
 TEST_F(LoadDataFileTest, UnreadableFilesChangeNothing) {
@@ -525,7 +525,7 @@ TEST_F(LoadDataFileTest, RandomBytesAreHandledSafely) {
   }
 }
 
-// ---------------------------------------------------------------- special files
+// ---- special files ----
 
 // The dialog takes regular files only; the command line may read a pipe but never a device, and
 // a header or layout line without end is refused after a bounded read.
@@ -566,7 +566,7 @@ TEST_F(LoadDataFileTest, SpecialFilesNeverBlockOrRunForever) {
   EXPECT_EQ(NumPoints, rec.rows);
 }
 
-// ---------------------------------------------------------------- the dialog
+// ---- the dialog ----
 
 // A cancelled dialog keeps the loaded file; a chosen file loads.
 TEST_F(LoadDataFileTest, ReadDataFileCancelledKeepsEverything) {

@@ -150,7 +150,7 @@ std::string FileText(const std::string& path) {
 
 }  // namespace
 
-// ---------------------------------------------------------------- the recordings
+// ---- the recordings ----
 
 TEST(ExampleRecording, PotassiumFamilyIsHodgkinHuxleyWithStatedNoise) {
   ExpectHodgkinHuxleyTraces(kPotassium);
@@ -160,7 +160,7 @@ TEST(ExampleRecording, SodiumFamilyIsHodgkinHuxleyWithStatedNoise) {
   ExpectHodgkinHuxleyTraces(kSodium);
 }
 
-// ---------------------------------------------------------------- the parameter files
+// ---- the parameter files ----
 
 TEST(ExampleParamFile, PotassiumFitStaysCloseToItsRecording) {
   ExpectFitWithinBound(kPotassium);

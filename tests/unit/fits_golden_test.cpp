@@ -33,7 +33,7 @@ const std::string kSodium = kExamples + "hh-sodium.txt";
 const std::string kRecorded = kData + "myokit_INa_6sweeps_13hdr.tsv";
 
 // Every kind of current: gate powers 0, 4, -2, 70, Erev at a trace voltage, a large Gmax; the
-// zero-slope file holds a zero Km and Kth and a zero time constant (NaN where the text says).
+// zero-slope file holds a zero Km and Kth and a zero time constant (NaN where IEEE gives it).
 const FitsCase kFitsCases[] = {
     {"potassium example", {kPotassium, kExamples + "hh-potassium.fit"}, 0x216273d71cb89d00u},
     {"sodium example", {kSodium, kExamples + "hh-sodium.fit"}, 0x36c23581fc1a86fcu},

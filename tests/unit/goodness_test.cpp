@@ -47,7 +47,7 @@ struct Region {
 
 }  // namespace
 
-// ---------------------------------------------------------------- RMS and noise ratio
+// ---- RMS and noise ratio ----
 
 TEST(MeasureGoodness, MatchesTheFormulasOverTheSamplesThatCount) {
   struct Case {
@@ -136,7 +136,7 @@ TEST(MeasureGoodness, NothingToStandOnIsNotAvailableNeverNaN) {
   EXPECT_FALSE(still.noiseRatio);
 }
 
-// ---------------------------------------------------------------- regions
+// ---- regions ----
 
 TEST(ParseTimeRegion, ReadsFromToAndSaysWhatIsWrong) {
   struct Case {
@@ -161,7 +161,7 @@ TEST(ParseTimeRegion, ReadsFromToAndSaysWhatIsWrong) {
   }
 }
 
-// ---------------------------------------------------------------- the workspace
+// ---- the workspace ----
 
 TEST(WorkspaceGoodness, MeasuresTheDrawnSumOfTheCurrentsInTheFit) {
   NumTraces = 0;

@@ -176,9 +176,6 @@ int SetCtrlAttribute(int panel, int control, int attribute, int value) {
     case ATTR_DIMMED:
       widget->setEnabled(value == 0);
       return 0;
-    case ATTR_TEXT_COLOR:
-      SetTextColor(widget, value);
-      return 0;
     case ATTR_CMD_BUTTON_COLOR:
       if (record->kind != ControlKind::Command) return kErrBadAttribute;
       SetButtonColor(widget, value);
@@ -221,9 +218,6 @@ int GetCtrlAttribute(int panel, int control, int attribute, int* value) {
   switch (attribute) {
     case ATTR_DIMMED:  // the control's own state, not that of an enclosing group
       *value = widget->testAttribute(Qt::WA_ForceDisabled) ? 1 : 0;
-      return 0;
-    case ATTR_TEXT_COLOR:
-      *value = TextColor(widget);
       return 0;
     case ATTR_CMD_BUTTON_COLOR:
       if (record->kind != ControlKind::Command) return kErrBadAttribute;

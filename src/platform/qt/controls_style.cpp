@@ -1,8 +1,7 @@
-// Colours of controls: button colours (with a caption that stays readable on them), the colour
-// indicator, text colours.
+// Colours of controls: button colours (with a caption that stays readable on them) and the
+// colour indicator.
 #include "platform/qt/controls_style.h"
 
-#include <QPalette>
 #include <QVariant>
 #include <QWidget>
 
@@ -55,17 +54,6 @@ void SetIndicatorColor(ControlRecord& control, int rgb) {
   control.widget->setStyleSheet(
       QStringLiteral("background-color: %1; border: 1px solid %2; border-radius: 3px;")
           .arg(Hex(ToQColor(rgb)), Hex(ToQColor(rgb).darker(150))));
-}
-
-void SetTextColor(QWidget* widget, int rgb) {
-  QPalette palette = widget->palette();
-  for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
-    palette.setColor(role, ToQColor(rgb));
-  widget->setPalette(palette);
-}
-
-int TextColor(const QWidget* widget) {
-  return ToRgb(widget->palette().color(QPalette::Text));
 }
 
 void ApplyInitialStyle(ControlRecord& control) {

@@ -1,4 +1,4 @@
-// Colours of controls: the run-time's 0xRRGGBB numbers on buttons, colour indicators and text.
+// Colours of controls: the run-time's 0xRRGGBB numbers on buttons and colour indicators.
 #pragma once
 
 #include <QColor>
@@ -12,6 +12,4 @@ int ColorFromProperty(const QWidget* widget, const char* property);  // "#rrggbb
 void SetButtonColor(QWidget* button, int rgb);
 int ButtonColor(const QWidget* button);
 void SetIndicatorColor(ControlRecord& control, int rgb);
-void SetTextColor(QWidget* widget, int rgb);
-int TextColor(const QWidget* widget);
 void ApplyInitialStyle(ControlRecord& control);  // the colours the resource gives
