@@ -25,6 +25,27 @@ constexpr const char* kParamFileTypes = "*.fit;*.V0*";
 
 // ---- data files ----
 
+// "" when a data file's name fits the workspace's field, otherwise why it cannot be kept.
+std::string DataFileNameProblem(const std::string& name) {
+  if (name.size() < sizeof status.dataFile) return "";
+  return "The path of the data file is " + std::to_string(name.size()) +
+         " characters long; at most " + std::to_string(sizeof status.dataFile - 1) +
+         " can be kept.";
+}
+
+// A recording whose counts and sample arrays agree: the take-over copies no more than it holds.
+bool IsWhole(const Recording& recording) {
+  const size_t n = recording.times.size();
+  if (n == 0 || n > static_cast<size_t>(kMaxPoints)) return false;
+  if (recording.traces < 1 || recording.traces > recording.pairsStored ||
+      recording.pairsStored > kMaxTraces)
+    return false;
+  for (int k = 0; k < recording.pairsStored; ++k) {
+    if (recording.voltages[k].size() < n || recording.currents[k].size() < n) return false;
+  }
+  return true;
+}
+
 void TellDataFileNotRead(const std::string& path, const std::string& why) {
   const std::string message = "The data file\n" + path + "\nwas not read: " + why + ".";
   MessagePopup("Error", message.c_str());
@@ -54,7 +75,7 @@ void TakeOverRanges(const Recording& recording, int n) {
 void TakeOverRecording(const Recording& recording) {
   for (int row = 0; row < kTraceRows; ++row) Clear1D(ydata[row], kMaxPoints);
   Clear1D(timevals, kMaxPoints);
-  const int n = static_cast<int>(std::min<size_t>(recording.times.size(), kMaxPoints));
+  const int n = static_cast<int>(recording.times.size());
   std::copy_n(recording.times.begin(), n, timevals);
   for (int k = 0; k < recording.pairsStored; ++k) {
     std::copy_n(recording.currents[k].begin(), n, ydata[k]);
@@ -132,11 +153,9 @@ int ReadDataFile() {
 }
 
 int LoadDataFile(const std::string& path) {
-  if (path.size() >= sizeof status.dataFile) {
-    const std::string message = "The path of the data file is " + std::to_string(path.size()) +
-                                " characters long; at most " +
-                                std::to_string(sizeof status.dataFile - 1) + " can be kept.";
-    MessagePopup("Error", message.c_str());
+  // Said before the file is read, since a name that cannot be kept refuses it anyway.
+  if (const std::string problem = DataFileNameProblem(path); !problem.empty()) {
+    MessagePopup("Error", problem.c_str());
     return 0;
   }
   const DataFileRead read = ReadDataFileAt(path, status.headerLines);
@@ -144,12 +163,18 @@ int LoadDataFile(const std::string& path) {
     MessagePopup("Error", read.error.c_str());
     return 0;
   }
-  CommitRecording(read.recording);
-  return 1;
+  return CommitRecording(read.recording) ? 1 : 0;
 }
 
-void CommitRecording(const Recording& recording) {
-  if (recording.times.empty() || recording.traces < 1 || recording.pairsStored < 1) return;
+bool CommitRecording(const Recording& recording) {
+  if (const std::string problem = DataFileNameProblem(recording.name); !problem.empty()) {
+    MessagePopup("Error", problem.c_str());
+    return false;
+  }
+  if (!IsWhole(recording)) {
+    MessagePopup("Error", "The recording was not taken over: its samples are incomplete.");
+    return false;
+  }
   TakeOverRecording(recording);
   ShowRecordingControls();
   if (!recording.notices.empty()) {
@@ -159,6 +184,7 @@ void CommitRecording(const Recording& recording) {
   }
   ClearGraph(PANEL_GRAPH, VAL_ALL_PLOTS);
   ShowData();
+  return true;
 }
 
 // ---- parameter files ----

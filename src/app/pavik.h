@@ -28,8 +28,10 @@ void menuCB(int menuBar, int menuItem, void* callbackData, int panel);
 int ReadDataFile();                         // dialog, then LoadDataFile; 1 when a file was read
 int LoadDataFile(const std::string& path);  // 1 when read and drawn; else a message, no change
 // Commits a recording to the workspace (the trace arrays, the trace voltages, the data ranges
-// and the analysis window), fills the controls, tells its notices and draws it.
-void CommitRecording(const Recording& recording);
+// and the analysis window), fills the controls, tells its notices and draws it. A recording
+// whose name does not fit the data-file field, or whose sample arrays do not agree with its
+// counts, is refused with a message and changes nothing (false).
+bool CommitRecording(const Recording& recording);
 int Read_Last_Values();                      // dialog, then LoadParamFile; 1 when a file was read
 int LoadParamFile(const std::string& path);  // read, take over, refresh; 1, or 0 and a message
 int Save_Current_Values();                   // dialog, then SaveParamFile; 1 when written

@@ -91,7 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Check(Unchanged(before), "a read changed the workspace");
   if (read.error.empty()) {
     Check(!read.recording.times.empty(), "a recording without rows");
-    CommitRecording(read.recording);
+    Check(CommitRecording(read.recording), "an accepted recording was not taken over");
     CheckLoaded();
   } else {
     Check(read.recording.times.empty(), "a refused file with rows");

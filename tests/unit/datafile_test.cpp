@@ -584,3 +584,36 @@ TEST_F(LoadDataFileTest, ReadDataFileCancelledKeepsEverything) {
   EXPECT_EQ(ReadDataFile(), 1);
   EXPECT_EQ(NumTraces, 2);
 }
+
+// ---- the take-over of a recording ----
+
+// A recording from any reader: its step voltages are taken as given; one whose arrays fall short
+// of its counts, or whose name the data-file field cannot hold, is refused and changes nothing.
+TEST_F(LoadDataFileTest, CommitRecordingTakesWholeRecordingsOnly) {
+  Recording good;
+  good.times = {0.0, 0.05, 0.1};
+  good.traces = good.pairsStored = 1;
+  good.voltages[0] = {-80, 0, 0};
+  good.currents[0] = {1, 2, 3};
+  good.stepVoltages = std::array<double, kMaxTraces>{-10, -10, -10, -10, -10, -10};
+  good.name = "imported.abf";
+  ASSERT_TRUE(CommitRecording(good));
+  EXPECT_EQ(NumPoints, 3);
+  EXPECT_EQ(status.traceV[0], -10.0);  // not the column's mean
+  EXPECT_STREQ(status.dataFile, "imported.abf");
+
+  LoadPrevious();
+  const std::string before(reinterpret_cast<const char*>(&status), sizeof status);
+  Recording shortCurrents = good;
+  shortCurrents.currents[0].pop_back();
+  Recording longName = good;
+  longName.name = std::string(kDataFileSize, 'n');
+  Recording noTraces = good;
+  noTraces.traces = 0;
+  for (const Recording* refused : {&shortCurrents, &longName, &noTraces}) {
+    EXPECT_FALSE(CommitRecording(*refused));
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&status), sizeof status), before);
+    EXPECT_EQ(NumPoints, 300);
+  }
+  EXPECT_EQ(RecordedMessages().size(), 3u);
+}
