@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "app/pavik.h"
+#include "display/curve_handles.h"
 #include "display/display.h"
 #include "model/model.h"
 #include "panels/panels.h"
@@ -30,6 +31,7 @@ void RegisterPavikCallbacks() {
   RegisterCtrlCallback("datascaleCB", datascaleCB);
   RegisterCtrlCallback("dclampCB", dclampCB);
   RegisterCtrlCallback("optionsCB", optionsCB);
+  RegisterCtrlCallback("pointsCB", pointsCB);
   RegisterCtrlCallback("infoCB", infoCB);
   RegisterPanelCallback("panelCB", panelCB);
   RegisterMenuCallback("menuCB", menuCB);
@@ -69,6 +71,7 @@ void InitPanel() {
   SetDclampParams(0);
   SetOptionsPanel();
   SetInfoPanel();
+  InitCurveHandles();
 }
 
 // The range fields start empty in the resource; a user expects to see what the workspace holds.

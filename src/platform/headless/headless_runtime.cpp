@@ -94,6 +94,12 @@ int GetCtrlAttribute(int, int, int, std::string*) {
 int SetActiveCtrl(int, int) {
   return kErrNotStarted;
 }
+int SetAdaptiveStep(int, int, double, int) {
+  return kErrNotStarted;
+}
+int CommitCtrlVal(int, int, double) {
+  return kErrNotStarted;
+}
 int ResetTextBox(int, int, const char*) {
   return kErrNotStarted;
 }
@@ -116,6 +122,12 @@ int SetGraphCursor(int, int, int, double, double) {
   return kErrNotStarted;
 }
 int GetGraphCursor(int, int, int, double*, double*) {
+  return kErrNotStarted;
+}
+int SetGraphHandleCallback(int, int, GraphHandleCallbackPtr) {
+  return kErrNotStarted;
+}
+int SetGraphHandle(int, int, int, double, double, int, const char*) {
   return kErrNotStarted;
 }
 
