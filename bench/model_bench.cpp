@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "model/model.h"
 #include "model/evaluate.h"
 #include "model/kinetics.h"
+#include "model/model.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "model/model.h"
 #include "model/kinetics.h"
+#include "model/model.h"
 
 // The real parameters of one current in a number type of choice; the gate powers stay integers.
 template <typename T>

@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-
 // ---- file dialog ----
 // Answers for the next FileSelectPopup calls, consumed in order; while the queue holds an answer
 // no dialog is shown. result is what FileSelectPopup returns (0 cancelled, 1 existing file,

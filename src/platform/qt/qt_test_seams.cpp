@@ -43,7 +43,6 @@ GraphState* FindGraph(int panel, int graph) {
   return control && control->kind == ControlKind::Graph ? control->graph.get() : nullptr;
 }
 
-
 void SendMouse(QWidget* widget, QEvent::Type type, const QPoint& at, Qt::MouseButtons held) {
   const QPointF local(at);
   QMouseEvent event(type, local, widget->mapToGlobal(local), Qt::LeftButton, held, Qt::NoModifier);
@@ -92,4 +91,3 @@ bool GetAxisRange(int panel, int graph, double* xMin, double* xMax, double* yMin
   if (yMax) *yMax = ys.upper;
   return true;
 }
-

@@ -88,7 +88,6 @@ void DeliverMenuEvent(int menuBar, int item) {
   found->second(menuBar, item, nullptr, record->panel);
 }
 
-
 // ---- state ----
 
 bool RunTimeStarted() {
