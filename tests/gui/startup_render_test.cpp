@@ -13,7 +13,7 @@
 namespace {
 // The source tree, from this file's own place in it (tests/gui/).
 std::string SourceDir() {
-  return std::filesystem::path(__FILE__).parent_path().parent_path().parent_path().string();
+  return std::filesystem::path(PAVIK_TEST_DATA).parent_path().parent_path().string();
 }
 }  // namespace
 
