@@ -13,8 +13,8 @@
 
 #include "fit/polish.h"
 #include "fit/workspace_fit.h"
-#include "model.h"
 #include "model/evaluate.h"
+#include "model/model.h"
 
 namespace {
 

@@ -8,9 +8,11 @@
 
 #include "example_files.h"
 #include "hh1952.h"
-#include "io.h"
+#include "io/io.h"
 #include "least_squares.h"
-#include "model.h"
+#include "model/evaluate.h"
+#include "model/kinetics.h"
+#include "model/model.h"
 #include "noise.h"
 
 namespace {
@@ -41,7 +43,7 @@ struct Family {
   std::vector<FittedField> fitted;            // the fields the fit may move
 };
 
-// ---------------------------------------------------------------- the recording
+// ---- the recording ----
 
 ExampleRecording MakeRecording(const Family& family) {
   ExampleRecording rec;
@@ -113,34 +115,34 @@ void LoadIntoWorkspace(const ExampleRecording& rec) {
   SetDataXIndexes();
 }
 
-// ---------------------------------------------------------------- the fit
+// ---- the fit ----
 
 void SetFields(CurrentParams& c, const std::vector<FittedField>& fields,
                const std::vector<double>& x) {
   for (size_t j = 0; j < fields.size(); ++j) c.*fields[j] = x[j];
 }
 
+// The program's own evaluation of current c on trace k, with the loaded times and window.
+std::vector<double> Evaluate(const CurrentParams& c, int k) {
+  std::vector<double> curve(kMaxPoints);
+  EvaluateTrace(c, status.traceV[k], timevals, NumPoints, {status.windowStart, status.windowEnd},
+                status.baseline, curve.data());
+  return curve;
+}
+
 // Model minus noiseless family over the analysis window, evaluated by the program's own model,
 // relative to the family's peak; each sample has the same weight.
-std::vector<double> TraceResiduals(const ExampleRecording& rec, const std::vector<double>& x,
-                                   const Family& family, double peak) {
-  SetFields(params[0], family.fitted, x);
-  CalcThisCurrent(0);
+std::vector<double> TraceResiduals(const ExampleRecording& rec, const CurrentParams& trial,
+                                   double peak) {
   std::vector<double> r;
   const double weight =
       1.0 / (peak * std::sqrt(NumTraces * (status.windowEnd - status.windowStart)));
-  for (int k = 0; k < NumTraces; ++k)
+  for (int k = 0; k < NumTraces; ++k) {
+    const std::vector<double> fit = Evaluate(trial, k);
     for (int n = status.windowStart; n < status.windowEnd; ++n)
-      r.push_back(weight * (yfits[0][k][n] - rec.traces[k].clean[n]));
+      r.push_back(weight * (fit[n] - rec.traces[k].clean[n]));
+  }
   return r;
-}
-
-double Boltzmann(double v, double half, double slope) {
-  return 1.0 / (1.0 + std::exp((v - half) / slope));
-}
-
-double Sigmoid(double v, double first, double second, double mid, double slope) {
-  return first + (second - first) / (1.0 + std::exp(-(v - mid) / slope));
 }
 
 // The model's voltage curves against Hodgkin and Huxley's: steady states from the holding
@@ -153,15 +155,16 @@ void AddCurveResiduals(const Family& family, const CurrentParams& c, std::vector
   const double highestStep = family.steps[kTracesPerFamily - 1];
   std::vector<double> ss, tau;
   for (double v = kHoldingPotential; v <= highestStep; v += kGridStep) {
-    ss.push_back(Boltzmann(v, c.Vm, c.Km) - hh1952::SteadyState(family.activation(v)));
+    ss.push_back(kinetics::SteadyState(v, c.Vm, c.Km) - hh1952::SteadyState(family.activation(v)));
     if (c.q != 0)
-      ss.push_back(Boltzmann(v, c.Vh, c.Kh) - hh1952::SteadyState(family.inactivation(v)));
+      ss.push_back(kinetics::SteadyState(v, c.Vh, c.Kh) -
+                   hh1952::SteadyState(family.inactivation(v)));
     if (v < family.tauFitFrom) continue;
     const double taum = hh1952::TimeConstant(family.activation(v));
-    tau.push_back(Sigmoid(v, c.Tmhi, c.Tmlo, c.Vtm, c.Ktm) / taum - 1.0);
+    tau.push_back(kinetics::TimeConstant(v, c.Tmhi, c.Tmlo, c.Vtm, c.Ktm) / taum - 1.0);
     if (c.q != 0) {
       const double tauh = hh1952::TimeConstant(family.inactivation(v));
-      tau.push_back(Sigmoid(v, c.Thhi, c.Thlo, c.Vth, c.Kth) / tauh - 1.0);
+      tau.push_back(kinetics::TimeConstant(v, c.Thhi, c.Thlo, c.Vth, c.Kth) / tauh - 1.0);
     }
   }
   for (double d : ss) r.push_back(kCurveWeight * d / std::sqrt(ss.size()));
@@ -175,13 +178,13 @@ struct Rms {
   double peak;          // nA, largest |current| in the window
 };
 
-Rms MeasureFit(const ExampleRecording& rec) {
-  CalcThisCurrent(0);
+Rms MeasureFit(const ExampleRecording& rec, const CurrentParams& c) {
   double data = 0.0, clean = 0.0, noise = 0.0, peak = 0.0;
   int count = 0;
   for (int k = 0; k < NumTraces; ++k) {
+    const std::vector<double> curve = Evaluate(c, k);
     for (int n = status.windowStart; n < status.windowEnd; ++n) {
-      const double fit = yfits[0][k][n];
+      const double fit = curve[n];
       const ExampleTrace& t = rec.traces[k];
       data += (t.current[n] - fit) * (t.current[n] - fit);
       clean += (t.clean[n] - fit) * (t.clean[n] - fit);
@@ -193,7 +196,7 @@ Rms MeasureFit(const ExampleRecording& rec) {
   return {std::sqrt(data / count), std::sqrt(clean / count), std::sqrt(noise / count), peak};
 }
 
-// ---------------------------------------------------------------- the two families
+// ---- the two families ----
 
 CurrentParams StartingCurrent(const char* name, double gmax, double erev, int p, int q) {
   CurrentParams c = params[0];  // the start-up defaults
@@ -263,7 +266,6 @@ bool MakeExample(const std::string& directory, Family family) {
   InitParams();
   const ExampleRecording rec = MakeRecording(family);
   LoadIntoWorkspace(rec);
-  params[0] = family.model;
 
   std::vector<double> x;
   for (FittedField field : family.fitted) x.push_back(family.model.*field);
@@ -271,12 +273,15 @@ bool MakeExample(const std::string& directory, Family family) {
   for (const ExampleTrace& t : rec.traces)
     for (double i : t.clean) peak = std::fmax(peak, std::fabs(i));
   FitLeastSquares(
-      [&](const std::vector<double>& trial) {
-        std::vector<double> r = TraceResiduals(rec, trial, family, peak);
-        AddCurveResiduals(family, params[0], r);
+      [&](const std::vector<double>& values) {
+        CurrentParams trial = family.model;
+        SetFields(trial, family.fitted, values);
+        std::vector<double> r = TraceResiduals(rec, trial, peak);
+        AddCurveResiduals(family, trial, r);
         return r;
       },
       x);
+  params[0] = family.model;
   SetFields(params[0], family.fitted, x);
 
   const std::string dataPath = directory + "/" + family.stem + ".txt";
@@ -287,8 +292,8 @@ bool MakeExample(const std::string& directory, Family family) {
     return false;
   }
 
-  const Rms rms = MeasureFit(rec);
   const CurrentParams& c = params[0];
+  const Rms rms = MeasureFit(rec, c);
   std::printf("%s: %d traces x %d samples\n", family.stem, NumTraces, NumPoints);
   std::printf("  %s: Gmax %.3f nS, Vm %.3f, Km %.3f, Tmlo %.4f, Tmhi %.4f, Vtm %.3f, Ktm %.3f\n",
               c.name, c.Gmax, c.Vm, c.Km, c.Tmlo, c.Tmhi, c.Vtm, c.Ktm);

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "fit/polish.h"
-#include "model.h"
+#include "model/model.h"
 
 struct ParamListParse {
   std::vector<ParamRef> params;  // in the order given; CURRENT.* expanded

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "fit/regions.h"
-#include "model.h"
+#include "model/model.h"
 #include "model/param_table.h"
 
 inline constexpr int kRealFieldCount = 15;  // Vm ... Erev: the real fields, first in the table

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "fit/polish.h"
-#include "model.h"
+#include "model/model.h"
 #include "model/param_table.h"
 
 class PolishModel {

@@ -44,7 +44,7 @@ void CopyCurrent(CurrentParams* to, const CurrentParams& from) {
 
 }  // namespace
 
-// ---------------------------------------------------------------- snapshots
+// ---- snapshots ----
 
 WorkspaceSnapshot CaptureWorkspace() {
   WorkspaceSnapshot state{};
@@ -77,7 +77,7 @@ bool SameSnapshot(const WorkspaceSnapshot& a, const WorkspaceSnapshot& b) {
          SameBits(a.dclamp.intSetting, b.dclamp.intSetting);
 }
 
-// ---------------------------------------------------------------- the history
+// ---- the history ----
 
 UndoHistory::UndoHistory(int maxSteps) : maxSteps_(std::max(maxSteps, 1)) {
   Reset(WorkspaceSnapshot{});
@@ -171,7 +171,7 @@ bool UndoHistory::IsClean() const {
   return entries_[position_].serial == cleanSerial_;
 }
 
-// ---------------------------------------------------------------- menu texts
+// ---- menu texts ----
 
 std::string UndoMenuText(const UndoHistory& history) {
   return history.CanUndo() ? "Undo " + history.UndoLabel() : "Undo";
@@ -181,7 +181,7 @@ std::string RedoMenuText(const UndoHistory& history) {
   return history.CanRedo() ? "Redo " + history.RedoLabel() : "Redo";
 }
 
-// ---------------------------------------------------------------- the program's history
+// ---- the program's history ----
 
 void ResetWorkspaceHistory() {
   undoHistory.Reset(CaptureWorkspace());

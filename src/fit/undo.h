@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "model.h"
+#include "model/model.h"
 
 // ---- capacities ----
 constexpr int kUndoSteps = 1000;  // steps kept; the oldest is dropped beyond this (~5 MB)

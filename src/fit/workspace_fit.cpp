@@ -3,13 +3,10 @@
 
 #include <algorithm>
 
-#include "model.h"
+#include "model/model.h"
 
 namespace {
 
-int LoadedPoints() {
-  return std::clamp(NumPoints, 0, kMaxPoints);
-}
 int LoadedTraces() {
   return std::clamp(NumTraces, 0, kMaxTraces);
 }
@@ -27,10 +24,7 @@ std::span<const double> MeasuredOf(int trace) {
 std::vector<double> WorkspaceSummedFit(int trace) {
   std::vector<double> sum(LoadedPoints(), 0.0);
   if (trace < 0 || trace >= LoadedTraces()) return sum;
-  for (int i = 0; i < kMaxCurrents; ++i) {
-    if (status.fitCurrent[i] == 0) continue;
-    for (size_t n = 0; n < sum.size(); ++n) sum[n] += yfits[i][trace][n];
-  }
+  SumIncludedCurrents(trace, LoadedPoints(), sum.data());
   return sum;
 }
 

@@ -1,7 +1,8 @@
-// The data file reader: header, layout line, rows of a time and up to six voltage/current pairs.
-// A file is read whole into scratch arrays and taken over only when at least one row was read;
-// what the user should know about its rows is told after it is loaded.
+// The data file reader: header, layout line, rows of a time and up to six voltage/current pairs,
+// read from a file or from bytes into a recording, with what the user should know about its
+// rows as notices. Nothing of the workspace is touched: the take-over commits a recording.
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -10,36 +11,20 @@
 #include <string_view>
 #include <vector>
 
-#include "io.h"
 #include "io/datafile_layout.h"
 #include "io/file_kind.h"
-#include "pavik.h"
-#include "pavikuir.h"
+#include "io/io.h"
 #include "platform/platform.h"
 
 namespace {
 
-constexpr double kTimeScale = 1000.0;       // file times in s become ms on the graph
-constexpr double kRangeMargin = 1.1;        // the current axis spans 1.1 x the extreme currents
-constexpr double kStartingExtreme = 10000;  // the running current extremes start at -+ this
-constexpr int kRowLineLimit = 1 << 20;      // characters of a data line; a longer one stops reading
-constexpr size_t kQuoteChars = 60;          // characters of a line quoted in a message
+constexpr double kTimeScale = 1000.0;   // file times in s become ms on the graph
+constexpr int kRowLineLimit = 1 << 20;  // characters of a data line; a longer one stops reading
+constexpr size_t kQuoteChars = 60;      // characters of a line quoted in a message
 constexpr const char* kWhiteSpace = " \t\r\n\v\f";   // what the scanner skips before a number
 constexpr const char* kSeparators = " \t\r\n\v\f,";  // what ends a number in a row
 
-struct LoadedFile {
-  RowLayout layout;
-  int points;
-  double times[kMaxPoints];                 // already x 1000
-  double currents[kMaxTraces][kMaxPoints];  // 0 in a pair without its current column
-  double voltages[kMaxTraces][kMaxPoints];
-  double traceV[kMaxTraces];
-  double tMin, tMax, yMin, yMax;  // yMin, yMax: the running extremes, before the margin
-};
-
-// Static: six traces of 5000 voltages and currents are too large for the stack, and so is a
-// data line.
-LoadedFile scratch;
+// Static: a data line is too large for the stack.
 char lineText[kRowLineLimit + 1];
 
 std::string LineWord(int line) {
@@ -48,8 +33,8 @@ std::string LineWord(int line) {
 
 // Skips the header and reads the layout line; "" or what is wrong. Each line is read within
 // kLayoutLineLimit characters, so that a file without line ends cannot hold the reader.
-std::string ReadLayout(int handle, RowLayout* layout) {
-  const int headerLines = std::max(status.headerLines, 0);
+std::string ReadLayout(int handle, int headerLineCount, RowLayout* layout) {
+  const int headerLines = std::max(headerLineCount, 0);
   const std::string tooLong =
       " is longer than " + std::to_string(kLayoutLineLimit) + " characters.";
   for (int i = 0; i < headerLines; ++i) {
@@ -121,28 +106,30 @@ std::string NoNumberReason(std::string_view rest) {
 }
 
 // Stores a complete row; false when its time is too large for the program's axis.
-bool StoreRow(const double* row, LoadedFile* file) {
+bool StoreRow(const double* row, const RowLayout& layout, Recording* recording) {
   const double time = kTimeScale * row[0];
   if (!std::isfinite(time)) return false;
-  const int n = file->points++;
-  file->times[n] = time;
-  for (int k = 0; k < file->layout.pairsStored; ++k) {
-    file->voltages[k][n] = row[2 * k + 1];
-    file->currents[k][n] = row[2 * k + 2];
+  recording->times.push_back(time);
+  for (int k = 0; k < layout.pairsStored; ++k) {
+    recording->voltages[k].push_back(row[2 * k + 1]);
+    recording->currents[k].push_back(row[2 * k + 2]);
   }
   return true;
+}
+
+int Rows(const Recording& recording) {
+  return static_cast<int>(recording.times.size());
 }
 
 // Reads the rows into file as one stream of numbers, each row taking the next numbersPerRow of
 // them whatever the line ends; the first thirteen of a row are kept. Reading goes line by line
 // only to tell the user where the lines and the rows disagree.
-void ReadRows(int handle, LoadedFile* file, RowsReport* report) {
-  const int numbersPerRow = file->layout.numbersPerRow;
+void ReadRows(int handle, const RowLayout& layout, Recording* recording, RowsReport* report) {
+  const int numbersPerRow = layout.numbersPerRow;
   double row[kRowNumbersKept] = {};  // a pair without its current column reads 0 there
   int filled = 0;                    // numbers of the row being read, kept or not
   int rowLine = 0;                   // the line on which that row began
-  file->points = 0;
-  while (file->points < kMaxPoints) {
+  while (Rows(*recording) < kMaxPoints) {
     const int lineNumber = GetFileLineNumber(handle);
     // Within a limit, so that a pipe that never sends a line end cannot hold the reader.
     const int length = ReadLineWithin(handle, lineText, kRowLineLimit);
@@ -159,7 +146,7 @@ void ReadRows(int handle, LoadedFile* file, RowsReport* report) {
     const std::string_view line(lineText, static_cast<size_t>(length));
     int numbers = 0;
     bool readWhole = false;
-    for (size_t at = 0; file->points < kMaxPoints;) {
+    for (size_t at = 0; Rows(*recording) < kMaxPoints;) {
       at = line.find_first_not_of(kWhiteSpace, at);
       if (at == std::string_view::npos) {
         readWhole = true;
@@ -177,7 +164,7 @@ void ReadRows(int handle, LoadedFile* file, RowsReport* report) {
       if (filled < kRowNumbersKept) row[filled] = value;
       if (++filled < numbersPerRow) continue;
       filled = 0;
-      if (!StoreRow(row, file)) {
+      if (!StoreRow(row, layout, recording)) {
         report->stopLine = rowLine;
         report->stopReason = "holds a time too large to be shown in ms";
         return;
@@ -191,181 +178,103 @@ void ReadRows(int handle, LoadedFile* file, RowsReport* report) {
   }
 }
 
-std::string MismatchSentence(const LoadedFile& file, const RowsReport& report) {
+std::string MismatchSentence(const RowLayout& layout, const RowsReport& report) {
   return "Line " + std::to_string(report.mismatchLine) + " holds " +
          Count(report.mismatchNumbers, "number") + ", but the layout line announces rows of " +
-         std::to_string(file.layout.numbersPerRow) + ": " + report.mismatchQuote + ".";
+         std::to_string(layout.numbersPerRow) + ": " + report.mismatchQuote + ".";
 }
 
 // When not one row could be read: where and why.
-std::string NoRowsProblem(const LoadedFile& file, const RowsReport& report) {
+std::string NoRowsProblem(const RowLayout& layout, const RowsReport& report) {
   std::string problem =
-      "No data row could be read (a row is " + Count(file.layout.numbersPerRow, "number") + "): ";
+      "No data row could be read (a row is " + Count(layout.numbersPerRow, "number") + "): ";
   problem += report.stopLine != 0 ? LineWord(report.stopLine) + " " + report.stopReason + "."
                                   : "the file ends on " + LineWord(report.endLine) + ".";
   if (report.mismatchLine != 0 && report.mismatchLine != report.stopLine) {
-    problem += " " + MismatchSentence(file, report);
+    problem += " " + MismatchSentence(layout, report);
   }
   return problem;
 }
 
 // What the user is told about rows that were read: lines that do not hold one row, and an
 // early stop.
-void AddRowsNotices(const LoadedFile& file, const RowsReport& report,
+void AddRowsNotices(const RowLayout& layout, const RowsReport& report, int rows,
                     std::vector<std::string>* notices) {
   if (report.mismatchLine != 0) {
-    notices->push_back(MismatchSentence(file, report) +
+    notices->push_back(MismatchSentence(layout, report) +
                        " The numbers are read on as one stream, so the rows from there on may "
                        "be misread.");
   }
   if (report.stopLine != 0) {
     notices->push_back("Reading stopped at " + LineWord(report.stopLine) + ", which " +
-                       report.stopReason + "; " + Count(file.points, "row") + " " +
-                       (file.points == 1 ? "was" : "were") + " read.");
+                       report.stopReason + "; " + Count(rows, "row") + " " +
+                       (rows == 1 ? "was" : "were") + " read.");
   }
 }
 
-// The trace voltages (means over every row), the time range and the running current extremes;
-// "" or, when a voltage column has no finite mean, what is wrong.
-std::string DeriveRanges(LoadedFile* file) {
-  const int n = file->points;
-  const RowLayout& layout = file->layout;
-  for (int k = 0; k < kMaxTraces; ++k) {
-    if (k >= layout.pairsStored) {
-      file->traceV[k] = file->traceV[layout.pairsStored - 1];
-      continue;
-    }
-    // A plain sum divided by the count, so that the mean agrees to the last bit with any other
-    // program that averages the same way. Only absurd voltages (near 1e308) overflow it.
-    double sum = 0;
-    for (int i = 0; i < n; ++i) sum += file->voltages[k][i];
-    file->traceV[k] = sum / n;
-    if (!std::isfinite(file->traceV[k])) {
+// "" or, when a voltage column has no finite mean, what is wrong: its mean would become a trace
+// voltage.
+std::string CheckMeans(const Recording& recording) {
+  const std::array<double, kMaxTraces> means = TraceVoltagesOf(recording);
+  for (int k = 0; k < recording.pairsStored; ++k) {
+    if (!std::isfinite(means[k])) {
       return "The voltages in column " + std::to_string(2 * k + 2) +
              " cannot be averaged: their sum lies beyond the range of a double (about "
              "1.8e308).";
     }
   }
-  int index = 0;
-  MaxMin1D(file->times, n, &file->tMax, &index, &file->tMin, &index);
-  file->yMax = -kStartingExtreme;
-  file->yMin = kStartingExtreme;
-  for (int k = 0; k < layout.traces; ++k) {
-    double traceMax = 0;
-    double traceMin = 0;
-    MaxMin1D(file->currents[k], n, &traceMax, &index, &traceMin, &index);
-    file->yMax = std::max(file->yMax, traceMax);
-    file->yMin = std::min(file->yMin, traceMin);
-  }
   return "";
 }
 
-void TakeOver(const LoadedFile& file, const std::string& path) {
-  for (int row = 0; row < kTraceRows; ++row) Clear1D(ydata[row], kMaxPoints);
-  Clear1D(timevals, kMaxPoints);
-  const int n = file.points;
-  std::copy(file.times, file.times + n, timevals);
-  for (int k = 0; k < file.layout.pairsStored; ++k) {
-    std::copy(file.currents[k], file.currents[k] + n, ydata[k]);
-    std::copy(file.voltages[k], file.voltages[k] + n, ydata[k] + kVoltageOffset);
+// Reads an opened data file into a recording; the handle stays open.
+DataFileRead ReadOpened(int handle, int headerLines) {
+  DataFileRead read;
+  Recording& recording = read.recording;
+  RowLayout layout{};
+  read.error = ReadLayout(handle, headerLines, &layout);
+  RowsReport rows;
+  if (read.error.empty()) {
+    recording.traces = layout.traces;
+    recording.pairsStored = layout.pairsStored;
+    ReadRows(handle, layout, &recording, &rows);
+    if (recording.times.empty()) read.error = NoRowsProblem(layout, rows);
   }
-  NumPoints = n;
-  NumTraces = file.layout.traces;
-  std::copy(file.traceV, file.traceV + kMaxTraces, status.traceV);
-  status.dataTMin = file.tMin;
-  status.dataTMax = file.tMax;
-  status.xMin = file.tMin;
-  status.xMax = file.tMax;
-  status.windowStart = 0;
-  status.windowEnd = n;
-  status.dataYMin = kRangeMargin * file.yMin;
-  status.dataYMax = kRangeMargin * file.yMax;
-  status.yMin = status.dataYMin;
-  status.yMax = status.dataYMax;
-  status.dataLoaded = 1;
-  std::snprintf(status.dataFile, sizeof status.dataFile, "%s", path.c_str());
-}
-
-void TellNotRead(const std::string& path, const std::string& why) {
-  const std::string message = "The data file\n" + path + "\nwas not read: " + why + ".";
-  MessagePopup("Error", message.c_str());
-}
-
-void ShowLoadedFile() {
-  const int voltageFields[kMaxTraces] = {PANEL_V1, PANEL_V2, PANEL_V3,
-                                         PANEL_V4, PANEL_V5, PANEL_V6};
-  for (int k = 0; k < kMaxTraces; ++k) SetCtrlVal(panelHandle, voltageFields[k], status.traceV[k]);
-  SetCtrlVal(panelHandle, PANEL_XMIN, status.xMin);
-  SetCtrlVal(panelHandle, PANEL_XMAX, status.xMax);
-  SetCtrlVal(panelHandle, PANEL_YMIN, status.yMin);
-  SetCtrlVal(panelHandle, PANEL_YMAX, status.yMax);
-  for (int control : {PANEL_XMIN, PANEL_XMAX, PANEL_YMIN, PANEL_YMAX, PANEL_BASELINE}) {
-    SetCtrlAttribute(panelHandle, control, ATTR_DIMMED, 0);
+  if (read.error.empty()) read.error = CheckMeans(recording);
+  if (!read.error.empty()) {
+    recording = Recording{};
+    return read;
   }
-  SetCtrlVal(panelHandle, PANEL_DATAFILE, status.dataFile);
-  SetCtrlAttribute(panelHandle, PANEL_DATACTRL, ATTR_DIMMED, 0);
-  SetCtrlAttribute(panelHandle, PANEL_DOFIT, ATTR_DIMMED, 0);
+  if (layout.extraColumns) {
+    recording.notices.push_back("The rows of this file hold " +
+                                Count(layout.numbersPerRow, "number") +
+                                "; the time and the first six traces are used.");
+  }
+  AddRowsNotices(layout, rows, Rows(recording), &recording.notices);
+  return read;
 }
 
 }  // namespace
 
-int ReadDataFile() {
-  std::string path;
-  const int chosen = FileSelectPopup("", "*.*", "*.bu*;*.asc;*.txt", "Open Data File",
-                                     VAL_LOAD_BUTTON, 0, 0, 1, 0, &path);
-  if (chosen != VAL_EXISTING_FILE_SELECTED) return 0;
-  if (const std::string why = WhyNotFromDialog(path); !why.empty()) {
-    TellNotRead(path, why);
-    return 0;
-  }
-  return LoadDataFile(path);
+DataFileRead ReadDataText(std::string_view bytes, int headerLines) {
+  const int handle = OpenBytes(bytes.data(), bytes.size());
+  if (handle < 0) return {Recording{}, "file open error"};
+  DataFileRead read = ReadOpened(handle, headerLines);
+  CloseFile(handle);
+  return read;
 }
 
-int LoadDataFile(const std::string& path) {
-  if (path.size() >= sizeof status.dataFile) {
-    const std::string message = "The path of the data file is " + std::to_string(path.size()) +
-                                " characters long; at most " +
-                                std::to_string(sizeof status.dataFile - 1) + " can be kept.";
-    MessagePopup("Error", message.c_str());
-    return 0;
-  }
+DataFileRead ReadDataFileAt(const std::string& path, int headerLines) {
   // A pipe given on purpose (the command line's "<(cat file)") is read; a device never is,
   // and a folder is named as what it is.
   if (const FileKind kind = KindOfFile(path);
       kind == FileKind::Device || kind == FileKind::Folder) {
-    TellNotRead(path, "it is " + FileKindWords(kind) + ", not a file");
-    return 0;
+    return {Recording{}, "The data file\n" + path + "\nwas not read: it is " + FileKindWords(kind) +
+                             ", not a file."};
   }
   const int handle = OpenFile(path.c_str(), VAL_READ_ONLY, VAL_OPEN_AS_IS, VAL_ASCII);
-  if (handle < 0) {
-    MessagePopup("Error", "file open error");
-    return 0;
-  }
-  std::string problem = ReadLayout(handle, &scratch.layout);
-  RowsReport rows;
-  if (problem.empty()) {
-    ReadRows(handle, &scratch, &rows);
-    if (scratch.points == 0) problem = NoRowsProblem(scratch, rows);
-  }
+  if (handle < 0) return {Recording{}, "file open error"};
+  DataFileRead read = ReadOpened(handle, headerLines);
   CloseFile(handle);
-  if (problem.empty()) problem = DeriveRanges(&scratch);
-  if (!problem.empty()) {
-    MessagePopup("Error", problem.c_str());
-    return 0;
-  }
-  TakeOver(scratch, path);
-  ShowLoadedFile();
-  std::vector<std::string> notices;
-  if (scratch.layout.extraColumns) {
-    notices.push_back("The rows of this file hold " +
-                      Count(scratch.layout.numbersPerRow, "number") +
-                      "; the time and the first six traces are used.");
-  }
-  AddRowsNotices(scratch, rows, &notices);
-  if (!notices.empty()) {
-    std::string message = notices[0];
-    for (size_t i = 1; i < notices.size(); ++i) message += "\n\n" + notices[i];
-    MessagePopup("Data file", message.c_str());
-  }
-  return 1;
+  if (read.error.empty()) read.recording.name = path;
+  return read;
 }

@@ -2,7 +2,7 @@
 // (numbers per row, traces, voltage/current pairs stored).
 #pragma once
 
-#include "model.h"
+#include "model/model.h"
 
 constexpr int kLayoutLineLimit = 1 << 20;  // characters of a layout line read; longer is refused
 constexpr int kRowNumbersKept = 1 + 2 * kMaxTraces;  // time and six voltage/current pairs: 13

@@ -5,7 +5,7 @@
 #include <charconv>
 #include <cstring>
 
-#include "model.h"
+#include "model/model.h"
 
 namespace {
 

@@ -1,29 +1,22 @@
-// The parameter file on disk: the save and open dialogs, the safe replacement of a saved file,
-// and a read that takes the file over only when all of it parsed.
+// The parameter file on disk: the safe replacement of a saved file, and the reading of a whole
+// file into a scratch record that is taken over only when all of it parsed.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
-#include "io.h"
 #include "io/file_kind.h"
+#include "io/io.h"
 #include "io/safe_write.h"
-#include "panels.h"
-#include "pavik.h"
-#include "pavikuir.h"
 #include "platform/platform.h"
 
 namespace {
 
 constexpr const char* kMessageTitle = "Parameter File";
-constexpr const char* kFileSpec = "*.fit";
-constexpr const char* kFileTypes = "*.fit;*.V0*";
 constexpr size_t kReadChunk = 8192;
 
 std::string SystemError(int error) {
   return std::strerror(error);
 }
-
-// ---------------------------------------------------------------- reading
 
 // The whole file into text; "" or why it could not be read.
 std::string ReadWholeFile(const std::string& path, std::string* text) {
@@ -46,25 +39,6 @@ std::string ReadWholeFile(const std::string& path, std::string* text) {
   return {};
 }
 
-void TakeOver(const ParamFileContents& contents, const std::string& path) {
-  for (int i = 0; i < kMaxCurrents; ++i) params[i] = contents.currents[i];
-  dclamp = contents.dclamp;
-  for (int i = 0; i < kMaxCurrents; ++i) status.fitCurrent[i] = contents.fitCurrent[i];
-  for (int j = 0; j < kMaxTraces; ++j) status.loadedV[j] = contents.loadedV[j];
-  status.selCurrent = 1;
-  std::memcpy(status.paramFile, path.c_str(), path.size() + 1);  // length checked by the caller
-  status.paramFileLoaded = 1;
-}
-
-void RefreshPanels() {
-  SetPanelParams(status.selCurrent - 1);
-  ShowCurrentNames();  // the file's names in the name boxes too
-  SetFitCurrents();    // also switches current 1 on when the file enables none
-  UpdateFitMessage();
-  SetDclampParams(0);
-  SetCtrlVal(dclampPanelHandle, DCLAMP_CURRENT, 1);  // the panel now shows current 1's settings
-}
-
 void Tell(const std::string& message) {
   MessagePopup(kMessageTitle, message.c_str());
 }
@@ -78,48 +52,11 @@ int SaveParamFile(const std::string& path) {
   return 0;
 }
 
-int LoadParamFile(const std::string& path) {
-  if (path.find('\0') != std::string::npos) {
-    Tell("The parameter file was not read: its path holds a zero byte.");
-    return 0;
-  }
-  if (path.size() > static_cast<size_t>(kParamFileSize - 1)) {
-    Tell("The parameter file was not read: its path is longer than " +
-         std::to_string(kParamFileSize - 1) + " characters, more than Pavik can keep.\n" + path);
-    return 0;
-  }
+std::string ReadParamFileAt(const std::string& path, ParamFileContents* contents) {
   // A pipe given on purpose (the command line's "<(cat file)") is read; a device never is.
-  std::string why =
-      KindOfFile(path) == FileKind::Device ? "it is a device, not a file" : std::string();
+  if (KindOfFile(path) == FileKind::Device) return "it is a device, not a file";
   std::string text;
-  if (why.empty()) why = ReadWholeFile(path, &text);
-  ParamFileContents scratch = WorkspaceParamFileContents();
-  if (why.empty()) why = ParseParamText(text, &scratch);
-  if (!why.empty()) {
-    Tell("The parameter file\n" + path + "\nwas not read: " + why + ".\nNothing was changed.");
-    return 0;
-  }
-  TakeOver(scratch, path);
-  RefreshPanels();
-  return 1;
-}
-
-int Save_Current_Values() {
-  std::string path;
-  const int chosen = FileSelectPopup("", kFileSpec, kFileTypes, "Save Parameter File",
-                                     VAL_SAVE_BUTTON, 0, 0, 1, 1, &path);
-  if (chosen <= 0) return 0;  // cancelled, or the dialog failed: write nothing anywhere
-  return SaveParamFile(path);
-}
-
-int Read_Last_Values() {
-  std::string path;
-  const int chosen = FileSelectPopup("", kFileSpec, kFileTypes, "Open Parameter File",
-                                     VAL_SELECT_BUTTON, 0, 0, 1, 1, &path);
-  if (chosen != VAL_EXISTING_FILE_SELECTED) return 0;
-  if (const std::string why = WhyNotFromDialog(path); !why.empty()) {
-    Tell("The parameter file\n" + path + "\nwas not read: " + why + ".\nNothing was changed.");
-    return 0;
-  }
-  return LoadParamFile(path);
+  std::string why = ReadWholeFile(path, &text);
+  if (why.empty()) why = ParseParamText(text, contents);
+  return why;
 }

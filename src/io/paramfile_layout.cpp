@@ -2,32 +2,17 @@
 // and "%d" with single spaces, then the ten names; the dynamic-clamp program reads these bytes.
 #include <cstring>
 
-#include "io.h"
+#include "io/io.h"
 #include "io/text_append.h"
 
 namespace {
 
 void AppendCurrentLine(std::string* text, const CurrentParams& c, const DclampSettings& settings,
                        int index) {
-  // The file's column order, not the record's: Gmax, p, q and Erev first, limits low before
-  // high, Vhold elsewhere (line 12).
-  const double columns[] = {c.Gmax,
-                            static_cast<double>(c.p),
-                            static_cast<double>(c.q),
-                            c.Erev,
-                            c.Vm,
-                            c.Vh,
-                            c.Km,
-                            c.Kh,
-                            c.Vtm,
-                            c.Vth,
-                            c.Ktm,
-                            c.Kth,
-                            c.Tmlo,
-                            c.Tmhi,
-                            c.Thlo,
-                            c.Thhi};
-  for (double value : columns) AppendFormat(text, "%f ", value);
+  // Gate powers too are written as reals (3 as 3.000000).
+  for (ParamField field : kCurrentLineFields) {
+    AppendFormat(text, "%f ", FieldValue(c, Descriptor(field)));
+  }
   for (int k = 0; k < kCurrentSettings; ++k) {
     const char* format = k + 1 < kCurrentSettings ? "%f " : "%f\n";
     AppendFormat(text, format, settings.currentSetting[k][index]);

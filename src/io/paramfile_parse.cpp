@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "io.h"
+#include "io/io.h"
 #include "io/text_append.h"
 
 namespace {
@@ -14,10 +14,6 @@ namespace {
 // (and a space): the names are then on the next line.
 constexpr size_t kShortestNamesRest = 3;
 constexpr size_t kExcerptLength = 24;  // characters of a bad number quoted in a message
-
-constexpr const char* kCurrentColumnNames[kCurrentLineColumns] = {
-    "Gmax", "p",   "q",   "Erev", "Vm",   "Vh",   "Km",   "Kh",
-    "Vtm",  "Vth", "Ktm", "Kth",  "Tmlo", "Tmhi", "Thlo", "Thhi"};
 
 bool IsSpace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
@@ -46,7 +42,9 @@ std::string DescribeNumber(int n) {
     const int column = (n - currentLinesStart) % kCurrentLineColumns;
     const int firstSettingColumn = kCurrentLineColumns - kCurrentSettings;
     if (column < firstSettingColumn) {
-      AppendFormat(&text, "%s of current %d", kCurrentColumnNames[column], current);
+      const std::string_view name = Descriptor(kCurrentLineFields[column]).name;
+      AppendFormat(&text, "%.*s of current %d", static_cast<int>(name.size()), name.data(),
+                   current);
     } else {
       AppendFormat(&text, "dynamic-clamp setting %d of current %d", column - firstSettingColumn + 1,
                    current);
@@ -223,12 +221,13 @@ std::string ParseParamText(std::string_view text, ParamFileContents* contents) {
   for (int32_t& value : contents->dclamp.intSetting) in.Integer(&value);
   for (int i = 0; i < kMaxCurrents; ++i) {
     CurrentParams& c = contents->currents[i];
-    in.Real(&c.Gmax);
-    in.GatePower(&c.p);
-    in.GatePower(&c.q);
-    for (double* field : {&c.Erev, &c.Vm, &c.Vh, &c.Km, &c.Kh, &c.Vtm, &c.Vth, &c.Ktm, &c.Kth,
-                          &c.Tmlo, &c.Tmhi, &c.Thlo, &c.Thhi}) {
-      in.Real(field);
+    for (ParamField field : kCurrentLineFields) {
+      const ParamDescriptor& d = Descriptor(field);
+      if (d.power) {
+        in.GatePower(&(c.*d.power));
+      } else {
+        in.Real(&(c.*d.real));
+      }
     }
     for (int k = 0; k < kCurrentSettings; ++k) in.Real(&contents->dclamp.currentSetting[k][i]);
   }

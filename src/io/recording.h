@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "model.h"
+#include "model/model.h"
 
 struct Recording {
   std::vector<double> times;  // sample times on the program's axis (ms for a file in seconds)
@@ -16,10 +16,15 @@ struct Recording {
   int pairsStored = 0;        // traces whose voltage samples are stored (>= traces)
   std::array<std::vector<double>, kMaxTraces> voltages;  // per trace, one per time (mV)
   std::array<std::vector<double>, kMaxTraces> currents;  // per trace, one per time (nA)
-  // Step voltage of each trace (mV). Unset: the take-over averages each voltage column, as the
-  // text reader always does.
+  // Step voltage of each trace (mV). Unset: each voltage column's mean (TraceVoltagesOf), as
+  // the text reader always gives it.
   std::optional<std::array<double, kMaxTraces>> stepVoltages;
   std::optional<double> holdingLevel;  // the protocol's holding level (mV), offered as Vhold
   std::string name;                    // what the data-file field shows
   std::vector<std::string> notices;    // told to the user after a successful read
 };
+
+// Each trace's step voltage (mV): stepVoltages when given, otherwise the mean of the trace's
+// voltage samples (a plain sum divided by the count, as the text reader always has); a trace
+// beyond the stored pairs takes the last stored one's. Needs at least one sample and one pair.
+std::array<double, kMaxTraces> TraceVoltagesOf(const Recording& recording);

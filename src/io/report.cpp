@@ -1,26 +1,22 @@
-// Copy and paste of one current, and the text report of the currents for the clipboard. The
-// report grows as needed, so long names come out whole.
+// The text report of the currents for the clipboard. It grows as needed, so long names come
+// out whole.
 #include <cstring>
 
-#include "io.h"
+#include "io/io.h"
 #include "io/text_append.h"
-#include "panels.h"
-#include "pavik.h"
 #include "platform/platform.h"
 
 namespace {
 
-// The selected current's record, or null when selCurrent is outside 1 to 10.
-CurrentParams* SelectedCurrent() {
-  if (status.selCurrent < 1 || status.selCurrent > kMaxCurrents) return nullptr;
-  return &params[status.selCurrent - 1];
-}
-
-// Every field but Vhold: a current moved to another slot keeps that slot's holding potential.
-void CopyAllButVhold(const CurrentParams& from, CurrentParams* to) {
-  const double keptVhold = to->Vhold;
-  *to = from;
-  to->Vhold = keptVhold;
+// "Gmax = 1.000000": the name left-aligned in the width of the longest, Vhold.
+void AppendParameterLine(std::string* text, const CurrentParams& c, const ParamDescriptor& d) {
+  constexpr int kNameWidth = 5;
+  const int nameLength = static_cast<int>(d.name.size());
+  if (d.power) {
+    AppendFormat(text, "%-*.*s= %d\n", kNameWidth, nameLength, d.name.data(), c.*d.power);
+  } else {
+    AppendFormat(text, "%-*.*s= %f\n", kNameWidth, nameLength, d.name.data(), c.*d.real);
+  }
 }
 
 void AppendCurrentBlock(std::string* text, int index) {
@@ -28,39 +24,12 @@ void AppendCurrentBlock(std::string* text, int index) {
   *text += "Current \"";
   text->append(c.name, strnlen(c.name, kNameSize));
   AppendFormat(text, "\" (%d)\n", index + 1);
-  AppendFormat(text, "Vhold= %f\n", c.Vhold);
-  AppendFormat(text, "Gmax = %f\n", c.Gmax);
-  AppendFormat(text, "p    = %d\n", c.p);
-  AppendFormat(text, "q    = %d\n", c.q);
-  AppendFormat(text, "Erev = %f\n", c.Erev);
-  AppendFormat(text, "Vm   = %f\n", c.Vm);
-  AppendFormat(text, "Vh   = %f\n", c.Vh);
-  AppendFormat(text, "Km   = %f\n", c.Km);
-  AppendFormat(text, "Kh   = %f\n", c.Kh);
-  AppendFormat(text, "Vtm  = %f\n", c.Vtm);
-  AppendFormat(text, "Vth  = %f\n", c.Vth);
-  AppendFormat(text, "Ktm  = %f\n", c.Ktm);
-  AppendFormat(text, "Kth  = %f\n", c.Kth);
-  AppendFormat(text, "Tmlo = %f\n", c.Tmlo);
-  AppendFormat(text, "Tmhi = %f\n", c.Tmhi);
-  AppendFormat(text, "Thlo = %f\n", c.Thlo);
-  AppendFormat(text, "Thhi = %f\n", c.Thhi);
+  AppendParameterLine(text, c, Descriptor(ParamField::Vhold));
+  for (ParamField field : kCurrentLineFields) AppendParameterLine(text, c, Descriptor(field));
   *text += '\n';
 }
 
 }  // namespace
-
-void CopyCurrent() {
-  if (const CurrentParams* selected = SelectedCurrent()) CopyAllButVhold(*selected, &copyCurr);
-}
-
-void PasteCurrent() {
-  CurrentParams* selected = SelectedCurrent();
-  if (selected == nullptr) return;
-  CopyAllButVhold(copyCurr, selected);
-  SetPanelParams(status.selCurrent - 1);
-  SetFitCurrents();
-}
 
 std::string CurrentReport(int index) {
   if (index < -1 || index >= kMaxCurrents) return {};

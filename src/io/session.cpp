@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "io/session_paths.h"
-#include "model.h"
+#include "model/model.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "io/session.h"
 #include "io/session_paths.h"
-#include "model.h"
+#include "model/model.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include <cstdlib>
 #include <optional>
 
-#include "model.h"
 #include "model/kinetics.h"
+#include "model/model.h"
 #include "model/param_table.h"
 
 namespace curve_geometry {

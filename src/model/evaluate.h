@@ -5,10 +5,11 @@
 // the evaluation the program has always done.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
-#include "model.h"
 #include "model/kinetics.h"
+#include "model/model.h"
 
 // The real parameters of one current in a number type of choice; the gate powers stay integers.
 template <typename T>
@@ -51,4 +52,35 @@ T CurrentAt(const CurrentReals<T>& P, int32_t p, int32_t q, const TraceGates<T>&
   const T m = p == 0 ? T(1.0) : Relaxation(g.minf, g.minf0, t, g.taum);
   const T h = q == 0 ? T(1.0) : Relaxation(g.hinf, g.hinf0, t, g.tauh);
   return 0.001 * (((P.Gmax * GatePower(m, p)) * GatePower(h, q)) * g.drivingForce);
+}
+
+// The analysis window in sample indices: samples start .. end-1 are evaluated, and t = 0 lies on
+// sample start.
+struct SampleWindow {
+  int start;
+  int end;
+};
+
+// One current over one trace at step voltage stepV, into out: the baseline before the window, the
+// model current plus the baseline inside it, the baseline from the window's end up to points.
+// out holds the larger of window.end and points values; times holds the window's sample times.
+template <typename T>
+void EvaluateTrace(const CurrentReals<T>& P, int32_t p, int32_t q, double stepV,
+                   const double* times, int points, SampleWindow window, double baseline, T* out) {
+  const TraceGates<T> g = GatesAt(P, stepV);
+  for (int n = 0; n < window.start; ++n) out[n] = T(baseline);
+  if (window.start < window.end) {
+    const double origin = times[window.start];
+    for (int n = window.start; n < window.end; ++n) {
+      T y = CurrentAt(P, p, q, g, times[n] - origin);
+      y += baseline;  // added to the stored current, as the evaluation always has
+      out[n] = y;
+    }
+  }
+  for (int n = std::max(window.end, window.start); n < points; ++n) out[n] = T(baseline);
+}
+
+inline void EvaluateTrace(const CurrentParams& c, double stepV, const double* times, int points,
+                          SampleWindow window, double baseline, double* out) {
+  EvaluateTrace(RealsOf(c), c.p, c.q, stepV, times, points, window, baseline, out);
 }

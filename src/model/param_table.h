@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "model.h"
+#include "model/model.h"
 #include "pavikuir.h"
 
 enum class FieldKind {

@@ -176,6 +176,21 @@ bool ParseRealFormat(const char* format, long* count, bool* takeTerminator) {
   return true;
 }
 
+// A free slot for an open stream, or -1.
+int FreeSlot() {
+  for (int slot = 0; slot < kMaxOpenFiles; ++slot) {
+    if (streams[slot].stream == nullptr) return slot;
+  }
+  return -1;
+}
+
+int Adopt(int slot, std::FILE* stream) {
+  if (stream == nullptr) return kBadCall;
+  streams[slot] = ScanStream{};
+  streams[slot].stream = stream;
+  return slot + 1;
+}
+
 // Reads count numbers from s as the format asks; 1 when all were filled, 0 otherwise.
 template <typename Source>
 int ScanReals(Source& s, long count, bool takeTerminator, double* numbers) {
@@ -190,16 +205,18 @@ int ScanReals(Source& s, long count, bool takeTerminator, double* numbers) {
 
 int OpenFile(const char* path, int action, int, int) {
   if (path == nullptr || action != VAL_READ_ONLY) return kBadCall;
-  for (int slot = 0; slot < kMaxOpenFiles; ++slot) {
-    if (streams[slot].stream != nullptr) continue;
-    // Binary mode: line ends are handled here, the same way on every system.
-    std::FILE* stream = std::fopen(path, "rb");
-    if (stream == nullptr) return kBadCall;
-    streams[slot] = ScanStream{};
-    streams[slot].stream = stream;
-    return slot + 1;
-  }
-  return kBadCall;
+  const int slot = FreeSlot();
+  if (slot < 0) return kBadCall;
+  // Binary mode: line ends are handled here, the same way on every system.
+  return Adopt(slot, std::fopen(path, "rb"));
+}
+
+int OpenBytes(const char* bytes, size_t length) {
+  const int slot = FreeSlot();
+  if (slot < 0 || (bytes == nullptr && length > 0)) return kBadCall;
+  static char nothing = '\0';  // a buffer for no bytes at all: never read, since length is 0
+  void* buffer = const_cast<char*>(length > 0 ? bytes : &nothing);  // opened for reading only
+  return Adopt(slot, fmemopen(buffer, length, "rb"));
 }
 
 int CloseFile(int fileHandle) {

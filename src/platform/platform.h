@@ -8,6 +8,7 @@
 // negative error code, so that program code may call it unconditionally.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -22,7 +23,6 @@ constexpr int ATTR_DIMMED = 500;              // int 0/1; controls and menu item
 constexpr int ATTR_INDICATOR_COLOR = 550;     // int RGB; the colour a coloured indicator shows
 constexpr int ATTR_TITLE = 573;               // text; a panel's window title
 constexpr int ATTR_LABEL_TEXT = 641;          // text; a control's label (a button's caption)
-constexpr int ATTR_TEXT_COLOR = 642;          // int RGB; a control's text colour
 constexpr int ATTR_CONSTANT_NAME = 643;       // text; a control's constant name (read only)
 constexpr int ATTR_CMD_BUTTON_COLOR = 880;    // int RGB; a command button's colour
 constexpr int ATTR_PLOT_BGCOLOR = 1081;       // int RGB; a graph's plot-area background
@@ -155,6 +155,9 @@ int ClipboardPutText(const char* text);
 
 // ---- formatted reading of data files (no toolkit needed) ----
 int OpenFile(const char* path, int action, int openMode, int fileType);  // handle, -1 failure
+// Opens length bytes held in memory for the same reading, so that a reader takes text or bytes
+// as well as a file; the bytes must outlive the handle. A handle, -1 on failure.
+int OpenBytes(const char* bytes, size_t length);
 int CloseFile(int fileHandle);
 // Reads the next line without its line end, at most maxChars bytes of it (the rest of the line
 // is consumed) and a terminating NUL, so buffer holds maxChars + 1 bytes; returns the number of

@@ -1,12 +1,11 @@
-// Test seams of the user-interface run-time, in plain C++ types: queued answers for the file
-// dialog, the record of message boxes and clipboard texts, and read-back of graphs. Built into
-// test binaries only (test_seams.cpp); the program itself has none of this.
+// Test seams of the user-interface run-time, in plain C++ types and the same on either
+// implementation: queued answers for the file dialog, the record of message boxes, clipboard
+// texts and delivered events. Built into test binaries only (test_seams.cpp); the program itself
+// has none of this. The seams that reach the toolkit are in qt/platform_qt_test.h.
 #pragma once
 
 #include <string>
 #include <vector>
-
-#include "platform/graph_state.h"  // PlotInfo
 
 // ---- file dialog ----
 // Answers for the next FileSelectPopup calls, consumed in order; while the queue holds an answer
@@ -47,11 +46,6 @@ void SetResourceDirectory(const std::string& directory);
 // ---- panel images ----
 // RenderPanelImage into a PNG file at pngPath; 0 on success.
 int SavePanelImage(int panel, const char* pngPath, int width, int height);
-
-// ---- graphs ----
-std::vector<int> GraphPlotHandles(int panel, int graph);  // live plots, in order of creation
-bool GetPlotInfo(int panel, int graph, int handle, PlotInfo* info);
-bool GetAxisRange(int panel, int graph, double* xMin, double* xMax, double* yMin, double* yMax);
 
 // ---- callbacks ----
 // Counts of callback deliveries since the last reset, so tests can check "exactly one commit"

@@ -1,15 +1,14 @@
-// The test seams of the run-time, built into test binaries only: queued file-dialog answers,
-// the record of messages, clipboard texts and delivered events, the resource folder, and the
-// read-back of graphs. They hook into the run-time when the test binary starts.
-#include <qcustomplot.h>
-
+// The test seams of the run-time, built into test binaries only and the same on either
+// implementation: queued file-dialog answers, the record of messages, clipboard texts and
+// delivered events, the resource folder, and images of a panel. They hook into the run-time when
+// the test binary starts.
 #include <deque>
 #include <fstream>
 #include <utility>
 
-#include "platform/graph_state.h"
+#include "platform/platform.h"
 #include "platform/platform_test.h"
-#include "platform/runtime.h"
+#include "platform/unattended.h"
 
 namespace {
 
@@ -62,11 +61,6 @@ bool RecordMessage(const char* title, const char* message) {
   return true;
 }();
 
-GraphState* FindGraph(int panel, int graph) {
-  ControlRecord* control = FindControl(panel, graph);
-  return control && control->kind == ControlKind::Graph ? control->graph.get() : nullptr;
-}
-
 }  // namespace
 
 // ---- popups ----
@@ -112,35 +106,6 @@ int SavePanelImage(int panel, const char* pngPath, int width, int height) {
   std::ofstream out(pngPath, std::ios::binary);
   out << png;
   return out.good() ? 0 : -1;
-}
-
-// ---- graphs ----
-
-std::vector<int> GraphPlotHandles(int panel, int graph) {
-  std::vector<int> handles;
-  if (GraphState* state = FindGraph(panel, graph))
-    for (const auto& [handle, record] : state->plots) handles.push_back(handle);
-  return handles;
-}
-
-bool GetPlotInfo(int panel, int graph, int handle, PlotInfo* info) {
-  GraphState* state = FindGraph(panel, graph);
-  if (!state || !info) return false;
-  const auto found = state->plots.find(handle);
-  if (found == state->plots.end()) return false;
-  *info = found->second.info;
-  return true;
-}
-
-bool GetAxisRange(int panel, int graph, double* xMin, double* xMax, double* yMin, double* yMax) {
-  GraphState* state = FindGraph(panel, graph);
-  if (!state) return false;
-  const QCPRange xs = state->plot->xAxis->range(), ys = state->plot->yAxis->range();
-  if (xMin) *xMin = xs.lower;
-  if (xMax) *xMax = xs.upper;
-  if (yMin) *yMin = ys.lower;
-  if (yMax) *yMax = ys.upper;
-  return true;
 }
 
 // ---- callbacks ----

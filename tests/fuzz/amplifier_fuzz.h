@@ -11,7 +11,7 @@
 #include <string_view>
 
 #include "io/abf/import.h"
-#include "model.h"
+#include "model/model.h"
 
 namespace amplifier_fuzz {
 

@@ -7,8 +7,8 @@
 #include <cstring>
 #include <string>
 
-#include "io.h"
-#include "model.h"
+#include "io/io.h"
+#include "model/model.h"
 
 namespace {
 

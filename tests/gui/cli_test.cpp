@@ -21,8 +21,8 @@
 #include <vector>
 
 #include "../unit/device_nodes.h"
-#include "io.h"
-#include "model.h"
+#include "io/io.h"
+#include "model/model.h"
 
 namespace {
 

@@ -223,7 +223,7 @@ TEST_F(CurveHandles, MeasuredPointsAsAFractionOfGmax) {
 // Leaves fit-by-dragging.png in the build directory for a person to look at.
 TEST_F(CurveHandles, PotassiumExampleFittedByDraggingAlone) {
   const std::filesystem::path examples =
-      std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "examples";
+      std::filesystem::path(PAVIK_TEST_DATA).parent_path().parent_path() / "examples";
   LoadAndShow((examples / "hh-potassium.txt").string());
   Click(panelHandle, PANEL_CURRBUT1);
   params[0] = params[1];  // the start-up current

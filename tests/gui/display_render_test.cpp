@@ -8,8 +8,7 @@
 
 namespace {
 std::string ExamplesDir() {
-  return (std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "examples")
-      .string();
+  return (std::filesystem::path(PAVIK_TEST_DATA).parent_path().parent_path() / "examples").string();
 }
 }  // namespace
 

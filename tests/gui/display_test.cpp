@@ -30,7 +30,7 @@ class DataGraph : public EditingProgram {
 
 }  // namespace
 
-// ---------------------------------------------------------------- what ShowData draws
+// ---- what ShowData draws ----
 
 // Traces in black as connected simple dots, the zero line thin and dotted, no markers yet.
 TEST_F(DataGraph, ShowDataDrawsTracesAndTheDottedZeroLine) {
@@ -56,7 +56,7 @@ TEST_F(DataGraph, ShowDataDrawsTracesAndTheDottedZeroLine) {
   EXPECT_EQ(y, 0.0);
 }
 
-// ---------------------------------------------------------------- axis ranges
+// ---- axis ranges ----
 
 // A time below the first sample draws the axis from the data while the field keeps the text.
 TEST_F(DataGraph, XMinBelowTheDataIsClampedOnTheAxisOnly) {
@@ -91,7 +91,7 @@ TEST_F(DataGraph, InvertedCurrentRangeBecomesOneHundredthWide) {
   EXPECT_DOUBLE_EQ(yMax, 2.01);
 }
 
-// ---------------------------------------------------------------- the cursor
+// ---- the cursor ----
 
 // The first sample at or after the cursor; right of every sample, the last one.
 TEST_F(DataGraph, CursorSearchFindsTheSampleAtOrAfter) {
@@ -131,7 +131,7 @@ TEST_F(DataGraph, ClickOnTheGraphMovesTheMarkers) {
   EXPECT_NE(pointHandles[5], 0);
 }
 
-// ---------------------------------------------------------------- fits and colours
+// ---- fits and colours ----
 
 // Two currents in the fit: each trace's fit is their sample-by-sample sum, in its colour.
 TEST_F(DataGraph, FitsAreSumsOfTheIncludedCurrentsInTraceColours) {
@@ -168,7 +168,7 @@ TEST_F(DataGraph, ChangeDataColorsOnAndOff) {
   for (int k = 0; k < 6; ++k) EXPECT_EQ(Info(plotHandles[k]).color, VAL_BLACK);
 }
 
-// ---------------------------------------------------------------- handle tables
+// ---- handle tables ----
 
 TEST_F(DataGraph, ClearingForgetsSlotsButTheZeroLine) {
   const int zero = plotHandles[kZeroLineSlot];

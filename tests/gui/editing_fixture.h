@@ -21,11 +21,11 @@
 #include <string>
 #include <vector>
 
-#include "display.h"
-#include "io.h"
-#include "model.h"
-#include "panels.h"
-#include "platform/platform_qt_test.h"
+#include "display/display.h"
+#include "io/io.h"
+#include "model/model.h"
+#include "panels/panels.h"
+#include "platform/qt/platform_qt_test.h"
 #include "startup_fixture.h"
 
 // The program as start-up leaves it, plus what InitParams does not reset: no traces loaded.

@@ -8,8 +8,7 @@ using EditingRender = EditingProgram;
 
 TEST_F(EditingRender, FittingInProgressRenders) {
   const std::string examples =
-      (std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "examples/")
-          .string();
+      (std::filesystem::path(PAVIK_TEST_DATA).parent_path().parent_path() / "examples/").string();
   LoadAndShow(examples + "hh-potassium.txt");
   ASSERT_EQ(LoadParamFile(examples + "hh-potassium.fit"), 1);
   Click(panelHandle, PANEL_TRACECOLORS);

@@ -13,7 +13,7 @@
 #include <sstream>
 
 #include "io/abf/import.h"
-#include "platform/import_dialog_qt_test.h"
+#include "platform/qt/import_dialog_qt_test.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include <cstdlib>
 
-#include "pavik.h"
+#include "app/pavik.h"
 #include "platform/platform.h"
 #include "platform/platform_test.h"
 

@@ -11,7 +11,7 @@
 #include <QSpinBox>
 #include <QTest>
 
-#include "platform/platform_qt_test.h"
+#include "platform/qt/platform_qt_test.h"
 #include "startup_fixture.h"
 
 namespace {

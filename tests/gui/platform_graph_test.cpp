@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <cmath>
 
-#include "platform/platform_qt_test.h"
+#include "platform/qt/platform_qt_test.h"
 #include "startup_fixture.h"
 
 namespace {

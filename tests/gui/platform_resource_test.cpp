@@ -13,7 +13,7 @@
 
 #include <set>
 
-#include "platform/platform_qt_test.h"
+#include "platform/qt/platform_qt_test.h"
 #include "startup_fixture.h"
 
 namespace {

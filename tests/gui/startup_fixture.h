@@ -4,10 +4,12 @@
 
 #include <gtest/gtest.h>
 
-#include "pavik.h"
+#include "app/pavik.h"
+#include "panels/panels.h"
 #include "pavikuir.h"
 #include "platform/platform.h"
 #include "platform/platform_test.h"
+#include "platform/qt/platform_qt_test.h"
 
 inline const char* BuiltResourceFile() {
   return PAVIK_BUILD_DIR "/pavikuir.uir";

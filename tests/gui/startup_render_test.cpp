@@ -2,9 +2,9 @@
 #include <QFileInfo>
 #include <QTest>
 
-#include "display.h"
-#include "io.h"
-#include "platform/platform_qt_test.h"
+#include "display/display.h"
+#include "io/io.h"
+#include "platform/qt/platform_qt_test.h"
 
 #include "startup_fixture.h"
 
@@ -13,7 +13,7 @@
 namespace {
 // The source tree, from this file's own place in it (tests/gui/).
 std::string SourceDir() {
-  return std::filesystem::path(__FILE__).parent_path().parent_path().parent_path().string();
+  return std::filesystem::path(PAVIK_TEST_DATA).parent_path().parent_path().string();
 }
 }  // namespace
 

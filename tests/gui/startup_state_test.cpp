@@ -7,8 +7,9 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-#include "model.h"
-#include "platform/platform_qt_test.h"
+#include "app/cli.h"
+#include "model/model.h"
+#include "platform/qt/platform_qt_test.h"
 #include "startup_fixture.h"
 
 using StartupState = StartedProgram;
@@ -78,20 +79,20 @@ TEST_F(StartupState, OnlyTheMainPanelIsShown) {
     EXPECT_FALSE(PanelWidget(panel)->isVisible());
 }
 
-// ---- PavikMain ----
+// ---- the window from the command line ----
 
-TEST(PavikMain, ResourceMissingReturnsMinusOne) {
+TEST(RunCommandLine, ResourceMissingReturnsMinusOne) {
   QTemporaryDir empty;
   SetResourceDirectory(empty.path().toStdString());
   char name[] = "pavik";
   char* argv[] = {name, nullptr};
-  EXPECT_EQ(PavikMain(1, argv), -1);
+  EXPECT_EQ(RunCommandLine(1, argv), -1);
   SetResourceDirectory("");
 }
 
 // The resource file is the one beside the program: a stray one in the working folder is never
 // taken, and without its own the program says so on standard error and ends with -1.
-TEST(PavikMain, ResourceIsTheOneBesideTheProgram) {
+TEST(RunCommandLine, ResourceIsTheOneBesideTheProgram) {
   QTemporaryDir programDir, workDir;
   const QString program = programDir.filePath("pavik");
   ASSERT_TRUE(QFile::copy(PAVIK_BUILD_DIR "/pavik", program));
@@ -123,12 +124,12 @@ TEST(PavikMain, ResourceIsTheOneBesideTheProgram) {
   EXPECT_TRUE(QFile::exists(workDir.filePath("panel.png")));
 }
 
-// Closing the main window ends the event loop and PavikMain returns 0.
-TEST(PavikMain, ClosingMainWindowReturnsZero) {
+// Closing the main window ends the event loop and the window returns 0.
+TEST(RunCommandLine, ClosingMainWindowReturnsZero) {
   QTimer::singleShot(200, [] { PanelWidget(panelHandle)->close(); });
   char name[] = "pavik";
   char* argv[] = {name, nullptr};
-  EXPECT_EQ(PavikMain(1, argv), 0);
+  EXPECT_EQ(RunCommandLine(1, argv), 0);
   EXPECT_TRUE(PanelWidget(panelHandle)->isVisible());  // closing asks; the program decides
   for (int panel : {panelHandle, infoPanelHandle, dclampPanelHandle, optionsPanelHandle})
     DiscardPanel(panel);

@@ -137,7 +137,7 @@ std::string Sodium() {
 
 }  // namespace
 
-// ---------------------------------------------------------------- ABF 1
+// ---- ABF 1 ----
 
 // Channels come in sampling order with their physical channel's names, units and scaling:
 // value = stored x range / (resolution x instrument scale x gains) + instrument - signal offset.
@@ -195,7 +195,7 @@ TEST(ReadAbf1, OldHeaderGapFreeFloatSamples) {
   EXPECT_EQ(file.protocolNote, "a gap-free recording is not played from an epoch table");
 }
 
-// ---------------------------------------------------------------- ATF
+// ---- ATF ----
 
 // Columns of one signal are its sweeps; the time column gives the interval and start.
 TEST(ReadAtf, SignalsRecordGroupsColumnsIntoChannelsAndSweeps) {
@@ -225,7 +225,7 @@ TEST(ReadAtf, TraceTitlesWithoutSignalsAreSweepsOfOneChannel) {
   EXPECT_EQ(SweepSamples(file, 2, 0), (std::vector<double>{3, 6}));
 }
 
-// ---------------------------------------------------------------- refusals
+// ---- refusals ----
 
 // Every damaged or unsupported file gets a message that says what is wrong.
 TEST(ReadAmplifierFile, RefusedFilesSayWhy) {

@@ -56,7 +56,7 @@ std::vector<std::vector<double>> ConvertedTable() {
 
 }  // namespace
 
-// ---------------------------------------------------------------- the sodium family
+// ---- the sodium family ----
 
 TEST(ReadAbf2, SodiumFamilyShape) {
   const AmplifierFile& file = Sodium();
@@ -109,7 +109,7 @@ TEST(ReadAbf2, SodiumCommandOfEverySweepRebuiltFromTheProtocol) {
   for (int s = 0; s < file.sweeps; ++s) EXPECT_EQ(steps[s], -100.0 + 5.0 * s);
 }
 
-// ---------------------------------------------------------------- the slow family
+// ---- the slow family ----
 
 TEST(ReadAbf2, SlowFamilyShape) {
   const AmplifierFile& file = Slow();

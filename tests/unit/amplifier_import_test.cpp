@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "io/abf/import.h"
-#include "model.h"
+#include "model/model.h"
 
 namespace {
 
@@ -65,7 +65,7 @@ std::vector<std::vector<double>> ParsedRows(const std::string& text, std::string
 
 }  // namespace
 
-// ---------------------------------------------------------------- defaults and units
+// ---- defaults and units ----
 
 TEST(ImportRecording, UnitsConvertToNanoampsAndMillivolts) {
   const struct {
@@ -200,7 +200,7 @@ TEST(ImportRecording, TypedStepVoltagesWhenTheFileHasNone) {
   EXPECT_FALSE(recording.holdingLevel);
 }
 
-// ---------------------------------------------------------------- the text data file
+// ---- the text data file ----
 
 // 13 header lines, a layout line of one time and a voltage and current per trace, then rows
 // whose numbers read back as the very samples (times through the reader's x 1000).

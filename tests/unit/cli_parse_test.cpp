@@ -1,7 +1,7 @@
 // Reading the command line: the window's files, the options of the headless forms.
 #include <gtest/gtest.h>
 
-#include "cli.h"
+#include "app/cli.h"
 
 TEST(ParseCommandLine, FilesAloneOpenTheWindow) {
   const CliCommand none = ParseCommandLine({});

@@ -14,8 +14,9 @@
 #include <utility>
 #include <vector>
 
-#include "io.h"
-#include "model.h"
+#include "app/pavik.h"
+#include "io/io.h"
+#include "model/model.h"
 #include "platform/platform.h"
 #include "platform/platform_test.h"
 #include "device_nodes.h"
@@ -24,7 +25,7 @@ namespace {
 
 // A recording written the way the test wants it, with the values it holds kept beside it (as
 // read back from the written text, so that every comparison below is exact).
-struct Recording {
+struct WrittenRecording {
   int headerLines = 13;
   int columns = 13;  // the time and (columns - 1) / 2 voltage/current pairs
   int rows = 200;
@@ -124,8 +125,8 @@ class LoadDataFileTest : public ::testing::Test {
   }
 
   // Loads a six-trace file of 300 rows, as the state a failed load must leave alone.
-  Recording LoadPrevious() {
-    Recording previous;
+  WrittenRecording LoadPrevious() {
+    WrittenRecording previous;
     previous.rows = 300;
     EXPECT_EQ(LoadDataFile(Write("previous.txt", previous.Text())), 1);
     ClearRecordedMessages();
@@ -143,11 +144,11 @@ class LoadDataFileTest : public ::testing::Test {
 
 }  // namespace
 
-// ---------------------------------------------------------------- layouts that load
+// ---- layouts that load ----
 
 // The usual file: 13 header lines, a tab-separated layout line, rows of 13 numbers.
 TEST_F(LoadDataFileTest, SixTraceTabFile) {
-  Recording rec;
+  WrittenRecording rec;
   const std::string path = Write("six.txt", rec.Text());
   ASSERT_EQ(LoadDataFile(path), 1);
   EXPECT_TRUE(RecordedMessages().empty());
@@ -177,7 +178,8 @@ TEST_F(LoadDataFileTest, SixTraceTabFile) {
   EXPECT_DOUBLE_EQ(status.dataYMax, 1.1 * high);
   EXPECT_EQ(status.yMin, status.dataYMin);
   EXPECT_EQ(status.yMax, status.dataYMax);
-  EXPECT_EQ(status.windowStart, 0);
+  // The drawing that follows the take-over sets the window over the whole recording.
+  EXPECT_EQ(status.windowStart, 1);
   EXPECT_EQ(status.windowEnd, rec.rows);
   EXPECT_EQ(status.dataLoaded, 1);
   EXPECT_STREQ(status.dataFile, path.c_str());
@@ -185,7 +187,7 @@ TEST_F(LoadDataFileTest, SixTraceTabFile) {
 
 // "t, V1, I1, V2, I2": a comma and a space between fields count once each; two traces.
 TEST_F(LoadDataFileTest, CommaAndSpaceFileWithFourDelimiters) {
-  Recording rec;
+  WrittenRecording rec;
   rec.columns = 5;
   rec.separator = ", ";
   ASSERT_EQ(LoadDataFile(Write("cs.csv", rec.Text())), 1);
@@ -198,7 +200,7 @@ TEST_F(LoadDataFileTest, CommaAndSpaceFileWithFourDelimiters) {
 
 // Four columns: one trace, and a second voltage whose pair has no current column.
 TEST_F(LoadDataFileTest, FourColumnFileKeepsTheLoneVoltage) {
-  Recording rec;
+  WrittenRecording rec;
   rec.columns = 4;
   ASSERT_EQ(LoadDataFile(Write("four.txt", rec.Text())), 1);
   EXPECT_EQ(NumTraces, 1);
@@ -211,7 +213,7 @@ TEST_F(LoadDataFileTest, FourColumnFileKeepsTheLoneVoltage) {
 // Every layout of the table: traces = r / 2, pairs stored = r / 2 rounded up.
 TEST_F(LoadDataFileTest, EveryRowLayoutOfFourToThirteenColumns) {
   for (int columns = 4; columns <= 13; ++columns) {
-    Recording rec;
+    WrittenRecording rec;
     rec.columns = columns;
     rec.rows = 20;
     rec.separator = columns % 2 ? "," : "\t";
@@ -230,7 +232,7 @@ TEST_F(LoadDataFileTest, EveryRowLayoutOfFourToThirteenColumns) {
 
 // Windows line ends load exactly what Unix ones do.
 TEST_F(LoadDataFileTest, CrlfLineEndsLoadTheSame) {
-  Recording rec;
+  WrittenRecording rec;
   ASSERT_EQ(LoadDataFile(Write("same.txt", rec.Text())), 1);
   const Snapshot unix = Snapshot::Take();
   rec.lineEnd = "\r\n";
@@ -240,7 +242,7 @@ TEST_F(LoadDataFileTest, CrlfLineEndsLoadTheSame) {
 
 // The line after the header is the layout line even when it holds numbers.
 TEST_F(LoadDataFileTest, FirstRowRightAfterTheHeaderIsOnlyCounted) {
-  Recording rec;
+  WrittenRecording rec;
   const std::string text = rec.Text();
   const size_t layoutStart = text.find("t_s");
   const size_t layoutEnd = text.find('\n', layoutStart);
@@ -253,7 +255,7 @@ TEST_F(LoadDataFileTest, FirstRowRightAfterTheHeaderIsOnlyCounted) {
 }
 
 TEST_F(LoadDataFileTest, SixThousandRowsLoadFiveThousand) {
-  Recording rec;
+  WrittenRecording rec;
   rec.rows = 6000;
   ASSERT_EQ(LoadDataFile(Write("long.txt", rec.Text())), 1);
   EXPECT_EQ(NumPoints, kMaxPoints);
@@ -275,7 +277,7 @@ TEST_F(LoadDataFileTest, PositiveCurrentsScaleBothLimitsUp) {
 
 // The running extremes start at +-10000, so they cap the range of very large currents.
 TEST_F(LoadDataFileTest, CurrentsAboveTenThousandKeepTheStartingMinimum) {
-  Recording rec;
+  WrittenRecording rec;
   rec.currentScale = -100.0;
   rec.currentOffset = 20000.0;
   ASSERT_EQ(LoadDataFile(Write("large.txt", rec.Text())), 1);
@@ -289,7 +291,7 @@ TEST_F(LoadDataFileTest, CurrentsAboveTenThousandKeepTheStartingMinimum) {
 
 // Long column titles put delimiters past the 200th character; all of them count.
 TEST_F(LoadDataFileTest, LongLayoutLineIsCountedWhole) {
-  Recording rec;
+  WrittenRecording rec;
   std::string layout = "time";
   for (int c = 1; c < 13; ++c) layout += "\tcolumn number " + std::to_string(c) + " (pA or mV)";
   ASSERT_GT(layout.find('\t', 200), layout.size() / 2);
@@ -301,7 +303,7 @@ TEST_F(LoadDataFileTest, LongLayoutLineIsCountedWhole) {
 
 // Without tabs or commas the space-separated titles are the columns.
 TEST_F(LoadDataFileTest, SpaceSeparatedLayoutCountsItsFields) {
-  Recording rec;
+  WrittenRecording rec;
   rec.columns = 7;
   rec.separator = "  ";
   ASSERT_EQ(LoadDataFile(Write("spaces.txt", rec.Text())), 1);
@@ -311,7 +313,7 @@ TEST_F(LoadDataFileTest, SpaceSeparatedLayoutCountsItsFields) {
 
 // Two commas together count once, so "t,,V1,I1,V2,I2" is read as five columns.
 TEST_F(LoadDataFileTest, TwoCommasTogetherCountOnce) {
-  Recording rec;
+  WrittenRecording rec;
   rec.columns = 5;
   rec.separator = ",";
   rec.layoutLine = "t,,V1,I1,V2,I2";
@@ -322,7 +324,7 @@ TEST_F(LoadDataFileTest, TwoCommasTogetherCountOnce) {
 
 // Time, voltage, current: one trace.
 TEST_F(LoadDataFileTest, ThreeColumnsAreOneTrace) {
-  Recording rec;
+  WrittenRecording rec;
   rec.columns = 3;
   ASSERT_EQ(LoadDataFile(Write("three.txt", rec.Text())), 1);
   EXPECT_EQ(NumTraces, 1);
@@ -334,7 +336,7 @@ TEST_F(LoadDataFileTest, ThreeColumnsAreOneTrace) {
 // Rows wider than thirteen numbers: each row is read whole, the first six traces kept, and the
 // user is told.
 TEST_F(LoadDataFileTest, WiderRowsKeepTheFirstSixTraces) {
-  Recording rec;
+  WrittenRecording rec;
   rec.columns = 31;
   ASSERT_EQ(LoadDataFile(Write("wide.txt", rec.Text())), 1);
   EXPECT_EQ(NumTraces, 6);
@@ -428,7 +430,7 @@ TEST_F(LoadDataFileTest, RowsThatFitTheirLinesLoadWithoutANotice) {
   }
 }
 
-// ---------------------------------------------------------------- files that change nothing
+// ---- files that change nothing ----
 
 // Every file that cannot be read leaves the previous load whole and says why.
 TEST_F(LoadDataFileTest, UnreadableFilesChangeNothing) {
@@ -444,7 +446,7 @@ TEST_F(LoadDataFileTest, UnreadableFilesChangeNothing) {
       {"empty", "", "only 0 lines"},
       {"short header", "one\ntwo\nthree\n", "only 3 lines"},
       {"header only", std::string(13, '\n'), "layout line"},
-      {"text", Recording{}.Text().substr(0, 200) + "\nthis is a letter, not a recording\n",
+      {"text", WrittenRecording{}.Text().substr(0, 200) + "\nthis is a letter, not a recording\n",
        "holds \""},
       {"no rows", "1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n11\n12\n13\nt\tV\tI\n", "the file ends"},
       {"two columns", std::string(13, '\n') + "t\tV\n1\t2\n", "needs at least three"},
@@ -460,7 +462,7 @@ TEST_F(LoadDataFileTest, UnreadableFilesChangeNothing) {
        "the file ends on line 16. Line 15 holds 2 numbers, but the layout line announces rows of "
        "3: \"1 2\"."},
   };
-  const Recording previous = LoadPrevious();
+  const WrittenRecording previous = LoadPrevious();
   const Snapshot before = Snapshot::Take();
   for (const Case& c : cases) {
     ClearRecordedMessages();
@@ -523,7 +525,7 @@ TEST_F(LoadDataFileTest, RandomBytesAreHandledSafely) {
   }
 }
 
-// ---------------------------------------------------------------- special files
+// ---- special files ----
 
 // The dialog takes regular files only; the command line may read a pipe but never a device, and
 // a header or layout line without end is refused after a bounded read.
@@ -556,7 +558,7 @@ TEST_F(LoadDataFileTest, SpecialFilesNeverBlockOrRunForever) {
   status.headerLines = 13;
   EXPECT_TRUE(before.SameAsWorkspace());
 
-  Recording rec;
+  WrittenRecording rec;
   rec.columns = 7;
   const FifoFeeder pipe((folder_ / "pipe").string(), rec.Text());
   EXPECT_EQ(LoadDataFile(pipe.path()), 1);
@@ -564,7 +566,7 @@ TEST_F(LoadDataFileTest, SpecialFilesNeverBlockOrRunForever) {
   EXPECT_EQ(NumPoints, rec.rows);
 }
 
-// ---------------------------------------------------------------- the dialog
+// ---- the dialog ----
 
 // A cancelled dialog keeps the loaded file; a chosen file loads.
 TEST_F(LoadDataFileTest, ReadDataFileCancelledKeepsEverything) {
@@ -576,9 +578,42 @@ TEST_F(LoadDataFileTest, ReadDataFileCancelledKeepsEverything) {
   EXPECT_TRUE(before.SameAsWorkspace());
   EXPECT_TRUE(RecordedMessages().empty());
 
-  Recording rec;
+  WrittenRecording rec;
   rec.columns = 5;
   QueueFileSelectAnswer(VAL_EXISTING_FILE_SELECTED, Write("chosen.txt", rec.Text()));
   EXPECT_EQ(ReadDataFile(), 1);
   EXPECT_EQ(NumTraces, 2);
+}
+
+// ---- the take-over of a recording ----
+
+// A recording from any reader: its step voltages are taken as given; one whose arrays fall short
+// of its counts, or whose name the data-file field cannot hold, is refused and changes nothing.
+TEST_F(LoadDataFileTest, CommitRecordingTakesWholeRecordingsOnly) {
+  Recording good;
+  good.times = {0.0, 0.05, 0.1};
+  good.traces = good.pairsStored = 1;
+  good.voltages[0] = {-80, 0, 0};
+  good.currents[0] = {1, 2, 3};
+  good.stepVoltages = std::array<double, kMaxTraces>{-10, -10, -10, -10, -10, -10};
+  good.name = "imported.abf";
+  ASSERT_TRUE(CommitRecording(good));
+  EXPECT_EQ(NumPoints, 3);
+  EXPECT_EQ(status.traceV[0], -10.0);  // not the column's mean
+  EXPECT_STREQ(status.dataFile, "imported.abf");
+
+  LoadPrevious();
+  const std::string before(reinterpret_cast<const char*>(&status), sizeof status);
+  Recording shortCurrents = good;
+  shortCurrents.currents[0].pop_back();
+  Recording longName = good;
+  longName.name = std::string(kDataFileSize, 'n');
+  Recording noTraces = good;
+  noTraces.traces = 0;
+  for (const Recording* refused : {&shortCurrents, &longName, &noTraces}) {
+    EXPECT_FALSE(CommitRecording(*refused));
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&status), sizeof status), before);
+    EXPECT_EQ(NumPoints, 300);
+  }
+  EXPECT_EQ(RecordedMessages().size(), 3u);
 }

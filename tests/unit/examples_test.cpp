@@ -9,8 +9,9 @@
 #include <sstream>
 #include <string>
 
-#include "io.h"
-#include "model.h"
+#include "app/pavik.h"
+#include "io/io.h"
+#include "model/model.h"
 #include "platform/platform_test.h"
 
 namespace {
@@ -149,7 +150,7 @@ std::string FileText(const std::string& path) {
 
 }  // namespace
 
-// ---------------------------------------------------------------- the recordings
+// ---- the recordings ----
 
 TEST(ExampleRecording, PotassiumFamilyIsHodgkinHuxleyWithStatedNoise) {
   ExpectHodgkinHuxleyTraces(kPotassium);
@@ -159,7 +160,7 @@ TEST(ExampleRecording, SodiumFamilyIsHodgkinHuxleyWithStatedNoise) {
   ExpectHodgkinHuxleyTraces(kSodium);
 }
 
-// ---------------------------------------------------------------- the parameter files
+// ---- the parameter files ----
 
 TEST(ExampleParamFile, PotassiumFitStaysCloseToItsRecording) {
   ExpectFitWithinBound(kPotassium);

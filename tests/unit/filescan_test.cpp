@@ -64,7 +64,7 @@ double ScanOne(const std::string& bytes, int* result) {
 
 }  // namespace
 
-// ---------------------------------------------------------------- rows of numbers
+// ---- rows of numbers ----
 
 // Every row width the data reader uses, over every separator and both line ends.
 TEST(ScanFile, RowsOfFourToThirteenOverEverySeparator) {
@@ -192,7 +192,7 @@ TEST(ScanFile, MalformedFormatsAndHandlesAreRefused) {
   EXPECT_LT(ScanFile(file.handle(), "%s", static_cast<std::string*>(nullptr)), 0);
 }
 
-// ---------------------------------------------------------------- lines
+// ---- lines ----
 
 TEST(ReadLine, LineEndsOfEveryKindAreRemoved) {
   ScannedFile file("unix\nwindows\r\nold mac\rlast");
@@ -247,7 +247,7 @@ TEST(GetFileLineNumber, CountsEveryKindOfLineEndOnce) {
   EXPECT_EQ(GetFileLineNumber(file.handle()), 6) << "the line on which reading stopped";
 }
 
-// ---------------------------------------------------------------- open and close
+// ---- open and close ----
 
 TEST(OpenFile, MissingFileAndTooManyOpenFiles) {
   EXPECT_EQ(OpenFile("/nonexistent/pavik/file.txt", VAL_READ_ONLY, VAL_OPEN_AS_IS, VAL_ASCII), -1);

@@ -5,7 +5,7 @@
 
 #include "fit/fit_summary.h"
 #include "fit/free_list.h"
-#include "model.h"
+#include "model/model.h"
 
 namespace {
 
@@ -33,7 +33,7 @@ int FreeCount(const ParamChoice& choice) {
 
 }  // namespace
 
-// ---------------------------------------------------------------- --free and --fix
+// ---- --free and --fix ----
 
 TEST(ApplyFreeAndFix, FreeReplacesTheDefaultsAndFixRemovesFromThem) {
   const Workspace w;
@@ -85,7 +85,7 @@ TEST(ApplyFreeAndFix, ABadListSaysWhyAndChangesNothing) {
   }
 }
 
-// ---------------------------------------------------------------- the summary
+// ---- the summary ----
 
 TEST(FitSummary, TextAndJsonCarryEveryFigureAndSayNotDetermined) {
   PolishResult r;

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "io/fit_table.h"
-#include "model.h"
+#include "model/model.h"
 
 namespace {
 

@@ -9,21 +9,21 @@
 #include "fit/goodness.h"
 #include "fit/regions.h"
 #include "fit/workspace_fit.h"
-#include "model.h"
+#include "model/model.h"
 
 namespace {
 
 constexpr int kSamples = 60;
 constexpr double kStep = 0.1;  // ms
 
-struct Recording {
+struct TraceSet {
   std::vector<double> times;
   std::vector<std::vector<double>> measured, fit;
 };
 
 // Two traces whose residuals and noise differ from sample to sample in a known way.
-Recording TwoTraces() {
-  Recording r;
+TraceSet TwoTraces() {
+  TraceSet r;
   for (int n = 0; n < kSamples; ++n) r.times.push_back(kStep * n);
   for (int k = 0; k < 2; ++k) {
     std::vector<double> measured, fit;
@@ -47,7 +47,7 @@ struct Region {
 
 }  // namespace
 
-// ---------------------------------------------------------------- RMS and noise ratio
+// ---- RMS and noise ratio ----
 
 TEST(MeasureGoodness, MatchesTheFormulasOverTheSamplesThatCount) {
   struct Case {
@@ -62,7 +62,7 @@ TEST(MeasureGoodness, MatchesTheFormulasOverTheSamplesThatCount) {
       {"a region beyond the data", 10, 50, {{100.0, 200.0}, {4.0, 3.5}}},
       {"window past the samples", 40, 500, {}},
   };
-  const Recording rec = TwoTraces();
+  const TraceSet rec = TwoTraces();
   const Region noise{0.0, 0.75};  // samples 0 to 7
   for (const Case& c : cases) {
     std::vector<TimeRegion> excluded;
@@ -110,7 +110,7 @@ TEST(MeasureGoodness, MatchesTheFormulasOverTheSamplesThatCount) {
 }
 
 TEST(MeasureGoodness, NothingToStandOnIsNotAvailableNeverNaN) {
-  const Recording rec = TwoTraces();
+  const TraceSet rec = TwoTraces();
   const std::vector<TraceSamples> traces = {{rec.measured[0], rec.fit[0]}};
   // A region covering the whole window; a noise region of one sample; no noise region at all.
   const std::vector<TimeRegion> everything = {{-1.0, 1e9}};
@@ -136,7 +136,7 @@ TEST(MeasureGoodness, NothingToStandOnIsNotAvailableNeverNaN) {
   EXPECT_FALSE(still.noiseRatio);
 }
 
-// ---------------------------------------------------------------- regions
+// ---- regions ----
 
 TEST(ParseTimeRegion, ReadsFromToAndSaysWhatIsWrong) {
   struct Case {
@@ -161,7 +161,7 @@ TEST(ParseTimeRegion, ReadsFromToAndSaysWhatIsWrong) {
   }
 }
 
-// ---------------------------------------------------------------- the workspace
+// ---- the workspace ----
 
 TEST(WorkspaceGoodness, MeasuresTheDrawnSumOfTheCurrentsInTheFit) {
   NumTraces = 0;

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "model.h"
+#include "model/model.h"
 
 namespace {
 
@@ -49,7 +49,7 @@ class ModelTest : public ::testing::Test {
 
 }  // namespace
 
-// ---------------------------------------------------------------- start-up workspace
+// ---- start-up workspace ----
 
 TEST_F(ModelTest, InitParamsGivesEveryCurrentItsDefaults) {
   for (int i = 0; i < kMaxCurrents; ++i) {
@@ -117,7 +117,7 @@ TEST_F(ModelTest, InitParamsLeavesTheCopyBufferAndLoadedDataAlone) {
   copyCurr = CurrentParams{};
 }
 
-// ---------------------------------------------------------------- clearing the fits
+// ---- clearing the fits ----
 
 TEST_F(ModelTest, ZeroYFitsWithoutTracesChangesNothing) {
   yfits[2][0][0] = 3.0;
@@ -143,7 +143,7 @@ TEST_F(ModelTest, ZeroYFitsClearsTheFirst5000SamplesOfEachLoadedTrace) {
   for (int k = 0; k < 3; ++k) yfits[4][k][0] = yfits[4][k][4999] = yfits[4][k][5000] = 0.0;
 }
 
-// ---------------------------------------------------------------- integer powers
+// ---- integer powers ----
 
 TEST(GetPower, MultipliesOutPositivePowers) {
   EXPECT_EQ(GetPower(0.5, 3), 0.125);
@@ -171,7 +171,7 @@ TEST(GetPower, ExtremePowersFinishWithTheLimitValue) {
   EXPECT_NEAR(GetPower(1.0001, 100000), std::pow(1.0001, 100000), 1e-9 * std::pow(1.0001, 100000));
 }
 
-// ---------------------------------------------------------------- the analysis window
+// ---- the analysis window ----
 
 TEST_F(ModelTest, WindowStartsOnePastTheSampleAtXMin) {
   LoadEvenTimes(1, 100);
@@ -240,7 +240,7 @@ TEST_F(ModelTest, WindowWithoutDataIsEmpty) {
   EXPECT_EQ(status.windowEnd, 0);
 }
 
-// ---------------------------------------------------------------- evaluating a current
+// ---- evaluating a current ----
 
 TEST_F(ModelTest, FirstWindowSampleHoldsTheHoldingPotentialGates) {
   LoadEvenTimes(1, 40, 0.5);

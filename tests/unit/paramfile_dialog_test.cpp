@@ -32,7 +32,7 @@ class ParamFileDialog : public ::testing::Test {
 
 }  // namespace
 
-// ---------------------------------------------------------------- saving
+// ---- saving ----
 
 TEST_F(ParamFileDialog, SaveWritesTheChosenFile) {
   const std::string path = folder_.File("chosen.fit");
@@ -65,7 +65,7 @@ TEST_F(ParamFileDialog, FailedSaveSaysWhereAndWhy) {
                                "file or directory).\nA file already there is unchanged.");
 }
 
-// ---------------------------------------------------------------- reading
+// ---- reading ----
 
 TEST_F(ParamFileDialog, ReadTakesOnlyAnExistingFile) {
   const std::string path = folder_.File("named.fit");

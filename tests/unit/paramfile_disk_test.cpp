@@ -62,7 +62,7 @@ void PrepareReadWorkspace() {
 
 }  // namespace
 
-// ---------------------------------------------------------------- round trip
+// ---- round trip ----
 
 TEST_F(ParamFileDisk, FileReadsBackEveryField) {
   const std::string path = folder_.File("round.fit");
@@ -119,7 +119,7 @@ TEST_F(ParamFileDisk, FileWithNoCurrentEnabledBringsCurrentOneBack) {
   EXPECT_EQ(status.fitCount, 1);
 }
 
-// ---------------------------------------------------------------- saving
+// ---- saving ----
 
 TEST_F(ParamFileDisk, SaveWritesTheLayoutAndChangesNoState) {
   const std::string path = folder_.File("saved.fit");
@@ -229,7 +229,7 @@ TEST_F(ParamFileDisk, SaveTakesANameNearTheSystemsLimit) {
   EXPECT_EQ(folder_.Entries(), std::vector<std::string>{name});
 }
 
-// ---------------------------------------------------------------- refused reads
+// ---- refused reads ----
 
 TEST_F(ParamFileDisk, RefusedFilesChangeNothing) {
   const std::string good = folder_.File("good.fit");

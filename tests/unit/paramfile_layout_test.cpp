@@ -54,7 +54,7 @@ void ChooseAwkwardCurrent(CurrentParams* c) {
 
 }  // namespace
 
-// ---------------------------------------------------------------- the whole file
+// ---- the whole file ----
 
 TEST_F(ParamFileLayout, ChosenWorkspaceGivesTheHandWrittenFile) {
   dclamp.globalSetting[0] = 1.5;
@@ -105,7 +105,7 @@ TEST_F(ParamFileLayout, StartUpWorkspaceWritesFifteenLines) {
   EXPECT_EQ(WorkspaceFileText(), expected);
 }
 
-// ---------------------------------------------------------------- pieces of the layout
+// ---- pieces of the layout ----
 
 TEST_F(ParamFileLayout, EmptyNamesAreWrittenAsTheirNumbers) {
   SetName(&params[0], "A");

@@ -57,7 +57,7 @@ constexpr int kFirstP = 12;
 
 }  // namespace
 
-// ---------------------------------------------------------------- the names text
+// ---- the names text ----
 
 TEST_F(ParamFileRead, TwoNamesNameTwoCurrentsAndLeaveTheRest) {
   SetName(&params[5], "Ca");
@@ -147,7 +147,7 @@ TEST_F(ParamFileRead, ZeroByteInTheNamesIsRefused) {
             "line 15: the names hold a zero byte, which no text file does");
 }
 
-// ---------------------------------------------------------------- line ends
+// ---- line ends ----
 
 // Carriage return and line feed count as one line end everywhere, also in the 3-character rule.
 TEST_F(ParamFileRead, CrLfFileReadsLikeLfFile) {
@@ -164,7 +164,7 @@ TEST_F(ParamFileRead, CrLfFileReadsLikeLfFile) {
   EXPECT_EQ(NameOf(fromCrLf, 9), "Leak");
 }
 
-// ---------------------------------------------------------------- numbers
+// ---- numbers ----
 
 TEST_F(ParamFileRead, GatePowersAreTheFloorOfTheRealRead) {
   std::string text = WithNumber(WorkspaceFileText(), kFirstP, "2.999999");

@@ -13,8 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "io.h"
-#include "model.h"
+#include "app/pavik.h"
+#include "io/io.h"
+#include "model/model.h"
+#include "panels/panels.h"
 
 inline void ResetWorkspace() {
   NumTraces = 0;

@@ -10,8 +10,8 @@
 
 #include "fit/polish.h"
 #include "fit/polish_model.h"
-#include "model.h"
 #include "model/evaluate.h"
+#include "model/model.h"
 
 namespace {
 
@@ -110,7 +110,7 @@ const ParamEstimate* EstimateOf(const PolishResult& r, int current, ParamField f
 
 }  // namespace
 
-// ---------------------------------------------------------------- recovery
+// ---- recovery ----
 
 TEST(Polish, RecoversNoiseFreeFamiliesToOneMillionth) {
   const std::vector<std::vector<CurrentParams>> families = {
@@ -142,7 +142,7 @@ TEST(Polish, NoisyFamilyLandsWithinThreeStandardErrors) {
   }
 }
 
-// ---------------------------------------------------------------- fixed, bounds, not determined
+// ---- fixed, bounds, not determined ----
 
 TEST(Polish, FixedParameterStaysWhileTheOthersMove) {
   PolishInput in = Family({SodiumLike()});
@@ -205,7 +205,7 @@ TEST(Polish, StrongCorrelationsAreListed) {
   EXPECT_TRUE(listed);
 }
 
-// ---------------------------------------------------------------- cancel
+// ---- cancel ----
 
 TEST(Polish, CancelReturnsTheInputUntouched) {
   PolishInput in = Family({SodiumLike(), PotassiumLike()}, 0.03);
@@ -229,7 +229,7 @@ TEST(Polish, CancelReturnsTheInputUntouched) {
   EXPECT_TRUE(r.estimates.empty());
 }
 
-// ---------------------------------------------------------------- regions and the time zero
+// ---- regions and the time zero ----
 
 TEST(Polish, ExcludingATransientRecoversTheCurrentItHid) {
   PolishInput in = Family({SodiumLike()});
@@ -288,7 +288,7 @@ TEST(PolishModel, ResidualsAreMeasuredMinusTheDrawnSumWhateverIsExcluded) {
   InitParams();
 }
 
-// ---------------------------------------------------------------- refused input
+// ---- refused input ----
 
 TEST(Polish, RefusesInputItCannotPolishAndReturnsItUnchanged) {
   struct Case {

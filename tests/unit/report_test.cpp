@@ -18,7 +18,7 @@ int LineCount(const std::string& text) {
 
 }  // namespace
 
-// ---------------------------------------------------------------- the report
+// ---- the report ----
 
 TEST_F(Report, StartUpCopyOfCurrentOneIsTheHandWrittenText) {
   CopyCurrent();
@@ -106,7 +106,7 @@ TEST_F(Report, CopyCurrToClipboardPutsTheReportThere) {
   EXPECT_EQ(LastClipboardText(), CurrentReport(2));
 }
 
-// ---------------------------------------------------------------- copy and paste
+// ---- copy and paste ----
 
 // Current 2 pasted into current 5: everything of current 2 but 5's own holding potential.
 TEST_F(Report, PasteKeepsTheTargetsHoldingPotential) {

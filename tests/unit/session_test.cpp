@@ -54,7 +54,7 @@ std::string Text(const Session& session, const std::string& path = kSessionPath)
 
 }  // namespace
 
-// ---------------------------------------------------------------- round trip
+// ---- round trip ----
 
 TEST(Session, EveryFieldReadsBackExactly) {
   Session read;
@@ -75,7 +75,7 @@ TEST(Session, NumbersUseAPoint) {
   EXPECT_NE(text.find("\"vMin\": -120.0,"), std::string::npos) << text;
 }
 
-// ---------------------------------------------------------------- paths
+// ---- paths ----
 
 TEST(Session, PathsBelowTheSessionFolderAreStoredRelative) {
   const struct {
@@ -112,7 +112,7 @@ TEST(Session, RelativePathsResolveAgainstTheSessionsFolder) {
   EXPECT_EQ(session.dataFile, (std::filesystem::current_path() / "data/na.txt").string());
 }
 
-// ---------------------------------------------------------------- keys and versions
+// ---- keys and versions ----
 
 TEST(Session, UnknownKeysAreIgnoredAndMissingKeysKeepTheirValues) {
   Session session = FullSession();
@@ -161,7 +161,7 @@ TEST(Session, RefusedTextsChangeNothing) {
   }
 }
 
-// ---------------------------------------------------------------- the writer
+// ---- the writer ----
 
 TEST(Session, ValuesJsonCannotHoldAreRefusedByTheWriter) {
   Session nan = FullSession();

@@ -33,7 +33,7 @@ double Redone(UndoHistory* history, std::string* label = nullptr) {
 
 }  // namespace
 
-// ---------------------------------------------------------------- order
+// ---- order ----
 
 TEST(UndoHistory, UndoAndRedoWalkTheStepsInOrderWithTheirLabels) {
   UndoHistory history;
@@ -69,7 +69,7 @@ TEST(UndoHistory, AStateEqualToTheCurrentOneIsNoStep) {
   EXPECT_TRUE(history.IsClean());
 }
 
-// ---------------------------------------------------------------- runs
+// ---- runs ----
 
 TEST(UndoHistory, ARunOfStepsOnOneFieldIsOneStep) {
   UndoHistory history;
@@ -125,7 +125,7 @@ TEST(UndoHistory, ARunBackToItsStartLeavesNoStep) {
   EXPECT_EQ(Undone(&history), 1);
 }
 
-// ---------------------------------------------------------------- the cap
+// ---- the cap ----
 
 TEST(UndoHistory, KeepsTheLatestThousandStepsAndDropsTheOldest) {
   UndoHistory history;
@@ -141,7 +141,7 @@ TEST(UndoHistory, KeepsTheLatestThousandStepsAndDropsTheOldest) {
   EXPECT_FALSE(history.IsClean());
 }
 
-// ---------------------------------------------------------------- the saved marker
+// ---- the saved marker ----
 
 TEST(UndoHistory, CleanOnlyAtTheStateLastSaved) {
   UndoHistory history;
@@ -165,7 +165,7 @@ TEST(UndoHistory, CleanOnlyAtTheStateLastSaved) {
   EXPECT_FALSE(history.IsClean());
 }
 
-// ---------------------------------------------------------------- the workspace
+// ---- the workspace ----
 
 TEST(WorkspaceSnapshot, CaptureAndRestoreCoverEveryFieldAStepChanges) {
   InitParams();

@@ -27,7 +27,7 @@ std::string_view Trim(std::string_view text) {
 
 }  // namespace
 
-// ---------------------------------------------------------------- byte reads
+// ---- byte reads ----
 
 bool ByteReader::Take(uint64_t offset, uint64_t length, void* out) {
   if (!Has(offset, length)) {
@@ -82,7 +82,7 @@ std::string ByteReader::Text(uint64_t offset, uint64_t length) {
   return Latin1ToUtf8(Trim(text));
 }
 
-// ---------------------------------------------------------------- samples
+// ---- samples ----
 
 std::string ScalingFactors(const ChannelScaling& s, double* factor, double* shift) {
   const double divisor =
@@ -127,7 +127,7 @@ void DeinterleaveSamples(std::string_view data, bool floatSamples,
   }
 }
 
-// ---------------------------------------------------------------- texts and user lists
+// ---- texts and user lists ----
 
 std::string Latin1ToUtf8(std::string_view text) {
   std::string out;
@@ -214,7 +214,7 @@ std::string NotEpisodicNote(int mode) {
   return "a " + ModeWords(mode) + " recording is not played from an epoch table";
 }
 
-// ---------------------------------------------------------------- the three formats
+// ---- the three formats ----
 
 bool IsAmplifierFile(std::string_view head) {
   return head.starts_with("ABF2") || head.starts_with("ABF ") || head.starts_with("ATF");

@@ -8,7 +8,7 @@
 #include <cstdio>
 
 #include "io/abf/import.h"
-#include "model.h"
+#include "model/model.h"
 
 namespace {
 

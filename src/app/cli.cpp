@@ -1,0 +1,239 @@
+// The command line: reads the arguments, says what is wrong with them, and runs the job they
+// name (the jobs are in cli_*.cpp, one file each).
+#include "app/cli.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/cli_jobs.h"
+#include "app/pavik.h"
+#include "model/model.h"
+
+namespace {
+
+constexpr int kMaxHeaderLines = 1000000;  // far beyond any recording's header
+
+std::optional<double> ParseNumber(const std::string& text) {
+  if (text.empty()) return std::nullopt;
+  errno = 0;
+  char* end = nullptr;
+  const double value = std::strtod(text.c_str(), &end);
+  if (errno != 0 || *end != '\0' || !std::isfinite(value)) return std::nullopt;
+  return value;
+}
+
+std::optional<int> ParseCount(const std::string& text, int max) {
+  if (text.empty()) return std::nullopt;
+  errno = 0;
+  char* end = nullptr;
+  const long value = std::strtol(text.c_str(), &end, 10);
+  if (errno != 0 || *end != '\0' || value < 0 || value > max) return std::nullopt;
+  return static_cast<int>(value);
+}
+
+bool ParseVoltages(const std::string& text, std::vector<double>* voltages) {
+  size_t start = 0;
+  while (true) {
+    const size_t comma = text.find(',', start);
+    const auto value = ParseNumber(text.substr(start, comma - start));
+    if (!value) return false;
+    voltages->push_back(*value);
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  return voltages->size() <= static_cast<size_t>(kMaxTraces);
+}
+
+// Reads one "--name VALUE" option; "" or why it is wrong.
+std::string ParseOption(const std::string& name, const std::string& value, CliCommand* command) {
+  if (name == "--header-lines") {
+    command->headerLines = ParseCount(value, kMaxHeaderLines);
+    if (!command->headerLines) return "--header-lines takes a whole number from 0";
+  } else if (name == "--xmin" || name == "--xmax" || name == "--baseline") {
+    const auto number = ParseNumber(value);
+    if (!number) return name + " takes a number, not \"" + value + "\"";
+    (name == "--xmin"   ? command->xMin
+     : name == "--xmax" ? command->xMax
+                        : command->baseline) = number;
+  } else if (name == "--trace-v") {
+    command->traceV.clear();
+    if (!ParseVoltages(value, &command->traceV))
+      return "--trace-v takes one to " + std::to_string(kMaxTraces) +
+             " numbers separated by commas";
+  } else if (name == "--select") {
+    const auto n = ParseCount(value, kMaxCurrents);
+    if (!n || *n < 1) return "--select takes a current number from 1 to 10";
+    command->select = *n;
+  } else {
+    return "unknown option " + name;
+  }
+  return "";
+}
+
+bool TakesValue(const std::string& name) {
+  return name == "--header-lines" || name == "--xmin" || name == "--xmax" || name == "--baseline" ||
+         name == "--trace-v" || name == "--select";
+}
+
+std::string CheckPositionals(CliCommand* command, const std::vector<std::string>& positionals,
+                             bool usedOptions) {
+  const size_t n = positionals.size();
+  switch (command->mode) {
+    case CliMode::Window:
+      if (usedOptions) return "the options need --fits or --render";
+      if (n > 2) return "at most a data file and a parameter file can be opened";
+      if (n > 0) command->dataFile = positionals[0];
+      if (n > 1) command->paramFile = positionals[1];
+      return "";
+    case CliMode::Fits:
+      if (n != 3) return "--fits needs OUT, DATAFILE and PARAMFILE";
+      if (command->select != 0) return "--select belongs to --render";
+      break;
+    case CliMode::Render:
+      if (n != 2 && n != 3) return "--render needs OUT.png, DATAFILE and perhaps PARAMFILE";
+      break;
+    case CliMode::Report:
+      if (usedOptions || n != 1) return "--report needs one PARAMFILE and nothing else";
+      command->paramFile = positionals[0];
+      return "";
+    case CliMode::Help:
+    case CliMode::Version:
+      return "";
+  }
+  command->output = positionals[0];
+  command->dataFile = positionals[1];
+  if (n > 2) command->paramFile = positionals[2];
+  return "";
+}
+
+}  // namespace
+
+CliCommand ParseCommandLine(const std::vector<std::string>& args) {
+  CliCommand command;
+  std::vector<std::string> positionals;
+  bool modeGiven = false;
+  bool usedOptions = false;
+  bool onlyFiles = false;  // after "--" every argument is a file name
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (onlyFiles || arg == kStandardOutput || arg.rfind('-', 0) != 0) {
+      positionals.push_back(arg);
+      continue;
+    }
+    if (arg == "--") {
+      onlyFiles = true;
+      continue;
+    }
+    std::optional<CliMode> mode;
+    if (arg == "--help" || arg == "-h") mode = CliMode::Help;
+    if (arg == "--version" || arg == "-v") mode = CliMode::Version;
+    if (arg == "--fits") mode = CliMode::Fits;
+    if (arg == "--render") mode = CliMode::Render;
+    if (arg == "--report") mode = CliMode::Report;
+    if (mode) {
+      if (modeGiven) {
+        command.error = "only one of --fits, --render, --report, --help, --version at a time";
+        return command;
+      }
+      modeGiven = true;
+      command.mode = *mode;
+      continue;
+    }
+    const size_t equals = arg.find('=');
+    const std::string name = arg.substr(0, equals);
+    if (!TakesValue(name)) {
+      command.error = "unknown option " + arg;
+      return command;
+    }
+    std::string value;
+    if (equals != std::string::npos) {
+      value = arg.substr(equals + 1);
+    } else if (i + 1 < args.size()) {
+      value = args[++i];
+    } else {
+      command.error = name + " needs a value";
+      return command;
+    }
+    usedOptions = true;
+    command.error = ParseOption(name, value, &command);
+    if (!command.error.empty()) return command;
+  }
+  command.error = CheckPositionals(&command, positionals, usedOptions);
+  return command;
+}
+
+std::string CommandLineHelp() {
+  return "Usage:\n"
+         "  pavik [DATAFILE [PARAMFILE]]\n"
+         "  pavik --fits OUT DATAFILE PARAMFILE [options]\n"
+         "  pavik --render OUT.png DATAFILE [PARAMFILE] [options] [--select N]\n"
+         "  pavik --report PARAMFILE\n"
+         "\n"
+         "Fits Hodgkin-Huxley-type currents to voltage-clamp recordings.\n"
+         "Without options the window opens, with the files given already read and, when both\n"
+         "are given, the fit drawn.\n"
+         "\n"
+         "  --fits OUT        write the time, each measured trace and its summed fit as a\n"
+         "                    tab-separated table to OUT (- for standard output)\n"
+         "  --render OUT.png  draw the main panel at 1280x800 into a PNG file\n"
+         "  --report          write the report of all ten currents to standard output\n"
+         "  --header-lines N  header lines before the data file's layout line (13)\n"
+         "  --xmin T, --xmax T  the analysis window in ms (the data file's times are in s)\n"
+         "  --baseline X      offset added to every model current\n"
+         "  --trace-v V1,...  up to six step voltages (mV) instead of the traces' means\n"
+         "  --select N        the current (1 to 10) whose curves --render draws\n"
+         "  -h, --help        this text\n"
+         "  -v, --version     the program's version\n"
+         "\n"
+         "Exit status: 0 success, 1 a file could not be read or written, 2 wrong usage.\n";
+}
+
+namespace {
+
+// "" or why the output may not be written: it is one of the command's own input files (also
+// under another name, through a link), which writing would destroy.
+std::string OutputNamesAnInput(const CliCommand& command) {
+  struct stat output {};
+  if (command.output == kStandardOutput || stat(command.output.c_str(), &output) != 0) return "";
+  for (const std::string& input : {command.dataFile, command.paramFile}) {
+    struct stat info {};
+    if (!input.empty() && stat(input.c_str(), &info) == 0 && info.st_dev == output.st_dev &&
+        info.st_ino == output.st_ino)
+      return "the output " + command.output + " is the input file " + input +
+             "; writing it would destroy that";
+  }
+  return "";
+}
+
+}  // namespace
+
+int RunCommandLine(int argc, char* argv[]) {
+  const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+  CliCommand command = ParseCommandLine(args);
+  if (command.error.empty()) command.error = OutputNamesAnInput(command);
+  if (!command.error.empty()) {
+    std::fprintf(stderr, "pavik: %s\nTry 'pavik --help' for more information.\n",
+                 command.error.c_str());
+    return kExitUsage;
+  }
+  switch (command.mode) {
+    case CliMode::Help:
+      return WriteToStandardOutput(CommandLineHelp(), "help");
+    case CliMode::Version:
+      return WriteToStandardOutput(std::string("Pavik ") + kVersion + " (" + kVersionDate + ")\n",
+                                   "version");
+    case CliMode::Report:
+      return RunReport(command);
+    case CliMode::Fits:
+      return RunFits(command);
+    case CliMode::Render:
+      return RunRender(command, argc, argv);
+    case CliMode::Window:
+      break;
+  }
+  return RunWindow(command, argc, argv);
+}

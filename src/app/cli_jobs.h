@@ -1,0 +1,24 @@
+// The jobs the command line runs, one file each, and what they share.
+#pragma once
+
+#include <string>
+
+#include "app/cli.h"
+
+inline constexpr const char* kStandardOutput = "-";  // an output named so goes to standard output
+
+// ---- the jobs (cli_fits.cpp, cli_report.cpp, cli_render.cpp, cli_window.cpp) ----
+int RunFits(const CliCommand& command);
+int RunReport(const CliCommand& command);
+int RunRender(const CliCommand& command, int argc, char* argv[]);
+int RunWindow(const CliCommand& command, int argc, char* argv[]);  // the event loop's result
+
+// ---- shared (cli_shared.cpp) ----
+// Reads the command's files as the menu's open commands do, then applies the options as if
+// they were typed; false when a file could not be read (the reader's message, which goes to
+// standard error without a window, said why).
+bool LoadAndApply(const CliCommand& command);
+// Writes text to standard output; the exit status, and on failure the reason on standard error.
+int WriteToStandardOutput(const std::string& text, const char* what);
+// Writes bytes safely to path; the exit status, and on failure the reason on standard error.
+int SaveOutput(const std::string& path, const std::string& bytes, const char* what);

@@ -1,0 +1,50 @@
+// What the command line's jobs share: reading the command's files and applying its options as
+// the window would, and writing an output to standard output or, safely, to a file.
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "app/cli_jobs.h"
+#include "app/pavik.h"
+#include "display/display.h"
+#include "io/safe_write.h"
+#include "model/model.h"
+#include "panels/panels.h"
+#include "pavikuir.h"
+#include "platform/platform.h"
+
+bool LoadAndApply(const CliCommand& command) {
+  if (command.headerLines) status.headerLines = *command.headerLines;
+  if (!LoadDataFile(command.dataFile) ||
+      (!command.paramFile.empty() && !LoadParamFile(command.paramFile))) {
+    return false;
+  }
+  for (size_t k = 0; k < command.traceV.size(); ++k) status.traceV[k] = command.traceV[k];
+  if (command.baseline) status.baseline = *command.baseline;
+  if (command.xMin) status.xMin = *command.xMin;
+  if (command.xMax) status.xMax = *command.xMax;
+  SetDataAxis();
+  // The fields show what was applied, as they would after typing (no-ops without a window).
+  ShowTraceVoltages();
+  SetCtrlVal(panelHandle, PANEL_BASELINE, status.baseline);
+  SetCtrlVal(panelHandle, PANEL_XMIN, status.xMin);
+  SetCtrlVal(panelHandle, PANEL_XMAX, status.xMax);
+  return true;
+}
+
+int WriteToStandardOutput(const std::string& text, const char* what) {
+  errno = 0;
+  if (std::fwrite(text.data(), 1, text.size(), stdout) == text.size() && std::fflush(stdout) == 0)
+    return kExitSuccess;
+  const int error = errno != 0 ? errno : EIO;
+  std::fprintf(stderr, "pavik: the %s could not be written to standard output (%s).\n", what,
+               std::strerror(error));
+  return kExitFileError;
+}
+
+int SaveOutput(const std::string& path, const std::string& bytes, const char* what) {
+  const SaveResult result = SaveFileSafely(path, bytes);
+  if (result.why.empty()) return kExitSuccess;
+  std::fprintf(stderr, "%s\n", SaveFailureMessage(what, path, result).c_str());
+  return kExitFileError;
+}

@@ -1,0 +1,231 @@
+// The menu's file commands: choosing and opening a data file or a parameter file, and saving the
+// parameter file. The readers return what they read; the take-overs here commit it to the
+// workspace, fill the controls and draw, and change nothing when a file could not be read.
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <string>
+
+#include "app/pavik.h"
+#include "display/display.h"
+#include "io/file_kind.h"
+#include "io/io.h"
+#include "model/model.h"
+#include "panels/panels.h"
+#include "pavikuir.h"
+#include "platform/platform.h"
+
+namespace {
+
+constexpr double kRangeMargin = 1.1;        // the current axis spans 1.1 x the extreme currents
+constexpr double kStartingExtreme = 10000;  // the running current extremes start at -+ this
+constexpr const char* kParamFileTitle = "Parameter File";
+constexpr const char* kParamFileSpec = "*.fit";
+constexpr const char* kParamFileTypes = "*.fit;*.V0*";
+
+// ---- data files ----
+
+// "" when a data file's name fits the workspace's field, otherwise why it cannot be kept.
+std::string DataFileNameProblem(const std::string& name) {
+  if (name.size() < sizeof status.dataFile) return "";
+  return "The path of the data file is " + std::to_string(name.size()) +
+         " characters long; at most " + std::to_string(sizeof status.dataFile - 1) +
+         " can be kept.";
+}
+
+// A recording whose counts and sample arrays agree: the take-over copies no more than it holds.
+bool IsWhole(const Recording& recording) {
+  const size_t n = recording.times.size();
+  if (n == 0 || n > static_cast<size_t>(kMaxPoints)) return false;
+  if (recording.traces < 1 || recording.traces > recording.pairsStored ||
+      recording.pairsStored > kMaxTraces)
+    return false;
+  for (int k = 0; k < recording.pairsStored; ++k) {
+    if (recording.voltages[k].size() < n || recording.currents[k].size() < n) return false;
+  }
+  return true;
+}
+
+void TellDataFileNotRead(const std::string& path, const std::string& why) {
+  const std::string message = "The data file\n" + path + "\nwas not read: " + why + ".";
+  MessagePopup("Error", message.c_str());
+}
+
+// The time range, and the current range from running extremes that start at -+10000.
+void TakeOverRanges(const Recording& recording, int n) {
+  int index = 0;
+  MaxMin1D(recording.times.data(), n, &status.dataTMax, &index, &status.dataTMin, &index);
+  double yMax = -kStartingExtreme;
+  double yMin = kStartingExtreme;
+  for (int k = 0; k < recording.traces; ++k) {
+    double traceMax = 0;
+    double traceMin = 0;
+    MaxMin1D(recording.currents[k].data(), n, &traceMax, &index, &traceMin, &index);
+    yMax = std::max(yMax, traceMax);
+    yMin = std::min(yMin, traceMin);
+  }
+  status.xMin = status.dataTMin;
+  status.xMax = status.dataTMax;
+  status.dataYMin = kRangeMargin * yMin;
+  status.dataYMax = kRangeMargin * yMax;
+  status.yMin = status.dataYMin;
+  status.yMax = status.dataYMax;
+}
+
+void TakeOverRecording(const Recording& recording) {
+  for (int row = 0; row < kTraceRows; ++row) Clear1D(ydata[row], kMaxPoints);
+  Clear1D(timevals, kMaxPoints);
+  const int n = static_cast<int>(recording.times.size());
+  std::copy_n(recording.times.begin(), n, timevals);
+  for (int k = 0; k < recording.pairsStored; ++k) {
+    std::copy_n(recording.currents[k].begin(), n, ydata[k]);
+    std::copy_n(recording.voltages[k].begin(), n, ydata[k] + kVoltageOffset);
+  }
+  NumPoints = n;
+  NumTraces = recording.traces;
+  const std::array<double, kMaxTraces> traceV = TraceVoltagesOf(recording);
+  std::copy(traceV.begin(), traceV.end(), status.traceV);
+  TakeOverRanges(recording, n);
+  status.windowStart = 0;
+  status.windowEnd = n;
+  status.dataLoaded = 1;
+  std::snprintf(status.dataFile, sizeof status.dataFile, "%s", recording.name.c_str());
+}
+
+void ShowRecordingControls() {
+  ShowTraceVoltages();
+  SetCtrlVal(panelHandle, PANEL_XMIN, status.xMin);
+  SetCtrlVal(panelHandle, PANEL_XMAX, status.xMax);
+  SetCtrlVal(panelHandle, PANEL_YMIN, status.yMin);
+  SetCtrlVal(panelHandle, PANEL_YMAX, status.yMax);
+  for (int control : {PANEL_XMIN, PANEL_XMAX, PANEL_YMIN, PANEL_YMAX, PANEL_BASELINE}) {
+    SetCtrlAttribute(panelHandle, control, ATTR_DIMMED, 0);
+  }
+  SetCtrlVal(panelHandle, PANEL_DATAFILE, status.dataFile);
+  SetCtrlAttribute(panelHandle, PANEL_DATACTRL, ATTR_DIMMED, 0);
+  SetCtrlAttribute(panelHandle, PANEL_DOFIT, ATTR_DIMMED, 0);
+}
+
+// ---- parameter files ----
+
+void TellParamFile(const std::string& message) {
+  MessagePopup(kParamFileTitle, message.c_str());
+}
+
+void TellParamFileNotRead(const std::string& path, const std::string& why) {
+  TellParamFile("The parameter file\n" + path + "\nwas not read: " + why +
+                ".\nNothing was changed.");
+}
+
+void TakeOverParamFile(const ParamFileContents& contents, const std::string& path) {
+  for (int i = 0; i < kMaxCurrents; ++i) params[i] = contents.currents[i];
+  dclamp = contents.dclamp;
+  for (int i = 0; i < kMaxCurrents; ++i) status.fitCurrent[i] = contents.fitCurrent[i];
+  for (int j = 0; j < kMaxTraces; ++j) status.loadedV[j] = contents.loadedV[j];
+  status.selCurrent = 1;
+  std::memcpy(status.paramFile, path.c_str(), path.size() + 1);  // length checked by the caller
+  status.paramFileLoaded = 1;
+}
+
+void RefreshParamFilePanels() {
+  SetPanelParams(SelectedIndex());
+  ShowCurrentNames();  // the file's names in the name boxes too
+  SetFitCurrents();    // also switches current 1 on when the file enables none
+  UpdateFitMessage();
+  SetDclampParams(0);
+  SetCtrlVal(dclampPanelHandle, DCLAMP_CURRENT, 1);  // the panel now shows current 1's settings
+}
+
+}  // namespace
+
+// ---- data files ----
+
+int ReadDataFile() {
+  std::string path;
+  const int chosen = FileSelectPopup("", "*.*", "*.bu*;*.asc;*.txt", "Open Data File",
+                                     VAL_LOAD_BUTTON, 0, 0, 1, 0, &path);
+  if (chosen != VAL_EXISTING_FILE_SELECTED) return 0;
+  if (const std::string why = WhyNotFromDialog(path); !why.empty()) {
+    TellDataFileNotRead(path, why);
+    return 0;
+  }
+  return LoadDataFile(path);
+}
+
+int LoadDataFile(const std::string& path) {
+  // Said before the file is read, since a name that cannot be kept refuses it anyway.
+  if (const std::string problem = DataFileNameProblem(path); !problem.empty()) {
+    MessagePopup("Error", problem.c_str());
+    return 0;
+  }
+  const DataFileRead read = ReadDataFileAt(path, status.headerLines);
+  if (!read.error.empty()) {
+    MessagePopup("Error", read.error.c_str());
+    return 0;
+  }
+  return CommitRecording(read.recording) ? 1 : 0;
+}
+
+bool CommitRecording(const Recording& recording) {
+  if (const std::string problem = DataFileNameProblem(recording.name); !problem.empty()) {
+    MessagePopup("Error", problem.c_str());
+    return false;
+  }
+  if (!IsWhole(recording)) {
+    MessagePopup("Error", "The recording was not taken over: its samples are incomplete.");
+    return false;
+  }
+  TakeOverRecording(recording);
+  ShowRecordingControls();
+  if (!recording.notices.empty()) {
+    std::string message = recording.notices[0];
+    for (size_t i = 1; i < recording.notices.size(); ++i) message += "\n\n" + recording.notices[i];
+    MessagePopup("Data file", message.c_str());
+  }
+  ClearGraph(PANEL_GRAPH, VAL_ALL_PLOTS);
+  ShowData();
+  return true;
+}
+
+// ---- parameter files ----
+
+int Read_Last_Values() {
+  std::string path;
+  const int chosen = FileSelectPopup("", kParamFileSpec, kParamFileTypes, "Open Parameter File",
+                                     VAL_SELECT_BUTTON, 0, 0, 1, 1, &path);
+  if (chosen != VAL_EXISTING_FILE_SELECTED) return 0;
+  if (const std::string why = WhyNotFromDialog(path); !why.empty()) {
+    TellParamFileNotRead(path, why);
+    return 0;
+  }
+  return LoadParamFile(path);
+}
+
+int LoadParamFile(const std::string& path) {
+  if (path.find('\0') != std::string::npos) {
+    TellParamFile("The parameter file was not read: its path holds a zero byte.");
+    return 0;
+  }
+  if (path.size() > static_cast<size_t>(kParamFileSize - 1)) {
+    TellParamFile("The parameter file was not read: its path is longer than " +
+                  std::to_string(kParamFileSize - 1) + " characters, more than Pavik can keep.\n" +
+                  path);
+    return 0;
+  }
+  ParamFileContents scratch = WorkspaceParamFileContents();
+  if (const std::string why = ReadParamFileAt(path, &scratch); !why.empty()) {
+    TellParamFileNotRead(path, why);
+    return 0;
+  }
+  TakeOverParamFile(scratch, path);
+  RefreshParamFilePanels();
+  return 1;
+}
+
+int Save_Current_Values() {
+  std::string path;
+  const int chosen = FileSelectPopup("", kParamFileSpec, kParamFileTypes, "Save Parameter File",
+                                     VAL_SAVE_BUTTON, 0, 0, 1, 1, &path);
+  if (chosen <= 0) return 0;  // cancelled, or the dialog failed: write nothing anywhere
+  return SaveParamFile(path);
+}

@@ -1,0 +1,37 @@
+// Start-up, the main panel, the main menu and its file commands: the panel handles, the
+// start-up sequence, and opening and saving files with their take-over into the workspace.
+#pragma once
+
+#include <string>
+
+#include "io/recording.h"
+
+inline constexpr const char* kVersion = "3.2";  // shown in the title and by --version
+inline constexpr const char* kVersionDate = "2010-June-03";
+
+extern int panelHandle;         // main panel
+extern int infoPanelHandle;     // information panel
+extern int dclampPanelHandle;   // dynamic-clamp panel
+extern int optionsPanelHandle;  // options panel
+
+// ---- start-up and the main panel (pavik.cpp) ----
+void RegisterPavikCallbacks();           // the callback table the resource file's names refer to
+int StartPavik(int argc, char* argv[]);  // the run-time, the panels and their start values; 0 ok
+void InitPanel();
+void ShowAxisRanges();  // the graph ranges of the workspace in their fields
+int panelCB(int panel, int event, void* callbackData, int eventData1, int eventData2);
+
+// ---- the menu (menu.cpp) ----
+void menuCB(int menuBar, int menuItem, void* callbackData, int panel);
+
+// ---- file commands (file_commands.cpp) ----
+int ReadDataFile();                         // dialog, then LoadDataFile; 1 when a file was read
+int LoadDataFile(const std::string& path);  // 1 when read and drawn; else a message, no change
+// Commits a recording to the workspace (the trace arrays, the trace voltages, the data ranges
+// and the analysis window), fills the controls, tells its notices and draws it. A recording
+// whose name does not fit the data-file field, or whose sample arrays do not agree with its
+// counts, is refused with a message and changes nothing (false).
+bool CommitRecording(const Recording& recording);
+int Read_Last_Values();                      // dialog, then LoadParamFile; 1 when a file was read
+int LoadParamFile(const std::string& path);  // read, take over, refresh; 1, or 0 and a message
+int Save_Current_Values();                   // dialog, then SaveParamFile; 1 when written

@@ -1,0 +1,86 @@
+// The steady-state and time-constant curves of the selected current on the two curve graphs,
+// and the measured conductances at the data-graph cursor beside the steady-state curves.
+#include <algorithm>
+
+#include "app/pavik.h"
+#include "display/curve_handles.h"
+#include "display/display.h"
+#include "model/kinetics.h"
+#include "model/model.h"
+#include "pavikuir.h"
+#include "platform/platform.h"
+
+int32_t MHhandles[kMHHandleSlots];
+int32_t Tauhandles[2];
+bool normaliseMeasuredPoints = false;
+
+namespace {
+
+constexpr int kEveryPoint = 1;
+constexpr int kFirstPointSlot = 2;  // MHhandles: 0 minf, 1 hinf, then one point per trace
+
+// The voltage grid: vMin, then 99 steps of (vMax - vMin) / 100; vMax itself is not on it.
+void FillGrid(double* v) {
+  for (int j = 0; j < kCurveGridPoints; ++j) {
+    v[j] = status.vMin + j * (status.vMax - status.vMin) / kCurveGridPoints;
+  }
+}
+
+int PlotCurve(int graph, const double* v, const double* curve, int color) {
+  return KeptHandle(PlotXY(panelHandle, graph, v, curve, kCurveGridPoints, VAL_DOUBLE, VAL_DOUBLE,
+                           VAL_CONNECTED_POINTS, VAL_SIMPLE_DOT, VAL_SOLID, kEveryPoint, color));
+}
+
+}  // namespace
+
+void ShowMH() {
+  const CurrentParams* selected = SelectedCurrent();
+  if (selected == nullptr) return;
+  const CurrentParams& c = *selected;
+  double v[kCurveGridPoints], minf[kCurveGridPoints], hinf[kCurveGridPoints];
+  FillGrid(v);
+  for (int j = 0; j < kCurveGridPoints; ++j) {
+    minf[j] = kinetics::SteadyState(v[j], c.Vm, c.Km);
+    hinf[j] = kinetics::SteadyState(v[j], c.Vh, c.Kh);
+  }
+  ClearGraph(PANEL_MHGRAPH, VAL_ALL_PLOTS);
+  MHhandles[0] = PlotCurve(PANEL_MHGRAPH, v, minf, VAL_BLUE);
+  MHhandles[1] = PlotCurve(PANEL_MHGRAPH, v, hinf, VAL_GREEN);
+  if (pointHandles[0] != 0) PlotMHPoints();
+  PlaceCurveHandles(PANEL_MHGRAPH);
+}
+
+void PlotMHPoints() {
+  const CurrentParams* selected = SelectedCurrent();
+  if (LoadedPoints() == 0 || selected == nullptr) return;
+  const CurrentParams& c = *selected;
+  const int s = std::clamp(status.cursorIndex, 0, LoadedPoints() - 1);
+  for (int k = 0; k < NumTraces; ++k) {
+    // The measured current over the driving force: neither Gmax nor the model's 0.001 enter.
+    double g = ydata[k][s] / (status.traceV[k] - c.Erev);
+    // Optionally as a fraction of the current's full conductance (the model's 0.001 turns nS into
+    // nA per mV), on the scale of the steady-state curves.
+    if (normaliseMeasuredPoints) g /= 0.001 * c.Gmax;
+    int32_t& slot = MHhandles[kFirstPointSlot + k];
+    if (slot != 0) ClearGraph(PANEL_MHGRAPH, slot);
+    slot = KeptHandle(PlotXY(panelHandle, PANEL_MHGRAPH, &status.traceV[k], &g, 1, VAL_DOUBLE,
+                             VAL_DOUBLE, VAL_SCATTER, VAL_EMPTY_CIRCLE, VAL_SOLID, kEveryPoint,
+                             VAL_RED));
+  }
+}
+
+void ShowTau() {
+  const CurrentParams* selected = SelectedCurrent();
+  if (selected == nullptr) return;
+  const CurrentParams& c = *selected;
+  double v[kCurveGridPoints], taum[kCurveGridPoints], tauh[kCurveGridPoints];
+  FillGrid(v);
+  for (int j = 0; j < kCurveGridPoints; ++j) {
+    taum[j] = kinetics::TimeConstant(v[j], c.Tmhi, c.Tmlo, c.Vtm, c.Ktm);
+    tauh[j] = kinetics::TimeConstant(v[j], c.Thhi, c.Thlo, c.Vth, c.Kth);
+  }
+  ClearGraph(PANEL_TAUGRAPH, VAL_ALL_PLOTS);
+  Tauhandles[0] = PlotCurve(PANEL_TAUGRAPH, v, taum, VAL_BLUE);
+  Tauhandles[1] = PlotCurve(PANEL_TAUGRAPH, v, tauh, VAL_GREEN);
+  PlaceCurveHandles(PANEL_TAUGRAPH);
+}

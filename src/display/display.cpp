@@ -1,0 +1,156 @@
+// The data graph: measured traces, the zero line, the summed fits, the cursor markers, the axis
+// ranges, and the bookkeeping of plot handles for the three graphs of the main panel.
+#include "display/display.h"
+
+#include <algorithm>
+
+#include "app/pavik.h"
+#include "model/model.h"
+#include "pavikuir.h"
+#include "platform/platform.h"
+
+int32_t plotHandles[kPlotHandleSlots];
+int32_t pointHandles[kPlotHandleSlots];
+const int32_t traceColors[kTraceColorCount] = {VAL_RED,    VAL_GREEN,   VAL_BLUE,  VAL_BLACK,
+                                               VAL_YELLOW, VAL_MAGENTA, VAL_BLACK, VAL_BLACK,
+                                               VAL_BLACK,  VAL_BLACK,   VAL_BLACK, VAL_BLACK};
+
+namespace {
+
+constexpr int kDataCursor = 1;         // the one cursor of the data graph
+constexpr int kEveryPoint = 1;         // point frequency: every point drawn
+constexpr double kMinAxisSpan = 0.01;  // an inverted range becomes this wide
+constexpr double zeroLine[kMaxPoints] = {};
+// The fits are drawn wider than the pale measured traces, so that each fit stands out from its
+// trace in either colour mode, a black fit over black traces included.
+constexpr int kFitLineWidth = 2;
+
+int PlotOnDataGraph(const double* y, int points, int plotStyle, int lineStyle, int color) {
+  return KeptHandle(PlotXY(panelHandle, PANEL_GRAPH, timevals, y, points, VAL_DOUBLE, VAL_DOUBLE,
+                           plotStyle, VAL_SIMPLE_DOT, lineStyle, kEveryPoint, color));
+}
+
+}  // namespace
+
+int32_t KeptHandle(int plotResult) {
+  return plotResult > 0 ? plotResult : 0;
+}
+
+void ClearGraph(int graph, int handle) {
+  DeleteGraphPlot(panelHandle, graph, handle, VAL_IMMEDIATE_DRAW);
+  if (handle == VAL_ALL_PLOTS) ZeroHandles(graph);
+}
+
+void ZeroHandles(int graph) {
+  if (graph == PANEL_GRAPH) {
+    for (int k = 0; k < kPlotHandleSlots; ++k) pointHandles[k] = 0;
+    for (int k = 0; k < kClearedPlotSlots; ++k) plotHandles[k] = 0;
+  } else if (graph == PANEL_MHGRAPH) {
+    for (int k = 0; k < kMHClearedSlots; ++k) MHhandles[k] = 0;
+  }
+}
+
+void SetDataAxis() {
+  if (status.dataTMin > status.xMin) status.xMin = status.dataTMin;
+  if (status.xMax > status.dataTMax) status.xMax = status.dataTMax;
+  if (status.xMin > status.xMax) status.xMax = status.xMin + kMinAxisSpan;
+  if (status.yMin > status.yMax) status.yMax = status.yMin + kMinAxisSpan;
+  SetAxisRange(panelHandle, PANEL_GRAPH, VAL_MANUAL, status.xMin, status.xMax, VAL_MANUAL,
+               status.yMin, status.yMax);
+  SetDataXIndexes();
+}
+
+int ShowData() {
+  ClearGraph(PANEL_GRAPH, VAL_ALL_PLOTS);
+  SetDataAxis();
+  const int points = LoadedPoints();
+  for (int k = 0; k < NumTraces; ++k) {
+    plotHandles[k] = PlotOnDataGraph(ydata[k], points, VAL_CONNECTED_POINTS, VAL_SOLID, VAL_BLACK);
+    SetPlotAttribute(panelHandle, PANEL_GRAPH, plotHandles[k], ATTR_FADED, 1);
+  }
+  plotHandles[kZeroLineSlot] = PlotOnDataGraph(zeroLine, points, VAL_THIN_LINE, VAL_DOT, VAL_BLACK);
+  SetGraphCursor(panelHandle, PANEL_GRAPH, kDataCursor, timevals[points / 2], 0.0);
+  return 1;
+}
+
+int ShowFits() {
+  ShowMH();
+  ShowTau();
+  const int points = LoadedPoints();
+  double sum[kMaxPoints];
+  for (int k = 0; k < NumTraces; ++k) {
+    SumIncludedCurrents(k, points, sum);
+    int32_t& slot = plotHandles[NumTraces + k];
+    if (slot != 0) ClearGraph(PANEL_GRAPH, slot);
+    slot = PlotOnDataGraph(sum, points, VAL_CONNECTED_POINTS, VAL_SOLID, traceColors[k]);
+    SetPlotAttribute(panelHandle, PANEL_GRAPH, slot, ATTR_LINE_WIDTH, kFitLineWidth);
+  }
+  return 1;
+}
+
+void ChangeDataColors() {
+  if (status.dataLoaded == 0) return;
+  for (int k = 0; k < NumTraces; ++k) {
+    const int color = status.colorTraces != 0 ? traceColors[k] : VAL_BLACK;
+    SetPlotAttribute(panelHandle, PANEL_GRAPH, plotHandles[k], ATTR_TRACE_COLOR, color);
+  }
+}
+
+void DoDataCursor() {
+  double x = 0.0;
+  double y = 0.0;
+  if (GetGraphCursor(panelHandle, PANEL_GRAPH, kDataCursor, &x, &y) < 0) return;
+  const int points = LoadedPoints();
+  int s = 0;
+  while (s < points && x > timevals[s]) ++s;
+  // Right of every sample the search ends one past the last: the last sample is marked.
+  s = std::min(s, std::max(points - 1, 0));
+  status.cursorIndex = s;
+  for (int k = 0; k < NumTraces; ++k) {
+    if (pointHandles[k] != 0) ClearGraph(PANEL_GRAPH, pointHandles[k]);
+    pointHandles[k] = KeptHandle(PlotXY(panelHandle, PANEL_GRAPH, &timevals[s], &ydata[k][s], 1,
+                                        VAL_DOUBLE, VAL_DOUBLE, VAL_SCATTER, VAL_EMPTY_CIRCLE,
+                                        VAL_SOLID, kEveryPoint, VAL_BLUE));
+  }
+  PlotMHPoints();
+}
+
+int graph1CB(int, int, int event, void*, int, int) {
+  if (event == EVENT_COMMIT) DoDataCursor();
+  return 0;
+}
+
+int datascaleCB(int panel, int control, int event, void*, int, int) {
+  double value = 0.0;
+  GetCtrlVal(panel, control, &value);
+  if (event != EVENT_COMMIT) return 0;
+  switch (control) {
+    case PANEL_XMIN:
+      status.xMin = value;
+      break;
+    case PANEL_XMAX:
+      status.xMax = value;
+      break;
+    case PANEL_YMIN:
+      status.yMin = value;
+      break;
+    case PANEL_YMAX:
+      status.yMax = value;
+      break;
+    case PANEL_VMIN:
+      status.vMin = value;
+      break;
+    case PANEL_VMAX:
+      status.vMax = value;
+      break;
+    default:
+      return 0;
+  }
+  if (control == PANEL_VMIN || control == PANEL_VMAX) {
+    ShowMH();
+    ShowTau();
+  } else {
+    SetDataAxis();
+  }
+  return 1;
+}

@@ -1,0 +1,44 @@
+// The graphs of the main panel: the data graph (measured traces, the zero line, the summed fits,
+// the cursor markers, the axis ranges), the steady-state and time-constant curves of the selected
+// current, and the bookkeeping of plot handles for the three graphs.
+#pragma once
+
+#include <cstdint>
+
+constexpr int kPlotHandleSlots = 100;  // plotHandles and pointHandles
+constexpr int kZeroLineSlot = 24;      // plotHandles slot of the dotted zero line
+constexpr int kClearedPlotSlots = 24;  // slots 0 .. 23 are forgotten when the graph is cleared
+constexpr int kTraceColorCount = 12;
+
+// ---- the data graph (display.cpp) ----
+
+extern int32_t plotHandles[kPlotHandleSlots];   // traces, then fits, slot 24 the zero line
+extern int32_t pointHandles[kPlotHandleSlots];  // cursor marker of trace k
+extern const int32_t traceColors[kTraceColorCount];
+
+// What a slot keeps of a drawing's result: the handle, or 0 (no plot) when drawing failed, so
+// that a failure is never passed back later as -1, "every plot".
+int32_t KeptHandle(int plotResult);
+void ClearGraph(int graph, int handle);
+void ZeroHandles(int graph);
+void SetDataAxis();
+int ShowData();
+int ShowFits();
+void ChangeDataColors();
+void DoDataCursor();
+int graph1CB(int panel, int control, int event, void* callbackData, int eventData1, int eventData2);
+int datascaleCB(int panel, int control, int event, void* callbackData, int eventData1,
+                int eventData2);
+
+// ---- curves of the selected current (curves.cpp) ----
+constexpr int kCurveGridPoints = 100;  // voltages on the curve graphs
+constexpr int kMHHandleSlots = 100;    // slot 0 minf, 1 hinf, 2.. measured points
+constexpr int kMHClearedSlots = 14;    // slots reset when the steady-state graph is cleared
+extern int32_t MHhandles[kMHHandleSlots];
+extern int32_t Tauhandles[2];
+// The measured points as I / (V - Erev) (false, the default) or divided by 0.001 * Gmax as well
+// (true), so that for a current with q = 0 and p = 1 they fall on the activation curve.
+extern bool normaliseMeasuredPoints;
+void ShowMH();  // the steady-state curves, and the measured points when the cursor shows any
+void PlotMHPoints();
+void ShowTau();

@@ -1,0 +1,20 @@
+// What a recording gives the workspace beyond its samples: the step voltage of each trace.
+#include "io/recording.h"
+
+std::array<double, kMaxTraces> TraceVoltagesOf(const Recording& recording) {
+  if (recording.stepVoltages) return *recording.stepVoltages;
+  std::array<double, kMaxTraces> voltages{};
+  const double count = static_cast<double>(recording.times.size());
+  for (int k = 0; k < kMaxTraces; ++k) {
+    if (k >= recording.pairsStored) {
+      voltages[k] = k > 0 ? voltages[k - 1] : 0.0;
+      continue;
+    }
+    // A plain sum divided by the count, so that the mean agrees to the last bit with any other
+    // program that averages the same way. Only absurd voltages (near 1e308) overflow it.
+    double sum = 0;
+    for (double v : recording.voltages[k]) sum += v;
+    voltages[k] = sum / count;
+  }
+  return voltages;
+}

@@ -1,0 +1,179 @@
+// The workspace records with their start-up state, and the evaluation of the model currents
+// over the loaded traces inside the analysis window.
+#include "model/model.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "display/display.h"
+#include "model/evaluate.h"
+#include "panels/panels.h"
+#include "pavikuir.h"
+#include "platform/platform.h"
+
+CurrentParams params[kMaxCurrents];
+CurrentParams copyCurr;
+FitStatus status;
+DclampSettings dclamp;
+int32_t NumTraces;
+int32_t NumPoints;
+double timevals[kMaxPoints];
+double ydata[kTraceRows][kTraceRowLength];
+double yfits[kMaxCurrents][kTraceRows][kTraceRowLength];
+double V;
+const int32_t currCtl[kMaxCurrents] = {
+    PANEL_FITCURR1, PANEL_FITCURR2, PANEL_FITCURR3, PANEL_FITCURR4, PANEL_FITCURR5,
+    PANEL_FITCURR6, PANEL_FITCURR7, PANEL_FITCURR8, PANEL_FITCURR9, PANEL_FITCURR10};
+const int32_t currLab[kMaxCurrents] = {
+    PANEL_CURRLABEL1, PANEL_CURRLABEL2, PANEL_CURRLABEL3, PANEL_CURRLABEL4, PANEL_CURRLABEL5,
+    PANEL_CURRLABEL6, PANEL_CURRLABEL7, PANEL_CURRLABEL8, PANEL_CURRLABEL9, PANEL_CURRLABEL10};
+int32_t colors[kColorSlots];
+
+namespace {
+
+constexpr double kStartTraceV[kMaxTraces] = {-30.0, -10.0, 10.0, 30.0, 30.0, 30.0};
+constexpr double kStartCurrentSetting[kCurrentSettings] = {100.0, 0.0,    40.0,  -80.0,
+                                                           100.0, -100.0, 100.0, 0.0};
+constexpr double kStartGlobalSetting[kGlobalSettings] = {0.0, 100.0, 0.0, 0.25};
+constexpr int kStartHeaderLines = 13;
+
+CurrentParams DefaultCurrent(int index) {
+  CurrentParams p{};
+  p.Vm = 1.0;
+  p.Vh = 1.0;
+  p.Km = -1.0;
+  p.Kh = 1.0;
+  p.Tmhi = 1.0;
+  p.Tmlo = 1.0;
+  p.Thhi = 1.0;
+  p.Thlo = 1.0;
+  p.Vtm = 1.0;
+  p.Vth = 1.0;
+  p.Ktm = -1.0;
+  p.Kth = 1.0;
+  p.Vhold = -60.0;
+  p.Gmax = 1.0;
+  p.Erev = -80.0;
+  p.p = 1;
+  p.q = 1;
+  std::snprintf(p.name, sizeof p.name, "%d", index + 1);
+  return p;
+}
+
+int ClampedIndex(int32_t index) {
+  if (index < 0) return 0;
+  return index < kMaxPoints ? index : kMaxPoints;
+}
+
+}  // namespace
+
+int SelectedIndex() {
+  if (status.selCurrent < 1 || status.selCurrent > kMaxCurrents) return -1;
+  return status.selCurrent - 1;
+}
+
+CurrentParams* SelectedCurrent() {
+  const int index = SelectedIndex();
+  return index < 0 ? nullptr : &params[index];
+}
+
+int LoadedPoints() {
+  return std::clamp(NumPoints, 0, kMaxPoints);
+}
+
+int InitParams() {
+  for (int i = 0; i < kMaxCurrents; ++i) {
+    params[i] = DefaultCurrent(i);
+    for (int k = 0; k < kCurrentSettings; ++k)
+      dclamp.currentSetting[k][i] = kStartCurrentSetting[k];
+  }
+  for (int k = 0; k < kGlobalSettings; ++k) dclamp.globalSetting[k] = kStartGlobalSetting[k];
+  for (int k = 0; k < kIntSettings; ++k) dclamp.intSetting[k] = 0;
+
+  status.selCurrent = 1;
+  for (int k = 0; k < kMaxTraces; ++k) status.traceV[k] = kStartTraceV[k];
+  status.baseline = 0.0;
+  status.xMin = 0.0;
+  status.xMax = 280.0;
+  status.yMin = -40.0;
+  status.yMax = 40.0;
+  status.vMin = -100.0;
+  status.vMax = 100.0;
+  status.dataLoaded = 0;
+  status.paramFileLoaded = 0;
+  status.autoUpdate = 0;
+  status.colorTraces = 0;
+
+  ZeroFitCurrents();
+  status.fitCount = 1;
+  status.fitCurrent[0] = 1;
+  SetFitCurrents();
+  UpdateFitMessage();
+
+  NumPoints = 0;
+  std::snprintf(status.paramFile, sizeof status.paramFile, "%s", "temp");
+  status.headerLines = kStartHeaderLines;
+
+  ZeroHandles(PANEL_GRAPH);
+  ZeroHandles(PANEL_MHGRAPH);
+  for (int i = 0; i < kMaxCurrents; ++i) ZeroYFits(i);
+  return 1;
+}
+
+void ZeroFitCurrents() {
+  for (int i = 0; i < kMaxCurrents; ++i) status.fitCurrent[i] = 0;
+  status.fitCount = 0;
+}
+
+void ZeroYFits(int currentIndex) {
+  if (currentIndex < 0 || currentIndex >= kMaxCurrents) return;
+  for (int k = 0; k < NumTraces && k < kMaxTraces; ++k) Clear1D(yfits[currentIndex][k], kMaxPoints);
+}
+
+int DoFit() {
+  for (int i = 0; i < kMaxCurrents; ++i) {
+    if (status.fitCurrent[i]) CalcThisCurrent(i);
+  }
+  ShowFits();
+  return 1;
+}
+
+int CalcThisCurrent(int currentIndex) {
+  if (currentIndex < 0 || currentIndex >= kMaxCurrents) return 0;
+  const CurrentParams& P = params[currentIndex];
+  const CurrentReals<double> reals = RealsOf(P);
+  const SampleWindow window{ClampedIndex(status.windowStart), ClampedIndex(status.windowEnd)};
+  for (int k = 0; k < NumTraces && k < kMaxTraces; ++k) {
+    V = status.traceV[k];
+    EvaluateTrace(reals, P.p, P.q, V, timevals, LoadedPoints(), window, status.baseline,
+                  yfits[currentIndex][k]);
+  }
+  return 1;
+}
+
+void SumIncludedCurrents(int trace, int points, double* sum) {
+  std::fill(sum, sum + points, 0.0);
+  if (trace < 0 || trace >= kMaxTraces) return;
+  for (int i = 0; i < kMaxCurrents; ++i) {
+    if (status.fitCurrent[i] == 0) continue;
+    const double* curve = yfits[i][trace];
+    for (int n = 0; n < points; ++n) sum[n] += curve[n];
+  }
+}
+
+double GetPower(double x, int32_t n) {
+  return kinetics::GatePower(x, n);
+}
+
+void SetDataXIndexes() {
+  const int points = LoadedPoints();
+  // Each scan looks at a sample and moves past it, stopping once the sample just looked at
+  // reaches its bound, and never beyond the last loaded sample.
+  int j = 0;
+  while (j < points && timevals[j++] < status.xMin) {
+  }
+  status.windowStart = j;
+  while (j < points && timevals[j++] < status.xMax) {
+  }
+  status.windowEnd = j;
+}

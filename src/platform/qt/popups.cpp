@@ -1,0 +1,70 @@
+// The file dialog, the message box and the clipboard. Without a person to ask, a message goes
+// to standard error and the file dialog answers "cancelled".
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMessageBox>
+
+#include "platform/file_filters.h"
+#include "platform/qt/runtime.h"
+
+namespace {
+QString Text(const char* text) {
+  return QString::fromUtf8(text ? text : "");
+}
+}  // namespace
+
+// ---- the file dialog ----
+
+int FileSelectPopup(const char* defaultDirectory, const char* defaultFileSpec,
+                    const char* fileTypeList, const char* title, int buttonLabel, int, int, int,
+                    int, std::string* path) {
+  int answer = VAL_NO_FILE_SELECTED;
+  if (FileSelectAnsweredBySeam(&answer, path)) return answer;
+  if (!CanAskAPerson()) return VAL_NO_FILE_SELECTED;
+
+  const FileDialogFilters built = BuildFileDialogFilters(defaultFileSpec ? defaultFileSpec : "",
+                                                         fileTypeList ? fileTypeList : "");
+  QStringList filters;
+  for (const auto& filter : built.filters) filters << QString::fromStdString(filter);
+  QString selected = filters.value(built.selected);
+  const QString directory = Text(defaultDirectory);  // empty: the current directory
+  const QWidget* parent = QApplication::activeWindow();
+  const bool saving = buttonLabel == VAL_SAVE_BUTTON;
+
+  QString chosen;
+  if (saving)
+    chosen = QFileDialog::getSaveFileName(const_cast<QWidget*>(parent), Text(title), directory,
+                                          filters.join(";;"), &selected);
+  else
+    chosen = QFileDialog::getOpenFileName(const_cast<QWidget*>(parent), Text(title), directory,
+                                          filters.join(";;"), &selected);
+  if (chosen.isEmpty()) return VAL_NO_FILE_SELECTED;
+  // The system's own encoding of file names, as the program passes paths on: bytes.
+  if (path) *path = QFile::encodeName(QFileInfo(chosen).absoluteFilePath()).toStdString();
+  return QFileInfo::exists(chosen) ? VAL_EXISTING_FILE_SELECTED : VAL_NEW_FILE_SELECTED;
+}
+
+// ---- the message box ----
+
+int MessagePopup(const char* title, const char* message) {
+  if (MessageTakenBySeam(title, message)) return 0;
+  if (!CanAskAPerson()) {
+    TellOnStandardError(message);  // the command line's message sink
+    return 0;
+  }
+  QMessageBox::information(QApplication::activeWindow(), Text(title), Text(message));
+  return 0;
+}
+
+// ---- the clipboard ----
+
+int ClipboardPutText(const char* text) {
+  ShowClipboardTextToSeam(text);
+  if (!RunTimeStarted()) return kErrNoClipboard;
+  QGuiApplication::clipboard()->setText(Text(text));
+  return 0;
+}
