@@ -12,12 +12,15 @@
 #include <cstring>
 
 #include "display.h"
+#include "export.h"
+#include "history.h"
 #include "io.h"
 #include "io/safe_write.h"
 #include "model.h"
 #include "panels.h"
 #include "pavik.h"
 #include "pavikuir.h"
+#include "session_file.h"
 #include "platform/platform.h"
 
 namespace {
@@ -74,6 +77,12 @@ std::string ParseOption(const std::string& name, const std::string& value, CliCo
     if (!ParseVoltages(value, &command->traceV))
       return "--trace-v takes one to " + std::to_string(kMaxTraces) +
              " numbers separated by commas";
+  } else if (name == "--format") {
+    if (value != "pdf" && value != "svg" && value != "png") return "--format takes pdf, svg or png";
+    command->figureFormat = value == "pdf" ? FIGURE_PDF : value == "svg" ? FIGURE_SVG : FIGURE_PNG;
+  } else if (name == "--graphs") {
+    if (value != "data" && value != "all") return "--graphs takes data or all";
+    command->allGraphs = value == "all";
   } else if (name == "--select") {
     const auto n = ParseCount(value, kMaxCurrents);
     if (!n || *n < 1) return "--select takes a current number from 1 to 10";
@@ -86,7 +95,7 @@ std::string ParseOption(const std::string& name, const std::string& value, CliCo
 
 bool TakesValue(const std::string& name) {
   return name == "--header-lines" || name == "--xmin" || name == "--xmax" || name == "--baseline" ||
-         name == "--trace-v" || name == "--select";
+         name == "--trace-v" || name == "--select" || name == "--format" || name == "--graphs";
 }
 
 std::string CheckPositionals(CliCommand* command, const std::vector<std::string>& positionals,
@@ -96,12 +105,18 @@ std::string CheckPositionals(CliCommand* command, const std::vector<std::string>
     case CliMode::Window:
       if (usedOptions) return "the options need --fits or --render";
       if (n > 2) return "at most a data file and a parameter file can be opened";
+      if (n == 1 && positionals[0].ends_with(kSessionExtension)) {
+        command->sessionFile = positionals[0];
+        return "";
+      }
       if (n > 0) command->dataFile = positionals[0];
       if (n > 1) command->paramFile = positionals[1];
       return "";
     case CliMode::Fits:
       if (n != 3) return "--fits needs OUT, DATAFILE and PARAMFILE";
       if (command->select != 0) return "--select belongs to --render";
+      if (command->figureFormat || command->allGraphs)
+        return "--format and --graphs belong to --render";
       break;
     case CliMode::Render:
       if (n != 2 && n != 3) return "--render needs OUT.png, DATAFILE and perhaps PARAMFILE";
@@ -179,8 +194,10 @@ CliCommand ParseCommandLine(const std::vector<std::string>& args) {
 std::string CommandLineHelp() {
   return "Usage:\n"
          "  pavik [DATAFILE [PARAMFILE]]\n"
+         "  pavik SESSION.pavik\n"
          "  pavik --fits OUT DATAFILE PARAMFILE [options]\n"
-         "  pavik --render OUT.png DATAFILE [PARAMFILE] [options] [--select N]\n"
+         "  pavik --render OUT DATAFILE [PARAMFILE] [options] [--select N]\n"
+         "               [--format pdf|svg|png] [--graphs data|all]\n"
          "  pavik --report PARAMFILE\n"
          "\n"
          "Fits Hodgkin-Huxley-type currents to voltage-clamp recordings.\n"
@@ -196,6 +213,8 @@ std::string CommandLineHelp() {
          "  --baseline X      offset added to every model current\n"
          "  --trace-v V1,...  up to six step voltages (mV) instead of the traces' means\n"
          "  --select N        the current (1 to 10) whose curves --render draws\n"
+         "  --format F        --render draws the graphs alone, as pdf, svg or png (2x)\n"
+         "  --graphs G        --render draws the data graph (data) or all three (all)\n"
          "  -h, --help        this text\n"
          "  -v, --version     the program's version\n"
          "\n"
@@ -318,6 +337,17 @@ int RunRender(const CliCommand& command, int argc, char* argv[]) {
   if (command.select != 0) {
     currbutCB(panelHandle, PANEL_CURRBUT1 + command.select - 1, EVENT_COMMIT, nullptr, 0, 0);
   }
+  if (command.figureFormat || command.allGraphs) {
+    std::vector<int> graphs = {PANEL_GRAPH};
+    if (command.allGraphs.value_or(false)) graphs = {PANEL_GRAPH, PANEL_MHGRAPH, PANEL_TAUGRAPH};
+    std::string figure;
+    if (RenderGraphFigure(panelHandle, graphs, command.figureFormat.value_or(FIGURE_PNG),
+                          kDefaultFigureScale, &figure) != 0) {
+      std::fprintf(stderr, "The figure of the graphs could not be drawn.\n");
+      return kExitFileError;
+    }
+    return SaveOutput(command.output, figure, "figure");
+  }
   std::string png;
   if (RenderPanelImage(panelHandle, kRenderWidth, kRenderHeight, &png) != 0) {
     std::fprintf(stderr, "The image of the main panel could not be drawn.\n");
@@ -329,11 +359,18 @@ int RunRender(const CliCommand& command, int argc, char* argv[]) {
 int RunWindow(const CliCommand& command, int argc, char* argv[]) {
   if (StartPavik(argc, argv) != 0) return -1;
   DisplayPanel(panelHandle);
+  if (!command.sessionFile.empty()) {
+    OpenSessionFile(command.sessionFile);  // tells what it could not do
+    StartWorkspaceHistory();
+    RunUserInterface();
+    return 0;
+  }
   bool dataRead = false;
   bool paramRead = false;
   if (!command.dataFile.empty()) dataRead = OpenDataFile(command.dataFile);
   if (!command.paramFile.empty()) paramRead = LoadParamFile(command.paramFile) != 0;
   if (dataRead && paramRead) DoFit();
+  StartWorkspaceHistory();  // the files given are the first state, and count as saved
   RunUserInterface();
   return 0;
 }

@@ -5,7 +5,9 @@
 #include <string>
 
 #include "display.h"
+#include "history.h"
 #include "model.h"
+#include "model/param_table.h"
 #include "panels.h"
 #include "pavik.h"
 #include "pavikuir.h"
@@ -131,6 +133,15 @@ double* SlopeField(CurrentParams& current, int control) {
   }
 }
 
+// The undo step of an edit of control on current number n: "Vm of current 1".
+std::string FieldStep(int control, int n) {
+  for (const ParamDescriptor& field : kParamTable) {
+    if (field.control == control)
+      return std::string(field.name) + " of current " + std::to_string(n);
+  }
+  return "a field of current " + std::to_string(n);
+}
+
 // A selector button's label as a current number; 0 when it names none of 1 to 10.
 int CurrentNumberOfLabel(const std::string& label) {
   errno = 0;
@@ -143,23 +154,28 @@ int CurrentNumberOfLabel(const std::string& label) {
 
 // ---- editing ----
 
-int paramCB(int panel, int control, int event, void*, int, int) {
+int paramCB(int panel, int control, int event, void*, int eventData1, int) {
   if (event != EVENT_COMMIT) return 0;
   const int index = SelectedIndex();
   if (index == kNoCurrent) return 0;
   CurrentParams& current = params[index];
+  const bool stepped = eventData1 == COMMIT_BY_STEP;
 
   if (const int trace = TraceOfVoltageControl(control); trace >= 0) {
     GetCtrlVal(panel, control, &status.traceV[trace]);
+    NoteChange("voltage of trace " + std::to_string(trace + 1), stepped);
     ReevaluateIfAutoUpdate();
   } else if (control == PANEL_P || control == PANEL_Q) {
     GetCtrlVal(panel, control, control == PANEL_P ? &current.p : &current.q);
+    NoteChange(FieldStep(control, index + 1), stepped);
     ReevaluateIfAutoUpdate();
   } else if (double* field = DoubleField(current, control)) {
     GetCtrlVal(panel, control, field);
+    NoteChange(FieldStep(control, index + 1), stepped);
     ReevaluateIfAutoUpdate();
   } else if (double* slope = SlopeField(current, control)) {
     GetCtrlVal(panel, control, slope);
+    NoteChange(FieldStep(control, index + 1), stepped);
     // a zero slope would divide by zero in the model: stored, but not evaluated
     if (*slope == 0.0) return 1;
     ReevaluateIfAutoUpdate();
@@ -167,10 +183,12 @@ int paramCB(int panel, int control, int event, void*, int, int) {
     DoFit();
   } else if (control == PANEL_BASELINE) {
     GetCtrlVal(panel, control, &status.baseline);
+    NoteChange("baseline", stepped);
     ReevaluateIfAutoUpdate();
   } else if (control == PANEL_NAME) {
     ReadNameControl(panel, control, current.name);
     ResetTextBox(panel, currLab[index], current.name);
+    NoteChange("name of current " + std::to_string(index + 1));
   } else if (control == PANEL_TRACECOLORS) {
     GetCtrlVal(panel, control, &status.colorTraces);
     ChangeDataColors();
@@ -192,6 +210,7 @@ int labelCB(int panel, int control, int event, void*, int, int) {
   if (index == kNoCurrent) return 0;
   ReadNameControl(panel, control, params[index].name);
   if (index == SelectedIndex()) ResetTextBox(panel, PANEL_NAME, params[index].name);
+  NoteChange("name of current " + std::to_string(index + 1));
   return 0;
 }
 
@@ -200,6 +219,10 @@ int labelCB(int panel, int control, int event, void*, int, int) {
 int currentCB(int, int control, int event, void*, int, int) {
   if (event != EVENT_COMMIT) return 0;
   GetFitCurrent(control);
+  if (const int index = IndexIn(currCtl, control); index != kNoCurrent) {
+    NoteChange("current " + std::to_string(index + 1) +
+               (status.fitCurrent[index] ? " in the fit" : " out of the fit"));
+  }
   if (status.autoUpdate) DoFit();
   return 0;
 }

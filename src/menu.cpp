@@ -1,10 +1,14 @@
 // The main menu: one callback that runs the command of each menu item.
 #include "display.h"
+#include "export.h"
+#include "history.h"
 #include "io.h"
 #include "model.h"
 #include "pavik.h"
 #include "pavikuir.h"
 #include "platform/platform.h"
+#include "session_file.h"
+#include "unsaved_guard.h"
 
 void menuCB(int menuBar, int menuItem, void*, int) {
   switch (menuItem) {
@@ -15,13 +19,35 @@ void menuCB(int menuBar, int menuItem, void*, int) {
       }
       break;
     case MENU_OPENPARAM:
-      Read_Last_Values();
+      if (MayDiscardChanges("Open Parameter File") && Read_Last_Values()) {
+        NoteChange("Open Parameter File");
+        NoteSaved();
+        ShowWorkspace();
+      }
       break;
     case MENU_SAVEPARAM:
-      Save_Current_Values();
+      if (Save_Current_Values()) NoteSaved();
+      break;
+    case MENU_OPENSESSION:
+      if (MayDiscardChanges("Open Session")) Open_Session();
+      break;
+    case MENU_SAVESESSION:
+      if (MayDiscardChanges("Save Session")) Save_Session();
+      break;
+    case MENU_EXPORTFIGURE:
+      Export_Figure();
+      break;
+    case MENU_EXPORTTABLE:
+      Export_Table();
       break;
     case MENU_QUIT:
-      QuitUserInterface(1);
+      if (MayDiscardChanges("Quit")) QuitUserInterface(1);
+      break;
+    case MENU_UNDO:
+      UndoChange();
+      break;
+    case MENU_REDO:
+      RedoChange();
       break;
     case MENU_COPY:
       CopyCurrent();
@@ -30,6 +56,8 @@ void menuCB(int menuBar, int menuItem, void*, int) {
       break;
     case MENU_PASTE:
       PasteCurrent();
+      NoteChange("Paste Current");
+      ShowWorkspace();
       break;
     case MENU_CLIPBOARD:
       CopyCurrToClipboard(-1);

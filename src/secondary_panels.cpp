@@ -2,6 +2,7 @@
 // options panel with the header-line count, and the information text.
 #include <string>
 
+#include "history.h"
 #include "model.h"
 #include "panels.h"
 #include "pavik.h"
@@ -79,7 +80,7 @@ void GetDclampParams() {
     GetCtrlVal(dclampPanelHandle, kSettingControls[k], &dclamp.currentSetting[k][index]);
 }
 
-int dclampCB(int panel, int control, int event, void*, int, int) {
+int dclampCB(int panel, int control, int event, void*, int eventData1, int) {
   if (event != EVENT_COMMIT) return 0;
   if (control == DCLAMP_CLOSE) {
     HidePanel(panel);
@@ -92,6 +93,7 @@ int dclampCB(int panel, int control, int event, void*, int, int) {
     return 1;
   }
   GetDclampParams();
+  NoteChange("dynamic-clamp settings", eventData1 == COMMIT_BY_STEP);
   return 0;
 }
 

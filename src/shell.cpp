@@ -4,11 +4,13 @@
 #include <cstdio>
 
 #include "display.h"
+#include "history.h"
 #include "model.h"
 #include "panels.h"
 #include "pavik.h"
 #include "pavikuir.h"
 #include "platform/platform.h"
+#include "unsaved_guard.h"
 
 int panelHandle;
 int infoPanelHandle;
@@ -17,7 +19,6 @@ int optionsPanelHandle;
 
 namespace {
 const char* const kResourceFile = "pavikuir.uir";
-constexpr int kTitleSize = 100;          // the title buffer
 constexpr int kParamFileTextSize = 260;  // the parameter-file text buffer
 const char* const kNoParamFile = "(no parameter file)";
 }  // namespace
@@ -64,9 +65,6 @@ int StartPavik(int argc, char* argv[]) {
 }
 
 void InitPanel() {
-  char title[kTitleSize];
-  std::snprintf(title, sizeof title, "Pavik (Ver %s %s)", kVersion, kVersionDate);
-  SetPanelAttribute(panelHandle, ATTR_TITLE, title);
   SetCtrlAttribute(panelHandle, PANEL_GRAPH, ATTR_PLOT_BGCOLOR, VAL_LT_GRAY);
   SetCtrlAttribute(panelHandle, PANEL_MHGRAPH, ATTR_PLOT_BGCOLOR, VAL_LT_GRAY);
   SetCtrlAttribute(panelHandle, PANEL_TAUGRAPH, ATTR_PLOT_BGCOLOR, VAL_LT_GRAY);
@@ -78,6 +76,7 @@ void InitPanel() {
   SetDclampParams(0);
   SetOptionsPanel();
   SetInfoPanel();
+  StartWorkspaceHistory();  // also sets the title
 }
 
 void SetPanelParams(int index) {
@@ -126,6 +125,6 @@ void ShowAxisRanges() {
 }
 
 int panelCB(int, int event, void*, int, int) {
-  if (event == EVENT_CLOSE) QuitUserInterface(1);
+  if (event == EVENT_CLOSE && MayDiscardChanges("Quit")) QuitUserInterface(1);
   return 0;
 }

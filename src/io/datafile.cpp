@@ -9,6 +9,7 @@
 
 #include "io.h"
 #include "io/datafile_layout.h"
+#include "io/dialog_folder.h"
 #include "io/file_kind.h"
 #include "pavik.h"
 #include "pavikuir.h"
@@ -213,14 +214,16 @@ void ShowLoadedFile() {
 
 int ReadDataFile() {
   std::string path;
-  const int chosen = FileSelectPopup("", "*.*", "*.bu*;*.asc;*.txt", "Open Data File",
-                                     VAL_LOAD_BUTTON, 0, 0, 1, 0, &path);
+  const int chosen = FileSelectPopup(DialogFolder().c_str(), "*.*", "*.bu*;*.asc;*.txt",
+                                     "Open Data File", VAL_LOAD_BUTTON, 0, 0, 1, 0, &path);
   if (chosen != VAL_EXISTING_FILE_SELECTED) return 0;
   if (const std::string why = WhyNotFromDialog(path); !why.empty()) {
     TellNotRead(path, why);
     return 0;
   }
-  return LoadDataFile(path);
+  if (LoadDataFile(path) != 1) return 0;
+  RememberFileUsed(path);
+  return 1;
 }
 
 int LoadDataFile(const std::string& path) {

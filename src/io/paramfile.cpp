@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "io.h"
+#include "io/dialog_folder.h"
 #include "io/file_kind.h"
 #include "io/safe_write.h"
 #include "panels.h"
@@ -16,6 +17,7 @@ namespace {
 
 constexpr const char* kMessageTitle = "Parameter File";
 constexpr const char* kFileSpec = "*.fit";
+constexpr const char* kExtension = ".fit";  // given to a saved file whose name has none
 constexpr const char* kFileTypes = "*.fit;*.V0*";
 constexpr size_t kReadChunk = 8192;
 
@@ -73,7 +75,10 @@ void Tell(const std::string& message) {
 
 int SaveParamFile(const std::string& path) {
   const SaveResult result = SaveFileSafely(path, FormatParamFile(params, dclamp, status));
-  if (result.why.empty()) return 1;
+  if (result.why.empty()) {
+    RememberParamFile(path);
+    return 1;
+  }
   Tell(SaveFailureMessage("parameter file", path, result));
   return 0;
 }
@@ -101,21 +106,23 @@ int LoadParamFile(const std::string& path) {
   }
   TakeOver(scratch, path);
   RefreshPanels();
+  RememberParamFile(path);
   return 1;
 }
 
 int Save_Current_Values() {
   std::string path;
-  const int chosen = FileSelectPopup("", kFileSpec, kFileTypes, "Save Parameter File",
-                                     VAL_SAVE_BUTTON, 0, 0, 1, 1, &path);
+  const int chosen = FileSelectPopup(DialogFolder().c_str(), kFileSpec, kFileTypes,
+                                     "Save Parameter File", VAL_SAVE_BUTTON, 0, 0, 1, 1, &path);
   if (chosen <= 0) return 0;  // cancelled, or the dialog failed: write nothing anywhere
+  path = WithDefaultExtension(path, kExtension);
   return SaveParamFile(path);
 }
 
 int Read_Last_Values() {
   std::string path;
-  const int chosen = FileSelectPopup("", kFileSpec, kFileTypes, "Open Parameter File",
-                                     VAL_SELECT_BUTTON, 0, 0, 1, 1, &path);
+  const int chosen = FileSelectPopup(DialogFolder().c_str(), kFileSpec, kFileTypes,
+                                     "Open Parameter File", VAL_SELECT_BUTTON, 0, 0, 1, 1, &path);
   if (chosen != VAL_EXISTING_FILE_SELECTED) return 0;
   if (const std::string why = WhyNotFromDialog(path); !why.empty()) {
     Tell("The parameter file\n" + path + "\nwas not read: " + why + ".\nNothing was changed.");

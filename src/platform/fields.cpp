@@ -66,7 +66,7 @@ NumericField::NumericField(QWidget* parent) : QDoubleSpinBox(parent) {
   setKeyboardTracking(false);
   setAccelerated(true);
   setCorrectionMode(QAbstractSpinBox::CorrectToPreviousValue);
-  connect(this, &QAbstractSpinBox::editingFinished, this, &NumericField::CommitIfChanged);
+  connect(this, &QAbstractSpinBox::editingFinished, this, [this] { CommitIfChanged(); });
 }
 
 void NumericField::SetValueQuietly(double value) {
@@ -83,14 +83,14 @@ void NumericField::FinishEntry() {
 
 void NumericField::stepBy(int steps) {
   QDoubleSpinBox::stepBy(steps);
-  CommitIfChanged();
+  CommitIfChanged(true);
 }
 
-void NumericField::CommitIfChanged() {
+void NumericField::CommitIfChanged(bool stepped) {
   interpretText();
   if (value() == lastCommitted_) return;
   lastCommitted_ = value();
-  emit committed();
+  emit committed(stepped);
 }
 
 QString NumericField::textFromValue(double value) const {
@@ -140,7 +140,7 @@ IntField::IntField(QWidget* parent) : QSpinBox(parent) {
   setKeyboardTracking(false);
   setAccelerated(true);
   setCorrectionMode(QAbstractSpinBox::CorrectToPreviousValue);
-  connect(this, &QAbstractSpinBox::editingFinished, this, &IntField::CommitIfChanged);
+  connect(this, &QAbstractSpinBox::editingFinished, this, [this] { CommitIfChanged(); });
 }
 
 void IntField::SetValueQuietly(int value) {
@@ -155,14 +155,14 @@ void IntField::FinishEntry() {
 
 void IntField::stepBy(int steps) {
   QSpinBox::stepBy(steps);
-  CommitIfChanged();
+  CommitIfChanged(true);
 }
 
-void IntField::CommitIfChanged() {
+void IntField::CommitIfChanged(bool stepped) {
   interpretText();
   if (value() == lastCommitted_) return;
   lastCommitted_ = value();
-  emit committed();
+  emit committed(stepped);
 }
 
 // ---- text boxes ----
