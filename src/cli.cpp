@@ -20,8 +20,8 @@
 #include "panels.h"
 #include "pavik.h"
 #include "pavikuir.h"
-#include "session_file.h"
 #include "platform/platform.h"
+#include "session_file.h"
 
 namespace {
 

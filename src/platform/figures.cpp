@@ -44,8 +44,7 @@ std::vector<Placed> Layout(int panel, const std::vector<int>& graphs, QSize* siz
   return placed;
 }
 
-void Draw(QPainter* painter, const std::vector<Placed>& placed) {
-  QCPPainter* plotPainter = static_cast<QCPPainter*>(painter);
+void Draw(QCPPainter* plotPainter, const std::vector<Placed>& placed) {
   for (const Placed& graph : placed) {
     plotPainter->save();
     plotPainter->translate(graph.area.topLeft());

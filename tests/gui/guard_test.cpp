@@ -23,10 +23,13 @@ template <typename Action>
 bool LoopEndsAfter(Action action) {
   bool watchdogFired = false;
   QTimer::singleShot(0, action);
-  QTimer::singleShot(3000, [&watchdogFired] {
+  QTimer watchdog;  // stopped when this returns, so it never fires into a later loop
+  watchdog.setSingleShot(true);
+  QObject::connect(&watchdog, &QTimer::timeout, [&watchdogFired] {
     watchdogFired = true;
     QuitUserInterface(1);
   });
+  watchdog.start(3000);
   RunUserInterface();
   return !watchdogFired;
 }

@@ -52,7 +52,7 @@ TEST_F(Undo, EachKindOfChangeUndoesAndRedoesThroughTheMenu) {
        [] { return Shown(panelHandle, PANEL_VM); }},
       {"p of current 1",
        {},
-       [] { U::TypeAndEnter(panelHandle, PANEL_P, "3"); },
+       [] { U::TypeAndEnter(panelHandle, PANEL_P, "4"); },
        [] { return std::to_string(U::IntValue(panelHandle, PANEL_P)); }},
       {"name of current 1",
        {},
@@ -125,6 +125,8 @@ TEST_F(Undo, ArrowStepRunIsOneStep) {
 TEST_F(Undo, KeysReachTheMenuFromAField) {
   const double start = params[0].Km;
   TypeAndEnter(panelHandle, PANEL_KM, "-9");
+  PanelWidget(panelHandle)->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(PanelWidget(panelHandle)));  // shortcuts need it
   QWidget* field = Widget(panelHandle, PANEL_KM);
   QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier);
   EXPECT_EQ(params[0].Km, start);
