@@ -3,6 +3,7 @@
 // from one current, and the main panel's close event.
 #include <cstdio>
 
+#include "curve_handles.h"
 #include "display.h"
 #include "history.h"
 #include "model.h"
@@ -33,6 +34,7 @@ void RegisterPavikCallbacks() {
   RegisterCtrlCallback("datascaleCB", datascaleCB);
   RegisterCtrlCallback("dclampCB", dclampCB);
   RegisterCtrlCallback("optionsCB", optionsCB);
+  RegisterCtrlCallback("pointsCB", pointsCB);
   RegisterCtrlCallback("infoCB", infoCB);
   RegisterPanelCallback("panelCB", panelCB);
   RegisterMenuCallback("menuCB", menuCB);
@@ -76,6 +78,7 @@ void InitPanel() {
   SetDclampParams(0);
   SetOptionsPanel();
   SetInfoPanel();
+  InitCurveHandles();
   StartWorkspaceHistory();  // also sets the title
 }
 
