@@ -15,6 +15,7 @@
 namespace {
 
 constexpr int kTitleSize = 100;  // the title buffer
+std::string namedStep;           // set by a StepNamed: the name every step takes meanwhile
 
 void AfterRestore(const std::optional<std::string>& step) {
   if (!step) return;
@@ -29,8 +30,19 @@ void StartWorkspaceHistory() {
   ShowHistoryState();
 }
 
+StepNamed::StepNamed(const std::string& step) {
+  namedStep = step;
+}
+
+StepNamed::~StepNamed() {
+  namedStep.clear();
+}
+
 void NoteChange(const std::string& step, bool stepped) {
-  RecordWorkspaceStep(step, stepped ? step : std::string());
+  if (!namedStep.empty())
+    RecordWorkspaceStep(namedStep);
+  else
+    RecordWorkspaceStep(step, stepped ? step : std::string());
   ShowHistoryState();
 }
 
