@@ -11,7 +11,9 @@
 
 #include "app/cli_jobs.h"
 #include "app/pavik.h"
+#include "app/session_file.h"
 #include "model/model.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -64,6 +66,12 @@ std::string ParseOption(const std::string& name, const std::string& value, CliCo
     if (!ParseVoltages(value, &command->traceV))
       return "--trace-v takes one to " + std::to_string(kMaxTraces) +
              " numbers separated by commas";
+  } else if (name == "--format") {
+    if (value != "pdf" && value != "svg" && value != "png") return "--format takes pdf, svg or png";
+    command->figureFormat = value == "pdf" ? FIGURE_PDF : value == "svg" ? FIGURE_SVG : FIGURE_PNG;
+  } else if (name == "--graphs") {
+    if (value != "data" && value != "all") return "--graphs takes data or all";
+    command->allGraphs = value == "all";
   } else if (name == "--select") {
     const auto n = ParseCount(value, kMaxCurrents);
     if (!n || *n < 1) return "--select takes a current number from 1 to 10";
@@ -76,7 +84,7 @@ std::string ParseOption(const std::string& name, const std::string& value, CliCo
 
 bool TakesValue(const std::string& name) {
   return name == "--header-lines" || name == "--xmin" || name == "--xmax" || name == "--baseline" ||
-         name == "--trace-v" || name == "--select";
+         name == "--trace-v" || name == "--select" || name == "--format" || name == "--graphs";
 }
 
 std::string CheckPositionals(CliCommand* command, const std::vector<std::string>& positionals,
@@ -86,12 +94,18 @@ std::string CheckPositionals(CliCommand* command, const std::vector<std::string>
     case CliMode::Window:
       if (usedOptions) return "the options need --fits or --render";
       if (n > 2) return "at most a data file and a parameter file can be opened";
+      if (n == 1 && positionals[0].ends_with(kSessionExtension)) {
+        command->sessionFile = positionals[0];
+        return "";
+      }
       if (n > 0) command->dataFile = positionals[0];
       if (n > 1) command->paramFile = positionals[1];
       return "";
     case CliMode::Fits:
       if (n != 3) return "--fits needs OUT, DATAFILE and PARAMFILE";
       if (command->select != 0) return "--select belongs to --render";
+      if (command->figureFormat || command->allGraphs)
+        return "--format and --graphs belong to --render";
       break;
     case CliMode::Render:
       if (n != 2 && n != 3) return "--render needs OUT.png, DATAFILE and perhaps PARAMFILE";
@@ -169,8 +183,10 @@ CliCommand ParseCommandLine(const std::vector<std::string>& args) {
 std::string CommandLineHelp() {
   return "Usage:\n"
          "  pavik [DATAFILE [PARAMFILE]]\n"
+         "  pavik SESSION.pavik\n"
          "  pavik --fits OUT DATAFILE PARAMFILE [options]\n"
-         "  pavik --render OUT.png DATAFILE [PARAMFILE] [options] [--select N]\n"
+         "  pavik --render OUT DATAFILE [PARAMFILE] [options] [--select N]\n"
+         "               [--format pdf|svg|png] [--graphs data|all]\n"
          "  pavik --report PARAMFILE\n"
          "\n"
          "Fits Hodgkin-Huxley-type currents to voltage-clamp recordings.\n"
@@ -186,6 +202,8 @@ std::string CommandLineHelp() {
          "  --baseline X      offset added to every model current\n"
          "  --trace-v V1,...  up to six step voltages (mV) instead of the traces' means\n"
          "  --select N        the current (1 to 10) whose curves --render draws\n"
+         "  --format F        --render draws the graphs alone, as pdf, svg or png (2x)\n"
+         "  --graphs G        --render draws the data graph (data) or all three (all)\n"
          "  -h, --help        this text\n"
          "  -v, --version     the program's version\n"
          "\n"

@@ -22,6 +22,11 @@ struct CliCommand {
   std::optional<double> xMin, xMax, baseline;
   std::vector<double> traceV;  // up to six step voltages, trace 1 first
   int select = 0;              // current to select before drawing, 1-based; 0: leave it
+  std::string sessionFile;     // the window: a session to open instead of the files
+  // --render: the graphs as a figure in this format (FIGURE_PDF, _SVG, _PNG) instead of the
+  // whole panel; all three graphs, or the data graph only
+  std::optional<int> figureFormat;
+  std::optional<bool> allGraphs;
   std::string error;
 };
 

@@ -1,9 +1,12 @@
-// The --render job: the main panel built offscreen on the command's files, drawn into a PNG.
+// The --render job: the main panel built offscreen on the command's files, drawn into a PNG;
+// or, with --format or --graphs, the graphs alone as a PDF, SVG or PNG figure.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "app/cli_jobs.h"
+#include "app/export.h"
 #include "app/pavik.h"
 #include "model/model.h"
 #include "panels/panels.h"
@@ -22,6 +25,17 @@ int RunRender(const CliCommand& command, int argc, char* argv[]) {
   if (!command.paramFile.empty()) DoFit();
   if (command.select != 0) {
     currbutCB(panelHandle, PANEL_CURRBUT1 + command.select - 1, EVENT_COMMIT, nullptr, 0, 0);
+  }
+  if (command.figureFormat || command.allGraphs) {
+    std::vector<int> graphs = {PANEL_GRAPH};
+    if (command.allGraphs.value_or(false)) graphs = {PANEL_GRAPH, PANEL_MHGRAPH, PANEL_TAUGRAPH};
+    std::string figure;
+    if (RenderGraphFigure(panelHandle, graphs, command.figureFormat.value_or(FIGURE_PNG),
+                          kDefaultFigureScale, &figure) != 0) {
+      std::fprintf(stderr, "The figure of the graphs could not be drawn.\n");
+      return kExitFileError;
+    }
+    return SaveOutput(command.output, figure, "figure");
   }
   std::string png;
   if (RenderPanelImage(panelHandle, kRenderWidth, kRenderHeight, &png) != 0) {

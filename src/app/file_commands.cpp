@@ -8,6 +8,7 @@
 
 #include "app/pavik.h"
 #include "display/display.h"
+#include "io/dialog_folder.h"
 #include "io/file_kind.h"
 #include "io/io.h"
 #include "model/model.h"
@@ -22,6 +23,7 @@ constexpr double kStartingExtreme = 10000;  // the running current extremes star
 constexpr const char* kParamFileTitle = "Parameter File";
 constexpr const char* kParamFileSpec = "*.fit";
 constexpr const char* kParamFileTypes = "*.fit;*.V0*";
+constexpr const char* kParamFileExtension = ".fit";  // given to a saved name that has none
 
 // ---- data files ----
 
@@ -142,14 +144,16 @@ void RefreshParamFilePanels() {
 
 int ReadDataFile() {
   std::string path;
-  const int chosen = FileSelectPopup("", "*.*", "*.bu*;*.asc;*.txt", "Open Data File",
-                                     VAL_LOAD_BUTTON, 0, 0, 1, 0, &path);
+  const int chosen = FileSelectPopup(DialogFolder().c_str(), "*.*", "*.bu*;*.asc;*.txt",
+                                     "Open Data File", VAL_LOAD_BUTTON, 0, 0, 1, 0, &path);
   if (chosen != VAL_EXISTING_FILE_SELECTED) return 0;
   if (const std::string why = WhyNotFromDialog(path); !why.empty()) {
     TellDataFileNotRead(path, why);
     return 0;
   }
-  return LoadDataFile(path);
+  if (LoadDataFile(path) != 1) return 0;
+  RememberFileUsed(path);
+  return 1;
 }
 
 int LoadDataFile(const std::string& path) {
@@ -191,8 +195,8 @@ bool CommitRecording(const Recording& recording) {
 
 int Read_Last_Values() {
   std::string path;
-  const int chosen = FileSelectPopup("", kParamFileSpec, kParamFileTypes, "Open Parameter File",
-                                     VAL_SELECT_BUTTON, 0, 0, 1, 1, &path);
+  const int chosen = FileSelectPopup(DialogFolder().c_str(), kParamFileSpec, kParamFileTypes,
+                                     "Open Parameter File", VAL_SELECT_BUTTON, 0, 0, 1, 1, &path);
   if (chosen != VAL_EXISTING_FILE_SELECTED) return 0;
   if (const std::string why = WhyNotFromDialog(path); !why.empty()) {
     TellParamFileNotRead(path, why);
@@ -219,13 +223,14 @@ int LoadParamFile(const std::string& path) {
   }
   TakeOverParamFile(scratch, path);
   RefreshParamFilePanels();
+  RememberParamFile(path);
   return 1;
 }
 
 int Save_Current_Values() {
   std::string path;
-  const int chosen = FileSelectPopup("", kParamFileSpec, kParamFileTypes, "Save Parameter File",
-                                     VAL_SAVE_BUTTON, 0, 0, 1, 1, &path);
+  const int chosen = FileSelectPopup(DialogFolder().c_str(), kParamFileSpec, kParamFileTypes,
+                                     "Save Parameter File", VAL_SAVE_BUTTON, 0, 0, 1, 1, &path);
   if (chosen <= 0) return 0;  // cancelled, or the dialog failed: write nothing anywhere
-  return SaveParamFile(path);
+  return SaveParamFile(WithDefaultExtension(path, kParamFileExtension));
 }

@@ -1,5 +1,9 @@
 // The main menu: one callback that runs the command of each menu item.
+#include "app/export.h"
+#include "app/history.h"
 #include "app/pavik.h"
+#include "app/session_file.h"
+#include "app/unsaved_guard.h"
 #include "display/display.h"
 #include "io/io.h"
 #include "model/model.h"
@@ -13,13 +17,35 @@ void menuCB(int menuBar, int menuItem, void*, int) {
       ReadDataFile();  // draws what it read
       break;
     case MENU_OPENPARAM:
-      Read_Last_Values();
+      if (MayDiscardChanges("Open Parameter File") && Read_Last_Values()) {
+        NoteChange("Open Parameter File");
+        NoteSaved();
+        ShowWorkspace();
+      }
       break;
     case MENU_SAVEPARAM:
-      Save_Current_Values();
+      if (Save_Current_Values()) NoteSaved();
+      break;
+    case MENU_OPENSESSION:
+      if (MayDiscardChanges("Open Session")) Open_Session();
+      break;
+    case MENU_SAVESESSION:
+      if (MayDiscardChanges("Save Session")) Save_Session();
+      break;
+    case MENU_EXPORTFIGURE:
+      Export_Figure();
+      break;
+    case MENU_EXPORTTABLE:
+      Export_Table();
       break;
     case MENU_QUIT:
-      QuitUserInterface(1);
+      if (MayDiscardChanges("Quit")) QuitUserInterface(1);
+      break;
+    case MENU_UNDO:
+      UndoChange();
+      break;
+    case MENU_REDO:
+      RedoChange();
       break;
     case MENU_COPY:
       CopyCurrent();
@@ -28,6 +54,8 @@ void menuCB(int menuBar, int menuItem, void*, int) {
       break;
     case MENU_PASTE:
       PasteCurrent();
+      NoteChange("Paste Current");
+      ShowWorkspace();
       break;
     case MENU_CLIPBOARD:
       CopyCurrToClipboard(-1);

@@ -3,7 +3,9 @@
 // from one current, and the main panel's close event.
 #include <cstdio>
 
+#include "app/history.h"
 #include "app/pavik.h"
+#include "app/unsaved_guard.h"
 #include "display/curve_handles.h"
 #include "display/display.h"
 #include "model/model.h"
@@ -18,7 +20,6 @@ int optionsPanelHandle;
 
 namespace {
 const char* const kResourceFile = "pavikuir.uir";
-constexpr int kTitleSize = 100;  // the title buffer
 }  // namespace
 
 void RegisterPavikCallbacks() {
@@ -57,9 +58,6 @@ int StartPavik(int argc, char* argv[]) {
 }
 
 void InitPanel() {
-  char title[kTitleSize];
-  std::snprintf(title, sizeof title, "Pavik (Ver %s %s)", kVersion, kVersionDate);
-  SetPanelAttribute(panelHandle, ATTR_TITLE, title);
   SetCtrlAttribute(panelHandle, PANEL_GRAPH, ATTR_PLOT_BGCOLOR, VAL_LT_GRAY);
   SetCtrlAttribute(panelHandle, PANEL_MHGRAPH, ATTR_PLOT_BGCOLOR, VAL_LT_GRAY);
   SetCtrlAttribute(panelHandle, PANEL_TAUGRAPH, ATTR_PLOT_BGCOLOR, VAL_LT_GRAY);
@@ -72,6 +70,7 @@ void InitPanel() {
   SetOptionsPanel();
   SetInfoPanel();
   InitCurveHandles();
+  StartWorkspaceHistory();  // also sets the title
 }
 
 // The range fields start empty in the resource; a user expects to see what the workspace holds.
@@ -85,6 +84,6 @@ void ShowAxisRanges() {
 }
 
 int panelCB(int, int event, void*, int, int) {
-  if (event == EVENT_CLOSE) QuitUserInterface(1);
+  if (event == EVENT_CLOSE && MayDiscardChanges("Quit")) QuitUserInterface(1);
   return 0;
 }

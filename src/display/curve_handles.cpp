@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <string>
 
+#include "app/history.h"
 #include "app/pavik.h"
 #include "display/display.h"
 #include "fit/undo.h"
@@ -67,10 +68,11 @@ void EndDrag(ParamField f, double value) {
   // drag, so that everything after a commit happens once and the step starts where the drag did.
   current.*d.real = drag.original;
   drag.active = false;
-  CommitCtrlVal(panelHandle, d.control, value);
-  // A no-op when the commit has already recorded this state as a step.
-  RecordWorkspaceStep("Drag " + std::string(d.name) + " of current " +
-                      std::to_string(drag.current + 1));
+  {
+    const StepNamed named("Drag " + std::string(d.name) + " of current " +
+                          std::to_string(drag.current + 1));
+    CommitCtrlVal(panelHandle, d.control, value);
+  }
   if (!status.autoUpdate) {  // the commit redraws nothing then: the curves stay as dragged
     ShowMH();
     ShowTau();

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "io/dialog_folder.h"
 #include "io/file_kind.h"
 #include "io/io.h"
 #include "io/safe_write.h"
@@ -47,7 +48,10 @@ void Tell(const std::string& message) {
 
 int SaveParamFile(const std::string& path) {
   const SaveResult result = SaveFileSafely(path, FormatParamFile(params, dclamp, status));
-  if (result.why.empty()) return 1;
+  if (result.why.empty()) {
+    RememberParamFile(path);
+    return 1;
+  }
   Tell(SaveFailureMessage("parameter file", path, result));
   return 0;
 }

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "app/history.h"
 #include "app/pavik.h"
 #include "display/display.h"
 #include "model/model.h"
@@ -79,33 +80,37 @@ int CurrentNumberOfLabel(const std::string& label) {
 
 // ---- editing ----
 
-int paramCB(int panel, int control, int event, void*, int, int) {
+int paramCB(int panel, int control, int event, void*, int eventData1, int) {
   if (event != EVENT_COMMIT) return 0;
   const int index = SelectedIndex();
   if (index == kNoCurrent) return 0;
   CurrentParams& current = params[index];
+  const bool stepped = eventData1 == COMMIT_BY_STEP;
 
   if (const int trace = TraceOfVoltageControl(control); trace >= 0) {
     GetCtrlVal(panel, control, &status.traceV[trace]);
+    NoteChange("voltage of trace " + std::to_string(trace + 1), stepped);
     ReevaluateIfAutoUpdate();
   } else if (const ParamDescriptor* field = DescriptorOfControl(control)) {
     if (field->power) {
       GetCtrlVal(panel, control, &(current.*field->power));
     } else {
-      double& value = current.*field->real;
-      GetCtrlVal(panel, control, &value);
-      // a zero slope would divide by zero in the model: stored, but not evaluated
-      if (field->kind == FieldKind::Slope && value == 0.0) return 1;
+      GetCtrlVal(panel, control, &(current.*field->real));
     }
+    NoteChange(std::string(field->name) + " of current " + std::to_string(index + 1), stepped);
+    // a zero slope would divide by zero in the model: stored, but not evaluated
+    if (field->kind == FieldKind::Slope && current.*field->real == 0.0) return 1;
     ReevaluateIfAutoUpdate();
   } else if (control == PANEL_DOFIT) {
     DoFit();
   } else if (control == PANEL_BASELINE) {
     GetCtrlVal(panel, control, &status.baseline);
+    NoteChange("baseline", stepped);
     ReevaluateIfAutoUpdate();
   } else if (control == PANEL_NAME) {
     ReadNameControl(panel, control, current.name);
     ResetTextBox(panel, currLab[index], current.name);
+    NoteChange("name of current " + std::to_string(index + 1));
   } else if (control == PANEL_TRACECOLORS) {
     GetCtrlVal(panel, control, &status.colorTraces);
     ChangeDataColors();
@@ -127,6 +132,7 @@ int labelCB(int panel, int control, int event, void*, int, int) {
   if (index == kNoCurrent) return 0;
   ReadNameControl(panel, control, params[index].name);
   if (index == SelectedIndex()) ResetTextBox(panel, PANEL_NAME, params[index].name);
+  NoteChange("name of current " + std::to_string(index + 1));
   return 0;
 }
 
@@ -135,6 +141,10 @@ int labelCB(int panel, int control, int event, void*, int, int) {
 int currentCB(int, int control, int event, void*, int, int) {
   if (event != EVENT_COMMIT) return 0;
   GetFitCurrent(control);
+  if (const int index = IndexIn(currCtl, control); index != kNoCurrent) {
+    NoteChange("current " + std::to_string(index + 1) +
+               (status.fitCurrent[index] ? " in the fit" : " out of the fit"));
+  }
   if (status.autoUpdate) DoFit();
   return 0;
 }

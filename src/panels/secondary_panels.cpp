@@ -2,6 +2,7 @@
 // options panel with the header-line count, and the information text.
 #include <string>
 
+#include "app/history.h"
 #include "app/pavik.h"
 #include "display/display.h"
 #include "model/model.h"
@@ -80,7 +81,7 @@ void GetDclampParams() {
     GetCtrlVal(dclampPanelHandle, kSettingControls[k], &dclamp.currentSetting[k][index]);
 }
 
-int dclampCB(int panel, int control, int event, void*, int, int) {
+int dclampCB(int panel, int control, int event, void*, int eventData1, int) {
   if (event != EVENT_COMMIT) return 0;
   if (control == DCLAMP_CLOSE) {
     HidePanel(panel);
@@ -93,6 +94,7 @@ int dclampCB(int panel, int control, int event, void*, int, int) {
     return 1;
   }
   GetDclampParams();
+  NoteChange("dynamic-clamp settings", eventData1 == COMMIT_BY_STEP);
   return 0;
 }
 

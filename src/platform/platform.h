@@ -11,15 +11,20 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // ---- events delivered to callbacks ----
 constexpr int EVENT_COMMIT = 1;  // the user finished an entry, switched a toggle, pressed a button
 constexpr int EVENT_GOT_FOCUS = 8;
 constexpr int EVENT_LOST_FOCUS = 9;
 constexpr int EVENT_CLOSE = 11;  // the user closed a panel's window
+// eventData1 of an EVENT_COMMIT from a numeric field: the user stepped it by arrow, wheel or
+// page key (0: typed an entry)
+constexpr int COMMIT_BY_STEP = 1;
 
 // ---- attributes ----
 constexpr int ATTR_DIMMED = 500;              // int 0/1; controls and menu items
+constexpr int ATTR_ITEM_NAME = 501;           // text; a menu item's text
 constexpr int ATTR_INDICATOR_COLOR = 550;     // int RGB; the colour a coloured indicator shows
 constexpr int ATTR_TITLE = 573;               // text; a panel's window title
 constexpr int ATTR_LABEL_TEXT = 641;          // text; a control's label (a button's caption)
@@ -95,6 +100,8 @@ int SetPanelAttribute(int panel, int attribute, const char* text);
 int GetPanelMenuBar(int panel);  // menu-bar handle of a panel, < 0 when it has none
 int SetMenuBarAttribute(int menuBar, int menuItem, int attribute, int value);
 int GetMenuBarAttribute(int menuBar, int menuItem, int attribute, int* value);
+int SetMenuBarAttribute(int menuBar, int menuItem, int attribute, const char* text);
+int GetMenuBarAttribute(int menuBar, int menuItem, int attribute, std::string* text);
 // The panel drawn offscreen at width x height, as the bytes of a PNG file; 0 on success.
 int RenderPanelImage(int panel, int width, int height, std::string* png);
 
@@ -151,7 +158,22 @@ int FileSelectPopup(const char* defaultDirectory, const char* defaultFileSpec,
                     int restrictDirectory, int restrictExtension, int allowCancel,
                     int allowMakeDirectory, std::string* path);
 int MessagePopup(const char* title, const char* message);
+// Asks a question with one button per answer (at most kMaxAnswers); returns the index of the
+// answer chosen, or -1 when the box was closed or no person can be asked.
+constexpr int kMaxAnswers = 4;
+int QuestionPopup(const char* title, const char* message, const std::vector<std::string>& answers,
+                  int defaultAnswer);
 int ClipboardPutText(const char* text);
+
+// ---- figures ----
+constexpr int FIGURE_PDF = 0;  // vector, one page the size of the figure
+constexpr int FIGURE_SVG = 1;  // vector
+constexpr int FIGURE_PNG = 2;  // raster, at scale times the figure's size in pixels
+// The given graphs of a panel drawn into one figure as the bytes of a file: the first graph
+// across the top, the others side by side below it, each with its axes, labels and plots.
+// scale applies to PNG only (1 to 8). 0 on success.
+int RenderGraphFigure(int panel, const std::vector<int>& graphs, int format, double scale,
+                      std::string* bytes);
 
 // ---- formatted reading of data files (no toolkit needed) ----
 int OpenFile(const char* path, int action, int openMode, int fileType);  // handle, -1 failure

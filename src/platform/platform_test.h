@@ -15,6 +15,13 @@ void QueueFileSelectAnswer(int result, const std::string& path);
 void ClearFileSelectAnswers();
 int PendingFileSelectAnswers();
 
+// ---- question box ----
+// Answers (indexes into the box's answers, -1: closed) for the next QuestionPopup calls, consumed
+// in order; every question asked is recorded (title and message), answered or not.
+void QueueQuestionAnswer(int answer);
+void ClearQuestionAnswers();  // forgets queued answers and recorded questions
+int PendingQuestionAnswers();
+
 // ---- unattended mode ----
 // With unattended mode on, MessagePopup only records (no box, nothing on standard error), and
 // FileSelectPopup with an empty answer queue answers "cancelled" without showing a dialog. The
@@ -32,6 +39,7 @@ struct RecordedMessage {
 };
 constexpr int kMaxRecordedMessages = 1000;  // older records are dropped: a long run stays small
 const std::vector<RecordedMessage>& RecordedMessages();
+const std::vector<RecordedMessage>& RecordedQuestions();  // the question boxes asked
 void ClearRecordedMessages();
 
 // ---- clipboard ----

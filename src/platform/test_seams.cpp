@@ -16,6 +16,8 @@ constexpr size_t kMaxDeliveredEvents = 10000;  // a long test run stays small
 
 struct SeamState {
   std::deque<std::pair<int, std::string>> answers;
+  std::deque<int> questionAnswers;
+  std::vector<RecordedMessage> questions;
   std::vector<RecordedMessage> messages;
   std::string clipboard;
   std::vector<DeliveredEvent> delivered;
@@ -44,6 +46,19 @@ bool AnswerFileSelect(int* result, std::string* path) {
   return true;
 }
 
+bool AnswerQuestion(const char* title, const char* message, int* answer) {
+  KeepAtMost(State().questions, kMaxRecordedMessages);
+  State().questions.push_back({title ? title : "", message ? message : ""});
+  auto& answers = State().questionAnswers;
+  if (answers.empty()) {
+    *answer = -1;
+    return State().unattended;
+  }
+  *answer = answers.front();
+  answers.pop_front();
+  return true;
+}
+
 bool RecordMessage(const char* title, const char* message) {
   KeepAtMost(State().messages, kMaxRecordedMessages);
   State().messages.push_back({title ? title : "", message ? message : ""});
@@ -53,6 +68,7 @@ bool RecordMessage(const char* title, const char* message) {
 [[maybe_unused]] const bool hooked = [] {
   Seams().fileSelect = AnswerFileSelect;
   Seams().message = RecordMessage;
+  Seams().question = AnswerQuestion;
   Seams().clipboard = [](const char* text) { State().clipboard = text; };
   Seams().delivered = [](int panel, int control, int event) {
     KeepAtMost(State().delivered, kMaxDeliveredEvents);
@@ -80,6 +96,23 @@ void SetUnattended(bool on) {
 }
 bool IsUnattended() {
   return State().unattended;
+}
+
+void QueueQuestionAnswer(int answer) {
+  State().questionAnswers.push_back(answer);
+}
+
+void ClearQuestionAnswers() {
+  State().questionAnswers.clear();
+  State().questions.clear();
+}
+
+int PendingQuestionAnswers() {
+  return static_cast<int>(State().questionAnswers.size());
+}
+
+const std::vector<RecordedMessage>& RecordedQuestions() {
+  return State().questions;
 }
 
 const std::vector<RecordedMessage>& RecordedMessages() {

@@ -388,4 +388,19 @@ TEST_F(CliTest, RenderWritesA1280By800Png) {
   EXPECT_EQ(image.size(), QSize(1280, 800));
 }
 
+// --format and --graphs draw the graphs alone: an SVG of all three, a PNG of the data graph at 2x.
+TEST_F(CliTest, RenderDrawsTheGraphsInTheFormatAsked) {
+  const QString svg = dir.filePath("graphs.svg");
+  ProgramRun run = Pavik({"--render", svg, data, param, "--format", "svg", "--graphs", "all"});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  QFile file(svg);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const QByteArray text = file.readAll();
+  EXPECT_TRUE(text.contains("<svg") && text.contains("Time constant (ms)"));
+  const QString png = dir.filePath("data.png");
+  run = Pavik({"--render", png, data, "--graphs", "data"});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(QImage(png).size(), QSize(1600, 900));
+}
+
 }  // namespace

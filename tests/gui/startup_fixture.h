@@ -21,6 +21,7 @@ class StartedProgram : public testing::Test {
     ClearDeliveredEvents();
     ClearRecordedMessages();
     ClearFileSelectAnswers();
+    ClearQuestionAnswers();
     panelHandle = LoadPanel(0, BuiltResourceFile(), PANEL);
     ASSERT_GT(panelHandle, 0);
     infoPanelHandle = LoadPanel(0, BuiltResourceFile(), INFO);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "app/cli.h"
+#include "platform/platform.h"
 
 TEST(ParseCommandLine, FilesAloneOpenTheWindow) {
   const CliCommand none = ParseCommandLine({});
@@ -34,6 +35,24 @@ TEST(ParseCommandLine, RenderParamFileIsOptional) {
   ASSERT_TRUE(c.error.empty()) << c.error;
   EXPECT_TRUE(c.paramFile.empty());
   EXPECT_EQ(c.select, 3);
+}
+
+// A lone .pavik file is a session; --format and --graphs belong to --render alone.
+TEST(ParseCommandLine, SessionAndFigureOptions) {
+  const CliCommand session = ParseCommandLine({"day.pavik"});
+  ASSERT_TRUE(session.error.empty()) << session.error;
+  EXPECT_EQ(session.sessionFile, "day.pavik");
+  EXPECT_TRUE(session.dataFile.empty());
+  const CliCommand render =
+      ParseCommandLine({"--render", "f.pdf", "a.txt", "--format", "pdf", "--graphs=all"});
+  ASSERT_TRUE(render.error.empty()) << render.error;
+  EXPECT_EQ(render.figureFormat, FIGURE_PDF);
+  EXPECT_EQ(render.allGraphs, true);
+  for (const std::vector<std::string>& wrong :
+       {std::vector<std::string>{"--render", "f", "a", "--format", "jpg"},
+        {"--render", "f", "a", "--graphs", "some"},
+        {"--fits", "-", "a", "b", "--format", "svg"}})
+    EXPECT_FALSE(ParseCommandLine(wrong).error.empty()) << wrong.back();
 }
 
 TEST(ParseCommandLine, ValuesThatDoNotReadWhollyAreRefused) {

@@ -55,7 +55,16 @@ int SetMenuBarAttribute(int, int, int, int) {
 int GetMenuBarAttribute(int, int, int, int*) {
   return kErrNotStarted;
 }
+int SetMenuBarAttribute(int, int, int, const char*) {
+  return kErrNotStarted;
+}
+int GetMenuBarAttribute(int, int, int, std::string*) {
+  return kErrNotStarted;
+}
 int RenderPanelImage(int, int, int, std::string*) {
+  return kErrNotStarted;
+}
+int RenderGraphFigure(int, const std::vector<int>&, int, double, std::string*) {
   return kErrNotStarted;
 }
 
@@ -143,6 +152,14 @@ int FileSelectPopup(const char*, const char*, const char*, const char*, int, int
 int MessagePopup(const char* title, const char* message) {
   if (!MessageTakenBySeam(title, message)) TellOnStandardError(message);
   return 0;
+}
+
+int QuestionPopup(const char* title, const char* message, const std::vector<std::string>& answers,
+                  int) {
+  int answer = -1;
+  if (Seams().question && Seams().question(title, message, &answer))
+    return answer >= 0 && answer < static_cast<int>(answers.size()) ? answer : -1;
+  return -1;  // no one to ask: closed
 }
 
 int ClipboardPutText(const char* text) {

@@ -69,7 +69,7 @@ NumericField::NumericField(QWidget* parent) : QDoubleSpinBox(parent) {
   setKeyboardTracking(false);
   setAccelerated(true);
   setCorrectionMode(QAbstractSpinBox::CorrectToPreviousValue);
-  connect(this, &QAbstractSpinBox::editingFinished, this, &NumericField::CommitIfChanged);
+  connect(this, &QAbstractSpinBox::editingFinished, this, [this] { CommitIfChanged(); });
 }
 
 void NumericField::SetValueQuietly(double value) {
@@ -99,7 +99,7 @@ void NumericField::stepBy(int steps) {
   value = std::clamp(value, minimum(), maximum());
   setValue(value);
   selectAll();
-  CommitIfChanged();
+  CommitIfChanged(true);
 }
 
 double AdaptiveStepFrom(double value, int direction, double leastStep, bool positive) {
@@ -121,12 +121,12 @@ double AdaptiveStepFrom(double value, int direction, double leastStep, bool posi
   return next;
 }
 
-void NumericField::CommitIfChanged() {
+void NumericField::CommitIfChanged(bool stepped) {
   interpretText();
   if (value() == lastCommitted_) return;
   lastCommitted_ = value();
   updateGeometry();
-  emit committed();
+  emit committed(stepped);
 }
 
 QString NumericField::textFromValue(double value) const {
@@ -182,7 +182,7 @@ IntField::IntField(QWidget* parent) : QSpinBox(parent) {
   setKeyboardTracking(false);
   setAccelerated(true);
   setCorrectionMode(QAbstractSpinBox::CorrectToPreviousValue);
-  connect(this, &QAbstractSpinBox::editingFinished, this, &IntField::CommitIfChanged);
+  connect(this, &QAbstractSpinBox::editingFinished, this, [this] { CommitIfChanged(); });
 }
 
 void IntField::SetValueQuietly(int value) {
@@ -197,14 +197,14 @@ void IntField::FinishEntry() {
 
 void IntField::stepBy(int steps) {
   QSpinBox::stepBy(steps);
-  CommitIfChanged();
+  CommitIfChanged(true);
 }
 
-void IntField::CommitIfChanged() {
+void IntField::CommitIfChanged(bool stepped) {
   interpretText();
   if (value() == lastCommitted_) return;
   lastCommitted_ = value();
-  emit committed();
+  emit committed(stepped);
 }
 
 // ---- text boxes ----

@@ -12,7 +12,8 @@ constexpr double kDoubleFieldLimit = 1e9;  // default range: no value a user or 
 
 // A double field: shows the shortest text that reads back to its value ("0.05", "1e-07"),
 // accepts exponents, and emits committed() when the user finished an entry that changed the
-// value, or stepped it by arrow, wheel or page key. A value set by the program never commits.
+// value, or stepped it by arrow, wheel or page key (stepped true). A value set by the program
+// never commits.
 class NumericField : public QDoubleSpinBox {
   Q_OBJECT
  public:
@@ -31,10 +32,10 @@ class NumericField : public QDoubleSpinBox {
   QSize minimumSizeHint() const override;
 
  signals:
-  void committed();
+  void committed(bool stepped);
 
  private:
-  void CommitIfChanged();
+  void CommitIfChanged(bool stepped = false);
   QSize HintFor(const QString& sample) const;
   QString LongerOf(const QString& sample) const;  // the shown text when it is longer
   double lastCommitted_ = 0;
@@ -56,10 +57,10 @@ class IntField : public QSpinBox {
   void stepBy(int steps) override;
 
  signals:
-  void committed();
+  void committed(bool stepped);
 
  private:
-  void CommitIfChanged();
+  void CommitIfChanged(bool stepped = false);
   int lastCommitted_ = 0;
 };
 

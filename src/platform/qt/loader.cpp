@@ -13,6 +13,8 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFrame>
+#include <QKeyEvent>
+#include <QKeySequence>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMenu>
@@ -37,7 +39,8 @@ const char* const kCtrlIdProperty = "ctrlId";
 const char* const kCallbackProperty = "callback";
 const char* const kMenuIdProperty = "menuId";
 const char* const kResourceIdProperty = "resourceId";
-const char* const kSeparatorIdsProperty = "separatorIds";  // on a menu: ids of its separators
+const char* const kExtraShortcutProperty = "extraShortcut";  // on an action: a second shortcut
+const char* const kSeparatorIdsProperty = "separatorIds";    // on a menu: ids of its separators
 const char* const kRefusedCharactersProperty = "refusedCharacters";  // on a text box
 
 // The panels of four windows take a few hundred kB; a file far larger is not the resource.
@@ -178,6 +181,22 @@ class CloseFilter : public QObject {
   int panel_;
 };
 
+// The undo and redo keys belong to the Edit menu, whose history spans every field: a field's
+// own text undo would take them first and undo only the characters typed into it.
+class UndoKeysToMenu : public QObject {
+ public:
+  using QObject::QObject;
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::ShortcutOverride) {
+      auto* key = static_cast<QKeyEvent*>(event);
+      if (key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo) ||
+          key->keyCombination() == QKeyCombination(Qt::ControlModifier, Qt::Key_Y))
+        return true;  // not accepted: the shortcut goes to the menu
+    }
+    return QObject::eventFilter(watched, event);
+  }
+};
+
 ControlKind KindOf(QWidget* widget) {
   if (qobject_cast<NumericField*>(widget)) return ControlKind::NumericDouble;
   if (qobject_cast<IntField*>(widget)) return ControlKind::NumericInt;
@@ -195,12 +214,18 @@ void WireControl(int panel, ControlRecord& control) {
   QWidget* widget = control.widget;
   const int id = control.id;
   auto commit = [panel, id] { DeliverControlEvent(panel, id, EVENT_COMMIT); };
+  auto fieldCommit = [panel, id](bool stepped) {
+    DeliverControlEvent(panel, id, EVENT_COMMIT, stepped ? COMMIT_BY_STEP : 0);
+  };
+  if (control.kind == ControlKind::NumericDouble || control.kind == ControlKind::NumericInt ||
+      control.kind == ControlKind::TextBox)
+    widget->installEventFilter(new UndoKeysToMenu(widget));
   switch (control.kind) {
     case ControlKind::NumericDouble:
-      QObject::connect(static_cast<NumericField*>(widget), &NumericField::committed, commit);
+      QObject::connect(static_cast<NumericField*>(widget), &NumericField::committed, fieldCommit);
       break;
     case ControlKind::NumericInt:
-      QObject::connect(static_cast<IntField*>(widget), &IntField::committed, commit);
+      QObject::connect(static_cast<IntField*>(widget), &IntField::committed, fieldCommit);
       break;
     case ControlKind::Toggle:
     case ControlKind::Command:
@@ -263,6 +288,8 @@ void CollectMenuBar(int panel, PanelRecord& record) {
   for (QAction* action : window->findChildren<QAction*>()) {
     const QVariant id = action->property(kMenuIdProperty);
     if (id.isValid()) menuBar.items[id.toInt()] = action;
+    const QString extra = action->property(kExtraShortcutProperty).toString();
+    if (!extra.isEmpty()) action->setShortcuts({action->shortcut(), QKeySequence(extra)});
   }
   const int handle = AddMenuBar(menuBar);
   record.menuBar = handle;

@@ -70,6 +70,26 @@ int GetMenuBarAttribute(int menuBar, int menuItem, int attribute, int* value) {
   return 0;
 }
 
+int SetMenuBarAttribute(int menuBar, int menuItem, int attribute, const char* text) {
+  MenuBarRecord* record = FindMenuBar(menuBar);
+  if (!record) return kErrBadPanel;
+  const auto found = record->items.find(menuItem);
+  if (found == record->items.end() || !found->second) return kErrBadControl;
+  if (attribute != ATTR_ITEM_NAME) return kErrBadAttribute;
+  found->second->setText(QString::fromUtf8(text ? text : ""));
+  return 0;
+}
+
+int GetMenuBarAttribute(int menuBar, int menuItem, int attribute, std::string* text) {
+  MenuBarRecord* record = FindMenuBar(menuBar);
+  if (!record) return kErrBadPanel;
+  const auto found = record->items.find(menuItem);
+  if (found == record->items.end() || !found->second) return kErrBadControl;
+  if (attribute != ATTR_ITEM_NAME || !text) return kErrBadAttribute;
+  *text = found->second->text().toStdString();
+  return 0;
+}
+
 int RenderPanelImage(int panel, int width, int height, std::string* png) {
   PanelRecord* record = FindPanel(panel);
   if (!record) return kErrBadPanel;

@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QPushButton>
+#include <cstdio>
 
 #include "platform/file_filters.h"
 #include "platform/qt/runtime.h"
@@ -58,6 +60,29 @@ int MessagePopup(const char* title, const char* message) {
   }
   QMessageBox::information(QApplication::activeWindow(), Text(title), Text(message));
   return 0;
+}
+
+// ---- the question box ----
+
+int QuestionPopup(const char* title, const char* message, const std::vector<std::string>& answers,
+                  int defaultAnswer) {
+  if (answers.empty() || answers.size() > static_cast<size_t>(kMaxAnswers)) return kErrBadValue;
+  int answer = -1;
+  if (Seams().question && Seams().question(title, message, &answer))
+    return answer >= 0 && answer < static_cast<int>(answers.size()) ? answer : -1;
+  if (!CanAskAPerson()) return -1;
+  QMessageBox box(QMessageBox::Question, Text(title), Text(message), QMessageBox::NoButton,
+                  QApplication::activeWindow());
+  std::vector<QAbstractButton*> buttons;
+  for (const std::string& text : answers)
+    buttons.push_back(box.addButton(Text(text.c_str()), QMessageBox::AcceptRole));
+  if (defaultAnswer >= 0 && defaultAnswer < static_cast<int>(buttons.size()))
+    box.setDefaultButton(static_cast<QPushButton*>(buttons[defaultAnswer]));
+  box.exec();
+  for (size_t i = 0; i < buttons.size(); ++i) {
+    if (box.clickedButton() == buttons[i]) return static_cast<int>(i);
+  }
+  return -1;
 }
 
 // ---- the clipboard ----

@@ -1,0 +1,96 @@
+// The undo history wired to the window: recording steps, undo and redo from the Edit menu, and
+// refreshing every panel that shows a part of a restored state.
+#include "app/history.h"
+
+#include <cstdio>
+
+#include "app/pavik.h"
+#include "display/display.h"
+#include "fit/undo.h"
+#include "model/model.h"
+#include "panels/panels.h"
+#include "pavikuir.h"
+#include "platform/platform.h"
+
+namespace {
+
+constexpr int kTitleSize = 100;  // the title buffer
+std::string namedStep;           // set by a StepNamed: the name every step takes meanwhile
+
+void AfterRestore(const std::optional<std::string>& step) {
+  if (!step) return;
+  ShowWorkspace();
+  ShowHistoryState();
+}
+
+}  // namespace
+
+void StartWorkspaceHistory() {
+  ResetWorkspaceHistory();
+  ShowHistoryState();
+}
+
+StepNamed::StepNamed(const std::string& step) {
+  namedStep = step;
+}
+
+StepNamed::~StepNamed() {
+  namedStep.clear();
+}
+
+void NoteChange(const std::string& step, bool stepped) {
+  if (!namedStep.empty())
+    RecordWorkspaceStep(namedStep);
+  else
+    RecordWorkspaceStep(step, stepped ? step : std::string());
+  ShowHistoryState();
+}
+
+void NoteSaved() {
+  undoHistory.MarkClean();
+  ShowHistoryState();
+}
+
+bool HasUnsavedChanges() {
+  return !undoHistory.IsClean();
+}
+
+void UndoChange() {
+  AfterRestore(UndoWorkspaceStep());
+}
+
+void RedoChange() {
+  AfterRestore(RedoWorkspaceStep());
+}
+
+void ShowWorkspace() {
+  if (status.selCurrent >= 1 && status.selCurrent <= kMaxCurrents)
+    SetPanelParams(status.selCurrent - 1);
+  ShowCurrentNames();
+  ShowTraceVoltages();
+  SetCtrlVal(panelHandle, PANEL_BASELINE, status.baseline);
+  SetFitCurrents();
+  UpdateFitMessage();
+  int shown = 1;
+  GetCtrlVal(dclampPanelHandle, DCLAMP_CURRENT, &shown);
+  SetDclampParams(shown - 1);
+  ShowMH();
+  ShowTau();
+  if (status.autoUpdate) DoFit();
+}
+
+std::string WindowTitle() {
+  char title[kTitleSize];
+  std::snprintf(title, sizeof title, "%sPavik (Ver %s %s)", HasUnsavedChanges() ? "*" : "",
+                kVersion, kVersionDate);
+  return title;
+}
+
+void ShowHistoryState() {
+  const int menuBar = GetPanelMenuBar(panelHandle);
+  SetMenuBarAttribute(menuBar, MENU_UNDO, ATTR_ITEM_NAME, UndoMenuText(undoHistory).c_str());
+  SetMenuBarAttribute(menuBar, MENU_REDO, ATTR_ITEM_NAME, RedoMenuText(undoHistory).c_str());
+  SetMenuBarAttribute(menuBar, MENU_UNDO, ATTR_DIMMED, undoHistory.CanUndo() ? 0 : 1);
+  SetMenuBarAttribute(menuBar, MENU_REDO, ATTR_DIMMED, undoHistory.CanRedo() ? 0 : 1);
+  SetPanelAttribute(panelHandle, ATTR_TITLE, WindowTitle().c_str());
+}

@@ -1,0 +1,231 @@
+// Sessions on disk: gathering the workspace into a session and writing it safely, and reading
+// one back: checked whole before anything is taken over, then the files it names, then its
+// settings, then every panel brought up to date.
+#include "app/session_file.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+
+#include "app/history.h"
+#include "app/pavik.h"
+#include "display/display.h"
+#include "fit/fit_settings.h"
+#include "io/dialog_folder.h"
+#include "io/file_kind.h"
+#include "io/io.h"
+#include "io/safe_write.h"
+#include "model/model.h"
+#include "model/param_table.h"
+#include "panels/panels.h"
+#include "pavikuir.h"
+#include "platform/platform.h"
+
+namespace {
+
+constexpr const char* kTitle = "Session";
+constexpr const char* kFileSpec = "*.pavik";
+constexpr const char* kBaselineKey = "baseline";
+constexpr size_t kReadChunk = 8192;
+
+void Tell(const std::string& message) {
+  MessagePopup(kTitle, message.c_str());
+}
+
+// ---------------------------------------------------------------- the fit's settings
+
+std::string FitterKey(int current, int field) {
+  return std::to_string(current + 1) + "." + std::string(kParamTable[field].name);
+}
+
+// The polish keeps "no bound" as +-kUnbounded; a session keeps it as an infinity.
+double SessionBoundOf(double bound) {
+  if (bound >= kUnbounded) return INFINITY;
+  if (bound <= -kUnbounded) return -INFINITY;
+  return bound;
+}
+double PolishBoundOf(double bound) {
+  if (std::isinf(bound)) return bound > 0 ? kUnbounded : -kUnbounded;
+  return bound;
+}
+
+void PutFitSettings(Session* session) {
+  for (const TimeRegion& region : fitSettings.excluded)
+    session->excluded.push_back({region.from, region.to});
+  if (fitSettings.noise)
+    session->noise = SessionRegion{fitSettings.noise->from, fitSettings.noise->to};
+  if (!fitSettings.choice) return;  // the defaults: nothing chosen to keep
+  const ParamChoice& choice = *fitSettings.choice;
+  for (int i = 0; i < kMaxCurrents; ++i) {
+    for (int f = 0; f < kRealFieldCount; ++f) {
+      const ParamBounds& bounds = choice.currents[i].bounds[f];
+      session->fitter[FitterKey(i, f)] = {choice.currents[i].free[f], SessionBoundOf(bounds.lower),
+                                          SessionBoundOf(bounds.upper)};
+    }
+  }
+  session->fitter[kBaselineKey] = {choice.baselineFree, SessionBoundOf(choice.baselineBounds.lower),
+                                   SessionBoundOf(choice.baselineBounds.upper)};
+}
+
+// Keys the session lists override the defaults for the parameters just taken over; a key that
+// names no field is ignored, as unknown keys are.
+void TakeFitSettings(const Session& session) {
+  fitSettings.excluded.clear();
+  for (const SessionRegion& region : session.excluded)
+    fitSettings.excluded.push_back({region.from, region.to});
+  fitSettings.noise.reset();
+  if (session.noise) fitSettings.noise = TimeRegion{session.noise->from, session.noise->to};
+  fitSettings.choice.reset();
+  if (session.fitter.empty()) return;
+  ParamChoice choice = EffectivePolishChoice();
+  for (const auto& [key, bound] : session.fitter) {
+    const ParamBounds bounds{PolishBoundOf(bound.lower), PolishBoundOf(bound.upper)};
+    if (key == kBaselineKey) {
+      choice.baselineFree = bound.free;
+      choice.baselineBounds = bounds;
+      continue;
+    }
+    for (int i = 0; i < kMaxCurrents; ++i) {
+      for (int f = 0; f < kRealFieldCount; ++f) {
+        if (key != FitterKey(i, f)) continue;
+        choice.currents[i].free[f] = bound.free;
+        choice.currents[i].bounds[f] = bounds;
+      }
+    }
+  }
+  fitSettings.choice = choice;
+}
+
+// ---------------------------------------------------------------- reading
+
+std::string ReadSessionText(const std::string& path, std::string* text) {
+  if (KindOfFile(path) == FileKind::Device) return "it is a device, not a file";
+  std::FILE* stream = std::fopen(path.c_str(), "rb");
+  if (stream == nullptr) return std::string("it cannot be opened (") + std::strerror(errno) + ")";
+  char chunk[kReadChunk];
+  size_t got = 0;
+  while ((got = std::fread(chunk, 1, sizeof chunk, stream)) > 0) {
+    text->append(chunk, got);
+    if (text->size() > kMaxSessionBytes) {
+      std::fclose(stream);
+      return "it is far larger than a session";
+    }
+  }
+  const bool failed = std::ferror(stream) != 0;
+  std::fclose(stream);
+  return failed ? "it could not be read" : "";
+}
+
+bool Exists(const std::string& path) {
+  std::error_code error;
+  return std::filesystem::exists(path, error);
+}
+
+// The selected current as its selector button makes it: fields, colour, frames, curves.
+void SelectCurrent(int n) {
+  currbutCB(panelHandle, PANEL_CURRBUT1 + n - 1, EVENT_COMMIT, nullptr, 0, 0);
+}
+
+void ShowSession() {
+  ShowAxisRanges();
+  SetCtrlVal(panelHandle, PANEL_AUTOUPDATE, status.autoUpdate);
+  SetCtrlVal(panelHandle, PANEL_TRACECOLORS, status.colorTraces);
+  SelectCurrent(status.selCurrent);
+  if (status.dataLoaded) {
+    ClearGraph(PANEL_GRAPH, -1);
+    ShowData();
+    ChangeDataColors();
+    ShowAxisRanges();  // the window as the data allow it
+  }
+  ShowWorkspace();
+}
+
+}  // namespace
+
+Session CurrentSession() {
+  Session session = WorkspaceSession();
+  if (const std::string param = LastParamFile(); !param.empty()) session.paramFile = param;
+  PutFitSettings(&session);
+  return session;
+}
+
+int SaveSessionFile(const std::string& path) {
+  std::string text;
+  std::string why = FormatSession(CurrentSession(), path, &text);
+  if (!why.empty()) {
+    Tell("The session was not saved: " + why + ".");
+    return 0;
+  }
+  const SaveResult result = SaveFileSafely(path, text);
+  if (!result.why.empty()) {
+    Tell(SaveFailureMessage("session", path, result));
+    return 0;
+  }
+  return 1;
+}
+
+int OpenSessionFile(const std::string& path) {
+  std::string text;
+  Session session = CurrentSession();
+  std::string why = ReadSessionText(path, &text);
+  if (why.empty()) why = ParseSession(text, path, &session);
+  if (!why.empty()) {
+    Tell("The session\n" + path + "\nwas not opened: " + why + ".\nNothing was changed.");
+    return 0;
+  }
+  std::string missing;
+  if (!session.dataFile.empty()) {
+    if (!Exists(session.dataFile))
+      missing += "the data file " + session.dataFile + "\n";
+    else
+      LoadDataFile(session.dataFile);  // it tells why when it fails; the rest goes on
+  }
+  bool paramRead = false;
+  if (!session.paramFile.empty()) {
+    if (!Exists(session.paramFile))
+      missing += "the parameter file " + session.paramFile + "\n";
+    else
+      paramRead = LoadParamFile(session.paramFile) == 1;
+  }
+  status.xMin = session.xMin;
+  status.xMax = session.xMax;
+  status.yMin = session.yMin;
+  status.yMax = session.yMax;
+  status.vMin = session.vMin;
+  status.vMax = session.vMax;
+  status.baseline = session.baseline;
+  status.selCurrent = session.selCurrent;
+  status.autoUpdate = session.autoUpdate ? 1 : 0;
+  status.colorTraces = session.colorTraces ? 1 : 0;
+  TakeFitSettings(session);
+  ShowSession();
+  NoteChange("Open Session");
+  if (paramRead) NoteSaved();
+  RememberFileUsed(path);
+  if (!missing.empty()) {
+    Tell("The session\n" + path + "\nnames files that could not be found:\n" + missing +
+         "The rest of the session was restored.");
+  }
+  return 1;
+}
+
+int Save_Session() {
+  std::string path;
+  const int chosen = FileSelectPopup(DialogFolder().c_str(), kFileSpec, kFileSpec, "Save Session",
+                                     VAL_SAVE_BUTTON, 0, 0, 1, 1, &path);
+  if (chosen <= 0) return 0;
+  path = WithDefaultExtension(path, kSessionExtension);
+  if (SaveSessionFile(path) != 1) return 0;
+  RememberFileUsed(path);
+  return 1;
+}
+
+int Open_Session() {
+  std::string path;
+  const int chosen = FileSelectPopup(DialogFolder().c_str(), kFileSpec, kFileSpec, "Open Session",
+                                     VAL_SELECT_BUTTON, 0, 0, 1, 1, &path);
+  if (chosen != VAL_EXISTING_FILE_SELECTED) return 0;
+  return OpenSessionFile(path);
+}

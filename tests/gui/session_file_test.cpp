@@ -1,0 +1,124 @@
+// Sessions through the program: one saved and opened again restores every item it holds and
+// the panels show them; a missing data file is reported and the rest restored; a corrupt
+// session changes nothing.
+#include "app/session_file.h"
+#include "app/history.h"
+#include "editing_fixture.h"
+#include "fit/fit_settings.h"
+#include "fit/undo.h"
+
+namespace {
+
+class SessionFile : public EditingProgram {
+ protected:
+  void SetUp() override {
+    EditingProgram::SetUp();
+    ResetFitSettings();
+    StartWorkspaceHistory();
+  }
+  void TearDown() override {
+    ResetFitSettings();
+    EditingProgram::TearDown();
+  }
+  void WriteText(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+  }
+};
+
+}  // namespace
+
+// Every item of the session comes back after the workspace was changed in each of them.
+TEST_F(SessionFile, SavedAndOpenedRestoresEveryItem) {
+  const std::string data = WriteDataFile("cell.txt", 3, 400);
+  LoadAndShow(data);
+  TypeAndEnter(panelHandle, PANEL_VM, "-52");
+  const std::string param = ScratchPath("cell.fit");
+  ASSERT_EQ(SaveParamFile(param), 1);
+  status.paramFileLoaded = 1;
+  std::snprintf(status.paramFile, sizeof status.paramFile, "%s", param.c_str());
+  TypeAndEnter(panelHandle, PANEL_XMIN, "0.005");
+  TypeAndEnter(panelHandle, PANEL_XMAX, "0.03");
+  TypeAndEnter(panelHandle, PANEL_YMIN, "-1");
+  TypeAndEnter(panelHandle, PANEL_YMAX, "4");
+  TypeAndEnter(panelHandle, PANEL_VMIN, "-90");
+  TypeAndEnter(panelHandle, PANEL_VMAX, "30");
+  TypeAndEnter(panelHandle, PANEL_BASELINE, "0.125");
+  Click(panelHandle, PANEL_CURRBUT3);
+  Click(panelHandle, PANEL_AUTOUPDATE);
+  Click(panelHandle, PANEL_TRACECOLORS);
+  fitSettings.excluded = {{0.01, 0.012}};
+  fitSettings.noise = TimeRegion{0.02, 0.025};
+  ParamChoice choice = EffectivePolishChoice();
+  choice.currents[0].free[0] = false;
+  choice.currents[0].bounds[0] = {-70.0, -30.0};
+  choice.baselineFree = true;
+  fitSettings.choice = choice;
+  const Session saved = CurrentSession();
+  const std::string path = ScratchPath("cell.pavik");
+  ASSERT_EQ(SaveSessionFile(path), 1);
+
+  // Everything else: another data file, other values, no regions.
+  LoadAndShow(WriteDataFile("other.txt", 1, 100));
+  TypeAndEnter(panelHandle, PANEL_VM, "-10");
+  Click(panelHandle, PANEL_CURRBUT1);
+  Click(panelHandle, PANEL_AUTOUPDATE);
+  Click(panelHandle, PANEL_TRACECOLORS);
+  status.baseline = 0;
+  status.vMin = -50;
+  ResetFitSettings();
+
+  ClearRecordedMessages();
+  ASSERT_EQ(OpenSessionFile(path), 1);
+  EXPECT_TRUE(RecordedMessages().empty());
+  EXPECT_EQ(CurrentSession(), saved);
+  EXPECT_EQ(NumTraces, 3);
+  EXPECT_EQ(params[0].Vm, -52.0);
+  EXPECT_EQ(DoubleValue(panelHandle, PANEL_XMIN), 0.005);
+  EXPECT_EQ(DoubleValue(panelHandle, PANEL_VMIN), -90.0);
+  EXPECT_EQ(DoubleValue(panelHandle, PANEL_BASELINE), 0.125);
+  EXPECT_EQ(IntValue(panelHandle, PANEL_AUTOUPDATE), 1);
+  EXPECT_EQ(IntValue(panelHandle, PANEL_TRACECOLORS), 1);
+  EXPECT_EQ(TextValue(panelHandle, PANEL_FITMSG), "1");
+  ASSERT_TRUE(fitSettings.choice.has_value());
+  EXPECT_EQ(fitSettings.choice->currents[0].bounds[0].lower, -70.0);
+  EXPECT_EQ(fitSettings.choice->currents[1].bounds[0].upper, choice.currents[1].bounds[0].upper);
+  // The session file names its files relative to itself, as they lie beside it.
+  EXPECT_NE(FileText(path).find("\"cell.txt\""), std::string::npos);
+}
+
+// A data file that is gone is named in a message; the parameters and settings still come back.
+TEST_F(SessionFile, MissingDataFileReportedRestRestored) {
+  TypeAndEnter(panelHandle, PANEL_VM, "-66");
+  const std::string param = ScratchPath("kept.fit");
+  ASSERT_EQ(SaveParamFile(param), 1);
+  TypeAndEnter(panelHandle, PANEL_VM, "-1");
+  const std::string path = ScratchPath("gone.pavik");
+  WriteText(path, R"({"version": 1, "dataFile": "gone.txt", "paramFile": "kept.fit",
+                      "baseline": 0.25, "vMin": -77, "vMax": 33, "selCurrent": 2})");
+  ASSERT_EQ(OpenSessionFile(path), 1);
+  ASSERT_EQ(RecordedMessages().size(), 1u);
+  EXPECT_NE(RecordedMessages()[0].message.find("gone.txt"), std::string::npos);
+  EXPECT_EQ(params[0].Vm, -66.0);
+  EXPECT_EQ(status.baseline, 0.25);
+  EXPECT_EQ(status.selCurrent, 2);
+  EXPECT_EQ(DoubleValue(panelHandle, PANEL_VMIN), -77.0);
+  EXPECT_EQ(status.dataLoaded, 0);
+}
+
+// Text that is not a session, or a session with a wrong value, is refused whole.
+TEST_F(SessionFile, CorruptSessionChangesNothing) {
+  TypeAndEnter(panelHandle, PANEL_BASELINE, "0.5");
+  const Session before = CurrentSession();
+  const WorkspaceSnapshot workspace = CaptureWorkspace();
+  for (const char* text : {"{ \"version\": 1, \"baseline\": ", "[1, 2]",
+                           R"({"version": 1, "baseline": 2, "selCurrent": 11})"}) {
+    SCOPED_TRACE(text);
+    const std::string path = ScratchPath("bad.pavik");
+    WriteText(path, text);
+    ClearRecordedMessages();
+    EXPECT_EQ(OpenSessionFile(path), 0);
+    EXPECT_EQ(RecordedMessages().size(), 1u);
+    EXPECT_EQ(CurrentSession(), before);
+    EXPECT_TRUE(SameSnapshot(CaptureWorkspace(), workspace));
+  }
+}

@@ -1,0 +1,173 @@
+// Undo and redo through the real widgets and the Edit menu: each kind of change taken back and
+// made again with the panels showing it, a run of arrow steps as one step, a parameter-file read
+// undone, and the fits redrawn with automatic update on.
+#include <functional>
+
+#include "app/history.h"
+#include "editing_fixture.h"
+#include "fit/undo.h"
+
+namespace {
+
+class Undo : public EditingProgram {
+ protected:
+  void SetUp() override {
+    EditingProgram::SetUp();
+    LoadAndShow(WriteDataFile("undo.txt", 2, 200));
+    StartWorkspaceHistory();
+  }
+  static std::string MenuText(int item) {
+    std::string text;
+    GetMenuBarAttribute(GetPanelMenuBar(panelHandle), item, ATTR_ITEM_NAME, &text);
+    return text;
+  }
+  static std::string Title() { return PanelWidget(panelHandle)->windowTitle().toStdString(); }
+};
+
+struct ChangeCase {
+  const char* step;                    // the step the Edit menu names
+  std::function<void()> prepare;       // what comes before the step; may be empty
+  std::function<void()> change;        // what the user does
+  std::function<std::string()> shown;  // what a panel shows of the change
+};
+
+std::string Shown(int panel, int control) {
+  double value = 0;
+  if (GetCtrlVal(panel, control, &value) == 0) return std::to_string(value);
+  std::string text;
+  GetCtrlVal(panel, control, &text);
+  return text;
+}
+
+}  // namespace
+
+// Every kind of change is one step named in the menu; undo restores the workspace and what the
+// panels show, redo makes it again.
+TEST_F(Undo, EachKindOfChangeUndoesAndRedoesThroughTheMenu) {
+  using U = Undo;
+  const ChangeCase cases[] = {
+      {"Vm of current 1",
+       {},
+       [] { U::TypeAndEnter(panelHandle, PANEL_VM, "-33"); },
+       [] { return Shown(panelHandle, PANEL_VM); }},
+      {"p of current 1",
+       {},
+       [] { U::TypeAndEnter(panelHandle, PANEL_P, "4"); },
+       [] { return std::to_string(U::IntValue(panelHandle, PANEL_P)); }},
+      {"name of current 1",
+       {},
+       [] { U::TypeText(panelHandle, PANEL_NAME, "Kdr"); },
+       [] { return Shown(panelHandle, PANEL_CURRLABEL1); }},
+      {"name of current 2",
+       {},
+       [] { U::TypeText(panelHandle, PANEL_CURRLABEL2, "NaT"); },
+       [] { return Shown(panelHandle, PANEL_CURRLABEL2); }},
+      {"current 2 in the fit",
+       {},
+       [] { U::Click(panelHandle, PANEL_FITCURR2); },
+       [] { return Shown(panelHandle, PANEL_FITMSG); }},
+      {"voltage of trace 3",
+       {},
+       [] { U::TypeAndEnter(panelHandle, PANEL_V3, "12"); },
+       [] { return Shown(panelHandle, PANEL_V3); }},
+      {"baseline",
+       {},
+       [] { U::TypeAndEnter(panelHandle, PANEL_BASELINE, "0.5"); },
+       [] { return Shown(panelHandle, PANEL_BASELINE); }},
+      {"dynamic-clamp settings", [] { DisplayPanel(dclampPanelHandle); },
+       [] { U::TypeAndEnter(dclampPanelHandle, DCLAMP_SETTING1, "7"); },
+       [] { return Shown(dclampPanelHandle, DCLAMP_SETTING1); }},
+      {"Paste Current",
+       [] {
+         U::TypeAndEnter(panelHandle, PANEL_GMAX, "42");
+         U::TriggerMenu(MENU_COPY);
+         U::Click(panelHandle, PANEL_CURRBUT2);
+       },
+       [] { U::TriggerMenu(MENU_PASTE); }, [] { return Shown(panelHandle, PANEL_GMAX); }},
+  };
+  for (const ChangeCase& c : cases) {
+    SCOPED_TRACE(c.step);
+    if (c.prepare) c.prepare();
+    const WorkspaceSnapshot before = CaptureWorkspace();
+    c.change();
+    const WorkspaceSnapshot after = CaptureWorkspace();
+    const std::string shownAfter = c.shown();
+    ASSERT_FALSE(SameSnapshot(before, after));
+    EXPECT_EQ(MenuText(MENU_UNDO), std::string("Undo ") + c.step);
+    TriggerMenu(MENU_UNDO);
+    EXPECT_TRUE(SameSnapshot(CaptureWorkspace(), before));
+    EXPECT_NE(c.shown(), shownAfter);
+    EXPECT_EQ(MenuText(MENU_REDO), std::string("Redo ") + c.step);
+    TriggerMenu(MENU_REDO);
+    EXPECT_TRUE(SameSnapshot(CaptureWorkspace(), after));
+    EXPECT_EQ(c.shown(), shownAfter);
+  }
+}
+
+// A run of arrow steps on one field undoes at once; a typed entry after it is a step of its own.
+TEST_F(Undo, ArrowStepRunIsOneStep) {
+  const double start = params[0].Vm;
+  QWidget* field = Widget(panelHandle, PANEL_VM);
+  field->setFocus();
+  for (int i = 0; i < 3; ++i) QTest::keyClick(field, Qt::Key_Up);
+  const double stepped = params[0].Vm;
+  ASSERT_GT(stepped, start);
+  EXPECT_EQ(undoHistory.UndoCount(), 1);
+  TypeAndEnter(panelHandle, PANEL_VM, "-10");
+  EXPECT_EQ(undoHistory.UndoCount(), 2);
+  TriggerMenu(MENU_UNDO);
+  EXPECT_EQ(params[0].Vm, stepped);
+  TriggerMenu(MENU_UNDO);
+  EXPECT_EQ(params[0].Vm, start);
+  EXPECT_EQ(DoubleValue(panelHandle, PANEL_VM), start);
+}
+
+// Ctrl+Z in a field is the menu's undo, not the field's own text undo; Ctrl+Y redoes.
+TEST_F(Undo, KeysReachTheMenuFromAField) {
+  const double start = params[0].Km;
+  TypeAndEnter(panelHandle, PANEL_KM, "-9");
+  PanelWidget(panelHandle)->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(PanelWidget(panelHandle)));  // shortcuts need it
+  QWidget* field = Widget(panelHandle, PANEL_KM);
+  QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(params[0].Km, start);
+  QTest::keyClick(field, Qt::Key_Y, Qt::ControlModifier);
+  EXPECT_EQ(params[0].Km, -9.0);
+  QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);  // nothing to redo
+  EXPECT_EQ(params[0].Km, -9.0);
+}
+
+// Reading a parameter file is a step: undone, the workspace and the panels are as before and
+// the title marks the changes as unsaved; the read itself counts as saved.
+TEST_F(Undo, ParameterFileReadUndone) {
+  TypeAndEnter(panelHandle, PANEL_VM, "-61");
+  const std::string file = ScratchPath("read.fit");
+  ASSERT_EQ(SaveParamFile(file), 1);
+  TypeAndEnter(panelHandle, PANEL_VM, "-5");
+  QueueQuestionAnswer(1);  // discard the unsaved -5
+  QueueFileSelectAnswer(VAL_EXISTING_FILE_SELECTED, file);
+  TriggerMenu(MENU_OPENPARAM);
+  EXPECT_EQ(params[0].Vm, -61.0);
+  EXPECT_EQ(Title().front(), 'P');  // no star: just read
+  EXPECT_EQ(MenuText(MENU_UNDO), "Undo Open Parameter File");
+  TriggerMenu(MENU_UNDO);
+  EXPECT_EQ(params[0].Vm, -5.0);
+  EXPECT_EQ(DoubleValue(panelHandle, PANEL_VM), -5.0);
+  EXPECT_EQ(Title().front(), '*');
+}
+
+// With automatic update on, the fits drawn after an undo are those of the restored state.
+TEST_F(Undo, FitsRedrawnAfterUndo) {
+  Click(panelHandle, PANEL_AUTOUPDATE);
+  ASSERT_TRUE(status.autoUpdate);
+  auto lastCurve = [] {
+    PlotInfo info{};
+    GetPlotInfo(panelHandle, PANEL_GRAPH, Plots(PANEL_GRAPH).back(), &info);
+    return info.y;
+  };
+  const std::vector<double> before = lastCurve();
+  TypeAndEnter(panelHandle, PANEL_GMAX, "250");
+  ASSERT_NE(lastCurve(), before);
+  TriggerMenu(MENU_UNDO);
+  EXPECT_EQ(lastCurve(), before);
+}
