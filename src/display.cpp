@@ -1,8 +1,13 @@
-// The data graph: measured traces, the zero line, the summed fits, the cursor markers, the axis
-// ranges, and the bookkeeping of plot handles for the three graphs of the main panel.
+// The data graph: measured traces, the zero line, the summed fits (with their residual strip and
+// goodness line), the cursor markers, the axis ranges, and the bookkeeping of plot handles for the
+// three graphs of the main panel.
 #include "display.h"
 
 #include <algorithm>
+
+#include "goodness_display.h"
+#include "region_editing.h"
+#include "residual_strip.h"
 
 #include "model.h"
 #include "pavik.h"
@@ -59,9 +64,14 @@ void SetDataAxis() {
   SetAxisRange(panelHandle, PANEL_GRAPH, VAL_MANUAL, status.xMin, status.xMax, VAL_MANUAL,
                status.yMin, status.yMax);
   SetDataXIndexes();
+  // The window decides which samples count; the strip shares the time axis.
+  if (ResidualsShown()) ShowResiduals();
+  ShowGoodness();
+  ShowRegions();
 }
 
 int ShowData() {
+  ClearResiduals();  // new traces: no fit is drawn over them yet
   ClearGraph(PANEL_GRAPH, VAL_ALL_PLOTS);
   SetDataAxis();
   const int points = LoadedPoints();
@@ -89,6 +99,8 @@ int ShowFits() {
     if (slot != 0) ClearGraph(PANEL_GRAPH, slot);
     slot = PlotOnDataGraph(sum, points, VAL_CONNECTED_POINTS, VAL_SOLID, traceColors[k]);
   }
+  ShowResiduals();
+  ShowGoodness();
   return 1;
 }
 
@@ -98,6 +110,7 @@ void ChangeDataColors() {
     const int color = status.colorTraces != 0 ? traceColors[k] : VAL_BLACK;
     SetPlotAttribute(panelHandle, PANEL_GRAPH, plotHandles[k], ATTR_TRACE_COLOR, color);
   }
+  ColorResiduals();
 }
 
 void DoDataCursor() {

@@ -9,6 +9,7 @@
 #include "pavik.h"
 #include "pavikuir.h"
 #include "platform/platform.h"
+#include "region_editing.h"
 
 int panelHandle;
 int infoPanelHandle;
@@ -70,6 +71,7 @@ void InitPanel() {
   SetCtrlAttribute(panelHandle, PANEL_GRAPH, ATTR_PLOT_BGCOLOR, VAL_LT_GRAY);
   SetCtrlAttribute(panelHandle, PANEL_MHGRAPH, ATTR_PLOT_BGCOLOR, VAL_LT_GRAY);
   SetCtrlAttribute(panelHandle, PANEL_TAUGRAPH, ATTR_PLOT_BGCOLOR, VAL_LT_GRAY);
+  SetCtrlAttribute(panelHandle, PANEL_RESIDUALS, ATTR_PLOT_BGCOLOR, VAL_LT_GRAY);
   InitParams();
   SetPanelParams(status.selCurrent - 1);
   ShowCurrentNames();
@@ -78,6 +80,7 @@ void InitPanel() {
   SetDclampParams(0);
   SetOptionsPanel();
   SetInfoPanel();
+  InitRegionEditing();
 }
 
 void SetPanelParams(int index) {

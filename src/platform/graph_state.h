@@ -2,11 +2,17 @@
 #pragma once
 
 #include <map>
+#include <memory>
+#include <string>
 #include <vector>
+
+#include "platform/platform.h"
 
 class QCustomPlot;
 class QCPAbstractPlottable;
 class QCPItemStraightLine;
+class QCPItemRect;
+class QMouseEvent;
 
 // What one PlotXY call drew, as it was passed.
 struct PlotInfo {
@@ -22,6 +28,22 @@ struct PlotRecord {
   PlotInfo info;                              // what was plotted, for read-back
 };
 
+// The shaded regions of a graph and the mouse gesture under way on them.
+struct RegionEditing {
+  enum class Drag { None, Create, Move, ResizeFrom, ResizeTo };
+  bool enabled = false;                   // EnableGraphRegions was called
+  RegionCallbackPtr changed = nullptr;    // told after every change the user makes
+  int panel = 0, graph = 0;               // the handles the callback gets
+  std::vector<GraphRegion> regions;       // as the user sees them, from <= to
+  std::vector<QCPItemRect*> items;        // one shading per region, owned by the QCustomPlot
+  double suggestFrom = 0, suggestTo = 0;  // the noise region the menu offers; empty: none
+  std::string suggestLabel;               // the menu's words for it
+  Drag drag = Drag::None;
+  int dragIndex = -1;       // the region being dragged
+  double dragAnchor = 0;    // where the drag started (axis units)
+  GraphRegion dragStart{};  // the region as it was when the drag started
+};
+
 struct GraphState {
   QCustomPlot* plot = nullptr;                // owned by the panel
   std::map<int, PlotRecord> plots;            // by plot handle
@@ -32,6 +54,7 @@ struct GraphState {
   int frameColor = 0;                         // last frame colour set
   int backgroundColor = 0xFFFFFF;             // plot-area background
   bool manualRange = false;                   // SetAxisRange fixed an axis: no autoscaling
+  RegionEditing regionEditing;                // shaded regions, when enabled
 };
 
 struct ControlRecord;
@@ -41,3 +64,9 @@ void SetUpGraph(int panel, ControlRecord& control);
 void SetGraphFrameColor(GraphState& graph, int color);
 void SetGraphBackground(GraphState& graph, int color);
 void ReplotNow(GraphState& graph);
+
+// ---- shaded regions (graph_regions.cpp) ----
+// Each returns true when the regions took the event, so that the cursor leaves it alone.
+bool RegionMousePress(const std::shared_ptr<GraphState>& graph, QMouseEvent* event);
+bool RegionMouseMove(GraphState& graph, QMouseEvent* event);
+bool RegionMouseRelease(GraphState& graph, QMouseEvent* event);

@@ -1,0 +1,147 @@
+// The residual strip, the goodness line and the regions left out of the fit, driven as the user
+// drives them: an edit with automatic update on, and regions marked with the mouse.
+#include <qcustomplot.h>
+
+#include <QMenu>
+
+#include "editing_fixture.h"
+#include "fit/fit_settings.h"
+#include "fit/workspace_fit.h"
+#include "goodness_display.h"
+#include "region_editing.h"
+
+namespace {
+
+class ResidualsAndRegions : public EditingProgram {
+ protected:
+  void SetUp() override {
+    ResetFitSettings();
+    EditingProgram::SetUp();
+    LoadAndShow(WriteDataFile("steps.txt", 3, 400));
+    ASSERT_EQ(NumTraces, 3);
+    Click(panelHandle, PANEL_AUTOUPDATE);  // draws the fit
+    ASSERT_EQ(status.autoUpdate, 1);
+    graph_ = qobject_cast<QCustomPlot*>(Widget(panelHandle, PANEL_GRAPH));
+    ASSERT_NE(graph_, nullptr);
+    QCoreApplication::processEvents();
+    graph_->replot();  // pixel and axis units agree before the mouse is used
+  }
+  void TearDown() override {
+    EditingProgram::TearDown();
+    ResetFitSettings();
+  }
+
+  // The residual drawn for trace k at sample n.
+  static double StripValue(int k, int n) {
+    const std::vector<int> plots = Plots(PANEL_RESIDUALS);
+    PlotInfo info;
+    if (plots.size() <= static_cast<size_t>(k) ||
+        !GetPlotInfo(panelHandle, PANEL_RESIDUALS, plots[k], &info))
+      return NAN;
+    return info.y[n];
+  }
+
+  QPoint At(double timeMs) const {
+    const double x = graph_->xAxis->coordToPixel(timeMs);
+    return {static_cast<int>(std::lround(x)), graph_->axisRect()->center().y()};
+  }
+
+  void Drag(double fromMs, double toMs, Qt::KeyboardModifiers keys) {
+    QTest::mousePress(graph_, Qt::LeftButton, keys, At(fromMs));
+    QTest::mouseMove(graph_, At((fromMs + toMs) / 2));
+    QTest::mouseMove(graph_, At(toMs));
+    QTest::mouseRelease(graph_, Qt::LeftButton, keys, At(toMs));
+  }
+
+  QCustomPlot* graph_ = nullptr;
+};
+
+TEST_F(ResidualsAndRegions, StripFollowsAnEditWithAutomaticUpdateOn) {
+  // three traces and the zero line, each trace measured minus its drawn sum
+  ASSERT_EQ(Plots(PANEL_RESIDUALS).size(), 4u);
+  const int n = 200;
+  for (int k = 0; k < 3; ++k)
+    EXPECT_DOUBLE_EQ(StripValue(k, n), ydata[k][n] - WorkspaceSummedFit(k)[n]) << "trace " << k + 1;
+  const double before = StripValue(1, n);
+  const std::string lineBefore = TextValue(panelHandle, PANEL_GOODNESS);
+  EXPECT_EQ(lineBefore.rfind("RMS ", 0), 0u) << lineBefore;
+
+  TypeAndEnter(panelHandle, PANEL_GMAX, "40");
+  EXPECT_NE(StripValue(1, n), before);
+  EXPECT_DOUBLE_EQ(StripValue(1, n), ydata[1][n] - WorkspaceSummedFit(1)[n]);
+  EXPECT_NE(TextValue(panelHandle, PANEL_GOODNESS), lineBefore);
+}
+
+TEST_F(ResidualsAndRegions, ShiftDragMarksARegionThatMovesResizesAndGoes) {
+  const std::vector<double> fitBefore(yfits[0][0], yfits[0][0] + NumPoints);
+  const std::string lineBefore = TextValue(panelHandle, PANEL_GOODNESS);
+
+  Drag(10, 20, Qt::ShiftModifier);
+  ASSERT_EQ(fitSettings.excluded.size(), 1u);
+  const double pixelMs = graph_->xAxis->range().size() / graph_->axisRect()->width();
+  EXPECT_NEAR(fitSettings.excluded[0].from, 10, 2 * pixelMs);
+  EXPECT_NEAR(fitSettings.excluded[0].to, 20, 2 * pixelMs);
+  EXPECT_NE(TextValue(panelHandle, PANEL_GOODNESS), lineBefore);
+  EXPECT_NE(TextValue(panelHandle, PANEL_GOODNESS).find("1 region left out"), std::string::npos);
+  // leaving samples out selects samples; the model is untouched
+  EXPECT_EQ(std::vector<double>(yfits[0][0], yfits[0][0] + NumPoints), fitBefore);
+
+  Drag(15, 25, Qt::ShiftModifier);  // inside: moves by 10 ms
+  ASSERT_EQ(fitSettings.excluded.size(), 1u);
+  EXPECT_NEAR(fitSettings.excluded[0].from, 20, 3 * pixelMs);
+  EXPECT_NEAR(fitSettings.excluded[0].to, 30, 3 * pixelMs);
+
+  Drag(fitSettings.excluded[0].to, 35, Qt::NoModifier);  // the right edge, no key needed
+  ASSERT_EQ(fitSettings.excluded.size(), 1u);
+  EXPECT_NEAR(fitSettings.excluded[0].to, 35, 3 * pixelMs);
+  EXPECT_NEAR(fitSettings.excluded[0].from, 20, 3 * pixelMs);
+
+  Drag(5, 5, Qt::ShiftModifier);  // a Shift+click marks nothing
+  EXPECT_EQ(fitSettings.excluded.size(), 1u);
+
+  // right button on the region: remove it
+  QTest::mouseClick(graph_, Qt::RightButton, Qt::NoModifier, At(27));
+  auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+  ASSERT_NE(menu, nullptr);
+  ASSERT_FALSE(menu->actions().isEmpty());
+  menu->actions().first()->trigger();
+  menu->close();
+  EXPECT_TRUE(fitSettings.excluded.empty());
+  EXPECT_EQ(TextValue(panelHandle, PANEL_GOODNESS), lineBefore);
+}
+
+TEST_F(ResidualsAndRegions, RegionsChangeTheRmsShownAndAWholeWindowLeavesNoneToShow) {
+  struct Case {
+    std::vector<TimeRegion> excluded;
+    bool available;
+  };
+  const double start = timevals[0], end = timevals[NumPoints - 1];
+  const Case cases[] = {
+      {{}, true},
+      {{{start, start + 3}}, true},                                // the start of the window
+      {{{start + 5, start + 10}, {start + 8, start + 12}}, true},  // overlapping
+      {{{end + 1, end + 50}}, true},                               // beyond the data
+      {{{start - 1, end + 1}}, false},                             // the whole window
+  };
+  std::vector<std::string> lines;
+  for (const Case& c : cases) {
+    fitSettings.excluded = c.excluded;
+    ShowRegions();
+    ShowGoodness();
+    const FitGoodness goodness = WorkspaceGoodness(fitSettings.excluded, fitSettings.noise);
+    const std::string line = TextValue(panelHandle, PANEL_GOODNESS);
+    EXPECT_EQ(line, GoodnessLine(goodness, false, static_cast<int>(c.excluded.size())));
+    EXPECT_EQ(goodness.rms.has_value(), c.available);
+    EXPECT_EQ(line.find("nan"), std::string::npos) << line;
+    EXPECT_EQ(line.rfind("RMS not available", 0) == 0, !c.available) << line;
+    lines.push_back(line);
+  }
+  EXPECT_NE(lines[1], lines[0]);  // samples at the window start left out change the RMS
+
+  fitSettings.excluded.clear();
+  fitSettings.noise = TimeRegion{start, start + 5};
+  ShowGoodness();
+  EXPECT_NE(TextValue(panelHandle, PANEL_GOODNESS).find("RMS/noise "), std::string::npos);
+}
+
+}  // namespace
