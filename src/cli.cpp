@@ -12,6 +12,8 @@
 #include <cstring>
 
 #include "display.h"
+#include "fit/fit_settings.h"
+#include "fit/workspace_fit.h"
 #include "io.h"
 #include "io/safe_write.h"
 #include "model.h"
@@ -74,6 +76,14 @@ std::string ParseOption(const std::string& name, const std::string& value, CliCo
     if (!ParseVoltages(value, &command->traceV))
       return "--trace-v takes one to " + std::to_string(kMaxTraces) +
              " numbers separated by commas";
+  } else if (name == "--exclude" || name == "--noise") {
+    const RegionParse parsed = ParseTimeRegion(value);
+    if (!parsed.region) return name + " takes FROM:TO in ms: " + parsed.error;
+    if (name == "--noise" && command->noise) return "--noise takes one region";
+    if (name == "--exclude")
+      command->excluded.push_back(*parsed.region);
+    else
+      command->noise = parsed.region;
   } else if (name == "--select") {
     const auto n = ParseCount(value, kMaxCurrents);
     if (!n || *n < 1) return "--select takes a current number from 1 to 10";
@@ -86,7 +96,7 @@ std::string ParseOption(const std::string& name, const std::string& value, CliCo
 
 bool TakesValue(const std::string& name) {
   return name == "--header-lines" || name == "--xmin" || name == "--xmax" || name == "--baseline" ||
-         name == "--trace-v" || name == "--select";
+         name == "--trace-v" || name == "--select" || name == "--exclude" || name == "--noise";
 }
 
 std::string CheckPositionals(CliCommand* command, const std::vector<std::string>& positionals,
@@ -94,7 +104,7 @@ std::string CheckPositionals(CliCommand* command, const std::vector<std::string>
   const size_t n = positionals.size();
   switch (command->mode) {
     case CliMode::Window:
-      if (usedOptions) return "the options need --fits or --render";
+      if (usedOptions || command->residuals) return "the options need --fits or --render";
       if (n > 2) return "at most a data file and a parameter file can be opened";
       if (n > 0) command->dataFile = positionals[0];
       if (n > 1) command->paramFile = positionals[1];
@@ -105,9 +115,11 @@ std::string CheckPositionals(CliCommand* command, const std::vector<std::string>
       break;
     case CliMode::Render:
       if (n != 2 && n != 3) return "--render needs OUT.png, DATAFILE and perhaps PARAMFILE";
+      if (command->residuals) return "--residuals belongs to --fits";
       break;
     case CliMode::Report:
-      if (usedOptions || n != 1) return "--report needs one PARAMFILE and nothing else";
+      if (usedOptions || command->residuals || n != 1)
+        return "--report needs one PARAMFILE and nothing else";
       command->paramFile = positionals[0];
       return "";
     case CliMode::Help:
@@ -136,6 +148,10 @@ CliCommand ParseCommandLine(const std::vector<std::string>& args) {
     }
     if (arg == "--") {
       onlyFiles = true;
+      continue;
+    }
+    if (arg == "--residuals") {  // a switch, no value
+      command.residuals = true;
       continue;
     }
     std::optional<CliMode> mode;
@@ -196,6 +212,10 @@ std::string CommandLineHelp() {
          "  --baseline X      offset added to every model current\n"
          "  --trace-v V1,...  up to six step voltages (mV) instead of the traces' means\n"
          "  --select N        the current (1 to 10) whose curves --render draws\n"
+         "  --residuals       --fits: a column of measured minus fit after each fit column\n"
+         "  --exclude FROM:TO leave a stretch (ms) out of the RMS; may be repeated\n"
+         "  --noise FROM:TO   a stretch (ms) whose spread is the noise: RMS/noise is reported\n"
+         "                    (--fits prints the RMS per trace and overall to standard error)\n"
          "  -h, --help        this text\n"
          "  -v, --version     the program's version\n"
          "\n"
@@ -235,10 +255,11 @@ bool LoadAndApply(const CliCommand& command) {
   return true;
 }
 
-std::string FitsTable() {
+std::string FitsTable(bool residuals) {
   std::string table = "t";
   for (int k = 0; k < NumTraces; ++k) {
     table += "\tI" + std::to_string(k + 1) + "\tfit" + std::to_string(k + 1);
+    if (residuals) table += "\tres" + std::to_string(k + 1);
   }
   table += '\n';
   char number[64];
@@ -252,6 +273,10 @@ std::string FitsTable() {
       }
       std::snprintf(number, sizeof number, "\t%.17g\t%.17g", ydata[k][n], sum);
       table += number;
+      if (residuals) {
+        std::snprintf(number, sizeof number, "\t%.17g", ydata[k][n] - sum);
+        table += number;
+      }
     }
     table += '\n';
   }
@@ -276,14 +301,42 @@ int SaveOutput(const std::string& path, const std::string& bytes, const char* wh
   return kExitFileError;
 }
 
-int WriteFits(const std::string& path) {
-  const std::string table = FitsTable();
+int WriteFits(const std::string& path, bool residuals) {
+  const std::string table = FitsTable(residuals);
   if (path == kStdout) return WriteToStandardOutput(table, "table of fits");
   return SaveOutput(path, table, "table of fits");
 }
 
 // "" or why the output may not be written: it is one of the command's own input files (also
 // under another name, through a link), which writing would destroy.
+std::string Figure(const std::optional<double>& value) {
+  if (!value) return "not available";
+  char text[32];
+  std::snprintf(text, sizeof text, "%.6g", *value);
+  return text;
+}
+
+// The goodness of the fit on standard error, so that the table on standard output stays as
+// scripts read it.
+void ReportGoodness() {
+  const FitGoodness goodness = WorkspaceGoodness(fitSettings.excluded, fitSettings.noise);
+  std::string rms = "RMS (nA) over " + std::to_string(goodness.counted) +
+                    " samples that count: all " + Figure(goodness.rms);
+  std::string ratio = "RMS/noise: all " + Figure(goodness.noiseRatio);
+  for (size_t k = 0; k < goodness.traces.size(); ++k) {
+    const std::string trace = ", trace " + std::to_string(k + 1) + " ";
+    rms += trace + Figure(goodness.traces[k].rms);
+    ratio += trace + Figure(goodness.traces[k].noiseRatio);
+  }
+  std::fprintf(stderr, "%s\n", rms.c_str());
+  if (fitSettings.noise) std::fprintf(stderr, "%s\n", ratio.c_str());
+}
+
+void ApplyRegions(const CliCommand& command) {
+  fitSettings.excluded = command.excluded;
+  fitSettings.noise = command.noise;
+}
+
 std::string OutputNamesAnInput(const CliCommand& command) {
   struct stat output {};
   if (command.output == kStdout || stat(command.output.c_str(), &output) != 0) return "";
@@ -299,9 +352,12 @@ std::string OutputNamesAnInput(const CliCommand& command) {
 
 int RunFits(const CliCommand& command) {
   InitParams();
+  ApplyRegions(command);
   if (!LoadAndApply(command)) return kExitFileError;
   DoFit();
-  return WriteFits(command.output);
+  const int written = WriteFits(command.output, command.residuals);
+  if (written == kExitSuccess) ReportGoodness();
+  return written;
 }
 
 int RunReport(const CliCommand& command) {
@@ -312,6 +368,7 @@ int RunReport(const CliCommand& command) {
 
 int RunRender(const CliCommand& command, int argc, char* argv[]) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);  // kept when the caller chose a platform
+  ApplyRegions(command);  // shaded on the data graph, counted in the goodness line
   if (StartPavik(argc, argv) != 0) return kExitFileError;
   if (!LoadAndApply(command)) return kExitFileError;
   if (!command.paramFile.empty()) DoFit();

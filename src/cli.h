@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "fit/regions.h"
+
 constexpr int kExitSuccess = 0;
 constexpr int kExitFileError = 1;  // a file could not be read or written
 constexpr int kExitUsage = 2;      // the arguments do not form a command
@@ -20,8 +22,11 @@ struct CliCommand {
   std::string paramFile;  // may be empty in the window and for --render
   std::optional<int> headerLines;
   std::optional<double> xMin, xMax, baseline;
-  std::vector<double> traceV;  // up to six step voltages, trace 1 first
-  int select = 0;              // current to select before drawing, 1-based; 0: leave it
+  std::vector<double> traceV;        // up to six step voltages, trace 1 first
+  int select = 0;                    // current to select before drawing, 1-based; 0: leave it
+  std::vector<TimeRegion> excluded;  // --exclude: stretches left out of the RMS (ms)
+  std::optional<TimeRegion> noise;   // --noise: the stretch whose spread is the noise (ms)
+  bool residuals = false;            // --residuals: a residual column after each fit
   std::string error;
 };
 

@@ -25,19 +25,17 @@ std::string Figure(const std::optional<double>& value) {
 
 }  // namespace
 
-std::string GoodnessLine(const FitGoodness& goodness, bool noiseRegionSet, int regionsLeftOut) {
+std::string GoodnessLine(const FitGoodness& goodness, bool noiseRegionSet) {
   std::string line = "RMS " + Figure(goodness.rms) + (goodness.rms ? " nA" : "");
   if (goodness.traces.size() > 1) {
-    line += "   (";
+    line += "  (";
     for (size_t k = 0; k < goodness.traces.size(); ++k) {
-      if (k > 0) line += "  ";
+      if (k > 0) line += " ";
       line += std::to_string(k + 1) + ": " + Figure(goodness.traces[k].rms);
     }
     line += ")";
   }
-  if (noiseRegionSet) line += "   RMS/noise " + Figure(goodness.noiseRatio);
-  if (regionsLeftOut == 1) line += "   1 region left out";
-  if (regionsLeftOut > 1) line += "   " + std::to_string(regionsLeftOut) + " regions left out";
+  if (noiseRegionSet) line += "  RMS/noise " + Figure(goodness.noiseRatio);
   return line;
 }
 
@@ -47,7 +45,6 @@ void ShowGoodness() {
     return;
   }
   const FitGoodness goodness = WorkspaceGoodness(fitSettings.excluded, fitSettings.noise);
-  const std::string line = GoodnessLine(goodness, fitSettings.noise.has_value(),
-                                        static_cast<int>(fitSettings.excluded.size()));
+  const std::string line = GoodnessLine(goodness, fitSettings.noise.has_value());
   SetCtrlVal(panelHandle, PANEL_GOODNESS, line.c_str());
 }

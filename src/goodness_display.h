@@ -6,9 +6,9 @@
 
 #include "fit/goodness.h"
 
-// The line as shown, e.g. "RMS 0.0412 nA  (1: 0.0350  2: 0.0481)  RMS/noise 1.32  1 region left
-// out". A figure without samples reads "not available", never a NaN.
-std::string GoodnessLine(const FitGoodness& goodness, bool noiseRegionSet, int regionsLeftOut);
+// The line as shown, e.g. "RMS 0.0412 nA  (1: 0.035 2: 0.0481)  RMS/noise 1.32"; it must fit
+// under the data graph. A figure without samples reads "not available", never a NaN.
+std::string GoodnessLine(const FitGoodness& goodness, bool noiseRegionSet);
 
 // Measures the drawn fit against the loaded traces and shows the line; empty without fits.
 void ShowGoodness();
