@@ -88,11 +88,12 @@ double MeasureArrowSteps(QCustomPlot* graph, bool* replotted, QSize window) {
 void MeasureStripAndRms(QCustomPlot* strip, double stepMs) {
   const int presses = Presses();
   std::vector<double> stripTimes, rmsTimes;
+  int replots = 0;
+  const auto counting = QObject::connect(strip, &QCustomPlot::afterReplot, [&] { ++replots; });
   for (int n = 0; n < presses; ++n) {
     Clock::time_point start = Clock::now();
     ShowResiduals();
-    strip->replot(QCustomPlot::rpImmediateRefresh);
-    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();  // the strip's queued replot, as after an edit
     stripTimes.push_back(MsSince(start));
     start = Clock::now();
     ShowGoodness();
@@ -103,7 +104,8 @@ void MeasureStripAndRms(QCustomPlot* strip, double stepMs) {
       "  residual strip median %.2f ms = %.3f of the step; goodness line (RMS) median %.2f ms = "
       "%.3f of the step\n",
       stripMs, stripMs / stepMs, rmsMs, rmsMs / stepMs);
-  EXPECT_GT(stripMs, 0.0);
+  QObject::disconnect(counting);
+  EXPECT_GE(replots, presses);  // each measured step includes the strip's repaint
 }
 
 using Responsiveness = EditingProgram;
