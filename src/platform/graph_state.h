@@ -13,6 +13,7 @@ class QCPAbstractPlottable;
 class QCPItemStraightLine;
 class QCPItemRect;
 class QMouseEvent;
+class QCPItemTracer;
 
 // What one PlotXY call drew, as it was passed.
 struct PlotInfo {
@@ -21,6 +22,16 @@ struct PlotInfo {
   int pointStyle;            // VAL_SIMPLE_DOT or VAL_EMPTY_CIRCLE
   int lineStyle;             // VAL_SOLID or VAL_DOT
   int color;                 // 0xRRGGBB, as last set by PlotXY or SetPlotAttribute
+  int lineWidth = 1;         // pixels
+  bool faded = false;        // drawn pale, behind what is drawn in full
+};
+
+// A point the user drags (SetGraphHandle).
+struct HandleRecord {
+  QCPItemTracer* marker = nullptr;  // owned by the QCustomPlot
+  double x = 0, y = 0;              // where it stands, in axis units
+  int color = 0;
+  std::string tip;
 };
 
 struct PlotRecord {
@@ -55,6 +66,12 @@ struct GraphState {
   int backgroundColor = 0xFFFFFF;             // plot-area background
   bool manualRange = false;                   // SetAxisRange fixed an axis: no autoscaling
   RegionEditing regionEditing;                // shaded regions, when enabled
+  std::map<int, HandleRecord> handles;        // by handle number
+  GraphHandleCallbackPtr handleCallback = nullptr;
+  int hoveredHandle = 0;                  // the handle under the mouse, 0 for none
+  int draggedHandle = 0;                  // the handle being dragged, 0 for none
+  double dragStartX = 0, dragStartY = 0;  // the dragged handle's position at the press (pixels)
+  double pressX = 0, pressY = 0;          // where the mouse was pressed (pixels)
 };
 
 struct ControlRecord;
@@ -70,3 +87,4 @@ void ReplotNow(GraphState& graph);
 bool RegionMousePress(const std::shared_ptr<GraphState>& graph, QMouseEvent* event);
 bool RegionMouseMove(GraphState& graph, QMouseEvent* event);
 bool RegionMouseRelease(GraphState& graph, QMouseEvent* event);
+bool HandleDragInProgress(const GraphState& graph);  // the axes stay as they are meanwhile
