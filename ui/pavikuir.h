@@ -83,6 +83,8 @@ constexpr int PANEL_CURRLABEL7 = 87;
 constexpr int PANEL_CURRLABEL8 = 88;
 constexpr int PANEL_CURRLABEL9 = 89;
 constexpr int PANEL_CURRLABEL10 = 90;
+constexpr int PANEL_GOODNESS = 120;   // the goodness-of-fit line under the data graph
+constexpr int PANEL_RESIDUALS = 121;  // residual strip under the data graph
 
 // ---- dynamic-clamp panel ----
 constexpr int DCLAMP_INT6 = 2;

@@ -72,6 +72,14 @@ std::string ParseOption(const std::string& name, const std::string& value, CliCo
   } else if (name == "--graphs") {
     if (value != "data" && value != "all") return "--graphs takes data or all";
     command->allGraphs = value == "all";
+  } else if (name == "--exclude" || name == "--noise") {
+    const RegionParse parsed = ParseTimeRegion(value);
+    if (!parsed.region) return name + " takes FROM:TO in ms: " + parsed.error;
+    if (name == "--noise" && command->noise) return "--noise takes one region";
+    if (name == "--exclude")
+      command->excluded.push_back(*parsed.region);
+    else
+      command->noise = parsed.region;
   } else if (name == "--select") {
     const auto n = ParseCount(value, kMaxCurrents);
     if (!n || *n < 1) return "--select takes a current number from 1 to 10";
@@ -84,7 +92,8 @@ std::string ParseOption(const std::string& name, const std::string& value, CliCo
 
 bool TakesValue(const std::string& name) {
   return name == "--header-lines" || name == "--xmin" || name == "--xmax" || name == "--baseline" ||
-         name == "--trace-v" || name == "--select" || name == "--format" || name == "--graphs";
+         name == "--trace-v" || name == "--select" || name == "--format" || name == "--graphs" ||
+         name == "--exclude" || name == "--noise";
 }
 
 std::string CheckPositionals(CliCommand* command, const std::vector<std::string>& positionals,
@@ -92,7 +101,7 @@ std::string CheckPositionals(CliCommand* command, const std::vector<std::string>
   const size_t n = positionals.size();
   switch (command->mode) {
     case CliMode::Window:
-      if (usedOptions) return "the options need --fits or --render";
+      if (usedOptions || command->residuals) return "the options need --fits or --render";
       if (n > 2) return "at most a data file and a parameter file can be opened";
       if (n == 1 && positionals[0].ends_with(kSessionExtension)) {
         command->sessionFile = positionals[0];
@@ -109,9 +118,11 @@ std::string CheckPositionals(CliCommand* command, const std::vector<std::string>
       break;
     case CliMode::Render:
       if (n != 2 && n != 3) return "--render needs OUT.png, DATAFILE and perhaps PARAMFILE";
+      if (command->residuals) return "--residuals belongs to --fits";
       break;
     case CliMode::Report:
-      if (usedOptions || n != 1) return "--report needs one PARAMFILE and nothing else";
+      if (usedOptions || command->residuals || n != 1)
+        return "--report needs one PARAMFILE and nothing else";
       command->paramFile = positionals[0];
       return "";
     case CliMode::Help:
@@ -140,6 +151,10 @@ CliCommand ParseCommandLine(const std::vector<std::string>& args) {
     }
     if (arg == "--") {
       onlyFiles = true;
+      continue;
+    }
+    if (arg == "--residuals") {  // a switch, no value
+      command.residuals = true;
       continue;
     }
     std::optional<CliMode> mode;
@@ -204,6 +219,10 @@ std::string CommandLineHelp() {
          "  --select N        the current (1 to 10) whose curves --render draws\n"
          "  --format F        --render draws the graphs alone, as pdf, svg or png (2x)\n"
          "  --graphs G        --render draws the data graph (data) or all three (all)\n"
+         "  --residuals       --fits: a column of measured minus fit after each fit column\n"
+         "  --exclude FROM:TO leave a stretch (ms) out of the RMS; may be repeated\n"
+         "  --noise FROM:TO   a stretch (ms) whose spread is the noise: RMS/noise is reported\n"
+         "                    (--fits prints the RMS per trace and overall to standard error)\n"
          "  -h, --help        this text\n"
          "  -v, --version     the program's version\n"
          "\n"

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "fit/regions.h"
+
 constexpr int kExitSuccess = 0;
 constexpr int kExitFileError = 1;  // a file could not be read or written
 constexpr int kExitUsage = 2;      // the arguments do not form a command
@@ -27,6 +29,9 @@ struct CliCommand {
   // whole panel; all three graphs, or the data graph only
   std::optional<int> figureFormat;
   std::optional<bool> allGraphs;
+  std::vector<TimeRegion> excluded;  // --exclude: stretches left out of the RMS (ms)
+  std::optional<TimeRegion> noise;   // --noise: the stretch whose spread is the noise (ms)
+  bool residuals = false;            // --residuals: a residual column after each fit
   std::string error;
 };
 

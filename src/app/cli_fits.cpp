@@ -1,18 +1,22 @@
 // The --fits job: the data file and the parameter file read without a window, the model
-// evaluated, and the table of each measured trace and its summed fit written.
+// evaluated, and the table of each measured trace and its summed fit (and, asked for, its
+// residual) written; the goodness of the fit goes to standard error.
 #include <algorithm>
 #include <cstdio>
 #include <string>
 
 #include "app/cli_jobs.h"
+#include "fit/fit_settings.h"
+#include "fit/workspace_fit.h"
 #include "model/model.h"
 
 namespace {
 
-std::string FitsTable() {
+std::string FitsTable(bool residuals) {
   std::string table = "t";
   for (int k = 0; k < NumTraces; ++k) {
     table += "\tI" + std::to_string(k + 1) + "\tfit" + std::to_string(k + 1);
+    if (residuals) table += "\tres" + std::to_string(k + 1);
   }
   table += '\n';
   const int points = LoadedPoints();
@@ -26,16 +30,43 @@ std::string FitsTable() {
     for (int k = 0; k < traces; ++k) {
       std::snprintf(number, sizeof number, "\t%.17g\t%.17g", ydata[k][n], fits[k][n]);
       table += number;
+      if (residuals) {
+        std::snprintf(number, sizeof number, "\t%.17g", ydata[k][n] - fits[k][n]);
+        table += number;
+      }
     }
     table += '\n';
   }
   return table;
 }
 
-int WriteFits(const std::string& path) {
-  const std::string table = FitsTable();
+int WriteFits(const std::string& path, bool residuals) {
+  const std::string table = FitsTable(residuals);
   if (path == kStandardOutput) return WriteToStandardOutput(table, "table of fits");
   return SaveOutput(path, table, "table of fits");
+}
+
+std::string Figure(const std::optional<double>& value) {
+  if (!value) return "not available";
+  char text[32];
+  std::snprintf(text, sizeof text, "%.6g", *value);
+  return text;
+}
+
+// The goodness of the fit on standard error, so that the table on standard output stays as
+// scripts read it.
+void ReportGoodness() {
+  const FitGoodness goodness = WorkspaceGoodness(fitSettings.excluded, fitSettings.noise);
+  std::string rms = "RMS (nA) over " + std::to_string(goodness.counted) +
+                    " samples that count: all " + Figure(goodness.rms);
+  std::string ratio = "RMS/noise: all " + Figure(goodness.noiseRatio);
+  for (size_t k = 0; k < goodness.traces.size(); ++k) {
+    const std::string trace = ", trace " + std::to_string(k + 1) + " ";
+    rms += trace + Figure(goodness.traces[k].rms);
+    ratio += trace + Figure(goodness.traces[k].noiseRatio);
+  }
+  std::fprintf(stderr, "%s\n", rms.c_str());
+  if (fitSettings.noise) std::fprintf(stderr, "%s\n", ratio.c_str());
 }
 
 }  // namespace
@@ -43,6 +74,9 @@ int WriteFits(const std::string& path) {
 int RunFits(const CliCommand& command) {
   InitParams();
   if (!LoadAndApply(command)) return kExitFileError;
+  ApplyRegions(command);
   DoFit();
-  return WriteFits(command.output);
+  const int written = WriteFits(command.output, command.residuals);
+  if (written == kExitSuccess) ReportGoodness();
+  return written;
 }

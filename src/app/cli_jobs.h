@@ -18,6 +18,8 @@ int RunWindow(const CliCommand& command, int argc, char* argv[]);  // the event 
 // they were typed; false when a file could not be read (the reader's message, which goes to
 // standard error without a window, said why).
 bool LoadAndApply(const CliCommand& command);
+// The command's excluded stretches and noise region become the fit's regions.
+void ApplyRegions(const CliCommand& command);
 // Writes text to standard output; the exit status, and on failure the reason on standard error.
 int WriteToStandardOutput(const std::string& text, const char* what);
 // Writes bytes safely to path; the exit status, and on failure the reason on standard error.

@@ -22,6 +22,7 @@ int RunRender(const CliCommand& command, int argc, char* argv[]) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);  // kept when the caller chose a platform
   if (StartPavik(argc, argv) != 0) return kExitFileError;
   if (!LoadAndApply(command)) return kExitFileError;
+  ApplyRegions(command);  // shaded on the data graph, counted in the goodness line
   if (!command.paramFile.empty()) DoFit();
   if (command.select != 0) {
     currbutCB(panelHandle, PANEL_CURRBUT1 + command.select - 1, EVENT_COMMIT, nullptr, 0, 0);

@@ -7,6 +7,7 @@
 #include "app/cli_jobs.h"
 #include "app/pavik.h"
 #include "display/display.h"
+#include "fit/fit_settings.h"
 #include "io/safe_write.h"
 #include "model/model.h"
 #include "panels/panels.h"
@@ -47,4 +48,9 @@ int SaveOutput(const std::string& path, const std::string& bytes, const char* wh
   if (result.why.empty()) return kExitSuccess;
   std::fprintf(stderr, "%s\n", SaveFailureMessage(what, path, result).c_str());
   return kExitFileError;
+}
+
+void ApplyRegions(const CliCommand& command) {
+  fitSettings.excluded = command.excluded;
+  fitSettings.noise = command.noise;
 }

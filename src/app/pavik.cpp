@@ -8,6 +8,7 @@
 #include "app/unsaved_guard.h"
 #include "display/curve_handles.h"
 #include "display/display.h"
+#include "display/region_editing.h"
 #include "model/model.h"
 #include "panels/panels.h"
 #include "pavikuir.h"
@@ -61,6 +62,7 @@ void InitPanel() {
   SetCtrlAttribute(panelHandle, PANEL_GRAPH, ATTR_PLOT_BGCOLOR, VAL_LT_GRAY);
   SetCtrlAttribute(panelHandle, PANEL_MHGRAPH, ATTR_PLOT_BGCOLOR, VAL_LT_GRAY);
   SetCtrlAttribute(panelHandle, PANEL_TAUGRAPH, ATTR_PLOT_BGCOLOR, VAL_LT_GRAY);
+  SetCtrlAttribute(panelHandle, PANEL_RESIDUALS, ATTR_PLOT_BGCOLOR, VAL_LT_GRAY);
   InitParams();
   SetPanelParams(SelectedIndex());
   ShowCurrentNames();
@@ -71,6 +73,7 @@ void InitPanel() {
   SetInfoPanel();
   InitCurveHandles();
   StartWorkspaceHistory();  // also sets the title
+  InitRegionEditing();
 }
 
 // The range fields start empty in the resource; a user expects to see what the workspace holds.

@@ -1,10 +1,14 @@
-// The data graph: measured traces, the zero line, the summed fits, the cursor markers, the axis
-// ranges, and the bookkeeping of plot handles for the three graphs of the main panel.
+// The data graph: measured traces, the zero line, the summed fits (with their residual strip and
+// goodness line), the cursor markers, the axis ranges, and the bookkeeping of plot handles for the
+// three graphs of the main panel.
 #include "display/display.h"
 
 #include <algorithm>
 
 #include "app/pavik.h"
+#include "display/goodness_display.h"
+#include "display/region_editing.h"
+#include "display/residual_strip.h"
 #include "model/model.h"
 #include "pavikuir.h"
 #include "platform/platform.h"
@@ -58,9 +62,14 @@ void SetDataAxis() {
   SetAxisRange(panelHandle, PANEL_GRAPH, VAL_MANUAL, status.xMin, status.xMax, VAL_MANUAL,
                status.yMin, status.yMax);
   SetDataXIndexes();
+  // The window decides which samples count; the strip shares the time axis.
+  if (ResidualsShown()) ShowResiduals();
+  ShowGoodness();
+  ShowRegions();
 }
 
 int ShowData() {
+  ClearResiduals();  // new traces: no fit is drawn over them yet
   ClearGraph(PANEL_GRAPH, VAL_ALL_PLOTS);
   SetDataAxis();
   const int points = LoadedPoints();
@@ -85,6 +94,8 @@ int ShowFits() {
     slot = PlotOnDataGraph(sum, points, VAL_CONNECTED_POINTS, VAL_SOLID, traceColors[k]);
     SetPlotAttribute(panelHandle, PANEL_GRAPH, slot, ATTR_LINE_WIDTH, kFitLineWidth);
   }
+  ShowResiduals();
+  ShowGoodness();
   return 1;
 }
 
@@ -94,6 +105,7 @@ void ChangeDataColors() {
     const int color = status.colorTraces != 0 ? traceColors[k] : VAL_BLACK;
     SetPlotAttribute(panelHandle, PANEL_GRAPH, plotHandles[k], ATTR_TRACE_COLOR, color);
   }
+  ColorResiduals();
 }
 
 void DoDataCursor() {

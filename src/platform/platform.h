@@ -138,6 +138,27 @@ int SetAxisRange(int panel, int graph, int xMode, double xMin, double xMax, int 
 int SetGraphCursor(int panel, int graph, int cursor, double x, double y);
 int GetGraphCursor(int panel, int graph, int cursor, double* x, double* y);
 
+// ---- shaded regions on a graph ----
+// Stretches of the x axis drawn shaded over the whole height of a graph. Once regions are
+// enabled on a graph the user edits them with the mouse: Shift+drag marks a new stretch to leave
+// out, Shift+drag inside one moves it, dragging an edge resizes it, and the right button offers
+// removing it or making it the noise region (at most one). After every change the user makes,
+// the callback is called; the program reads the regions back with GetGraphRegions.
+constexpr int REGION_EXCLUDED = 0;  // left out of the fit: shaded grey
+constexpr int REGION_NOISE = 1;     // the noise region: shaded blue
+struct GraphRegion {
+  int kind;     // REGION_EXCLUDED or REGION_NOISE
+  double from;  // x axis units, from <= to
+  double to;
+};
+using RegionCallbackPtr = void (*)(int panel, int graph);
+int EnableGraphRegions(int panel, int graph, RegionCallbackPtr changed);
+int SetGraphRegions(int panel, int graph, const std::vector<GraphRegion>& regions);
+int GetGraphRegions(int panel, int graph, std::vector<GraphRegion>* regions);
+// The stretch the right-button menu offers as the noise region, in the menu's words label
+// (from >= to: none to offer).
+int SetGraphNoiseSuggestion(int panel, int graph, double from, double to, const char* label);
+
 // ---- handles: points on a graph the user drags with the mouse ----
 // A handle is drawn small and quiet, grows under the mouse and shows its tip while hovered and
 // dragged. Dragging reports where the handle has been moved to (its start plus the mouse's

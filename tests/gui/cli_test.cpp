@@ -354,12 +354,60 @@ TEST_F(CliTest, WrongUsageExitsTwo) {
       {"--report"},
       {"--report", param, "--fits", "-"},
       {data, param, "extra"},
-      {data, "--baseline", "1"}};
+      {data, "--baseline", "1"},
+      {"--fits", "-", data, param, "--exclude", "2"},
+      {"--fits", "-", data, param, "--exclude", "3:1"},
+      {"--fits", "-", data, param, "--noise", "0:1", "--noise", "1:2"},
+      {"--render", "x.png", data, "--residuals"},
+      {data, "--residuals"}};
   for (const QStringList& args : wrong) {
     const ProgramRun run = Pavik(args);
     EXPECT_EQ(run.exitCode, 2) << args.join(' ').toStdString();
     EXPECT_NE(run.err.find("--help"), std::string::npos);
   }
+}
+
+// The overall RMS figure --fits printed on standard error, or NaN when it printed none.
+double PrintedRms(const std::string& err) {
+  const size_t at = err.find("samples that count: all ");
+  if (at == std::string::npos) return NAN;
+  const std::string rest = err.substr(at + 24);
+  return rest.rfind("not available", 0) == 0 ? -1.0 : std::strtod(rest.c_str(), nullptr);
+}
+
+TEST_F(CliTest, ResidualColumnsAndTheRmsOverTheSamplesThatCount) {
+  const ProgramRun plain = Pavik({"--fits", "-", data, param});
+  ASSERT_EQ(plain.exitCode, 0) << plain.err;
+  // overlapping regions at the window's start (the window starts at sample 1)
+  const ProgramRun run = Pavik({"--fits", "-", data, param, "--residuals", "--exclude", "0:1",
+                                "--exclude", "0.5:2", "--noise", "0:3"});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  std::string plainHeader, header;
+  const auto plainRows = Table(plain.out, &plainHeader);
+  const auto rows = Table(run.out, &header);
+  EXPECT_EQ(header, "t\tI1\tfit1\tres1\tI2\tfit2\tres2");
+  ASSERT_EQ(rows.size(), plainRows.size());
+  double squares = 0;
+  int counted = 0;
+  for (size_t n = 0; n < rows.size(); ++n) {
+    for (int k = 0; k < 2; ++k) {
+      EXPECT_EQ(rows[n][2 + 3 * k], plainRows[n][2 + 2 * k]) << "excluding changed a fit";
+      EXPECT_EQ(rows[n][3 + 3 * k], rows[n][1 + 3 * k] - rows[n][2 + 3 * k]);
+      if (rows[n][0] > 2) {
+        squares += rows[n][3 + 3 * k] * rows[n][3 + 3 * k];
+        ++counted;
+      }
+    }
+  }
+  EXPECT_NEAR(PrintedRms(run.err), std::sqrt(squares / counted), 1e-5 * std::sqrt(squares));
+  EXPECT_NE(run.err.find("RMS/noise: all "), std::string::npos) << run.err;
+  EXPECT_TRUE(std::isfinite(PrintedRms(plain.err))) << plain.err;
+  EXPECT_EQ(plain.err.find("RMS/noise"), std::string::npos);  // no noise region, no ratio
+
+  const ProgramRun whole = Pavik({"--fits", "-", data, param, "--exclude", "-1:1000"});
+  EXPECT_EQ(whole.exitCode, 0);
+  EXPECT_EQ(PrintedRms(whole.err), -1.0) << whole.err;  // "not available"
+  EXPECT_EQ(whole.err.find("nan"), std::string::npos);
 }
 
 TEST_F(CliTest, HelpAndVersionExitZero) {

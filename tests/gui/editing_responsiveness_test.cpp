@@ -1,7 +1,8 @@
 // How long one arrow-key step on a parameter field takes, from the key to the end of the data
 // graph's repaint, at full load: ten currents in the fit over six traces of 5000 samples, with
 // automatic update on. Reports the figures beside the key-repeat interval; asserts nothing
-// about speed, since the machines are shared. PAVIK_EDIT_PRESSES sets the number of steps.
+// about speed, since the machines are shared. PAVIK_EDIT_PRESSES sets the number of steps. The
+// residual strip and the goodness line are measured on their own as fractions of the step.
 #include <qcustomplot.h>
 
 #include <algorithm>
@@ -9,6 +10,8 @@
 #include <cstdlib>
 
 #include "editing_fixture.h"
+#include "display/goodness_display.h"
+#include "display/residual_strip.h"
 
 namespace {
 
@@ -35,8 +38,9 @@ int Presses() {
   return std::clamp(presses, 1, 10000);
 }
 
-// Steps PANEL_VM up and down with the arrow keys and prints the step times.
-void MeasureArrowSteps(QCustomPlot* graph, bool* replotted, QSize window) {
+// Steps PANEL_VM up and down with the arrow keys and prints the step times; returns the median
+// whole step.
+double MeasureArrowSteps(QCustomPlot* graph, bool* replotted, QSize window) {
   QWidget* field = CtrlWidget(panelHandle, PANEL_VM);
   field->setFocus();
   const int presses = Presses();
@@ -52,8 +56,8 @@ void MeasureArrowSteps(QCustomPlot* graph, bool* replotted, QSize window) {
     QCoreApplication::processEvents();  // the paint event that shows the new buffer
     replot.push_back(MsSince(drawStart));
     total.push_back(MsSince(start));
-    ASSERT_TRUE(*replotted);
-    ASSERT_NE(params[0].Vm, before);
+    EXPECT_TRUE(*replotted);
+    EXPECT_NE(params[0].Vm, before);
   }
   // the model alone, as DoFit evaluates it before it draws
   for (int n = 0; n < presses; ++n) {
@@ -76,6 +80,32 @@ void MeasureArrowSteps(QCustomPlot* graph, bool* replotted, QSize window) {
   const std::string size = std::to_string(window.width()) + "x" + std::to_string(window.height());
   testing::Test::RecordProperty("median_ms_" + size, std::to_string(all.median));
   testing::Test::RecordProperty("worst_ms_" + size, std::to_string(all.worst));
+  return all.median;
+}
+
+// What the residual strip (residuals, their plots and the strip's repaint) and the goodness line
+// (the RMS figures) add to each step, as fractions of the whole step.
+void MeasureStripAndRms(QCustomPlot* strip, double stepMs) {
+  const int presses = Presses();
+  std::vector<double> stripTimes, rmsTimes;
+  int replots = 0;
+  const auto counting = QObject::connect(strip, &QCustomPlot::afterReplot, [&] { ++replots; });
+  for (int n = 0; n < presses; ++n) {
+    Clock::time_point start = Clock::now();
+    ShowResiduals();
+    QCoreApplication::processEvents();  // the strip's queued replot, as after an edit
+    stripTimes.push_back(MsSince(start));
+    start = Clock::now();
+    ShowGoodness();
+    rmsTimes.push_back(MsSince(start));
+  }
+  const double stripMs = Summarise(stripTimes).median, rmsMs = Summarise(rmsTimes).median;
+  std::printf(
+      "  residual strip median %.2f ms = %.3f of the step; goodness line (RMS) median %.2f ms = "
+      "%.3f of the step\n",
+      stripMs, stripMs / stepMs, rmsMs, rmsMs / stepMs);
+  QObject::disconnect(counting);
+  EXPECT_GE(replots, presses);  // each measured step includes the strip's repaint
 }
 
 using Responsiveness = EditingProgram;
@@ -93,6 +123,8 @@ TEST_F(Responsiveness, ArrowStepAtFullLoadReportsEditToRepaintTime) {
 
   auto* graph = qobject_cast<QCustomPlot*>(Widget(panelHandle, PANEL_GRAPH));
   ASSERT_NE(graph, nullptr);
+  auto* strip = qobject_cast<QCustomPlot*>(Widget(panelHandle, PANEL_RESIDUALS));
+  ASSERT_NE(strip, nullptr);
   bool replotted = false;
   QObject::connect(graph, &QCustomPlot::afterReplot, [&replotted] { replotted = true; });
   QCoreApplication::processEvents();  // the fit drawn by switching automatic update on
@@ -101,6 +133,7 @@ TEST_F(Responsiveness, ArrowStepAtFullLoadReportsEditToRepaintTime) {
   for (const QSize size : {PanelWidget(panelHandle)->size(), QSize(1920, 1080)}) {
     PanelWidget(panelHandle)->resize(size);
     QCoreApplication::processEvents();
-    MeasureArrowSteps(graph, &replotted, size);
+    const double stepMs = MeasureArrowSteps(graph, &replotted, size);
+    MeasureStripAndRms(strip, stepMs);
   }
 }

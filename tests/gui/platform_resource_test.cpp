@@ -86,6 +86,8 @@ std::vector<Expected> MainPanelTable() {
       {PANEL_XMIN, Double, "datascaleCB"},
       {PANEL_TAUGRAPH, Graph, ""},
       {PANEL_MHGRAPH, Graph, ""},
+      {PANEL_RESIDUALS, Graph, ""},
+      {PANEL_GOODNESS, Indicator, ""},
       {PANEL_NAME, Text, "paramCB"},
       {PANEL_TRACECOLORS, Toggle, "paramCB"},
       {PANEL_PARAMFILE, Indicator, ""},

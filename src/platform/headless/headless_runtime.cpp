@@ -140,6 +140,19 @@ int SetGraphHandle(int, int, int, double, double, int, const char*) {
   return kErrNotStarted;
 }
 
+int EnableGraphRegions(int, int, RegionCallbackPtr) {
+  return kErrNotStarted;
+}
+int SetGraphRegions(int, int, const std::vector<GraphRegion>&) {
+  return kErrNotStarted;
+}
+int GetGraphRegions(int, int, std::vector<GraphRegion>*) {
+  return kErrNotStarted;
+}
+int SetGraphNoiseSuggestion(int, int, double, double, const char*) {
+  return kErrNotStarted;
+}
+
 // ---- popups and the clipboard ----
 
 int FileSelectPopup(const char*, const char*, const char*, const char*, int, int, int, int, int,

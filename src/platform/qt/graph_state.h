@@ -2,6 +2,7 @@
 #pragma once
 
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,8 @@
 class QCustomPlot;
 class QCPAbstractPlottable;
 class QCPItemStraightLine;
+class QCPItemRect;
+class QMouseEvent;
 class QCPItemTracer;
 
 // What one PlotXY call drew, as it was passed.
@@ -36,6 +39,22 @@ struct PlotRecord {
   PlotInfo info;                              // what was plotted, for read-back
 };
 
+// The shaded regions of a graph and the mouse gesture under way on them.
+struct RegionEditing {
+  enum class Drag { None, Create, Move, ResizeFrom, ResizeTo };
+  bool enabled = false;                   // EnableGraphRegions was called
+  RegionCallbackPtr changed = nullptr;    // told after every change the user makes
+  int panel = 0, graph = 0;               // the handles the callback gets
+  std::vector<GraphRegion> regions;       // as the user sees them, from <= to
+  std::vector<QCPItemRect*> items;        // one shading per region, owned by the QCustomPlot
+  double suggestFrom = 0, suggestTo = 0;  // the noise region the menu offers; empty: none
+  std::string suggestLabel;               // the menu's words for it
+  Drag drag = Drag::None;
+  int dragIndex = -1;       // the region being dragged
+  double dragAnchor = 0;    // where the drag started (axis units)
+  GraphRegion dragStart{};  // the region as it was when the drag started
+};
+
 struct GraphState {
   QCustomPlot* plot = nullptr;                // owned by the panel
   std::map<int, PlotRecord> plots;            // by plot handle
@@ -46,6 +65,7 @@ struct GraphState {
   int frameColor = 0;                         // last frame colour set
   int backgroundColor = 0xFFFFFF;             // plot-area background
   bool manualRange = false;                   // SetAxisRange fixed an axis: no autoscaling
+  RegionEditing regionEditing;                // shaded regions, when enabled
   std::map<int, HandleRecord> handles;        // by handle number
   GraphHandleCallbackPtr handleCallback = nullptr;
   int hoveredHandle = 0;                  // the handle under the mouse, 0 for none
@@ -61,4 +81,10 @@ void SetUpGraph(int panel, ControlRecord& control);
 void SetGraphFrameColor(GraphState& graph, int color);
 void SetGraphBackground(GraphState& graph, int color);
 void ReplotNow(GraphState& graph);
+
+// ---- shaded regions (graph_regions.cpp) ----
+// Each returns true when the regions took the event, so that the cursor leaves it alone.
+bool RegionMousePress(const std::shared_ptr<GraphState>& graph, QMouseEvent* event);
+bool RegionMouseMove(GraphState& graph, QMouseEvent* event);
+bool RegionMouseRelease(GraphState& graph, QMouseEvent* event);
 bool HandleDragInProgress(const GraphState& graph);  // the axes stay as they are meanwhile

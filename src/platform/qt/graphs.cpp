@@ -79,25 +79,49 @@ void MoveCursorTo(GraphState& graph, const QPointF& pixel) {
   graph.plot->replot(QCustomPlot::rpQueuedReplot);
 }
 
-void ConnectCursorMouse(int panel, int id, const std::shared_ptr<GraphState>& state) {
+// The mouse goes to the shaded regions first (when the graph has them), then to the cursor.
+void ConnectMouse(int panel, int id, const std::shared_ptr<GraphState>& state) {
   // The handlers share the state, so a discarded panel's last events find it still alive.
   QCustomPlot* plot = state->plot;
   QObject::connect(plot, &QCustomPlot::mousePress, [graph = state](QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton) return;
+    if (RegionMousePress(graph, event)) return;
+    if (!graph->hasCursor || event->button() != Qt::LeftButton) return;
     if (!graph->plot->axisRect()->rect().contains(event->position().toPoint())) return;
     graph->dragging = true;
     MoveCursorTo(*graph, event->position());
   });
   QObject::connect(plot, &QCustomPlot::mouseMove, [graph = state](QMouseEvent* event) {
+    if (RegionMouseMove(*graph, event)) return;
     if (graph->dragging) MoveCursorTo(*graph, event->position());
   });
   QObject::connect(plot, &QCustomPlot::mouseRelease,
                    [graph = state, panel, id](QMouseEvent* event) {
+                     if (RegionMouseRelease(*graph, event)) return;
                      if (!graph->dragging || event->button() != Qt::LeftButton) return;
                      graph->dragging = false;
                      MoveCursorTo(*graph, event->position());
                      DeliverControlEvent(panel, id, EVENT_COMMIT);
                    });
+}
+
+// A strip under another graph shares its time axis: its plot area takes the same left and right
+// edges, whatever width either graph's tick labels need.
+void AlignWith(QCustomPlot* strip, const QString& otherName) {
+  QWidget* window = strip->window();
+  auto* other = window ? window->findChild<QCustomPlot*>(otherName) : nullptr;
+  if (!other) return;
+  strip->axisRect()->setAutoMargins(QCP::msTop | QCP::msBottom);
+  strip->xAxis->setTickLabels(false);       // the graph above carries the time labels
+  strip->yAxis->ticker()->setTickCount(3);  // a low strip has room for a few labels only
+  QObject::connect(other, &QCustomPlot::afterLayout, strip, [strip, other] {
+    const QMargins wanted = other->axisRect()->margins();
+    QMargins margins = strip->axisRect()->margins();
+    if (margins.left() == wanted.left() && margins.right() == wanted.right()) return;
+    margins.setLeft(wanted.left());
+    margins.setRight(wanted.right());
+    strip->axisRect()->setMargins(margins);
+    strip->replot(QCustomPlot::rpQueuedReplot);
+  });
 }
 }  // namespace
 
@@ -129,8 +153,10 @@ void SetUpGraph(int panel, ControlRecord& control) {
     state->cursorLine->setSelectable(false);
     state->cursorLine->setVisible(false);
     plot->setCursor(Qt::CrossCursor);
-    ConnectCursorMouse(panel, control.id, state);
   }
+  ConnectMouse(panel, control.id, state);
+  const QString alignWith = control.widget->property("alignWith").toString();
+  if (!alignWith.isEmpty()) AlignWith(plot, alignWith);
 }
 
 void SetGraphFrameColor(GraphState& graph, int color) {

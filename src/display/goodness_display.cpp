@@ -1,0 +1,50 @@
+// The goodness-of-fit line under the data graph: the RMS of the residuals per trace and over
+// all traces, and the RMS against the noise when a noise region is set.
+#include "display/goodness_display.h"
+
+#include <cstdio>
+
+#include "app/pavik.h"
+#include "display/residual_strip.h"
+#include "fit/fit_settings.h"
+#include "fit/workspace_fit.h"
+#include "model/model.h"
+#include "pavikuir.h"
+#include "platform/platform.h"
+
+namespace {
+
+const char* const kNotAvailable = "not available";
+
+std::string Figure(const std::optional<double>& value) {
+  if (!value) return kNotAvailable;
+  char text[32];
+  std::snprintf(text, sizeof text, "%.3g", *value);
+  return text;
+}
+
+}  // namespace
+
+std::string GoodnessLine(const FitGoodness& goodness, bool noiseRegionSet) {
+  std::string line = "RMS " + Figure(goodness.rms) + (goodness.rms ? " nA" : "");
+  if (goodness.traces.size() > 1) {
+    line += "  (";
+    for (size_t k = 0; k < goodness.traces.size(); ++k) {
+      if (k > 0) line += " ";
+      line += std::to_string(k + 1) + ": " + Figure(goodness.traces[k].rms);
+    }
+    line += ")";
+  }
+  if (noiseRegionSet) line += "  RMS/noise " + Figure(goodness.noiseRatio);
+  return line;
+}
+
+void ShowGoodness() {
+  if (status.dataLoaded == 0 || !ResidualsShown()) {
+    SetCtrlVal(panelHandle, PANEL_GOODNESS, "");
+    return;
+  }
+  const FitGoodness goodness = WorkspaceGoodness(fitSettings.excluded, fitSettings.noise);
+  const std::string line = GoodnessLine(goodness, fitSettings.noise.has_value());
+  SetCtrlVal(panelHandle, PANEL_GOODNESS, line.c_str());
+}
