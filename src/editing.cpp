@@ -10,6 +10,7 @@
 #include "pavik.h"
 #include "pavikuir.h"
 #include "platform/platform.h"
+#include "polish_window.h"
 
 namespace {
 
@@ -175,6 +176,7 @@ int paramCB(int panel, int control, int event, void*, int, int) {
     GetCtrlVal(panel, control, &status.colorTraces);
     ChangeDataColors();
   }
+  ShowFreeToggles();  // a gate power decides which toggles apply; an edit outdates the errors
   SetActiveCtrl(panel, control);
   return 0;
 }

@@ -5,6 +5,7 @@
 #include "pavik.h"
 #include "pavikuir.h"
 #include "platform/platform.h"
+#include "polish_window.h"
 
 void menuCB(int menuBar, int menuItem, void*, int) {
   switch (menuItem) {
@@ -33,6 +34,15 @@ void menuCB(int menuBar, int menuItem, void*, int) {
       break;
     case MENU_CLIPBOARD:
       CopyCurrToClipboard(-1);
+      break;
+    case MENU_FITSUMMARY:
+      CopyFitSummary();
+      break;
+    case MENU_POLISH:
+      StartPolish();
+      break;
+    case MENU_CANCELPOLISH:
+      CancelPolish();
       break;
     case MENU_DCLAMP:
       DisplayPanel(dclampPanelHandle);

@@ -9,6 +9,7 @@
 #include "pavik.h"
 #include "pavikuir.h"
 #include "platform/platform.h"
+#include "polish_window.h"
 
 int panelHandle;
 int infoPanelHandle;
@@ -33,6 +34,8 @@ void RegisterPavikCallbacks() {
   RegisterCtrlCallback("dclampCB", dclampCB);
   RegisterCtrlCallback("optionsCB", optionsCB);
   RegisterCtrlCallback("infoCB", infoCB);
+  RegisterCtrlCallback("polishCB", polishCB);
+  RegisterCtrlCallback("freeCB", freeCB);
   RegisterPanelCallback("panelCB", panelCB);
   RegisterMenuCallback("menuCB", menuCB);
 }
@@ -41,6 +44,7 @@ int PavikMain(int argc, char* argv[]) {
   if (StartPavik(argc, argv) != 0) return -1;
   DisplayPanel(panelHandle);
   RunUserInterface();
+  StopPolishForQuit();
   return 0;
 }
 
@@ -78,6 +82,7 @@ void InitPanel() {
   SetDclampParams(0);
   SetOptionsPanel();
   SetInfoPanel();
+  ShowPolishCommands();
 }
 
 void SetPanelParams(int index) {
@@ -103,6 +108,7 @@ void SetPanelParams(int index) {
   char text[kParamFileTextSize];
   std::snprintf(text, sizeof text, "%s", status.paramFileLoaded ? status.paramFile : kNoParamFile);
   SetCtrlVal(panelHandle, PANEL_PARAMFILE, text);
+  ShowFreeToggles();
 }
 
 // The name boxes, trace voltages and range fields start empty in the resource; a user expects

@@ -13,6 +13,7 @@
 #include "pavik.h"
 #include "pavikuir.h"
 #include "platform/platform.h"
+#include "polish_window.h"
 
 namespace {
 
@@ -207,6 +208,7 @@ void ShowLoadedFile() {
   SetCtrlVal(panelHandle, PANEL_DATAFILE, status.dataFile);
   SetCtrlAttribute(panelHandle, PANEL_DATACTRL, ATTR_DIMMED, 0);
   SetCtrlAttribute(panelHandle, PANEL_DOFIT, ATTR_DIMMED, 0);
+  ShowPolishCommands();
 }
 
 }  // namespace
