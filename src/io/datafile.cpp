@@ -1,10 +1,13 @@
 // The data file reader: header, layout line, rows of a time and up to six voltage/current pairs.
-// A file is read whole into scratch arrays and taken over only when at least one row was read.
+// A file is read whole into scratch arrays and taken over only when at least one row was read;
+// what the user should know about its rows is told after it is loaded.
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "io.h"
@@ -20,8 +23,10 @@ namespace {
 constexpr double kTimeScale = 1000.0;       // file times in s become ms on the graph
 constexpr double kRangeMargin = 1.1;        // the current axis spans 1.1 x the extreme currents
 constexpr double kStartingExtreme = 10000;  // the running current extremes start at -+ this
-constexpr int kExcerptChars = 40;           // characters of a bad row quoted in a message
-constexpr int kFormatSize = 32;
+constexpr int kRowLineLimit = 1 << 20;      // characters of a data line; a longer one stops reading
+constexpr size_t kQuoteChars = 60;          // characters of a line quoted in a message
+constexpr const char* kWhiteSpace = " \t\r\n\v\f";   // what the scanner skips before a number
+constexpr const char* kSeparators = " \t\r\n\v\f,";  // what ends a number in a row
 
 struct LoadedFile {
   RowLayout layout;
@@ -33,25 +38,13 @@ struct LoadedFile {
   double tMin, tMax, yMin, yMax;  // yMin, yMax: the running extremes, before the margin
 };
 
-// Static: six traces of 5000 voltages and currents are too large for the stack.
+// Static: six traces of 5000 voltages and currents are too large for the stack, and so is a
+// data line.
 LoadedFile scratch;
+char lineText[kRowLineLimit + 1];
 
 std::string LineWord(int line) {
   return "line " + std::to_string(line);
-}
-
-// What stands at the reading position, for a message: the rest of that line, with anything
-// that is not printable shown as '?'. Empty at the end of the file.
-bool ExcerptAt(int handle, std::string* excerpt) {
-  char buffer[kExcerptChars + 1];
-  const int length = ReadLine(handle, buffer, kExcerptChars);
-  if (length < 0) return false;
-  excerpt->clear();
-  for (int i = 0; i < length; ++i) {
-    const unsigned char c = static_cast<unsigned char>(buffer[i]);
-    excerpt->push_back(c >= ' ' && c < 0x7F ? static_cast<char>(c) : '?');
-  }
-  return true;
 }
 
 // Skips the header and reads the layout line; "" or what is wrong. Each line is read within
@@ -87,58 +80,155 @@ std::string ReadLayout(int handle, RowLayout* layout) {
   return "";
 }
 
-// Reads one row: the first thirteen numbers into row, any further ones read and dropped.
-bool ScanRow(int handle, int numbersPerRow, double* row) {
-  char format[kFormatSize];
-  std::snprintf(format, sizeof format, "%%s>%%%df[x]", std::min(numbersPerRow, kRowNumbersKept));
-  if (ScanFile(handle, format, row) <= 0) return false;
-  double dropped[kRowNumbersKept];
-  for (int left = numbersPerRow - kRowNumbersKept; left > 0; left -= kRowNumbersKept) {
-    std::snprintf(format, sizeof format, "%%s>%%%df[x]", std::min(left, kRowNumbersKept));
-    if (ScanFile(handle, format, dropped) <= 0) return false;
+// What the rows were like: the first line read whole whose numbers do not make one row, and
+// where and why reading stopped before the end of the file.
+struct RowsReport {
+  int mismatchLine = 0;       // 0: every line read whole held one row's numbers, or none
+  int mismatchNumbers = 0;    // the numbers that line holds
+  std::string mismatchQuote;  // that line, quoted
+  int stopLine = 0;           // 0: the file ended, or the last row the arrays hold was read
+  std::string stopReason;     // what stands on stopLine, completing "line N ..."
+  int endLine = 0;            // the line at which the file ended
+};
+
+// Counts a noun: "1 row", "3 rows".
+std::string Count(int n, const std::string& noun) {
+  return std::to_string(n) + " " + noun + (n == 1 ? "" : "s");
+}
+
+// Text of the file for a message, in quotes: a tab shown as a space, anything else that is not
+// printable as '?', and only its first kQuoteChars characters.
+std::string Quote(std::string_view text) {
+  std::string quote = "\"";
+  for (size_t i = 0; i < text.size() && i < kQuoteChars; ++i) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    quote.push_back(c == '\t' ? ' ' : c >= ' ' && c < 0x7F ? static_cast<char>(c) : '?');
+  }
+  return quote + (text.size() > kQuoteChars ? "...\"" : "\"");
+}
+
+// Why no number could be read at the start of rest, completing "line N ...": a number beyond
+// the range of a double is told apart from text.
+std::string NoNumberReason(std::string_view rest) {
+  rest.remove_prefix(std::min(rest.find_first_not_of(kWhiteSpace), rest.size()));
+  const std::string_view item = rest.substr(0, rest.find_first_of(kSeparators));
+  const char* first = item.data() + (item.size() > 1 && item[0] == '+' ? 1 : 0);
+  double value = 0;
+  const auto [end, error] = std::from_chars(first, item.data() + item.size(), value);
+  if (error == std::errc::result_out_of_range && end == item.data() + item.size()) {
+    return "holds " + Quote(rest) + ", and " + Quote(item) + " is beyond the range of a double";
+  }
+  return "holds " + Quote(rest) + " where a number should stand";
+}
+
+// Stores a complete row; false when its time is too large for the program's axis.
+bool StoreRow(const double* row, LoadedFile* file) {
+  const double time = kTimeScale * row[0];
+  if (!std::isfinite(time)) return false;
+  const int n = file->points++;
+  file->times[n] = time;
+  for (int k = 0; k < file->layout.pairsStored; ++k) {
+    file->voltages[k][n] = row[2 * k + 1];
+    file->currents[k][n] = row[2 * k + 2];
   }
   return true;
 }
 
-// Reads the rows into file; "" or, when not one row could be read, where and why.
-std::string ReadRows(int handle, LoadedFile* file) {
-  const RowLayout& layout = file->layout;
+// Reads the rows into file as one stream of numbers, each row taking the next numbersPerRow of
+// them whatever the line ends; the first thirteen of a row are kept. Reading goes line by line
+// only to tell the user where the lines and the rows disagree.
+void ReadRows(int handle, LoadedFile* file, RowsReport* report) {
+  const int numbersPerRow = file->layout.numbersPerRow;
   double row[kRowNumbersKept] = {};  // a pair without its current column reads 0 there
+  int filled = 0;                    // numbers of the row being read, kept or not
+  int rowLine = 0;                   // the line on which that row began
   file->points = 0;
-  int stopLine = 0;
-  bool timeTooLarge = false;
   while (file->points < kMaxPoints) {
-    stopLine = GetFileLineNumber(handle);
-    if (!ScanRow(handle, layout.numbersPerRow, row)) {
-      stopLine = GetFileLineNumber(handle);
-      break;
+    const int lineNumber = GetFileLineNumber(handle);
+    // Within a limit, so that a pipe that never sends a line end cannot hold the reader.
+    const int length = ReadLineWithin(handle, lineText, kRowLineLimit);
+    if (length == kLineTooLong) {
+      report->stopLine = lineNumber;
+      report->stopReason = "is longer than " + std::to_string(kRowLineLimit) +
+                           " characters; it begins " + Quote({lineText, kRowLineLimit});
+      return;
     }
-    const double time = kTimeScale * row[0];
-    if (!std::isfinite(time)) {
-      timeTooLarge = true;
-      break;
+    if (length < 0) {
+      report->endLine = lineNumber;
+      return;
     }
-    const int n = file->points++;
-    file->times[n] = time;
-    for (int k = 0; k < layout.pairsStored; ++k) {
-      file->voltages[k][n] = row[2 * k + 1];
-      file->currents[k][n] = row[2 * k + 2];
+    const std::string_view line(lineText, static_cast<size_t>(length));
+    int numbers = 0;
+    bool readWhole = false;
+    for (size_t at = 0; file->points < kMaxPoints;) {
+      at = line.find_first_not_of(kWhiteSpace, at);
+      if (at == std::string_view::npos) {
+        readWhole = true;
+        break;
+      }
+      double value = 0;
+      if (Scan(line.substr(at), "%s>%1f[x]", &value) <= 0) {
+        report->stopLine = lineNumber;
+        report->stopReason = NoNumberReason(line.substr(at));
+        return;
+      }
+      at += static_cast<size_t>(NumFmtdBytes());
+      ++numbers;
+      if (filled == 0) rowLine = lineNumber;
+      if (filled < kRowNumbersKept) row[filled] = value;
+      if (++filled < numbersPerRow) continue;
+      filled = 0;
+      if (!StoreRow(row, file)) {
+        report->stopLine = rowLine;
+        report->stopReason = "holds a time too large to be shown in ms";
+        return;
+      }
+    }
+    if (readWhole && numbers != 0 && numbers != numbersPerRow && report->mismatchLine == 0) {
+      report->mismatchLine = lineNumber;
+      report->mismatchNumbers = numbers;
+      report->mismatchQuote = Quote(line);
     }
   }
-  if (file->points > 0) return "";
-
-  const std::string rowWords =
-      "No data row could be read (a row is " + std::to_string(layout.numbersPerRow) + " numbers)";
-  if (timeTooLarge) return rowWords + ": the time on " + LineWord(stopLine) + " is too large.";
-  std::string excerpt;
-  if (!ExcerptAt(handle, &excerpt))
-    return rowWords + ": the file ends on " + LineWord(stopLine) + ".";
-  return rowWords + ": " + LineWord(stopLine) + " holds \"" + excerpt +
-         "\" where a number should stand.";
 }
 
-// The trace voltages (means over every row), the time range and the running current extremes.
-void DeriveRanges(LoadedFile* file) {
+std::string MismatchSentence(const LoadedFile& file, const RowsReport& report) {
+  return "Line " + std::to_string(report.mismatchLine) + " holds " +
+         Count(report.mismatchNumbers, "number") + ", but the layout line announces rows of " +
+         std::to_string(file.layout.numbersPerRow) + ": " + report.mismatchQuote + ".";
+}
+
+// When not one row could be read: where and why.
+std::string NoRowsProblem(const LoadedFile& file, const RowsReport& report) {
+  std::string problem =
+      "No data row could be read (a row is " + Count(file.layout.numbersPerRow, "number") + "): ";
+  problem += report.stopLine != 0 ? LineWord(report.stopLine) + " " + report.stopReason + "."
+                                  : "the file ends on " + LineWord(report.endLine) + ".";
+  if (report.mismatchLine != 0 && report.mismatchLine != report.stopLine) {
+    problem += " " + MismatchSentence(file, report);
+  }
+  return problem;
+}
+
+// What the user is told about rows that were read: lines that do not hold one row, and an
+// early stop.
+void AddRowsNotices(const LoadedFile& file, const RowsReport& report,
+                    std::vector<std::string>* notices) {
+  if (report.mismatchLine != 0) {
+    notices->push_back(MismatchSentence(file, report) +
+                       " The numbers are read on as one stream, so the rows from there on may "
+                       "be misread.");
+  }
+  if (report.stopLine != 0) {
+    notices->push_back("Reading stopped at " + LineWord(report.stopLine) + ", which " +
+                       report.stopReason + "; " + Count(file.points, "row") + " " +
+                       (file.points == 1 ? "was" : "were") + " read.");
+  }
+}
+
+// The trace voltages (means over every row), the time range and the running current extremes;
+// "" or, when a voltage column has no finite mean, what is wrong.
+std::string DeriveRanges(LoadedFile* file) {
   const int n = file->points;
   const RowLayout& layout = file->layout;
   for (int k = 0; k < kMaxTraces; ++k) {
@@ -146,9 +236,16 @@ void DeriveRanges(LoadedFile* file) {
       file->traceV[k] = file->traceV[layout.pairsStored - 1];
       continue;
     }
-    long double sum = 0;  // wide: 5000 large voltages must not overflow the sum
+    // A plain sum divided by the count, so that the mean agrees to the last bit with any other
+    // program that averages the same way. Only absurd voltages (near 1e308) overflow it.
+    double sum = 0;
     for (int i = 0; i < n; ++i) sum += file->voltages[k][i];
-    file->traceV[k] = static_cast<double>(sum / n);
+    file->traceV[k] = sum / n;
+    if (!std::isfinite(file->traceV[k])) {
+      return "The voltages in column " + std::to_string(2 * k + 2) +
+             " cannot be averaged: their sum lies beyond the range of a double (about "
+             "1.8e308).";
+    }
   }
   int index = 0;
   MaxMin1D(file->times, n, &file->tMax, &index, &file->tMin, &index);
@@ -161,6 +258,7 @@ void DeriveRanges(LoadedFile* file) {
     file->yMax = std::max(file->yMax, traceMax);
     file->yMin = std::min(file->yMin, traceMin);
   }
+  return "";
 }
 
 void TakeOver(const LoadedFile& file, const std::string& path) {
@@ -233,9 +331,11 @@ int LoadDataFile(const std::string& path) {
     MessagePopup("Error", message.c_str());
     return 0;
   }
-  // A pipe given on purpose (the command line's "<(cat file)") is read; a device never is.
-  if (KindOfFile(path) == FileKind::Device) {
-    TellNotRead(path, "it is a device, not a file");
+  // A pipe given on purpose (the command line's "<(cat file)") is read; a device never is,
+  // and a folder is named as what it is.
+  if (const FileKind kind = KindOfFile(path);
+      kind == FileKind::Device || kind == FileKind::Folder) {
+    TellNotRead(path, "it is " + FileKindWords(kind) + ", not a file");
     return 0;
   }
   const int handle = OpenFile(path.c_str(), VAL_READ_ONLY, VAL_OPEN_AS_IS, VAL_ASCII);
@@ -244,19 +344,29 @@ int LoadDataFile(const std::string& path) {
     return 0;
   }
   std::string problem = ReadLayout(handle, &scratch.layout);
-  if (problem.empty()) problem = ReadRows(handle, &scratch);
+  RowsReport rows;
+  if (problem.empty()) {
+    ReadRows(handle, &scratch, &rows);
+    if (scratch.points == 0) problem = NoRowsProblem(scratch, rows);
+  }
   CloseFile(handle);
+  if (problem.empty()) problem = DeriveRanges(&scratch);
   if (!problem.empty()) {
     MessagePopup("Error", problem.c_str());
     return 0;
   }
-  DeriveRanges(&scratch);
   TakeOver(scratch, path);
   ShowLoadedFile();
+  std::vector<std::string> notices;
   if (scratch.layout.extraColumns) {
-    const std::string message = "The rows of this file hold " +
-                                std::to_string(scratch.layout.numbersPerRow) +
-                                " numbers; the time and the first six traces are used.";
+    notices.push_back("The rows of this file hold " +
+                      Count(scratch.layout.numbersPerRow, "number") +
+                      "; the time and the first six traces are used.");
+  }
+  AddRowsNotices(scratch, rows, &notices);
+  if (!notices.empty()) {
+    std::string message = notices[0];
+    for (size_t i = 1; i < notices.size(); ++i) message += "\n\n" + notices[i];
     MessagePopup("Data file", message.c_str());
   }
   return 1;

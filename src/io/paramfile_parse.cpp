@@ -67,9 +67,16 @@ class NumberReader {
  public:
   explicit NumberReader(std::string_view text) : text_(text) {}
 
+  // nan and inf are refused: the model would evaluate them, and the dynamic-clamp program
+  // would read them too.
   void Real(double* field) {
     double value = 0.0;
-    if (Convert(&value, "a number")) *field = value;
+    if (!Convert(&value, "a number")) return;
+    if (!std::isfinite(value)) {
+      Fail(lastStart_, count_ - 1, "is not a finite number");
+      return;
+    }
+    *field = value;
   }
 
   void Integer(int32_t* field) {

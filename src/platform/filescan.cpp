@@ -1,10 +1,14 @@
-// Formatted reading of data files: open, close, whole lines, and the scanning of real numbers.
-// Reads a character at a time from a buffered stream, so no line or number is ever held whole.
+// Formatted reading of data files: open, close, whole lines, and the scanning of real numbers,
+// from a file or from text in memory. A file is read a character at a time from a buffered
+// stream, so no line or number is ever held whole.
+#include <algorithm>
 #include <charconv>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 
 #include "platform/platform.h"
 
@@ -27,7 +31,14 @@ struct ScanStream {
   int line = 1;         // line of the next character to be taken, from 1
 };
 
+// Text in memory, scanned by the same rules as a file.
+struct TextSource {
+  std::string_view text;
+  size_t at = 0;  // the next character to be taken
+};
+
 ScanStream streams[kMaxOpenFiles];
+int lastScanBytes = 0;  // bytes the last Scan took from its text
 
 ScanStream* StreamOf(int fileHandle) {
   const int slot = fileHandle - 1;
@@ -45,6 +56,16 @@ int Take(ScanStream& s) {
   s.ahead = kNoChar;
   if (c == '\r' || (c == '\n' && s.last != '\r')) ++s.line;
   s.last = c;
+  return c;
+}
+
+int Peek(const TextSource& s) {
+  return s.at < s.text.size() ? static_cast<unsigned char>(s.text[s.at]) : EOF;
+}
+
+int Take(TextSource& s) {
+  const int c = Peek(s);
+  if (c != EOF) ++s.at;
   return c;
 }
 
@@ -71,7 +92,8 @@ void TakeLineEnd(ScanStream& s) {
 // an optional exponent. The number must end at a separator or the end of the file; text, a
 // number glued to text, and a value too large for a double ("1e999") are no number, and so are
 // "nan" and "inf". Nothing after the first character that does not fit is taken.
-bool ScanReal(ScanStream& s, double* value) {
+template <typename Source>
+bool ScanReal(Source& s, double* value) {
   while (IsWhite(Peek(s))) Take(s);
   bool negative = false;
   if (Peek(s) == '+' || Peek(s) == '-') negative = Take(s) == '-';
@@ -154,6 +176,16 @@ bool ParseRealFormat(const char* format, long* count, bool* takeTerminator) {
   return true;
 }
 
+// Reads count numbers from s as the format asks; 1 when all were filled, 0 otherwise.
+template <typename Source>
+int ScanReals(Source& s, long count, bool takeTerminator, double* numbers) {
+  for (long i = 0; i < count; ++i) {
+    if (!ScanReal(s, &numbers[i])) return 0;
+    if (takeTerminator && Peek(s) != EOF) Take(s);
+  }
+  return 1;
+}
+
 }  // namespace
 
 int OpenFile(const char* path, int action, int, int) {
@@ -234,11 +266,22 @@ int ScanFile(int fileHandle, const char* format, double* numbers) {
   if (s == nullptr || numbers == nullptr || !ParseRealFormat(format, &count, &takeTerminator)) {
     return kBadCall;
   }
-  for (long i = 0; i < count; ++i) {
-    if (!ScanReal(*s, &numbers[i])) return 0;
-    if (takeTerminator && Peek(*s) != EOF) Take(*s);
-  }
-  return 1;
+  return ScanReals(*s, count, takeTerminator, numbers);
+}
+
+int Scan(std::string_view source, const char* format, double* numbers) {
+  long count = 0;
+  bool takeTerminator = false;
+  lastScanBytes = 0;
+  if (numbers == nullptr || !ParseRealFormat(format, &count, &takeTerminator)) return kBadCall;
+  TextSource text{source};
+  const int result = ScanReals(text, count, takeTerminator, numbers);
+  lastScanBytes = static_cast<int>(std::min<size_t>(text.at, INT_MAX));
+  return result;
+}
+
+int NumFmtdBytes() {
+  return lastScanBytes;
 }
 
 int GetFileLineNumber(int fileHandle) {

@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 // ---- events delivered to callbacks ----
 constexpr int EVENT_COMMIT = 1;  // the user finished an entry, switched a toggle, pressed a button
@@ -158,6 +159,12 @@ int ScanFile(int fileHandle, const char* format, std::string* text);
 int ScanFile(int fileHandle, const char* format, double* numbers);
 // The line, counted from 1, of the next character a read would take (for messages).
 int GetFileLineNumber(int fileHandle);
+// "%s>%Nf" or "%s>%Nf[x]" from text in memory, by the rules of ScanFile (the end of the text
+// ends a number as the end of a file does); returns 1 when all N were filled, 0 or less
+// otherwise.
+int Scan(std::string_view source, const char* format, double* numbers);
+// How many bytes of its text the last Scan took, filled or not (at most INT_MAX).
+int NumFmtdBytes();
 
 // ---- analysis library ----
 int Clear1D(double* array, int count);

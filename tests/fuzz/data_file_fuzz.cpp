@@ -69,10 +69,9 @@ void CheckLoaded() {
   }
   Check(status.dataYMin == 1.1 * yLow && status.dataYMax == 1.1 * yHigh, "current range");
   for (int k = 0; k < NumTraces; ++k) {
-    long double sum = 0;
+    double sum = 0;
     for (int n = 0; n < NumPoints; ++n) sum += ydata[k][kVoltageOffset + n];
-    const double mean = static_cast<double>(sum / NumPoints);
-    Check(std::fabs(mean - status.traceV[k]) <= 1e-9 * (1 + std::fabs(mean)), "trace voltage");
+    Check(status.traceV[k] == sum / NumPoints, "trace voltage");
   }
 }
 

@@ -200,6 +200,35 @@ TEST_F(CliTest, UnreadableFilesExitOneWithTheProgramsMessage) {
   EXPECT_NE(run.err.find("was not read"), std::string::npos) << run.err;
 }
 
+// What the window tells about a file it has read is told on standard error too.
+TEST_F(CliTest, NoticesAboutAReadFileGoToStandardError) {
+  struct Case {
+    const char* name;
+    std::string layoutAndRows;
+    const char* notice;
+  };
+  std::string wide = "t";
+  for (int c = 1; c < 15; ++c) wide += "\tc" + std::to_string(c);
+  wide += "\n";
+  for (int n = 0; n < 3; ++n) {
+    wide += std::to_string(0.001 * n);
+    for (int c = 1; c < 15; ++c) wide += c % 2 ? "\t-20" : "\t0.5";
+    wide += "\n";
+  }
+  const Case cases[] = {
+      {"fifteen columns", wide,
+       "The rows of this file hold 15 numbers; the time and the first six"},
+      {"decimal commas", "t\tV1\tI1\tV2\tI2\n0\t-20\t0,1\t10\t-0,2\n", "Line 15 holds 7 numbers"},
+  };
+  for (const Case& c : cases) {
+    const QString file = dir.filePath("notice.txt");
+    std::ofstream(file.toStdString()) << std::string(13, '\n') << c.layoutAndRows;
+    const ProgramRun run = Pavik({"--fits", "-", file, param});
+    EXPECT_EQ(run.exitCode, 0) << c.name << ": " << run.err;
+    EXPECT_NE(run.err.find(c.notice), std::string::npos) << c.name << ": " << run.err;
+  }
+}
+
 TEST_F(CliTest, UnwritableOutputExitsOneAndLeavesNothing) {
   const ProgramRun run = Pavik({"--fits", dir.filePath("no/such/dir/fits.tsv"), data, param});
   EXPECT_EQ(run.exitCode, 1);

@@ -74,10 +74,11 @@ TEST_F(CurveGraphs, TimeConstantsFollowTheSelectedCurrent) {
   EXPECT_EQ(Plots(PANEL_TAUGRAPH).size(), 2u) << "the old curves are gone";
 }
 
-// -5 at -30 mV with Erev -80 is the point (-30, -0.1), a red empty circle.
+// -5 at -30 mV with Erev -80 is the point (-30, -0.1), a red empty circle; Gmax does not enter.
 TEST_F(CurveGraphs, MeasuredPointIsCurrentOverDrivingForce) {
   LoadOneTrace();
   params[0].Erev = -80.0;
+  params[0].Gmax = 120.0;
   status.cursorIndex = 4;
   PlotMHPoints();
   const PlotInfo point = Info(PANEL_MHGRAPH, MHhandles[2]);

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "io.h"
@@ -360,6 +361,73 @@ TEST_F(LoadDataFileTest, RowsEndAtText) {
   EXPECT_EQ(ydata[0][1], 6.0);
 }
 
+// Each trace voltage is the plain double sum of its column divided by the row count, so that
+// fits agree to the last bit with any other program that averages the same way.
+TEST_F(LoadDataFileTest, TraceVoltageIsThePlainDoubleMean) {
+  std::string text = "t\tV\tI\n";
+  double sum = 0;
+  long double wideSum = 0;
+  const int rows = 200;
+  for (int n = 0; n < rows; ++n) {
+    char voltage[32];
+    std::snprintf(voltage, sizeof voltage, "%.10g", -30.0 + 0.1 * (n % 9) + 1e-3 * (n % 13));
+    sum += std::strtod(voltage, nullptr);
+    wideSum += std::strtod(voltage, nullptr);
+    text += std::to_string(n) + "\t" + voltage + "\t-1\n";
+  }
+  ASSERT_NE(sum / rows, static_cast<double>(wideSum / rows)) << "the column must tell them apart";
+  status.headerLines = 0;
+  ASSERT_EQ(LoadDataFile(Write("mean.txt", text)), 1);
+  EXPECT_EQ(status.traceV[0], sum / rows);
+}
+
+// Lines that do not hold one row's numbers are still read as one stream of numbers, but the
+// user is told the first such line and what it holds, or where reading stopped.
+TEST_F(LoadDataFileTest, LinesThatDoNotHoldOneRowAreNamed) {
+  struct Case {
+    const char* name;
+    const char* rows;  // after the layout line "t V I" on line 1
+    int points;
+    const char* notice;
+  };
+  const Case cases[] = {
+      {"decimal commas", "0,001\t-20,5\t-1,5\n0,002\t-20,5\t-1,25\n", 4,
+       "Line 2 holds 6 numbers, but the layout line announces rows of 3: \"0,001 -20,5 -1,5\". "
+       "The numbers are read on as one stream, so the rows from there on may be misread."},
+      {"an empty cell", "1\t\t-1\n2\t-20\t-2\n3\t-20\t-3\n", 2, "Line 2 holds 2 numbers"},
+      {"five numbers a row", "1 2 3 4 5\n6 7 8 9 10\n", 3, "Line 2 holds 5 numbers"},
+      {"rows wrapped", "1 -20\n-1\n2 -20\n-2\n", 2, "Line 2 holds 2 numbers"},
+      {"last row cut short", "1 -20 -1\n2 -20\n", 1, "Line 3 holds 2 numbers"},
+      {"a comment after each row", "1 -20 -1 # first\n2 -20 -2 # second\n", 1,
+       "Reading stopped at line 2, which holds \"# first\" where a number should stand; 1 row "
+       "was read."},
+      {"a number too large", "1 -20 -1\n2 -20 -2\n1e400 -20 -3\n", 2,
+       "Reading stopped at line 4, which holds \"1e400 -20 -3\", and \"1e400\" is beyond the "
+       "range of a double; 2 rows were read."},
+  };
+  status.headerLines = 0;
+  for (const Case& c : cases) {
+    ClearRecordedMessages();
+    ASSERT_EQ(LoadDataFile(Write("rows.txt", std::string("t V I\n") + c.rows)), 1) << c.name;
+    EXPECT_EQ(NumPoints, c.points) << c.name;
+    const RecordedMessage m = OnlyMessage();
+    EXPECT_EQ(m.title, "Data file") << c.name;
+    EXPECT_NE(m.message.find(c.notice), std::string::npos) << c.name << ": " << m.message;
+  }
+}
+
+// Separators at a line's end, blank lines and the last line without its line end fit the rows.
+TEST_F(LoadDataFileTest, RowsThatFitTheirLinesLoadWithoutANotice) {
+  status.headerLines = 0;
+  for (const char* rows : {"1\t-20\t-1\t\n2\t-20\t-2\t\n", "1 -20 -1  \r\n\r\n2 -20 -2\r\n",
+                           "1,-20,-1,\n2,-20,-2,\n\n\n", "1, -20, -1\n2, -20, -2"}) {
+    ClearRecordedMessages();
+    ASSERT_EQ(LoadDataFile(Write("fit.txt", std::string("t V I\n") + rows)), 1) << rows;
+    EXPECT_EQ(NumPoints, 2) << rows;
+    EXPECT_TRUE(RecordedMessages().empty()) << rows << RecordedMessages()[0].message;
+  }
+}
+
 // ---------------------------------------------------------------- files that change nothing
 
 // Every file that cannot be read leaves the previous load whole and says why.
@@ -381,6 +449,16 @@ TEST_F(LoadDataFileTest, UnreadableFilesChangeNothing) {
       {"no rows", "1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n11\n12\n13\nt\tV\tI\n", "the file ends"},
       {"two columns", std::string(13, '\n') + "t\tV\n1\t2\n", "needs at least three"},
       {"binary", garbage, ""},
+      {"a number too large", std::string(13, '\n') + "t\tV\tI\n1e400\t-20\t-1\n",
+       "line 15 holds \"1e400 -20 -1\", and \"1e400\" is beyond the range of a double."},
+      {"a number of two million digits",
+       std::string(13, '\n') + "t\tV\tI\n" + std::string(2000000, '1') + "\t-20\t-1\n",
+       "line 15 is longer than 1048576 characters; it begins \"111"},
+      {"voltages beyond a sum", std::string(13, '\n') + "t\tV\tI\n0\t1e308\t1\n1\t1e308\t1\n",
+       "The voltages in column 2 cannot be averaged"},
+      {"one short row", std::string(13, '\n') + "t\tV\tI\n1\t2\n",
+       "the file ends on line 16. Line 15 holds 2 numbers, but the layout line announces rows of "
+       "3: \"1 2\"."},
   };
   const Recording previous = LoadPrevious();
   const Snapshot before = Snapshot::Take();
@@ -460,10 +538,13 @@ TEST_F(LoadDataFileTest, SpecialFilesNeverBlockOrRunForever) {
     EXPECT_EQ(ReadDataFile(), 0) << path;
     EXPECT_NE(OnlyMessage().message.find("not a regular file"), std::string::npos) << path;
   }
-  for (const char* device : {"/dev/zero", "/dev/full"}) {
+  // A folder is named as such, not read as a file of no lines.
+  const std::pair<std::string, const char*> refused[] = {
+      {"/dev/zero", "is a device"}, {"/dev/full", "is a device"}, {folder_, "is a folder"}};
+  for (const auto& [path, why] : refused) {
     ClearRecordedMessages();
-    EXPECT_EQ(LoadDataFile(device), 0) << device;
-    EXPECT_NE(OnlyMessage().message.find("is a device"), std::string::npos) << device;
+    EXPECT_EQ(LoadDataFile(path), 0) << path;
+    EXPECT_NE(OnlyMessage().message.find(why), std::string::npos) << path;
   }
   for (int headerLines : {13, 0}) {  // an endless header line, an endless layout line
     status.headerLines = headerLines;

@@ -160,6 +160,25 @@ TEST(ScanFile, NumbersOfThousandsOfDigits) {
   EXPECT_EQ(result, 0) << "1e5000 is past the largest double";
 }
 
+// Text in memory is scanned by the rules of a file; NumFmtdBytes says how far a scan went.
+TEST(Scan, TextIsScannedByTheRulesOfAFile) {
+  for (const char* text :
+       {"5e-05,", "-1.5E+02\t", "+3", "1e-400 ", "abc", "12abc", "nan", "1e999", ",", ""}) {
+    ScannedFile file(text);
+    double fromFile = -1, fromText = -1;
+    EXPECT_EQ(Scan(text, "%s>%1f[x]", &fromText), ScanFile(file.handle(), "%s>%1f[x]", &fromFile))
+        << text;
+    EXPECT_EQ(fromText, fromFile) << text;
+  }
+  double row[2];
+  ASSERT_EQ(Scan(" 1,2 3", "%s>%2f[x]", row), 1);
+  EXPECT_EQ(NumFmtdBytes(), 5);
+  EXPECT_EQ(row[1], 2.0);
+  EXPECT_EQ(Scan("1e400 2", "%s>%1f", row), 0);
+  EXPECT_EQ(NumFmtdBytes(), 5) << "the number past the largest double was taken whole";
+  EXPECT_LT(Scan("1", "%s>%f", row), 0);
+}
+
 TEST(ScanFile, MalformedFormatsAndHandlesAreRefused) {
   ScannedFile file("1 2 3\n");
   double row[3];

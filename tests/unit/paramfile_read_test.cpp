@@ -1,5 +1,6 @@
 // The reader: numbers in their order, the names text rule, and files that must change nothing.
 #include <cmath>
+#include <cstring>
 
 #include "paramfile_support.h"
 
@@ -67,11 +68,16 @@ TEST_F(ParamFileRead, TwoNamesNameTwoCurrentsAndLeaveTheRest) {
   EXPECT_EQ(NameOf(contents, 5), "Ca");
 }
 
-// The tenth comma ends the names; the eleventh name goes nowhere.
+// The tenth comma ends the names: an eleventh and a twelfth name go nowhere, and nothing
+// beyond the ten records is written.
 TEST_F(ParamFileRead, EleventhNameIsIgnored) {
-  const ParamFileContents contents = Parsed(FileWithNamesLine("a,b,c,d,e,f,g,h,i,j,extra"));
-  EXPECT_EQ(NameOf(contents, 0), "a");
-  EXPECT_EQ(NameOf(contents, 9), "j");
+  const ParamFileContents ten = Parsed(FileWithNamesLine("a,b,c,d,e,f,g,h,i,j"));
+  const ParamFileContents more = Parsed(FileWithNamesLine("a,b,c,d,e,f,g,h,i,j,eleventh,twelfth"));
+  EXPECT_EQ(NameOf(more, 0), "a");
+  EXPECT_EQ(NameOf(more, 9), "j");
+  EXPECT_EQ(std::memcmp(&more.dclamp, &ten.dclamp, sizeof ten.dclamp), 0);
+  EXPECT_EQ(std::memcmp(more.fitCurrent, ten.fitCurrent, sizeof ten.fitCurrent), 0);
+  EXPECT_EQ(std::memcmp(more.loadedV, ten.loadedV, sizeof ten.loadedV), 0);
 }
 
 // A line end after the last name, as an editor leaves it, is not part of that name.
@@ -176,6 +182,29 @@ TEST_F(ParamFileRead, GatePowerThatNoIntegerHoldsIsRefused) {
                   "\" is not usable as a gate power (a whole number that fits in 32 bits)");
   }
   EXPECT_EQ(ParseError(WithNumber(text, kFirstP, "2147483647.9")), "");  // its floor still fits
+}
+
+// nan and inf in any real field refuse the file with the line and number, as other bad numbers
+// do: the model would evaluate them, and the dynamic-clamp program would read them.
+TEST_F(ParamFileRead, NonFiniteRealsAreRefused) {
+  struct Case {
+    const char* spelling;
+    int number;
+    const char* where;
+  };
+  const Case cases[] = {
+      {"nan", 1, "line 1, number 1 of 276 (dynamic-clamp global setting 1)"},
+      {"-nan", 11, "line 2, number 11 of 276 (Gmax of current 1)"},
+      {"inf", 65, "line 4, number 65 of 276 (Km of current 3)"},
+      {"-inf", 250, "line 11, number 250 of 276 (dynamic-clamp setting 8 of current 10)"},
+      {"+Infinity", 251, "line 12, number 251 of 276 (Vhold of current 1)"},
+      {"INF", 266, "line 13, number 266 of 276 (trace voltage 6)"},
+  };
+  const std::string text = WorkspaceFileText();
+  for (const Case& c : cases) {
+    EXPECT_EQ(ParseError(WithNumber(text, c.number, c.spelling)),
+              std::string(c.where) + ": \"" + c.spelling + "\" is not a finite number");
+  }
 }
 
 TEST_F(ParamFileRead, IntegerSettingThatOverflowsIsRefused) {

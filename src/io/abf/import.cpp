@@ -1,0 +1,430 @@
+// An amplifier file made into a recording: the chosen sweeps, the current channel in nA, the
+// trace voltages in mV from a recorded channel, the rebuilt command or typed values, the span
+// kept and the averaging of neighbouring samples, with the defaults the dialog starts from.
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+#include "io/abf/import.h"
+#include "model.h"
+
+namespace {
+
+constexpr double kSpanTolerance = 1e-9;  // of one sample interval: a span edge on a sample keeps it
+
+struct UnitFactor {
+  const char* unit;
+  double factor;
+};
+
+constexpr UnitFactor kCurrentUnits[] = {{"pA", 1e-3}, {"nA", 1.0}, {"µA", 1e3},
+                                        {"uA", 1e3},  {"mA", 1e6}, {"A", 1e9}};
+constexpr UnitFactor kVoltageUnits[] = {{"µV", 1e-3}, {"uV", 1e-3}, {"mV", 1.0}, {"V", 1e3}};
+
+template <size_t N>
+double FactorOf(const UnitFactor (&table)[N], std::string_view unit) {
+  for (const UnitFactor& entry : table) {
+    if (unit == entry.unit) return entry.factor;
+  }
+  return 0;
+}
+
+std::string ChannelWords(const AmplifierFile& file, int channel) {  // 1-based
+  const AmplifierChannel& c = file.channels[channel - 1];
+  return "channel " + std::to_string(channel) + " (" + c.name +
+         (c.unit.empty() ? std::string(", no unit") : ", " + c.unit) + ")";
+}
+
+std::string Number(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", value);
+  return text;
+}
+
+double VoltageCommandFactor(const AmplifierFile& file) {
+  return file.protocol ? VoltageToMillivolts(file.protocol->commandUnit) : 0;
+}
+
+// Where the kept samples of a span start and end (end exclusive).
+void SpanSamples(const AmplifierFile& file, const TimeSpan& span, int64_t* first, int64_t* end) {
+  const double dt = file.sampleIntervalMs;
+  const auto index = [&](double ms) {
+    const double at = std::ceil((ms - file.startTimeMs) / dt - kSpanTolerance);
+    return static_cast<int64_t>(std::clamp(at, 0.0, static_cast<double>(file.sweepSamples)));
+  };
+  *first = index(span.fromMs);
+  *end = index(span.toMs);
+}
+
+// The samples of one trace in the program's units, before averaging.
+struct TraceSamples {
+  std::vector<double> voltage;  // mV
+  std::vector<double> current;  // nA
+  double stepVoltage = 0;       // mV
+};
+
+double Mean(const std::vector<double>& values) {
+  long double sum = 0;
+  for (double v : values) sum += v;
+  return static_cast<double>(sum / static_cast<long double>(values.size()));
+}
+
+// Averages groups of size neighbours (the last group may be shorter).
+std::vector<double> Averaged(const std::vector<double>& values, int64_t size) {
+  std::vector<double> out;
+  for (size_t start = 0; start < values.size(); start += size) {
+    const size_t end = std::min(values.size(), start + static_cast<size_t>(size));
+    long double sum = 0;
+    for (size_t i = start; i < end; ++i) sum += values[i];
+    out.push_back(static_cast<double>(sum / static_cast<long double>(end - start)));
+  }
+  return out;
+}
+
+std::string FirstNonFinite(const std::vector<double>& values, const char* what, int sweep) {
+  for (size_t i = 0; i < values.size(); ++i) {
+    if (!std::isfinite(values[i])) {
+      return std::string("The ") + what + " of sweep " + std::to_string(sweep) + " is not a " +
+             "number at sample " + std::to_string(i + 1) + " of the span.";
+    }
+  }
+  return "";
+}
+
+// A time written in seconds that the text reader turns back into exactly ms (it multiplies by
+// 1000): the nearest seconds value, or a neighbour of it when rounding needs one.
+double SecondsThatReadBack(double ms) {
+  const double seconds = ms / 1000.0;
+  double candidate = seconds;
+  for (int step = 0; step < 4; ++step) {
+    if (1000.0 * candidate == ms) return candidate;
+    candidate = std::nextafter(candidate, 1000.0 * candidate < ms ? INFINITY : -INFINITY);
+  }
+  return seconds;
+}
+
+void AppendShortest(std::string* text, double value) {
+  char buffer[32];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  text->append(buffer, result.ptr);
+}
+
+}  // namespace
+
+double CurrentToNanoamps(std::string_view unit) {
+  return FactorOf(kCurrentUnits, unit);
+}
+
+double VoltageToMillivolts(std::string_view unit) {
+  return FactorOf(kVoltageUnits, unit);
+}
+
+double SweepEndMs(const AmplifierFile& file) {
+  return file.startTimeMs + static_cast<double>(file.sweepSamples) * file.sampleIntervalMs;
+}
+
+TimeSpan DefaultSpan(const AmplifierFile& file, int firstSweep) {
+  TimeSpan span{file.startTimeMs, SweepEndMs(file)};
+  if (!file.protocol || firstSweep < 1 || firstSweep > file.sweeps) return span;
+  const std::optional<int> step = StepEpoch(*file.protocol, file.sweeps);
+  if (!step) return span;
+  const EpochSpan epoch = SweepEpochSpans(*file.protocol, file.sweepSamples, firstSweep - 1)[*step];
+  span.fromMs = file.startTimeMs + static_cast<double>(epoch.start) * file.sampleIntervalMs;
+  span.toMs = file.startTimeMs + static_cast<double>(epoch.end) * file.sampleIntervalMs;
+  return span;
+}
+
+std::vector<std::optional<double>> SweepStepVoltages(const AmplifierFile& file) {
+  std::vector<std::optional<double>> steps(file.sweeps);
+  const double factor = VoltageCommandFactor(file);
+  if (factor == 0) return steps;
+  const std::optional<int> step = StepEpoch(*file.protocol, file.sweeps);
+  if (!step) return steps;
+  for (int s = 0; s < file.sweeps; ++s) {
+    steps[s] = EpochLevel(file.protocol->epochs[*step], s) * factor;
+  }
+  return steps;
+}
+
+ImportChoices DefaultImportChoices(const AmplifierFile& file) {
+  ImportChoices choices;
+  const int shown = std::min(file.sweeps, kMaxTraces);
+  for (int k = 0; k < shown; ++k) {
+    const int index = shown == 1 ? 0
+                                 : static_cast<int>(std::lround(static_cast<double>(k) *
+                                                                (file.sweeps - 1) / (shown - 1)));
+    choices.sweeps.push_back(index + 1);
+  }
+  const int channels = static_cast<int>(file.channels.size());
+  for (int c = channels; c >= 1; --c) {
+    if (CurrentToNanoamps(file.channels[c - 1].unit) != 0) choices.currentChannel = c;
+  }
+  choices.voltageSource =
+      VoltageCommandFactor(file) != 0 ? VoltageSource::kCommand : VoltageSource::kTyped;
+  for (int c = channels; c >= 1; --c) {
+    if (VoltageToMillivolts(file.channels[c - 1].unit) != 0) {
+      choices.voltageSource = VoltageSource::kChannel;
+      choices.voltageChannel = c;
+    }
+  }
+  return choices;
+}
+
+std::string ImportRecording(const AmplifierFile& file, const ImportChoices& choices,
+                            std::string_view name, Recording* recording) {
+  const int traces = static_cast<int>(choices.sweeps.size());
+  if (traces < 1 || traces > kMaxTraces) {
+    return "Choose one to " + std::to_string(kMaxTraces) + " sweeps (" + std::to_string(traces) +
+           " are chosen).";
+  }
+  for (int k = 0; k < traces; ++k) {
+    const int sweep = choices.sweeps[k];
+    if (sweep < 1 || sweep > file.sweeps) {
+      return "Sweep " + std::to_string(sweep) + " does not exist: the file has " +
+             std::to_string(file.sweeps) + (file.sweeps == 1 ? " sweep." : " sweeps.");
+    }
+    if (std::count(choices.sweeps.begin(), choices.sweeps.end(), sweep) > 1) {
+      return "Sweep " + std::to_string(sweep) + " is chosen twice.";
+    }
+  }
+  const int channels = static_cast<int>(file.channels.size());
+  if (choices.currentChannel < 1 || choices.currentChannel > channels) {
+    return "There is no channel " + std::to_string(choices.currentChannel) + ": the file has " +
+           std::to_string(channels) + ".";
+  }
+  const double currentFactor = CurrentToNanoamps(file.channels[choices.currentChannel - 1].unit);
+  if (currentFactor == 0) {
+    return "The current channel must be in a current unit (pA, nA, µA, A); " +
+           ChannelWords(file, choices.currentChannel) + " is not.";
+  }
+
+  double voltageFactor = 1;
+  switch (choices.voltageSource) {
+    case VoltageSource::kChannel:
+      if (choices.voltageChannel < 1 || choices.voltageChannel > channels) {
+        return "There is no voltage channel " + std::to_string(choices.voltageChannel) +
+               ": the file has " + std::to_string(channels) + " channels.";
+      }
+      voltageFactor = VoltageToMillivolts(file.channels[choices.voltageChannel - 1].unit);
+      if (voltageFactor == 0) {
+        return "The voltage channel must be in a voltage unit (mV, V, µV); " +
+               ChannelWords(file, choices.voltageChannel) + " is not.";
+      }
+      break;
+    case VoltageSource::kCommand:
+      if (!file.protocol) {
+        return "The command voltage cannot be rebuilt: " +
+               (file.protocolNote.empty() ? std::string("the file holds no protocol")
+                                          : file.protocolNote) +
+               ". Choose a recorded voltage channel or type the step voltages.";
+      }
+      voltageFactor = VoltageCommandFactor(file);
+      if (voltageFactor == 0) {
+        return "The protocol's command (" + file.protocol->commandName + ", " +
+               (file.protocol->commandUnit.empty() ? std::string("no unit")
+                                                   : file.protocol->commandUnit) +
+               ") is not a voltage. Choose a recorded voltage channel or type the step voltages.";
+      }
+      break;
+    case VoltageSource::kTyped:
+      if (static_cast<int>(choices.typedVoltages.size()) != traces) {
+        return "The step voltages are missing: type one for each of the " + std::to_string(traces) +
+               " chosen sweeps (" + std::to_string(choices.typedVoltages.size()) + " given).";
+      }
+      for (double v : choices.typedVoltages) {
+        if (!std::isfinite(v)) return "A typed step voltage is not a number.";
+      }
+      break;
+  }
+
+  TimeSpan span = DefaultSpan(file, choices.sweeps[0]);
+  if (choices.fromMs) span.fromMs = *choices.fromMs;
+  if (choices.toMs) span.toMs = *choices.toMs;
+  const double sweepEnd = SweepEndMs(file);
+  if (!(span.fromMs < span.toMs)) {
+    return "The span must end after it starts (from " + Number(span.fromMs) + " to " +
+           Number(span.toMs) + " ms).";
+  }
+  int64_t first = 0, end = 0;
+  SpanSamples(file, span, &first, &end);
+  if (end <= first) {
+    return "The span from " + Number(span.fromMs) + " to " + Number(span.toMs) +
+           " ms holds no sample: a sweep runs from " + Number(file.startTimeMs) + " to " +
+           Number(sweepEnd) + " ms.";
+  }
+  const int64_t count = end - first;
+  int64_t group = 1;
+  if (count > kMaxPoints) {
+    if (!choices.average) {
+      return "The span holds " + std::to_string(count) + " samples; a trace holds at most " +
+             std::to_string(kMaxPoints) + ". Shorten the span or average neighbouring samples.";
+    }
+    group = (count + kMaxPoints - 1) / kMaxPoints;
+  }
+
+  std::vector<double> times;
+  for (int64_t i = first; i < end; ++i) {
+    const double ms = file.startTimeMs + static_cast<double>(i) * file.sampleIntervalMs;
+    times.push_back(ms);
+  }
+  Recording made;
+  made.times = Averaged(times, group);
+  // Each time as the text reader gives it back from the seconds a converted file holds.
+  for (double& t : made.times) t = 1000.0 * (t / 1000.0);
+  made.traces = traces;
+  made.pairsStored = traces;
+  std::array<double, kMaxTraces> steps{};
+  const std::optional<int> stepEpoch =
+      file.protocol ? StepEpoch(*file.protocol, file.sweeps) : std::nullopt;
+  for (int k = 0; k < traces; ++k) {
+    const int sweep = choices.sweeps[k];
+    TraceSamples trace;
+    const std::vector<double>& current = SweepSamples(file, sweep - 1, choices.currentChannel - 1);
+    for (int64_t i = first; i < end; ++i) trace.current.push_back(current[i] * currentFactor);
+    std::string problem = FirstNonFinite(trace.current, "current", sweep);
+    if (!problem.empty()) return problem;
+    if (choices.voltageSource == VoltageSource::kChannel) {
+      const std::vector<double>& v = SweepSamples(file, sweep - 1, choices.voltageChannel - 1);
+      for (int64_t i = first; i < end; ++i) trace.voltage.push_back(v[i] * voltageFactor);
+      problem = FirstNonFinite(trace.voltage, "voltage", sweep);
+      if (!problem.empty()) return problem;
+      trace.stepVoltage = Mean(trace.voltage);
+    } else if (choices.voltageSource == VoltageSource::kCommand) {
+      const std::vector<double> command =
+          CommandWaveform(*file.protocol, file.sweepSamples, sweep - 1);
+      for (int64_t i = first; i < end; ++i) trace.voltage.push_back(command[i] * voltageFactor);
+      trace.stepVoltage =
+          stepEpoch ? EpochLevel(file.protocol->epochs[*stepEpoch], sweep - 1) * voltageFactor
+                    : Mean(trace.voltage);
+    } else {
+      trace.stepVoltage = choices.typedVoltages[k];
+      trace.voltage.assign(trace.current.size(), trace.stepVoltage);
+    }
+    made.currents[k] = Averaged(trace.current, group);
+    made.voltages[k] = Averaged(trace.voltage, group);
+    steps[k] = trace.stepVoltage;
+  }
+  for (int k = traces; k < kMaxTraces; ++k) steps[k] = steps[traces - 1];
+  made.stepVoltages = steps;
+  const double holdingFactor = VoltageCommandFactor(file);
+  if (holdingFactor != 0) made.holdingLevel = file.protocol->holdingLevel * holdingFactor;
+  made.name = std::string(name);
+  if (!choices.fromMs && !choices.toMs && stepEpoch) {
+    for (int k = 1; k < traces; ++k) {
+      const TimeSpan own = DefaultSpan(file, choices.sweeps[k]);
+      if (own.fromMs != span.fromMs || own.toMs != span.toMs) {
+        made.notices.push_back(
+            "The step does not start and end at the same times in every "
+            "chosen sweep; the span kept is that of sweep " +
+            std::to_string(choices.sweeps[0]) + ".");
+        break;
+      }
+    }
+  }
+  if (group > 1) {
+    made.notices.push_back("The span holds " + std::to_string(count) + " samples per trace; " +
+                           "each point is the mean of " + std::to_string(group) +
+                           " neighbouring samples.");
+  }
+  *recording = std::move(made);
+  return "";
+}
+
+std::string DescribeImport(const AmplifierFile& file, const ImportChoices& choices,
+                           std::string_view fileName) {
+  std::string text = "Converted from " + std::string(fileName) + " (" + file.format + ", " +
+                     (file.gapFree ? "gap-free" : std::to_string(file.sweeps) + " sweeps") +
+                     " of " + Number(SweepEndMs(file) - file.startTimeMs) +
+                     " ms, sample interval " + Number(file.sampleIntervalMs) + " ms)\n";
+  text += "Sweeps:";
+  for (size_t k = 0; k < choices.sweeps.size(); ++k) {
+    text += (k ? ", " : " ") + std::to_string(choices.sweeps[k]);
+  }
+  text += "\n";
+  const auto channel = [&](int c) {
+    if (c < 1 || c > static_cast<int>(file.channels.size())) return std::string("none");
+    return file.channels[c - 1].name + " (" + file.channels[c - 1].unit + ")";
+  };
+  text += "Current: " + channel(choices.currentChannel) + ", written in nA\n";
+  switch (choices.voltageSource) {
+    case VoltageSource::kChannel:
+      text += "Voltage: recorded " + channel(choices.voltageChannel) + ", written in mV\n";
+      break;
+    case VoltageSource::kCommand:
+      text += "Voltage: the command rebuilt from the protocol" +
+              (file.protocol ? " (" + file.protocol->commandName + ")" : std::string()) + "\n";
+      break;
+    case VoltageSource::kTyped:
+      text += "Voltage: step voltages typed by hand\n";
+      break;
+  }
+  const TimeSpan span = DefaultSpan(file, choices.sweeps.empty() ? 1 : choices.sweeps[0]);
+  text += "Span: " + Number(choices.fromMs.value_or(span.fromMs)) + " to " +
+          Number(choices.toMs.value_or(span.toMs)) + " ms from the sweep start" +
+          (choices.average ? ", averaged down to at most " + std::to_string(kMaxPoints) +
+                                 " points per trace when longer"
+                           : std::string()) +
+          "\n";
+  return text;
+}
+
+std::string FormatRecordingAsText(const Recording& recording, std::string_view description) {
+  std::vector<std::string> header;
+  while (!description.empty()) {
+    const size_t end = description.find('\n');
+    std::string line(description.substr(0, end));
+    std::replace(line.begin(), line.end(), '\r', ' ');
+    header.push_back(line);
+    description.remove_prefix(end == std::string_view::npos ? description.size() : end + 1);
+  }
+  std::vector<std::string> facts;
+  facts.push_back("Traces: " + std::to_string(recording.traces) +
+                  ", samples per trace: " + std::to_string(recording.times.size()));
+  std::string steps = "Step voltages (mV):";
+  for (int k = 0; k < recording.traces; ++k) {
+    steps += " ";
+    if (recording.stepVoltages) {
+      AppendShortest(&steps, (*recording.stepVoltages)[k]);
+    } else {
+      steps += "-";
+    }
+  }
+  facts.push_back(steps);
+  std::string holding = "Holding level (mV): ";
+  if (recording.holdingLevel) {
+    AppendShortest(&holding, *recording.holdingLevel);
+  } else {
+    holding += "none";
+  }
+  facts.push_back(holding);
+  facts.push_back("Columns: time (s), then voltage (mV) and current (nA) of each trace");
+  // The description gives way to the facts: its surplus lines are joined onto its last line.
+  const size_t room = kConvertedHeaderLines - facts.size();
+  while (header.size() > room) {
+    header[header.size() - 2] += "; " + header.back();
+    header.pop_back();
+  }
+  header.insert(header.end(), facts.begin(), facts.end());
+  header.resize(kConvertedHeaderLines);
+
+  std::string text;
+  for (const std::string& line : header) text += line + "\n";
+  text += "Time (s)";
+  for (int k = 1; k <= recording.traces; ++k) {
+    text += "\tV" + std::to_string(k) + " (mV)\tI" + std::to_string(k) + " (nA)";
+  }
+  text += "\n";
+  for (size_t i = 0; i < recording.times.size(); ++i) {
+    AppendShortest(&text, SecondsThatReadBack(recording.times[i]));
+    for (int k = 0; k < recording.traces; ++k) {
+      text += '\t';
+      AppendShortest(&text, recording.voltages[k][i]);
+      text += '\t';
+      AppendShortest(&text, recording.currents[k][i]);
+    }
+    text += '\n';
+  }
+  return text;
+}

@@ -1,0 +1,340 @@
+// The import dialog of an amplifier file on Qt Widgets: the sweep list with step voltages and
+// check boxes (at most six), the current channel, the voltage source, the span and the
+// averaging, with a line that tells how many points each trace will hold.
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <cmath>
+
+#include "platform/import_dialog_view.h"
+#include "platform/runtime.h"
+
+namespace {
+
+constexpr int kMaxSweepsChosen = 6;    // a recording holds six traces
+constexpr int kPointsPerTrace = 5000;  // samples a trace holds
+constexpr int kSpanDecimals = 3;       // ms: a microsecond
+constexpr int kListWidth = 230;        // px: sweep number and step voltage
+constexpr int kDialogWidth = 720;      // px
+constexpr int kDialogHeight = 480;     // px
+
+QString Utf8(const std::string& text) {
+  return QString::fromStdString(text);
+}
+
+QString ChannelText(const ImportDialogChannel& channel) {
+  return channel.unit.empty() ? Utf8(channel.name)
+                              : Utf8(channel.name) + " (" + Utf8(channel.unit) + ")";
+}
+
+// Numbers in the dialog use a point whatever the desktop's locale.
+QString Decimal(double value, int decimals) {
+  return QLocale::c().toString(value, 'f', decimals);
+}
+
+}  // namespace
+
+ImportDialog::ImportDialog(const ImportDialogInput& input) : input_(input) {
+  setObjectName("importDialog");
+  setWindowTitle("Import " + Utf8(input.fileName));
+  auto* layout = new QVBoxLayout(this);
+  auto* summary = new QLabel(Utf8(input.summary));
+  summary->setWordWrap(true);
+  layout->addWidget(summary);
+
+  auto* columns = new QHBoxLayout;
+  columns->addWidget(SweepBox(), 0);
+  auto* right = new QVBoxLayout;
+  right->addWidget(ChannelBox());
+  right->addWidget(SpanBox());
+  right->addStretch(1);
+  columns->addLayout(right, 1);
+  layout->addLayout(columns, 1);
+
+  problem_ = new QLabel;
+  problem_->setObjectName("problem");
+  problem_->setWordWrap(true);
+  problem_->setStyleSheet("color: #b00020;");
+  layout->addWidget(problem_);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+  buttons->button(QDialogButtonBox::Ok)->setText("Import");
+  connect(buttons, &QDialogButtonBox::accepted, this, [this] {
+    if (Choices()) accept();
+  });
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  layout->addWidget(buttons);
+
+  ApplyDefaults();
+  resize(kDialogWidth, kDialogHeight);
+}
+
+// The choices as Import returns them; nothing (and the reason shown) when they are incomplete.
+std::optional<ImportChoices> ImportDialog::Choices() {
+  ImportChoices choices;
+  for (int i = 0; i < sweeps_->topLevelItemCount(); ++i) {
+    if (sweeps_->topLevelItem(i)->checkState(0) == Qt::Checked) choices.sweeps.push_back(i + 1);
+  }
+  choices.currentChannel = current_->currentData().toInt();
+  const int voltage = voltage_->currentData().toInt();
+  choices.voltageSource = voltage > 0    ? VoltageSource::kChannel
+                          : voltage == 0 ? VoltageSource::kCommand
+                                         : VoltageSource::kTyped;
+  choices.voltageChannel = std::max(voltage, 0);
+  choices.fromMs = from_->value();
+  choices.toMs = to_->value();
+  choices.average = average_->isChecked();
+  if (choices.sweeps.empty()) return Refuse("Choose at least one sweep.");
+  if (choices.voltageSource == VoltageSource::kTyped) {
+    for (const QString& part : typed_->text().split(',', Qt::SkipEmptyParts)) {
+      bool number = false;
+      const double value = QLocale::c().toDouble(part.trimmed(), &number);
+      if (!number || !std::isfinite(value)) {
+        return Refuse("\"" + part.trimmed() + "\" is not a voltage.");
+      }
+      choices.typedVoltages.push_back(value);
+    }
+    if (choices.typedVoltages.size() != choices.sweeps.size()) {
+      return Refuse(QString("Type one step voltage for each of the %1 chosen sweeps (%2 typed).")
+                        .arg(choices.sweeps.size())
+                        .arg(choices.typedVoltages.size()));
+    }
+  }
+  if (!(choices.fromMs < choices.toMs)) return Refuse("The span must end after it starts.");
+  if (!choices.average && SpanSamples() > kPointsPerTrace) {
+    return Refuse(QString("The span holds %1 samples; a trace holds at most %2. Shorten it or "
+                          "average neighbouring samples.")
+                      .arg(SpanSamples())
+                      .arg(kPointsPerTrace));
+  }
+  problem_->clear();
+  return choices;
+}
+
+std::optional<ImportChoices> ImportDialog::Refuse(const QString& why) {
+  problem_->setText(why);
+  return std::nullopt;
+}
+
+QGroupBox* ImportDialog::SweepBox() {
+  auto* box = new QGroupBox("Sweeps (up to six)");
+  auto* layout = new QVBoxLayout(box);
+  sweeps_ = new QTreeWidget;
+  sweeps_->setObjectName("sweeps");
+  sweeps_->setColumnCount(2);
+  sweeps_->setHeaderLabels({"Sweep", "Step"});
+  sweeps_->setRootIsDecorated(false);
+  sweeps_->setAlternatingRowColors(true);
+  sweeps_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+  sweeps_->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+  sweeps_->setMinimumWidth(kListWidth);
+  for (size_t i = 0; i < input_.sweepSteps.size(); ++i) {
+    auto* item = new QTreeWidgetItem(sweeps_);
+    item->setText(0, QString("Sweep %1").arg(i + 1));
+    const std::optional<double>& step = input_.sweepSteps[i];
+    item->setText(1, step ? QString("%1 mV").arg(Decimal(*step, 1)) : QString("–"));
+    item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+    item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+    item->setCheckState(0, Qt::Unchecked);
+  }
+  connect(sweeps_, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item) {
+    if (item->checkState(0) == Qt::Checked && CheckedSweeps() > kMaxSweepsChosen) {
+      item->setCheckState(0, Qt::Unchecked);
+      problem_->setText("At most six sweeps: clear one first.");
+    }
+    UpdateCount();
+  });
+  layout->addWidget(sweeps_, 1);
+  auto* row = new QHBoxLayout;
+  chosen_ = new QLabel;
+  row->addWidget(chosen_, 1);
+  auto* spread = new QPushButton("Spread six");
+  spread->setObjectName("spread");
+  spread->setToolTip("Six sweeps spread evenly over the family");
+  connect(spread, &QPushButton::clicked, this, [this] { CheckSweeps(input_.defaults.sweeps); });
+  row->addWidget(spread);
+  auto* clear = new QPushButton("Clear");
+  connect(clear, &QPushButton::clicked, this, [this] { CheckSweeps({}); });
+  row->addWidget(clear);
+  layout->addLayout(row);
+  return box;
+}
+
+QGroupBox* ImportDialog::ChannelBox() {
+  auto* box = new QGroupBox("Channels");
+  auto* form = new QFormLayout(box);
+  current_ = new QComboBox;
+  current_->setObjectName("current");
+  voltage_ = new QComboBox;
+  voltage_->setObjectName("voltage");
+  for (size_t c = 0; c < input_.channels.size(); ++c) {
+    const ImportDialogChannel& channel = input_.channels[c];
+    if (channel.isCurrent) current_->addItem(ChannelText(channel), static_cast<int>(c + 1));
+    if (channel.isVoltage) {
+      voltage_->addItem("Recorded: " + ChannelText(channel), static_cast<int>(c + 1));
+    }
+  }
+  if (current_->count() == 0) {  // no channel in a current unit: offer them all, Import says why
+    for (size_t c = 0; c < input_.channels.size(); ++c) {
+      current_->addItem(ChannelText(input_.channels[c]), static_cast<int>(c + 1));
+    }
+  }
+  if (input_.hasCommand) {
+    voltage_->addItem("Command from the protocol (" + Utf8(input_.commandName) + ")", 0);
+  }
+  voltage_->addItem("Step voltages typed by hand", -1);
+  form->addRow("Current:", current_);
+  form->addRow("Voltage:", voltage_);
+  typed_ = new QLineEdit;
+  typed_->setObjectName("typed");
+  typed_->setPlaceholderText("mV, one per chosen sweep: -80, -60, -40");
+  form->addRow("Step voltages:", typed_);
+  if (!input_.hasCommand && !input_.commandNote.empty()) {
+    auto* note = new QLabel("No command from the protocol: " + Utf8(input_.commandNote) + ".");
+    note->setWordWrap(true);
+    note->setStyleSheet("color: palette(mid);");
+    form->addRow(note);
+  }
+  connect(voltage_, &QComboBox::currentIndexChanged, this,
+          [this] { typed_->setEnabled(voltage_->currentData().toInt() < 0); });
+  return box;
+}
+
+QGroupBox* ImportDialog::SpanBox() {
+  auto* box = new QGroupBox("Span kept, from the sweep start");
+  auto* form = new QFormLayout(box);
+  const auto spin = [this](const char* name) {
+    auto* field = new QDoubleSpinBox;
+    field->setObjectName(name);
+    field->setLocale(QLocale::c());
+    field->setDecimals(kSpanDecimals);
+    field->setRange(input_.sweepStartMs, input_.sweepEndMs);
+    field->setSingleStep(input_.sampleIntervalMs > 0 ? input_.sampleIntervalMs : 1.0);
+    field->setSuffix(" ms");
+    field->setAlignment(Qt::AlignRight);
+    connect(field, &QDoubleSpinBox::valueChanged, this, [this] { UpdateSamples(); });
+    return field;
+  };
+  from_ = spin("from");
+  to_ = spin("to");
+  auto* fromTo = new QHBoxLayout;
+  fromTo->addWidget(from_, 1);
+  fromTo->addWidget(new QLabel("to"));
+  fromTo->addWidget(to_, 1);
+  form->addRow("From:", fromTo);
+  auto* presets = new QHBoxLayout;
+  auto* step = new QPushButton("The step");
+  const bool hasStep =
+      input_.stepFromMs != input_.sweepStartMs || input_.stepToMs != input_.sweepEndMs;
+  step->setEnabled(hasStep);
+  step->setToolTip(hasStep ? "The first step away from the holding level"
+                           : "The file's protocol has no step");
+  connect(step, &QPushButton::clicked, this, [this] {
+    from_->setValue(input_.stepFromMs);
+    to_->setValue(input_.stepToMs);
+  });
+  auto* whole = new QPushButton("Whole sweep");
+  connect(whole, &QPushButton::clicked, this, [this] {
+    from_->setValue(input_.sweepStartMs);
+    to_->setValue(input_.sweepEndMs);
+  });
+  presets->addWidget(step);
+  presets->addWidget(whole);
+  presets->addStretch(1);
+  form->addRow("", presets);
+  average_ = new QCheckBox("Average neighbouring samples down to at most 5000 points");
+  average_->setObjectName("average");
+  connect(average_, &QCheckBox::toggled, this, [this] { UpdateSamples(); });
+  form->addRow(average_);
+  samples_ = new QLabel;
+  samples_->setObjectName("samples");
+  samples_->setWordWrap(true);
+  form->addRow(samples_);
+  return box;
+}
+
+void ImportDialog::ApplyDefaults() {
+  const ImportChoices& d = input_.defaults;
+  CheckSweeps(d.sweeps);
+  current_->setCurrentIndex(std::max(current_->findData(d.currentChannel), 0));
+  const int voltage = d.voltageSource == VoltageSource::kChannel   ? d.voltageChannel
+                      : d.voltageSource == VoltageSource::kCommand ? 0
+                                                                   : -1;
+  voltage_->setCurrentIndex(std::max(voltage_->findData(voltage), 0));
+  typed_->setEnabled(voltage_->currentData().toInt() < 0);
+  from_->setValue(d.fromMs.value_or(input_.stepFromMs));
+  to_->setValue(d.toMs.value_or(input_.stepToMs));
+  average_->setChecked(d.average);
+  UpdateSamples();
+  problem_->clear();
+}
+
+void ImportDialog::CheckSweeps(const std::vector<int>& numbers) {
+  QSignalBlocker quiet(sweeps_);
+  for (int i = 0; i < sweeps_->topLevelItemCount(); ++i) {
+    sweeps_->topLevelItem(i)->setCheckState(0, Qt::Unchecked);
+  }
+  for (int number : numbers) {
+    if (number >= 1 && number <= sweeps_->topLevelItemCount()) {
+      sweeps_->topLevelItem(number - 1)->setCheckState(0, Qt::Checked);
+    }
+  }
+  if (!numbers.empty() && numbers.front() >= 1) {
+    sweeps_->scrollToItem(sweeps_->topLevelItem(numbers.front() - 1));
+  }
+  problem_->clear();
+  UpdateCount();
+}
+
+int ImportDialog::CheckedSweeps() const {
+  int checked = 0;
+  for (int i = 0; i < sweeps_->topLevelItemCount(); ++i) {
+    checked += sweeps_->topLevelItem(i)->checkState(0) == Qt::Checked;
+  }
+  return checked;
+}
+
+void ImportDialog::UpdateCount() {
+  chosen_->setText(
+      QString("%1 of %2 chosen").arg(CheckedSweeps()).arg(sweeps_->topLevelItemCount()));
+}
+
+long ImportDialog::SpanSamples() const {
+  if (!(input_.sampleIntervalMs > 0)) return 0;
+  const double first =
+      std::ceil((from_->value() - input_.sweepStartMs) / input_.sampleIntervalMs - 1e-9);
+  const double end =
+      std::ceil((to_->value() - input_.sweepStartMs) / input_.sampleIntervalMs - 1e-9);
+  return std::max(0L, static_cast<long>(end - first));
+}
+
+void ImportDialog::UpdateSamples() {
+  if (samples_ == nullptr || average_ == nullptr) return;
+  const long count = SpanSamples();
+  QString text = QString("%1 samples per trace").arg(count);
+  if (count > kPointsPerTrace && average_->isChecked()) {
+    const long group = (count + kPointsPerTrace - 1) / kPointsPerTrace;
+    text += QString(": each point the mean of %1 neighbours, %2 points")
+                .arg(group)
+                .arg((count + group - 1) / group);
+  } else if (count > kPointsPerTrace) {
+    text += QString(": more than a trace holds (%1)").arg(kPointsPerTrace);
+  }
+  samples_->setText(text + ".");
+}
+
+std::function<bool(std::optional<ImportChoices>*)>& ImportDialogAnswerSeam() {
+  static std::function<bool(std::optional<ImportChoices>*)> seam;
+  return seam;
+}
+
+std::optional<ImportChoices> ShowImportDialog(const ImportDialogInput& input) {
+  std::optional<ImportChoices> answer;
+  if (ImportDialogAnswerSeam() && ImportDialogAnswerSeam()(&answer)) return answer;
+  if (!CanAskAPerson()) return std::nullopt;
+  ImportDialog dialog(input);
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  return dialog.Choices();
+}

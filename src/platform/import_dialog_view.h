@@ -1,0 +1,50 @@
+// The import dialog's window on Qt Widgets, shared by the dialog and its test seams (which
+// build it to drive or render it). Platform layer only.
+#pragma once
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QDoubleSpinBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTreeWidget>
+#include <functional>
+#include <optional>
+
+#include "platform/import_dialog.h"
+
+class ImportDialog : public QDialog {
+ public:
+  explicit ImportDialog(const ImportDialogInput& input);
+  // The choices as Import returns them; nothing (and the reason shown) when they are incomplete.
+  std::optional<ImportChoices> Choices();
+
+ private:
+  std::optional<ImportChoices> Refuse(const QString& why);
+  QGroupBox* SweepBox();
+  QGroupBox* ChannelBox();
+  QGroupBox* SpanBox();
+  void ApplyDefaults();
+  void CheckSweeps(const std::vector<int>& numbers);
+  int CheckedSweeps() const;
+  void UpdateCount();
+  long SpanSamples() const;
+  void UpdateSamples();
+
+  ImportDialogInput input_;
+  QTreeWidget* sweeps_ = nullptr;
+  QLabel* chosen_ = nullptr;
+  QComboBox* current_ = nullptr;
+  QComboBox* voltage_ = nullptr;
+  QLineEdit* typed_ = nullptr;
+  QDoubleSpinBox* from_ = nullptr;
+  QDoubleSpinBox* to_ = nullptr;
+  QCheckBox* average_ = nullptr;
+  QLabel* samples_ = nullptr;
+  QLabel* problem_ = nullptr;
+};
+
+// A test seam may answer instead of a person: true with the answer set.
+std::function<bool(std::optional<ImportChoices>* answer)>& ImportDialogAnswerSeam();

@@ -1,0 +1,61 @@
+// What every fuzz target of an amplifier-file reader checks: a read that succeeds gives a
+// consistent record whose protocol fits every sweep, and the default import and the converted
+// text file work on it; a read that fails says why.
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "io/abf/import.h"
+#include "model.h"
+
+namespace amplifier_fuzz {
+
+inline void Check(bool ok, const char* what) {
+  if (!ok) {
+    std::fprintf(stderr, "invariant broken: %s\n", what);
+    std::abort();
+  }
+}
+
+inline void CheckRead(std::string_view bytes,
+                      std::string (*read)(std::string_view, AmplifierFile*)) {
+  AmplifierFile file;
+  const std::string problem = read(bytes, &file);
+  if (!problem.empty()) return;
+  const size_t channels = file.channels.size();
+  Check(file.sweeps >= 1 && file.sweeps <= kMaxAmplifierSweeps, "sweep count");
+  Check(channels >= 1 && channels <= static_cast<size_t>(kMaxAmplifierChannels), "channels");
+  Check(file.sweepSamples >= 1, "sweep length");
+  Check(file.sampleIntervalMs > 0 && std::isfinite(file.sampleIntervalMs), "sample interval");
+  Check(file.samples.size() == static_cast<size_t>(file.sweeps) * channels, "sample vectors");
+  for (const auto& samples : file.samples) {
+    Check(samples.size() == static_cast<size_t>(file.sweepSamples), "samples per sweep");
+  }
+  if (file.protocol) {
+    Check(CheckProtocolFits(*file.protocol, file.sweepSamples, file.sweeps).empty(), "protocol");
+    const auto command = CommandWaveform(*file.protocol, file.sweepSamples, file.sweeps - 1);
+    Check(command.size() == static_cast<size_t>(file.sweepSamples), "command length");
+  }
+
+  ImportChoices choices = DefaultImportChoices(file);
+  if (choices.voltageSource == VoltageSource::kTyped) {
+    choices.typedVoltages.assign(choices.sweeps.size(), -10.0);
+  }
+  Recording recording;
+  if (!ImportRecording(file, choices, "fuzz", &recording).empty()) return;
+  Check(recording.traces >= 1 && recording.traces <= kMaxTraces, "traces");
+  Check(!recording.times.empty() && recording.times.size() <= kMaxPoints, "points");
+  for (int k = 0; k < recording.traces; ++k) {
+    Check(recording.currents[k].size() == recording.times.size(), "current length");
+    Check(recording.voltages[k].size() == recording.times.size(), "voltage length");
+  }
+  const std::string text = FormatRecordingAsText(recording, DescribeImport(file, choices, "f"));
+  Check(!text.empty(), "converted text");
+}
+
+}  // namespace amplifier_fuzz

@@ -1,0 +1,115 @@
+// The import dialog of an amplifier file, driven through its real widgets: it opens on the
+// default choices, refuses a seventh sweep and incomplete choices, and renders as a picture.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTreeWidget>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include "io/abf/import.h"
+#include "platform/import_dialog_qt_test.h"
+
+namespace {
+
+AmplifierFile Read(const char* name) {
+  std::ifstream in(std::string(PAVIK_TEST_DATA) + "/" + name, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  AmplifierFile file;
+  EXPECT_EQ(ReadAmplifierFile(bytes.str(), &file), "");
+  return file;
+}
+
+ImportDialogInput SodiumInput() {
+  return ImportDialogInputFor(Read("myokit_abf-v2_INa_activation.abf"), "sodium.abf");
+}
+
+}  // namespace
+
+TEST(ImportDialog, OpensOnTheDefaultChoices) {
+  const ImportDialogInput input = SodiumInput();
+  std::unique_ptr<QDialog> dialog(CreateImportDialog(input));
+  const std::optional<ImportChoices> choices = ImportDialogChoices(dialog.get());
+  ASSERT_TRUE(choices);
+  EXPECT_EQ(choices->sweeps, input.defaults.sweeps);
+  EXPECT_EQ(choices->currentChannel, 1);
+  EXPECT_EQ(choices->voltageSource, VoltageSource::kCommand);
+  EXPECT_DOUBLE_EQ(*choices->fromMs, 0.4);
+  EXPECT_DOUBLE_EQ(*choices->toMs, 25.4);
+  auto* sweeps = dialog->findChild<QTreeWidget*>("sweeps");
+  EXPECT_EQ(sweeps->topLevelItem(8)->text(1), "-60.0 mV");
+}
+
+// A seventh ticked sweep is unticked again with a word why; the six stay chosen.
+TEST(ImportDialog, AtMostSixSweeps) {
+  std::unique_ptr<QDialog> dialog(CreateImportDialog(SodiumInput()));
+  auto* sweeps = dialog->findChild<QTreeWidget*>("sweeps");
+  sweeps->topLevelItem(1)->setCheckState(0, Qt::Checked);
+  EXPECT_EQ(sweeps->topLevelItem(1)->checkState(0), Qt::Unchecked);
+  EXPECT_FALSE(dialog->findChild<QLabel*>("problem")->text().isEmpty());
+  EXPECT_EQ(ImportDialogChoices(dialog.get())->sweeps.size(), 6u);
+}
+
+// Typed voltages are read with a point and must match the chosen sweeps in number.
+TEST(ImportDialog, TypedVoltagesOnePerSweep) {
+  std::unique_ptr<QDialog> dialog(CreateImportDialog(SodiumInput()));
+  auto* voltage = dialog->findChild<QComboBox*>("voltage");
+  voltage->setCurrentIndex(voltage->findData(-1));
+  auto* typed = dialog->findChild<QLineEdit*>("typed");
+  EXPECT_TRUE(typed->isEnabled());
+  typed->setText("-80, -60.5");
+  EXPECT_FALSE(ImportDialogChoices(dialog.get()));
+  EXPECT_TRUE(dialog->findChild<QLabel*>("problem")->text().contains("each of the 6"));
+  typed->setText("-80, -60.5, -40, -20, 0, 20");
+  const std::optional<ImportChoices> choices = ImportDialogChoices(dialog.get());
+  ASSERT_TRUE(choices);
+  EXPECT_EQ(choices->voltageSource, VoltageSource::kTyped);
+  EXPECT_EQ(choices->typedVoltages[1], -60.5);
+}
+
+// The slow family offers its recorded command; the whole sweep needs averaging.
+TEST(ImportDialog, WholeSlowSweepNeedsAveraging) {
+  const ImportDialogInput input =
+      ImportDialogInputFor(Read("pyabf_user-list-durations_HCN-act.abf"), "slow.abf");
+  std::unique_ptr<QDialog> dialog(CreateImportDialog(input));
+  EXPECT_EQ(dialog->findChild<QComboBox*>("voltage")->currentText(), "Recorded: AO #0 (mV)");
+  dialog->findChild<QDoubleSpinBox*>("from")->setValue(0);
+  dialog->findChild<QDoubleSpinBox*>("to")->setValue(input.sweepEndMs);
+  EXPECT_TRUE(dialog->findChild<QLabel*>("samples")->text().contains("mean of 11"));
+  dialog->findChild<QCheckBox*>("average")->setChecked(false);
+  EXPECT_FALSE(ImportDialogChoices(dialog.get()));
+  EXPECT_TRUE(dialog->findChild<QLabel*>("problem")->text().contains("at most 5000"));
+}
+
+// Without a person (offscreen) the dialog is cancelled; a queued answer stands in for one.
+TEST(ImportDialog, QueuedAnswerStandsInForAPerson) {
+  const ImportDialogInput input = SodiumInput();
+  EXPECT_FALSE(ShowImportDialog(input));
+  ImportChoices answer = input.defaults;
+  answer.sweeps = {9, 13};
+  QueueImportDialogAnswer(answer);
+  QueueImportDialogAnswer(std::nullopt);
+  EXPECT_EQ(ShowImportDialog(input)->sweeps, (std::vector<int>{9, 13}));
+  EXPECT_FALSE(ShowImportDialog(input));
+}
+
+// The picture kept beside the build, to look at.
+TEST(ImportDialog, RendersToAPicture) {
+  EXPECT_TRUE(RenderImportDialog(SodiumInput(), PAVIK_BUILD_DIR "/import-dialog-sodium.png"));
+  EXPECT_TRUE(RenderImportDialog(
+      ImportDialogInputFor(Read("pyabf_user-list-durations_HCN-act.abf"), "slow.abf"),
+      PAVIK_BUILD_DIR "/import-dialog-slow.png"));
+  AmplifierFile currents;
+  ASSERT_EQ(ReadAmplifierFile("ATF\t1.0\n0\t3\n\"Time (s)\"\t\"Trace #1 (pA)\"\t\"Trace #2 (pA)\"\n"
+                              "0\t-100\t-200\n0.0001\t-300\t-400\n",
+                              &currents),
+            "");
+  EXPECT_TRUE(RenderImportDialog(ImportDialogInputFor(currents, "export.atf"),
+                                 PAVIK_BUILD_DIR "/import-dialog-atf.png"));
+}
