@@ -145,16 +145,11 @@ TEST_F(PolishWindow, FreeTogglesEditTheChoice) {
 
 namespace {
 
-// The window during and after a polish, for a person to look at (docs/ holds copies).
-TEST_F(PolishWindow, RendersDuringAndAfterPolish) {
+// The window after a polish, for a person to look at (docs/polish-after.png is a copy).
+TEST_F(PolishWindow, RendersAfterPolish) {
   Click(panelHandle, PANEL_POLISH);
-  for (int waited = 0; PolishRunning() && waited < 120000; ++waited) {
-    if (TextValue(panelHandle, PANEL_POLISHMSG).rfind("Polishing: iteration", 0) == 0) break;
-    QTest::qWait(1);
-  }
-  const std::string during = std::string(PAVIK_BUILD_DIR) + "/polish-during.png";
-  EXPECT_EQ(SavePanelImage(panelHandle, during.c_str(), 1280, 800), 0);
   WaitForPolish();
+  QTest::qWait(20);  // the layout follows the standard errors' texts
   const std::string after = std::string(PAVIK_BUILD_DIR) + "/polish-after.png";
   EXPECT_EQ(SavePanelImage(panelHandle, after.c_str(), 1280, 800), 0);
 }
