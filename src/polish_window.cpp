@@ -148,6 +148,12 @@ std::string OutcomeMessage(const PolishResult& result) {
       if (result.rmsBefore && result.rmsAfter)
         text += ": RMS " + Nanoamps(*result.rmsBefore) + " to " + Nanoamps(*result.rmsAfter);
       text += ". Undo takes it back.";
+      if (!result.correlated.empty()) {
+        text += " Strongly correlated:";
+        for (const CorrelatedPair& pair : result.correlated)
+          text += " " + ParamName(pair.first) + " and " + ParamName(pair.second) + ";";
+        text.back() = '.';
+      }
       for (const std::string& notice : result.notices) text += " " + notice + ".";
       return text;
     }
