@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "curve_handles.h"
 #include "display.h"
 #include "model.h"
 #include "pavik.h"
@@ -11,6 +12,7 @@
 
 int32_t MHhandles[kMHHandleSlots];
 int32_t Tauhandles[2];
+bool normaliseMeasuredPoints = false;
 
 namespace {
 
@@ -47,6 +49,7 @@ void ShowMH() {
   MHhandles[0] = PlotCurve(PANEL_MHGRAPH, v, minf, VAL_BLUE);
   MHhandles[1] = PlotCurve(PANEL_MHGRAPH, v, hinf, VAL_GREEN);
   if (pointHandles[0] != 0) PlotMHPoints();
+  PlaceCurveHandles(PANEL_MHGRAPH);
 }
 
 void PlotMHPoints() {
@@ -55,7 +58,10 @@ void PlotMHPoints() {
   const int s = std::clamp(status.cursorIndex, 0, std::min(NumPoints, kMaxPoints) - 1);
   for (int k = 0; k < NumTraces; ++k) {
     // The measured current over the driving force: neither Gmax nor the model's 0.001 enter.
-    const double g = ydata[k][s] / (status.traceV[k] - c.Erev);
+    double g = ydata[k][s] / (status.traceV[k] - c.Erev);
+    // Optionally as a fraction of the current's full conductance (the model's 0.001 turns nS into
+    // nA per mV), on the scale of the steady-state curves.
+    if (normaliseMeasuredPoints) g /= 0.001 * c.Gmax;
     int32_t& slot = MHhandles[kFirstPointSlot + k];
     if (slot != 0) ClearGraph(PANEL_MHGRAPH, slot);
     slot = KeptHandle(PlotXY(panelHandle, PANEL_MHGRAPH, &status.traceV[k], &g, 1, VAL_DOUBLE,
@@ -75,4 +81,5 @@ void ShowTau() {
   ClearGraph(PANEL_TAUGRAPH, VAL_ALL_PLOTS);
   Tauhandles[0] = PlotCurve(PANEL_TAUGRAPH, v, taum, VAL_BLUE);
   Tauhandles[1] = PlotCurve(PANEL_TAUGRAPH, v, tauh, VAL_GREEN);
+  PlaceCurveHandles(PANEL_TAUGRAPH);
 }

@@ -21,6 +21,9 @@ constexpr int kDataCursor = 1;         // the one cursor of the data graph
 constexpr int kEveryPoint = 1;         // point frequency: every point drawn
 constexpr double kMinAxisSpan = 0.01;  // an inverted range becomes this wide
 constexpr double zeroLine[kMaxPoints] = {};
+// The fits are drawn wider than the pale measured traces, so that each fit stands out from its
+// trace in either colour mode, a black fit over black traces included.
+constexpr int kFitLineWidth = 2;
 
 int LoadedPoints() {
   return std::clamp(NumPoints, 0, kMaxPoints);
@@ -67,6 +70,7 @@ int ShowData() {
   const int points = LoadedPoints();
   for (int k = 0; k < NumTraces; ++k) {
     plotHandles[k] = PlotOnDataGraph(ydata[k], points, VAL_CONNECTED_POINTS, VAL_SOLID, VAL_BLACK);
+    SetPlotAttribute(panelHandle, PANEL_GRAPH, plotHandles[k], ATTR_FADED, 1);
   }
   plotHandles[kZeroLineSlot] = PlotOnDataGraph(zeroLine, points, VAL_THIN_LINE, VAL_DOT, VAL_BLACK);
   SetGraphCursor(panelHandle, PANEL_GRAPH, kDataCursor, timevals[points / 2], 0.0);
@@ -88,6 +92,7 @@ int ShowFits() {
     int32_t& slot = plotHandles[NumTraces + k];
     if (slot != 0) ClearGraph(PANEL_GRAPH, slot);
     slot = PlotOnDataGraph(sum, points, VAL_CONNECTED_POINTS, VAL_SOLID, traceColors[k]);
+    SetPlotAttribute(panelHandle, PANEL_GRAPH, slot, ATTR_LINE_WIDTH, kFitLineWidth);
   }
   return 1;
 }

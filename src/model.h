@@ -105,6 +105,9 @@ constexpr int kMHHandleSlots = 100;    // slot 0 minf, 1 hinf, 2.. measured poin
 constexpr int kMHClearedSlots = 14;    // slots reset when the steady-state graph is cleared
 extern int32_t MHhandles[kMHHandleSlots];
 extern int32_t Tauhandles[2];
+// The measured points as I / (V - Erev) (false, the default) or divided by 0.001 * Gmax as well
+// (true), so that for a current with q = 0 and p = 1 they fall on the activation curve.
+extern bool normaliseMeasuredPoints;
 void ShowMH();
 void PlotMHPoints();
 void ShowTau();

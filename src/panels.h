@@ -24,6 +24,7 @@ void SetOptionsPanel();
 void GetOptions();
 int optionsCB(int panel, int control, int event, void* callbackData, int eventData1,
               int eventData2);
+int pointsCB(int panel, int control, int event, void* callbackData, int eventData1, int eventData2);
 void SetInfoPanel();
 std::string InfoText();  // the information text, as SetInfoPanel shows it
 int infoCB(int panel, int control, int event, void* callbackData, int eventData1, int eventData2);

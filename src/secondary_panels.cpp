@@ -2,6 +2,7 @@
 // options panel with the header-line count, and the information text.
 #include <string>
 
+#include "display.h"
 #include "model.h"
 #include "panels.h"
 #include "pavik.h"
@@ -109,6 +110,15 @@ int optionsCB(int, int, int event, void*, int, int) {
   if (event != EVENT_COMMIT) return 0;
   GetOptions();
   HidePanel(optionsPanelHandle);
+  return 0;
+}
+
+int pointsCB(int panel, int control, int event, void*, int, int) {
+  if (event != EVENT_COMMIT) return 0;
+  int on = 0;
+  GetCtrlVal(panel, control, &on);
+  normaliseMeasuredPoints = on != 0;
+  if (pointHandles[0] != 0) PlotMHPoints();
   return 0;
 }
 

@@ -7,6 +7,8 @@
 #include "model.h"
 #include "panels.h"
 #include "pavik.h"
+
+#include "curve_handles.h"
 #include "pavikuir.h"
 #include "platform/platform.h"
 #include "polish_window.h"
@@ -33,6 +35,7 @@ void RegisterPavikCallbacks() {
   RegisterCtrlCallback("datascaleCB", datascaleCB);
   RegisterCtrlCallback("dclampCB", dclampCB);
   RegisterCtrlCallback("optionsCB", optionsCB);
+  RegisterCtrlCallback("pointsCB", pointsCB);
   RegisterCtrlCallback("infoCB", infoCB);
   RegisterCtrlCallback("polishCB", polishCB);
   RegisterCtrlCallback("freeCB", freeCB);
@@ -82,6 +85,7 @@ void InitPanel() {
   SetDclampParams(0);
   SetOptionsPanel();
   SetInfoPanel();
+  InitCurveHandles();
   ShowPolishCommands();
 }
 

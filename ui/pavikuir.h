@@ -130,7 +130,8 @@ constexpr int DCLAMP_CURRENT = 21;  // shown current, 1 to 10
 
 // ---- options panel ----
 constexpr int OPTIONS_HEADERLINES = 2;
-constexpr int OPTIONS_CLOSE = 3;  // OK button: stores and hides
+constexpr int OPTIONS_CLOSE = 3;      // OK button: stores and hides
+constexpr int OPTIONS_NORMALISE = 4;  // toggle: measured points divided by 0.001 * Gmax
 
 // ---- information panel ----
 constexpr int INFO_TEXT = 2;

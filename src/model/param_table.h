@@ -85,6 +85,19 @@ inline constexpr const ParamDescriptor& Descriptor(ParamField field) {
   return kParamTable[static_cast<int>(field)];
 }
 
+// The finest arrow step of a real field, reached as the value nears zero: a tenth of a millivolt,
+// a microsecond, a picosiemens. A time constant never steps below it.
+inline constexpr double LeastStep(FieldKind kind) {
+  switch (kind) {
+    case FieldKind::TimeConstant:
+      return kLeastTimeConstant;
+    case FieldKind::Conductance:
+      return 0.001;
+    default:
+      return 0.1;
+  }
+}
+
 // The descriptor of the field a main-panel control edits, or null.
 inline const ParamDescriptor* DescriptorOfControl(int control) {
   for (const ParamDescriptor& d : kParamTable) {

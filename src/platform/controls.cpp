@@ -166,6 +166,24 @@ int SetActiveCtrl(int panel, int control) {
   return 0;
 }
 
+int SetAdaptiveStep(int panel, int control, double leastStep, int positive) {
+  ControlRecord* record = FindControl(panel, control);
+  if (!record) return RunTimeStarted() ? kErrBadControl : kErrNotStarted;
+  if (record->kind != ControlKind::NumericDouble) return kErrWrongType;
+  if (!std::isfinite(leastStep) || leastStep <= 0) return kErrBadValue;
+  static_cast<NumericField*>(record->widget.data())->SetStepRule(leastStep, positive != 0);
+  return 0;
+}
+
+int CommitCtrlVal(int panel, int control, double value) {
+  ControlRecord* record = FindControl(panel, control);
+  if (!record) return RunTimeStarted() ? kErrBadControl : kErrNotStarted;
+  if (record->kind != ControlKind::NumericDouble) return kErrWrongType;
+  if (const int result = SetNumber(*record, value); result < 0) return result;
+  DeliverControlEvent(panel, control, EVENT_COMMIT);
+  return 0;
+}
+
 // ---- attributes ----
 
 int SetCtrlAttribute(int panel, int control, int attribute, int value) {

@@ -7,8 +7,11 @@
 #include <QStyle>
 #include <QStyleOptionSpinBox>
 #include <QToolTip>
+#include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 
 namespace {
 constexpr int kMaxDecimals = 323;   // the toolkit rounds to its decimals: keep every digit
@@ -75,21 +78,54 @@ void NumericField::SetValueQuietly(double value) {
   if (value > maximum()) setMaximum(value);
   setValue(value);
   lastCommitted_ = this->value();
+  updateGeometry();  // the value may need more room than the last
 }
 
 void NumericField::FinishEntry() {
   if (lineEdit()->isModified()) CommitIfChanged();  // only what the user typed
 }
 
+void NumericField::SetStepRule(double leastStep, bool positive) {
+  leastStep_ = leastStep;
+  positive_ = positive;
+}
+
 void NumericField::stepBy(int steps) {
-  QDoubleSpinBox::stepBy(steps);
+  interpretText();  // a typed value steps from what was typed
+  double value = this->value();
+  const int direction = steps > 0 ? 1 : -1;
+  for (int n = 0; n < std::abs(steps); ++n)
+    value = AdaptiveStepFrom(value, direction, leastStep_, positive_);
+  value = std::clamp(value, minimum(), maximum());
+  setValue(value);
+  selectAll();
   CommitIfChanged();
+}
+
+double AdaptiveStepFrom(double value, int direction, double leastStep, bool positive) {
+  const double magnitude = std::fabs(value);
+  double step = leastStep;
+  if (magnitude > 0 && std::isfinite(magnitude)) {
+    double exponent = std::floor(std::log10(magnitude));
+    // Towards zero from a power of ten the smaller step is taken: 1 goes down to 0.9, not 0.
+    const bool towardZero = (value > 0) != (direction > 0);
+    if (towardZero && std::pow(10.0, exponent) == magnitude) exponent -= 1;
+    step = std::max(leastStep, std::pow(10.0, exponent - 1));
+  }
+  double next = value + direction * step;
+  // Sums such as 0.8 - 0.1 land beside the decimal the user expects; 15 digits put them on it.
+  char text[32];
+  std::snprintf(text, sizeof text, "%.15g", next);
+  next = std::strtod(text, nullptr);
+  if (positive && next <= 0) next = leastStep;
+  return next;
 }
 
 void NumericField::CommitIfChanged() {
   interpretText();
   if (value() == lastCommitted_) return;
   lastCommitted_ = value();
+  updateGeometry();
   emit committed();
 }
 
@@ -126,11 +162,17 @@ QSize NumericField::HintFor(const QString& sample) const {
                    lineEdit()->sizeHint().height());
   return style()->sizeFromContents(QStyle::CT_SpinBox, &option, text, this);
 }
+// A value longer than the sample (a range the program computed, "-0.11016500000000001") widens
+// the field rather than being cut off.
 QSize NumericField::sizeHint() const {
-  return HintFor(QStringLiteral("-000.000000"));
+  return HintFor(LongerOf(QStringLiteral("-000.000000")));
 }
 QSize NumericField::minimumSizeHint() const {
-  return HintFor(QStringLiteral("-000.00"));
+  return HintFor(LongerOf(QStringLiteral("-000.00")));
+}
+QString NumericField::LongerOf(const QString& sample) const {
+  const QString shown = lineEdit()->text();
+  return shown.size() > sample.size() ? shown : sample;
 }
 
 // ---- IntField ----

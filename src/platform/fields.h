@@ -19,6 +19,9 @@ class NumericField : public QDoubleSpinBox {
   explicit NumericField(QWidget* parent = nullptr);
   void SetValueQuietly(double value);  // program-set: no signal, remembered as committed
   void FinishEntry();                  // a typed entry is finished as leaving the field does
+  // Steps of one unit of the value's second significant digit, at least leastStep; positive:
+  // a step to zero or below stops at leastStep.
+  void SetStepRule(double leastStep, bool positive);
   void stepBy(int steps) override;
   QString textFromValue(double value) const override;
   double valueFromText(const QString& text) const override;
@@ -33,8 +36,15 @@ class NumericField : public QDoubleSpinBox {
  private:
   void CommitIfChanged();
   QSize HintFor(const QString& sample) const;
+  QString LongerOf(const QString& sample) const;  // the shown text when it is longer
   double lastCommitted_ = 0;
+  double leastStep_ = 0.001;
+  bool positive_ = false;
 };
+
+// The value one arrow step up (direction +1) or down (-1) from value takes a field whose steps
+// fit the value (NumericField::SetStepRule).
+double AdaptiveStepFrom(double value, int direction, double leastStep, bool positive);
 
 // An integer field with the same commit rules.
 class IntField : public QSpinBox {

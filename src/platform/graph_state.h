@@ -2,11 +2,15 @@
 #pragma once
 
 #include <map>
+#include <string>
 #include <vector>
+
+#include "platform/platform.h"
 
 class QCustomPlot;
 class QCPAbstractPlottable;
 class QCPItemStraightLine;
+class QCPItemTracer;
 
 // What one PlotXY call drew, as it was passed.
 struct PlotInfo {
@@ -15,6 +19,16 @@ struct PlotInfo {
   int pointStyle;            // VAL_SIMPLE_DOT or VAL_EMPTY_CIRCLE
   int lineStyle;             // VAL_SOLID or VAL_DOT
   int color;                 // 0xRRGGBB, as last set by PlotXY or SetPlotAttribute
+  int lineWidth = 1;         // pixels
+  bool faded = false;        // drawn pale, behind what is drawn in full
+};
+
+// A point the user drags (SetGraphHandle).
+struct HandleRecord {
+  QCPItemTracer* marker = nullptr;  // owned by the QCustomPlot
+  double x = 0, y = 0;              // where it stands, in axis units
+  int color = 0;
+  std::string tip;
 };
 
 struct PlotRecord {
@@ -32,6 +46,12 @@ struct GraphState {
   int frameColor = 0;                         // last frame colour set
   int backgroundColor = 0xFFFFFF;             // plot-area background
   bool manualRange = false;                   // SetAxisRange fixed an axis: no autoscaling
+  std::map<int, HandleRecord> handles;        // by handle number
+  GraphHandleCallbackPtr handleCallback = nullptr;
+  int hoveredHandle = 0;                  // the handle under the mouse, 0 for none
+  int draggedHandle = 0;                  // the handle being dragged, 0 for none
+  double dragStartX = 0, dragStartY = 0;  // the dragged handle's position at the press (pixels)
+  double pressX = 0, pressY = 0;          // where the mouse was pressed (pixels)
 };
 
 struct ControlRecord;
@@ -41,3 +61,4 @@ void SetUpGraph(int panel, ControlRecord& control);
 void SetGraphFrameColor(GraphState& graph, int color);
 void SetGraphBackground(GraphState& graph, int color);
 void ReplotNow(GraphState& graph);
+bool HandleDragInProgress(const GraphState& graph);  // the axes stay as they are meanwhile

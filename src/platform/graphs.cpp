@@ -15,6 +15,7 @@ constexpr int kFramePenWidth = 2;       // the frame that shows the selected cur
 constexpr double kSimpleDotSize = 3;    // pixels
 constexpr double kEmptyCircleSize = 8;  // pixels
 const QColor kCursorColor(30, 30, 150);
+constexpr int kFadedAlpha = 80;  // of 255: a faded plot reads as a pale line behind the others
 
 int nextPlotHandle = 1;  // never reused: a deleted plot's handle stays dead
 
@@ -28,10 +29,12 @@ void QueueReplot(GraphState& graph) {
   graph.plot->replot(QCustomPlot::rpQueuedReplot);
 }
 
-QPen PenFor(int lineStyle, int color) {
-  QPen pen(ToQColor(color));
-  pen.setWidthF(1);
-  pen.setStyle(lineStyle == VAL_DOT ? Qt::DotLine : Qt::SolidLine);
+QPen PenFor(const PlotInfo& info) {
+  QColor color = ToQColor(info.color);
+  if (info.faded) color.setAlpha(kFadedAlpha);
+  QPen pen(color);
+  pen.setWidthF(info.lineWidth);
+  pen.setStyle(info.lineStyle == VAL_DOT ? Qt::DotLine : Qt::SolidLine);
   return pen;
 }
 
@@ -47,7 +50,7 @@ QCPScatterStyle ScatterFor(int plotStyle, int pointStyle, int color) {
 }
 
 void Style(QCPAbstractPlottable* plottable, const PlotInfo& info) {
-  const QPen pen = PenFor(info.lineStyle, info.color);
+  const QPen pen = PenFor(info);
   const QCPScatterStyle scatter = ScatterFor(info.plotStyle, info.pointStyle, info.color);
   const bool lines = info.plotStyle != VAL_SCATTER;
   plottable->setPen(pen);
@@ -163,7 +166,9 @@ int PlotXY(int panel, int graph, const double* x, const double* y, int count, in
                  plotStyle,
                  pointStyle,
                  lineStyle,
-                 color};
+                 color,
+                 1,
+                 false};
   const QVector<double> keys(x, x + count), values(y, y + count);
   // Rising x (a trace against time) draws fastest as a graph; anything else keeps its order.
   if (std::is_sorted(keys.begin(), keys.end())) {
@@ -180,7 +185,7 @@ int PlotXY(int panel, int graph, const double* x, const double* y, int count, in
   const int handle = nextPlotHandle++;
   state->plots[handle] = std::move(record);
   // Axes follow the plots until the program fixes a range (the curve graphs never do).
-  if (!state->manualRange) state->plot->rescaleAxes();
+  if (!state->manualRange && !HandleDragInProgress(*state)) state->plot->rescaleAxes();
   QueueReplot(*state);
   return handle;
 }
@@ -206,8 +211,15 @@ int SetPlotAttribute(int panel, int graph, int plotHandle, int attribute, int va
   if (!state) return RunTimeStarted() ? kErrBadControl : kErrNotStarted;
   const auto found = state->plots.find(plotHandle);
   if (found == state->plots.end()) return kErrBadPlot;
-  if (attribute != ATTR_TRACE_COLOR) return kErrBadAttribute;
-  found->second.info.color = value;
+  PlotInfo& info = found->second.info;
+  if (attribute == ATTR_TRACE_COLOR)
+    info.color = value;
+  else if (attribute == ATTR_LINE_WIDTH && value >= 1)
+    info.lineWidth = value;
+  else if (attribute == ATTR_FADED)
+    info.faded = value != 0;
+  else
+    return kErrBadAttribute;
   Style(found->second.plottable, found->second.info);
   QueueReplot(*state);
   return 0;

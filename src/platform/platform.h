@@ -29,6 +29,8 @@ constexpr int ATTR_CMD_BUTTON_COLOR = 880;    // int RGB; a command button's col
 constexpr int ATTR_PLOT_BGCOLOR = 1081;       // int RGB; a graph's plot-area background
 constexpr int ATTR_GRAPH_FRAME_COLOR = 1117;  // int RGB; the frame colour of a graph
 constexpr int ATTR_TRACE_COLOR = 2;           // int RGB; with SetPlotAttribute
+constexpr int ATTR_LINE_WIDTH = 3;            // int pixels; with SetPlotAttribute (default 1)
+constexpr int ATTR_FADED = 4;                 // int 0/1; with SetPlotAttribute: drawn pale
 
 // ---- plotting ----
 constexpr int VAL_DOUBLE = 4;  // the only array type PlotXY takes
@@ -119,6 +121,14 @@ int SetCtrlAttribute(int panel, int control, int attribute, const char* text);
 int GetCtrlAttribute(int panel, int control, int attribute, int* value);
 int GetCtrlAttribute(int panel, int control, int attribute, std::string* text);
 int SetActiveCtrl(int panel, int control);
+// Arrow, wheel and page steps of a real-number field fit its value: one unit of the value's
+// second significant digit (5 steps by 0.1, 50 by 1, 1200 by 100; 100 steps down to 99, not 90),
+// never less than leastStep. With positive set, a step that would reach zero or below stops at
+// leastStep instead. A typed value is kept as typed.
+int SetAdaptiveStep(int panel, int control, double leastStep, int positive);
+// Sets a real-number field to value and delivers a commit to its callback, exactly as when the
+// user enters that value (pending entries elsewhere are finished first).
+int CommitCtrlVal(int panel, int control, double value);
 int ResetTextBox(int panel, int control, const char* text);
 
 // ---- graphs ----
@@ -131,6 +141,20 @@ int SetAxisRange(int panel, int graph, int xMode, double xMin, double xMax, int 
                  double yMax);
 int SetGraphCursor(int panel, int graph, int cursor, double x, double y);
 int GetGraphCursor(int panel, int graph, int cursor, double* x, double* y);
+
+// ---- handles: points on a graph the user drags with the mouse ----
+// A handle is drawn small and quiet, grows under the mouse and shows its tip while hovered and
+// dragged. Dragging reports where the handle has been moved to (its start plus the mouse's
+// movement, in axis units) to the graph's handle callback, HANDLE_MOVED during the drag and
+// HANDLE_RELEASED once at the end. While a handle is dragged the axes keep their ranges.
+constexpr int HANDLE_MOVED = 1;
+constexpr int HANDLE_RELEASED = 2;
+using GraphHandleCallbackPtr = void (*)(int panel, int graph, int handle, int phase, double x,
+                                        double y);
+int SetGraphHandleCallback(int panel, int graph, GraphHandleCallbackPtr callback);
+// Places handle (> 0) at (x, y), creating it when new; a coordinate that is not finite hides it.
+int SetGraphHandle(int panel, int graph, int handle, double x, double y, int color,
+                   const char* tip);
 
 // ---- popups and the clipboard ----
 int FileSelectPopup(const char* defaultDirectory, const char* defaultFileSpec,

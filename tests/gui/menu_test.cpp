@@ -177,15 +177,15 @@ TEST_F(Menu, QuitAndClosingTheWindowEndTheLoopAlike) {
 
 // ---- shortcuts ----
 
-// The menu shortcuts act from the panel, but inside a text field Ctrl+V stays the field's paste.
+// The menu shortcuts act from the panel, and inside a text field Ctrl+V stays the field's paste.
 TEST_F(Menu, ShortcutsLeaveTextEditingToTheFields) {
   QWidget* window = PanelWidget(panelHandle);
   window->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(window));  // shortcuts reach the active window only
   QWidget* button = Widget(panelHandle, PANEL_DOFIT);
   button->setFocus();
-  QTest::keyClick(button, Qt::Key_C, Qt::ControlModifier);
-  EXPECT_FALSE(PasteDimmed()) << "Ctrl+C outside a field copies the current";
+  QTest::keyClick(button, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_FALSE(PasteDimmed()) << "Ctrl+Shift+C copies the current";
 
   auto* name = qobject_cast<QLineEdit*>(Widget(panelHandle, PANEL_NAME));
   ASSERT_NE(name, nullptr);

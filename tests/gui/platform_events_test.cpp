@@ -99,7 +99,8 @@ TEST_F(ControlEvents, EachArrowStepCommits) {
   QTest::keyClick(field, Qt::Key_Down);
   EXPECT_EQ(CountEvents(PANEL_VH), 3);
   GetCtrlVal(panelHandle, PANEL_VH, &after);
-  EXPECT_EQ(after, before - 1);
+  EXPECT_EQ(before, 1.0);
+  EXPECT_EQ(after, 0.9);  // steps fit the value: 1 -> 1.1 -> 1 -> 0.9
   QWidget* power = CtrlWidget(panelHandle, PANEL_Q);
   power->setFocus();
   QTest::keyClick(power, Qt::Key_Up);
@@ -155,7 +156,7 @@ TEST_F(ControlEvents, MenuItemCallsMenuCallback) {
   DeliveredEvents();
 }
 
-// Ctrl+C in a text field copies its text; elsewhere it is the copy-current command.
+// Ctrl+C in a text field copies its text; Copy Current is Ctrl+Shift+C wherever the focus is.
 TEST_F(ControlEvents, CopyShortcutLeavesTextEditingAlone) {
   QWidget* name = CtrlWidget(panelHandle, PANEL_NAME);
   name->setFocus();
@@ -172,7 +173,9 @@ TEST_F(ControlEvents, CopyShortcutLeavesTextEditingAlone) {
   QWidget* toggle = CtrlWidget(panelHandle, PANEL_AUTOUPDATE);
   toggle->setFocus();
   QTest::keyClick(toggle, Qt::Key_C, Qt::ControlModifier);
-  EXPECT_EQ(CountEvents(MENU_COPY), 1);
+  EXPECT_EQ(CountEvents(MENU_COPY), 0) << "Ctrl+C is never Copy Current";
+  QTest::keyClick(field, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(CountEvents(MENU_COPY), 1) << "Ctrl+Shift+C is, even from a number field";
 }
 
 TEST_F(ControlEvents, ClosingMainWindowGivesCloseEvent) {

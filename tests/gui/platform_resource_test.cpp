@@ -155,8 +155,9 @@ TEST_F(PanelResource, MainPanelHasEveryIdWithItsKindAndCallback) {
 
 TEST_F(PanelResource, SecondaryPanelsHaveEveryIdWithItsKindAndCallback) {
   CheckPanel(dclampPanelHandle, DclampTable());
-  CheckPanel(optionsPanelHandle,
-             {{OPTIONS_HEADERLINES, Int, ""}, {OPTIONS_CLOSE, Command, "optionsCB"}});
+  CheckPanel(optionsPanelHandle, {{OPTIONS_HEADERLINES, Int, ""},
+                                  {OPTIONS_CLOSE, Command, "optionsCB"},
+                                  {OPTIONS_NORMALISE, Toggle, "pointsCB"}});
   CheckPanel(infoPanelHandle, {{INFO_TEXT, TextArea, ""}, {INFO_CLOSE, Command, "infoCB"}});
 }
 
