@@ -83,8 +83,30 @@ constexpr int PANEL_CURRLABEL7 = 87;
 constexpr int PANEL_CURRLABEL8 = 88;
 constexpr int PANEL_CURRLABEL9 = 89;
 constexpr int PANEL_CURRLABEL10 = 90;
-constexpr int PANEL_GOODNESS = 120;   // the goodness-of-fit line under the data graph
-constexpr int PANEL_RESIDUALS = 121;  // residual strip under the data graph
+constexpr int PANEL_GOODNESS = 140;   // the goodness-of-fit line under the data graph
+constexpr int PANEL_RESIDUALS = 141;  // residual strip under the data graph
+
+// ---- main panel: the least-squares polish ----
+constexpr int PANEL_FREE_VM =
+    120;  // free toggle of the field: 120 + its place in the parameter table
+constexpr int PANEL_FREE_VH = 121;
+constexpr int PANEL_FREE_KM = 122;
+constexpr int PANEL_FREE_KH = 123;
+constexpr int PANEL_FREE_TMHI = 124;
+constexpr int PANEL_FREE_TMLO = 125;
+constexpr int PANEL_FREE_THHI = 126;
+constexpr int PANEL_FREE_THLO = 127;
+constexpr int PANEL_FREE_VTM = 128;
+constexpr int PANEL_FREE_VTH = 129;
+constexpr int PANEL_FREE_KTM = 130;
+constexpr int PANEL_FREE_KTH = 131;
+constexpr int PANEL_FREE_VHOLD = 132;
+constexpr int PANEL_FREE_GMAX = 133;
+constexpr int PANEL_FREE_EREV = 134;
+constexpr int PANEL_FREE_BASELINE = 135;  // the baseline free in the polish
+constexpr int PANEL_POLISH = 136;
+constexpr int PANEL_CANCELPOLISH = 137;
+constexpr int PANEL_POLISHMSG = 138;  // the polish's progress and outcome
 
 // ---- dynamic-clamp panel ----
 constexpr int DCLAMP_INT6 = 2;
@@ -143,3 +165,7 @@ constexpr int MENU_SAVESESSION = 22;
 constexpr int MENU_FILE_SEPARATOR3 = 23;
 constexpr int MENU_EXPORTFIGURE = 24;
 constexpr int MENU_EXPORTTABLE = 25;
+constexpr int MENU_FIT = 30;  // the Fit menu's title
+constexpr int MENU_POLISH = 31;
+constexpr int MENU_CANCELPOLISH = 32;
+constexpr int MENU_FITSUMMARY = 33;  // Edit > Copy Fit Summary

@@ -3,6 +3,7 @@
 #include "app/cli_jobs.h"
 #include "app/history.h"
 #include "app/pavik.h"
+#include "app/polish_window.h"
 #include "app/session_file.h"
 #include "model/model.h"
 #include "platform/platform.h"
@@ -12,16 +13,15 @@ int RunWindow(const CliCommand& command, int argc, char* argv[]) {
   DisplayPanel(panelHandle);
   if (!command.sessionFile.empty()) {
     OpenSessionFile(command.sessionFile);  // tells what it could not do
-    StartWorkspaceHistory();
-    RunUserInterface();
-    return 0;
+  } else {
+    bool dataRead = false;
+    bool paramRead = false;
+    if (!command.dataFile.empty()) dataRead = LoadDataFile(command.dataFile);
+    if (!command.paramFile.empty()) paramRead = LoadParamFile(command.paramFile) != 0;
+    if (dataRead && paramRead) DoFit();
   }
-  bool dataRead = false;
-  bool paramRead = false;
-  if (!command.dataFile.empty()) dataRead = LoadDataFile(command.dataFile);
-  if (!command.paramFile.empty()) paramRead = LoadParamFile(command.paramFile) != 0;
-  if (dataRead && paramRead) DoFit();
-  StartWorkspaceHistory();  // the files given are the first state, and count as saved
+  StartWorkspaceHistory();  // what was opened is the first state, and counts as saved
   RunUserInterface();
+  StopPolishForQuit();  // quitting must not leave the polish thread behind
   return 0;
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/pavik.h"
+#include "app/polish_window.h"
 #include "display/display.h"
 #include "io/dialog_folder.h"
 #include "io/file_kind.h"
@@ -106,6 +107,7 @@ void ShowRecordingControls() {
   SetCtrlVal(panelHandle, PANEL_DATAFILE, status.dataFile);
   SetCtrlAttribute(panelHandle, PANEL_DATACTRL, ATTR_DIMMED, 0);
   SetCtrlAttribute(panelHandle, PANEL_DOFIT, ATTR_DIMMED, 0);
+  ShowPolishCommands();
 }
 
 // ---- parameter files ----

@@ -2,6 +2,7 @@
 #include "app/export.h"
 #include "app/history.h"
 #include "app/pavik.h"
+#include "app/polish_window.h"
 #include "app/session_file.h"
 #include "app/unsaved_guard.h"
 #include "display/display.h"
@@ -40,6 +41,15 @@ void menuCB(int menuBar, int menuItem, void*, int) {
       break;
     case MENU_QUIT:
       if (MayDiscardChanges("Quit")) QuitUserInterface(1);
+      break;
+    case MENU_FITSUMMARY:
+      CopyFitSummary();
+      break;
+    case MENU_POLISH:
+      StartPolish();
+      break;
+    case MENU_CANCELPOLISH:
+      CancelPolish();
       break;
     case MENU_UNDO:
       UndoChange();

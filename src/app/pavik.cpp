@@ -5,6 +5,7 @@
 
 #include "app/history.h"
 #include "app/pavik.h"
+#include "app/polish_window.h"
 #include "app/unsaved_guard.h"
 #include "display/curve_handles.h"
 #include "display/display.h"
@@ -35,6 +36,8 @@ void RegisterPavikCallbacks() {
   RegisterCtrlCallback("optionsCB", optionsCB);
   RegisterCtrlCallback("pointsCB", pointsCB);
   RegisterCtrlCallback("infoCB", infoCB);
+  RegisterCtrlCallback("polishCB", polishCB);
+  RegisterCtrlCallback("freeCB", freeCB);
   RegisterPanelCallback("panelCB", panelCB);
   RegisterMenuCallback("menuCB", menuCB);
 }
@@ -74,6 +77,7 @@ void InitPanel() {
   InitCurveHandles();
   StartWorkspaceHistory();  // also sets the title
   InitRegionEditing();
+  ShowPolishCommands();
 }
 
 // The range fields start empty in the resource; a user expects to see what the workspace holds.

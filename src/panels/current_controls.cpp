@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "app/pavik.h"
+#include "app/polish_window.h"
 #include "model/model.h"
 #include "model/param_table.h"
 #include "panels/panels.h"
@@ -28,6 +29,7 @@ void SetPanelParams(int index) {
   char text[kParamFileTextSize];
   std::snprintf(text, sizeof text, "%s", status.paramFileLoaded ? status.paramFile : kNoParamFile);
   SetCtrlVal(panelHandle, PANEL_PARAMFILE, text);
+  ShowFreeToggles();
 }
 
 // The name boxes and trace voltages start empty in the resource; a user expects to see what the

@@ -6,6 +6,7 @@
 
 #include "app/history.h"
 #include "app/pavik.h"
+#include "app/polish_window.h"
 #include "display/display.h"
 #include "model/model.h"
 #include "model/param_table.h"
@@ -115,6 +116,7 @@ int paramCB(int panel, int control, int event, void*, int eventData1, int) {
     GetCtrlVal(panel, control, &status.colorTraces);
     ChangeDataColors();
   }
+  ShowFreeToggles();  // a gate power decides which toggles apply; an edit outdates the errors
   SetActiveCtrl(panel, control);
   return 0;
 }

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -104,6 +105,16 @@ int SetMenuBarAttribute(int menuBar, int menuItem, int attribute, const char* te
 int GetMenuBarAttribute(int menuBar, int menuItem, int attribute, std::string* text);
 // The panel drawn offscreen at width x height, as the bytes of a PNG file; 0 on success.
 int RenderPanelImage(int panel, int width, int height, std::string* png);
+
+// ---- work off the user-interface thread ----
+// Starts work on a thread of its own and returns at once; 0 on success. Work must not touch the
+// workspace or any control: it hands results back through PostToUserInterface.
+int RunInBackground(std::function<void()> work);
+// Waits until all work started by RunInBackground has ended. User-interface thread only.
+void JoinBackgroundWork();
+// Runs task on the user-interface thread from the event loop, after the events already queued;
+// callable from any thread. Without a run-time the task is dropped and the result is negative.
+int PostToUserInterface(std::function<void()> task);
 
 // ---- controls ----
 int SetCtrlVal(int panel, int control, int value);

@@ -103,6 +103,11 @@ std::vector<Expected> MainPanelTable() {
     table.push_back({PANEL_CURRBUT1 + n - 1, Command, "currbutCB"});
     table.push_back({PANEL_CURRLABEL1 + n - 1, Text, "labelCB"});
   }
+  for (int id = PANEL_FREE_VM; id <= PANEL_FREE_BASELINE; ++id)
+    table.push_back({id, Toggle, "freeCB"});
+  table.push_back({PANEL_POLISH, Command, "polishCB"});
+  table.push_back({PANEL_CANCELPOLISH, Command, "polishCB"});
+  table.push_back({PANEL_POLISHMSG, Indicator, ""});
   return table;
 }
 

@@ -153,6 +153,17 @@ int SetGraphNoiseSuggestion(int, int, double, double, const char*) {
   return kErrNotStarted;
 }
 
+// ---- work off the user-interface thread: without an event loop nothing could take the
+// results back, so no work starts ----
+
+int RunInBackground(std::function<void()>) {
+  return kErrNotStarted;
+}
+void JoinBackgroundWork() {}
+int PostToUserInterface(std::function<void()>) {
+  return kErrNotStarted;
+}
+
 // ---- popups and the clipboard ----
 
 int FileSelectPopup(const char*, const char*, const char*, const char*, int, int, int, int, int,

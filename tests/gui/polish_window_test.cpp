@@ -1,0 +1,157 @@
+// The polish in the window: from a rough start it reaches the bundled fit's RMS and applies as
+// one undo step with its standard errors and summary; a cancel (Esc) or a quit mid-polish leaves
+// the workspace byte for byte as it was; the free toggles edit the polish's choice.
+#include <QTest>
+
+#include <cstring>
+
+#include "app/polish_window.h"
+#include "editing_fixture.h"
+#include "fit/fit_settings.h"
+#include "fit/undo.h"
+#include "fit/workspace_fit.h"
+#include "platform/platform_test.h"
+
+namespace {
+
+class PolishWindow : public EditingProgram {
+ protected:
+  void SetUp() override {
+    EditingProgram::SetUp();
+    ResetFitSettings();
+    LoadAndShow(PAVIK_EXAMPLES "/hh-potassium.txt");
+    ASSERT_EQ(LoadParamFile(PAVIK_EXAMPLES "/hh-potassium.fit"), 1);
+    DoFit();
+    bundledRms_ = *WorkspaceGoodness(fitSettings.excluded, fitSettings.noise).rms;
+    // a by-eye start: every kinetic parameter of the potassium current some way off
+    CurrentParams& k = params[0];
+    k.Gmax *= 0.8;
+    k.Vm += 6.0;
+    k.Km *= 1.25;
+    k.Tmhi *= 1.4;
+    k.Tmlo *= 0.7;
+    k.Vtm -= 5.0;
+    SetPanelParams(0);
+    DoFit();
+    ResetWorkspaceHistory();
+  }
+  void TearDown() override {
+    StopPolishForQuit();
+    EditingProgram::TearDown();
+  }
+
+  // Lets the event loop run until the polish has ended (the safety limit is no timing test).
+  static void WaitForPolish() {
+    for (int waited = 0; PolishRunning() && waited < 120000; waited += 10) QTest::qWait(10);
+    ASSERT_FALSE(PolishRunning());
+    QTest::qWait(0);
+  }
+
+  double bundledRms_ = 0.0;
+};
+
+struct WorkspaceBytes {
+  CurrentParams currents[kMaxCurrents];
+  FitStatus fit;
+};
+WorkspaceBytes CopyBytes() {
+  WorkspaceBytes bytes;
+  std::memcpy(bytes.currents, params, sizeof params);
+  std::memcpy(&bytes.fit, &status, sizeof status);
+  return bytes;
+}
+bool SameBytes(const WorkspaceBytes& a, const WorkspaceBytes& b) {
+  return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+TEST_F(PolishWindow, PolishReachesBundledRmsAsOneUndoableStep) {
+  const WorkspaceBytes rough = CopyBytes();
+  Click(panelHandle, PANEL_POLISH);
+  WaitForPolish();
+
+  const std::optional<PolishResult> result = CurrentPolishResult();
+  ASSERT_TRUE(result.has_value()) << TextValue(panelHandle, PANEL_POLISHMSG);
+  const double rms = *WorkspaceGoodness(fitSettings.excluded, fitSettings.noise).rms;
+  EXPECT_LE(rms, bundledRms_ * (1 + 1e-9));
+  EXPECT_NEAR(rms, *result->rmsAfter, 1e-12);
+  EXPECT_DOUBLE_EQ(DoubleValue(panelHandle, PANEL_GMAX), params[0].Gmax);  // fields show it
+  // every free parameter of the selected current shows its standard error beside its toggle
+  std::string gmaxError;
+  GetCtrlAttribute(panelHandle, PANEL_FREE_GMAX, ATTR_LABEL_TEXT, &gmaxError);
+  EXPECT_TRUE(gmaxError.rfind("\u00b1", 0) == 0 || gmaxError == "not determined") << gmaxError;
+
+  TriggerMenu(MENU_FITSUMMARY);
+  EXPECT_NE(LastClipboardText().find("RMS after"), std::string::npos) << LastClipboardText();
+
+  EXPECT_EQ(undoHistory.UndoCount(), 1);
+  EXPECT_EQ(undoHistory.UndoLabel(), "Polish");
+  ASSERT_TRUE(UndoWorkspaceStep().has_value());
+  EXPECT_TRUE(SameBytes(CopyBytes(), rough));
+  // the standard errors belonged to the polished parameters
+  GetCtrlAttribute(panelHandle, PANEL_FREE_GMAX, ATTR_LABEL_TEXT, &gmaxError);
+  ShowFreeToggles();
+  GetCtrlAttribute(panelHandle, PANEL_FREE_GMAX, ATTR_LABEL_TEXT, &gmaxError);
+  EXPECT_EQ(gmaxError, "");
+}
+
+TEST_F(PolishWindow, CancelOrQuitMidPolishLeavesWorkspaceAsItWas) {
+  const WorkspaceBytes before = CopyBytes();
+  QWidget* window = PanelWidget(panelHandle);
+  window->activateWindow();  // a shortcut reaches the active window only
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+  for (const bool quit : {false, true}) {
+    SCOPED_TRACE(quit ? "quit" : "Esc");
+    Click(panelHandle, PANEL_POLISH);
+    ASSERT_TRUE(PolishRunning());
+    if (quit) {
+      StopPolishForQuit();
+    } else {
+      QTest::keyClick(CtrlWidget(panelHandle, PANEL_GMAX), Qt::Key_Escape);
+      WaitForPolish();
+    }
+    EXPECT_FALSE(PolishRunning());
+    EXPECT_TRUE(SameBytes(CopyBytes(), before));
+    EXPECT_EQ(undoHistory.UndoCount(), 0);
+    QTest::qWait(20);  // progress or an end posted before the quit must change nothing either
+    EXPECT_TRUE(SameBytes(CopyBytes(), before));
+  }
+}
+
+TEST_F(PolishWindow, FreeTogglesEditTheChoice) {
+  struct Case {
+    int toggle;
+    bool freeBefore;
+  };
+  for (const Case& c : {Case{PANEL_FREE_GMAX, true}, Case{PANEL_FREE_EREV, false},
+                        Case{PANEL_FREE_VHOLD, false}, Case{PANEL_FREE_BASELINE, false}}) {
+    SCOPED_TRACE(c.toggle);
+    EXPECT_EQ(IntValue(panelHandle, c.toggle), c.freeBefore ? 1 : 0);
+    Click(panelHandle, c.toggle);
+    ASSERT_TRUE(fitSettings.choice.has_value());
+    const bool freeNow = c.toggle == PANEL_FREE_BASELINE
+                             ? fitSettings.choice->baselineFree
+                             : fitSettings.choice->currents[0].free[c.toggle - PANEL_FREE_VM];
+    EXPECT_EQ(freeNow, !c.freeBefore);
+  }
+  // a fixed parameter stays put through a polish
+  const double erevFixed = params[0].Erev;
+  Click(panelHandle, PANEL_FREE_EREV);  // fixed again
+  Click(panelHandle, PANEL_POLISH);
+  WaitForPolish();
+  EXPECT_EQ(params[0].Erev, erevFixed);
+}
+
+}  // namespace
+
+namespace {
+
+// The window after a polish, for a person to look at (docs/polish-after.png is a copy).
+TEST_F(PolishWindow, RendersAfterPolish) {
+  Click(panelHandle, PANEL_POLISH);
+  WaitForPolish();
+  QTest::qWait(20);  // the layout follows the standard errors' texts
+  const std::string after = std::string(PAVIK_BUILD_DIR) + "/polish-after.png";
+  EXPECT_EQ(SavePanelImage(panelHandle, after.c_str(), 1280, 800), 0);
+}
+
+}  // namespace
