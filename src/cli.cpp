@@ -13,6 +13,7 @@
 
 #include "display.h"
 #include "io.h"
+#include "io/file_kind.h"
 #include "io/safe_write.h"
 #include "model.h"
 #include "panels.h"
@@ -58,8 +59,64 @@ bool ParseVoltages(const std::string& text, std::vector<double>* voltages) {
   return voltages->size() <= static_cast<size_t>(kMaxTraces);
 }
 
+std::optional<std::vector<int>> ParseSweeps(const std::string& text) {
+  std::vector<int> sweeps;
+  size_t start = 0;
+  while (true) {
+    const size_t comma = text.find(',', start);
+    const auto sweep = ParseCount(text.substr(start, comma - start), kMaxAmplifierSweeps);
+    if (!sweep || *sweep < 1) return std::nullopt;
+    sweeps.push_back(*sweep);
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  if (sweeps.size() > static_cast<size_t>(kMaxTraces)) return std::nullopt;
+  return sweeps;
+}
+
+// The options that say how an amplifier file becomes a recording; "" or why one is wrong.
+std::string ParseImportOption(const std::string& name, const std::string& value,
+                              ImportOptions* import) {
+  const std::string channels = std::to_string(kMaxAmplifierChannels);
+  if (name == "--sweeps") {
+    import->sweeps = ParseSweeps(value);
+    if (!import->sweeps)
+      return "--sweeps takes one to " + std::to_string(kMaxTraces) +
+             " sweep numbers from 1, separated by commas";
+  } else if (name == "--channel") {
+    const auto channel = ParseCount(value, kMaxAmplifierChannels);
+    if (!channel || *channel < 1) return "--channel takes a channel number from 1 to " + channels;
+    import->currentChannel = *channel;
+  } else if (name == "--voltage") {
+    const std::string prefix = "channel:";
+    if (value == "command") {
+      import->voltageSource = VoltageSource::kCommand;
+    } else if (const auto channel =
+                   value.rfind(prefix, 0) == 0
+                       ? ParseCount(value.substr(prefix.size()), kMaxAmplifierChannels)
+                       : std::nullopt;
+               channel && *channel >= 1) {
+      import->voltageSource = VoltageSource::kChannel;
+      import->voltageChannel = *channel;
+    } else {
+      return "--voltage takes command or channel:N (N from 1 to " + channels + ")";
+    }
+  } else {
+    const auto ms = ParseNumber(value);
+    if (!ms) return name + " takes a time in ms, not \"" + value + "\"";
+    (name == "--from" ? import->fromMs : import->toMs) = ms;
+  }
+  return "";
+}
+
+bool IsImportOption(const std::string& name) {
+  return name == "--sweeps" || name == "--channel" || name == "--voltage" || name == "--from" ||
+         name == "--to";
+}
+
 // Reads one "--name VALUE" option; "" or why it is wrong.
 std::string ParseOption(const std::string& name, const std::string& value, CliCommand* command) {
+  if (IsImportOption(name)) return ParseImportOption(name, value, &command->import);
   if (name == "--header-lines") {
     command->headerLines = ParseCount(value, kMaxHeaderLines);
     if (!command->headerLines) return "--header-lines takes a whole number from 0";
@@ -86,15 +143,20 @@ std::string ParseOption(const std::string& name, const std::string& value, CliCo
 
 bool TakesValue(const std::string& name) {
   return name == "--header-lines" || name == "--xmin" || name == "--xmax" || name == "--baseline" ||
-         name == "--trace-v" || name == "--select";
+         name == "--trace-v" || name == "--select" || IsImportOption(name);
 }
 
 std::string CheckPositionals(CliCommand* command, const std::vector<std::string>& positionals,
-                             bool usedOptions) {
+                             bool usedOptions, bool onlyImportOptions) {
   const size_t n = positionals.size();
+  const ImportOptions& import = command->import;
+  if (import.fromMs.has_value() != import.toMs.has_value()) return "--from and --to go together";
+  if (import.sweeps && !command->traceV.empty() && import.sweeps->size() != command->traceV.size())
+    return "--trace-v needs one voltage for each sweep of --sweeps";
   switch (command->mode) {
     case CliMode::Window:
-      if (usedOptions) return "the options need --fits or --render";
+      if (usedOptions && !onlyImportOptions) return "the options need --fits or --render";
+      if (usedOptions && n == 0) return "the import options need a data file";
       if (n > 2) return "at most a data file and a parameter file can be opened";
       if (n > 0) command->dataFile = positionals[0];
       if (n > 1) command->paramFile = positionals[1];
@@ -106,6 +168,13 @@ std::string CheckPositionals(CliCommand* command, const std::vector<std::string>
     case CliMode::Render:
       if (n != 2 && n != 3) return "--render needs OUT.png, DATAFILE and perhaps PARAMFILE";
       break;
+    case CliMode::Convert:
+      if (!onlyImportOptions) return "--convert takes only the import options and --trace-v";
+      if (n != 2) return "--convert needs IN and OUT.txt";
+      command->dataFile = positionals[0];
+      command->output = positionals[1];
+      command->import.typedVoltages = command->traceV;
+      return "";
     case CliMode::Report:
       if (usedOptions || n != 1) return "--report needs one PARAMFILE and nothing else";
       command->paramFile = positionals[0];
@@ -127,7 +196,8 @@ CliCommand ParseCommandLine(const std::vector<std::string>& args) {
   std::vector<std::string> positionals;
   bool modeGiven = false;
   bool usedOptions = false;
-  bool onlyFiles = false;  // after "--" every argument is a file name
+  bool onlyImportOptions = true;  // every option used says how a data file's traces are made
+  bool onlyFiles = false;         // after "--" every argument is a file name
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (onlyFiles || arg == kStdout || arg.rfind('-', 0) != 0) {
@@ -144,9 +214,11 @@ CliCommand ParseCommandLine(const std::vector<std::string>& args) {
     if (arg == "--fits") mode = CliMode::Fits;
     if (arg == "--render") mode = CliMode::Render;
     if (arg == "--report") mode = CliMode::Report;
+    if (arg == "--convert") mode = CliMode::Convert;
     if (mode) {
       if (modeGiven) {
-        command.error = "only one of --fits, --render, --report, --help, --version at a time";
+        command.error =
+            "only one of --fits, --render, --report, --convert, --help, --version at a time";
         return command;
       }
       modeGiven = true;
@@ -169,10 +241,11 @@ CliCommand ParseCommandLine(const std::vector<std::string>& args) {
       return command;
     }
     usedOptions = true;
+    if (!IsImportOption(name) && name != "--trace-v") onlyImportOptions = false;
     command.error = ParseOption(name, value, &command);
     if (!command.error.empty()) return command;
   }
-  command.error = CheckPositionals(&command, positionals, usedOptions);
+  command.error = CheckPositionals(&command, positionals, usedOptions, onlyImportOptions);
   return command;
 }
 
@@ -182,6 +255,7 @@ std::string CommandLineHelp() {
          "  pavik --fits OUT DATAFILE PARAMFILE [options]\n"
          "  pavik --render OUT.png DATAFILE [PARAMFILE] [options] [--select N]\n"
          "  pavik --report PARAMFILE\n"
+         "  pavik --convert IN OUT.txt [import options]\n"
          "\n"
          "Fits Hodgkin-Huxley-type currents to voltage-clamp recordings.\n"
          "Without options the window opens, with the files given already read and, when both\n"
@@ -196,6 +270,14 @@ std::string CommandLineHelp() {
          "  --baseline X      offset added to every model current\n"
          "  --trace-v V1,...  up to six step voltages (mV) instead of the traces' means\n"
          "  --select N        the current (1 to 10) whose curves --render draws\n"
+         "  --convert         write an ABF or ATF file as a text data file (13 header lines)\n"
+         "\n"
+         "Import options, for an ABF or ATF data file (the window asks without them):\n"
+         "  --sweeps LIST     up to six sweep numbers from 1, e.g. 1,8,15,22,29,36\n"
+         "  --channel N       the current channel, from 1 (the first in a current unit)\n"
+         "  --voltage SOURCE  command (rebuilt from the protocol) or channel:N\n"
+         "  --from MS --to MS the span kept, in ms from the sweep start (the step)\n"
+         "  --trace-v V1,...  with an ABF or ATF file: the step voltages of the sweeps\n"
          "  -h, --help        this text\n"
          "  -v, --version     the program's version\n"
          "\n"
@@ -204,8 +286,30 @@ std::string CommandLineHelp() {
 
 namespace {
 
-bool OpenDataFile(const std::string& path) {
-  if (!LoadDataFile(path)) return false;
+// The import choices for an amplifier data file: --trace-v gives its step voltages by hand.
+ImportOptions ImportOptionsOf(const CliCommand& command) {
+  ImportOptions options = command.import;
+  options.typedVoltages = command.traceV;
+  return options;
+}
+
+bool IsAmplifierDataFile(const std::string& path) {
+  return KindOfFile(path) == FileKind::Regular && IsAmplifierPath(path);
+}
+
+// "" or why the import options cannot apply: the data file is not an amplifier file.
+std::string ImportOptionsMisplaced(const CliCommand& command) {
+  // A file that is not there is for the reader to report as unreadable.
+  if (!command.import.Any() || command.dataFile.empty() ||
+      KindOfFile(command.dataFile) == FileKind::None || IsAmplifierDataFile(command.dataFile))
+    return "";
+  return "--sweeps, --channel, --voltage, --from and --to apply to ABF and ATF files; " +
+         command.dataFile + " is not one";
+}
+
+// importOptions: nullptr asks with the import dialog.
+bool OpenDataFile(const std::string& path, const ImportOptions* importOptions) {
+  if (!LoadDataFile(path, importOptions)) return false;
   ClearGraph(PANEL_GRAPH, -1);
   ShowData();
   return true;
@@ -216,7 +320,8 @@ bool OpenDataFile(const std::string& path) {
 // standard error without a window, said why).
 bool LoadAndApply(const CliCommand& command) {
   if (command.headerLines) status.headerLines = *command.headerLines;
-  if (!OpenDataFile(command.dataFile) ||
+  const ImportOptions importOptions = ImportOptionsOf(command);
+  if (!OpenDataFile(command.dataFile, &importOptions) ||
       (!command.paramFile.empty() && !LoadParamFile(command.paramFile))) {
     return false;
   }
@@ -304,6 +409,19 @@ int RunFits(const CliCommand& command) {
   return WriteFits(command.output);
 }
 
+int RunConvert(const CliCommand& command) {
+  std::string text;
+  if (const std::string why =
+          ConvertAmplifierFile(command.dataFile, ImportOptionsOf(command), &text);
+      !why.empty()) {
+    std::fprintf(stderr, "pavik: %s was not converted: %s\n", command.dataFile.c_str(),
+                 why.c_str());
+    return kExitFileError;
+  }
+  if (command.output == kStdout) return WriteToStandardOutput(text, "converted data file");
+  return SaveOutput(command.output, text, "converted data file");
+}
+
 int RunReport(const CliCommand& command) {
   InitParams();
   if (!LoadParamFile(command.paramFile)) return kExitFileError;
@@ -331,7 +449,18 @@ int RunWindow(const CliCommand& command, int argc, char* argv[]) {
   DisplayPanel(panelHandle);
   bool dataRead = false;
   bool paramRead = false;
-  if (!command.dataFile.empty()) dataRead = OpenDataFile(command.dataFile);
+  // Without import options on the command line an amplifier file asks with the import dialog.
+  const ImportOptions importOptions = ImportOptionsOf(command);
+  const bool givenChoices = command.import.Any() || !command.traceV.empty();
+  if (!command.dataFile.empty())
+    dataRead = OpenDataFile(command.dataFile, givenChoices ? &importOptions : nullptr);
+  if (dataRead && !command.traceV.empty()) {
+    for (size_t k = 0; k < command.traceV.size(); ++k) status.traceV[k] = command.traceV[k];
+    const int voltageFields[kMaxTraces] = {PANEL_V1, PANEL_V2, PANEL_V3,
+                                           PANEL_V4, PANEL_V5, PANEL_V6};
+    for (int k = 0; k < kMaxTraces; ++k)
+      SetCtrlVal(panelHandle, voltageFields[k], status.traceV[k]);
+  }
   if (!command.paramFile.empty()) paramRead = LoadParamFile(command.paramFile) != 0;
   if (dataRead && paramRead) DoFit();
   RunUserInterface();
@@ -344,6 +473,8 @@ int RunCommandLine(int argc, char* argv[]) {
   const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
   CliCommand command = ParseCommandLine(args);
   if (command.error.empty()) command.error = OutputNamesAnInput(command);
+  if (command.error.empty() && command.mode != CliMode::Convert)
+    command.error = ImportOptionsMisplaced(command);
   if (!command.error.empty()) {
     std::fprintf(stderr, "pavik: %s\nTry 'pavik --help' for more information.\n",
                  command.error.c_str());
@@ -357,6 +488,8 @@ int RunCommandLine(int argc, char* argv[]) {
                                    "version");
     case CliMode::Report:
       return RunReport(command);
+    case CliMode::Convert:
+      return RunConvert(command);
     case CliMode::Fits:
       return RunFits(command);
     case CliMode::Render:

@@ -1,16 +1,19 @@
 // The command line: opening files in the window at start, the headless export of the fitted
-// curves, the offscreen render of the main panel and the text report of a parameter file.
+// curves, the offscreen render of the main panel, the text report of a parameter file and the
+// conversion of an amplifier file into a text data file.
 #pragma once
 
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "io/abf/import_options.h"
+
 constexpr int kExitSuccess = 0;
 constexpr int kExitFileError = 1;  // a file could not be read or written
 constexpr int kExitUsage = 2;      // the arguments do not form a command
 
-enum class CliMode { Window, Fits, Render, Report, Help, Version };
+enum class CliMode { Window, Fits, Render, Report, Convert, Help, Version };
 
 // What the arguments ask for; error is non-empty when they ask for nothing sensible.
 struct CliCommand {
@@ -22,6 +25,7 @@ struct CliCommand {
   std::optional<double> xMin, xMax, baseline;
   std::vector<double> traceV;  // up to six step voltages, trace 1 first
   int select = 0;              // current to select before drawing, 1-based; 0: leave it
+  ImportOptions import;        // how an amplifier data file becomes a recording
   std::string error;
 };
 

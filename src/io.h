@@ -9,8 +9,26 @@
 #include "model.h"
 
 // ---- data file ----
-int ReadDataFile();                         // dialog, then LoadDataFile; 1 when a file was read
-int LoadDataFile(const std::string& path);  // 1 on success; on failure a message, nothing changed
+struct Recording;
+struct ImportOptions;
+struct AmplifierFile;
+int ReadDataFile();  // dialog, then LoadDataFile; 1 when a file was read
+// 1 on success; on failure a message, nothing changed. An amplifier file (ABF, ATF) is imported
+// with the given choices, or, without them, as the import dialog asks; any other file is read
+// as the text data file.
+int LoadDataFile(const std::string& path, const ImportOptions* importOptions = nullptr);
+// Commits a whole recording to the workspace, fills the data controls and tells its notices.
+void TakeOverRecording(const Recording& recording);
+
+// ---- amplifier files ----
+// An amplifier file is read whole into memory; a larger file is refused before it is parsed.
+constexpr size_t kMaxAmplifierFileBytes = size_t{1} << 30;
+bool IsAmplifierPath(const std::string& path);  // a regular file whose first bytes mark ABF/ATF
+std::string ReadAmplifierPath(const std::string& path, AmplifierFile* file);  // "" or why not
+int LoadAmplifierFile(const std::string& path, const ImportOptions* importOptions);
+// The file as the program's own text data file; "" or why it cannot be converted.
+std::string ConvertAmplifierFile(const std::string& path, const ImportOptions& options,
+                                 std::string* text);
 
 // ---- parameter file ----
 // The layout: line 1 the dynamic-clamp globals and integers, lines 2 to 11 one line per current,

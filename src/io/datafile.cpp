@@ -2,6 +2,7 @@
 // A file is read whole into scratch arrays and taken over only when at least one row was read;
 // what the user should know about its rows is told after it is loaded.
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -13,17 +14,16 @@
 #include "io.h"
 #include "io/datafile_layout.h"
 #include "io/file_kind.h"
+#include "io/recording.h"
 #include "pavik.h"
 #include "pavikuir.h"
 #include "platform/platform.h"
 
 namespace {
 
-constexpr double kTimeScale = 1000.0;       // file times in s become ms on the graph
-constexpr double kRangeMargin = 1.1;        // the current axis spans 1.1 x the extreme currents
-constexpr double kStartingExtreme = 10000;  // the running current extremes start at -+ this
-constexpr int kRowLineLimit = 1 << 20;      // characters of a data line; a longer one stops reading
-constexpr size_t kQuoteChars = 60;          // characters of a line quoted in a message
+constexpr double kTimeScale = 1000.0;   // file times in s become ms on the graph
+constexpr int kRowLineLimit = 1 << 20;  // characters of a data line; a longer one stops reading
+constexpr size_t kQuoteChars = 60;      // characters of a line quoted in a message
 constexpr const char* kWhiteSpace = " \t\r\n\v\f";   // what the scanner skips before a number
 constexpr const char* kSeparators = " \t\r\n\v\f,";  // what ends a number in a row
 
@@ -34,7 +34,6 @@ struct LoadedFile {
   double currents[kMaxTraces][kMaxPoints];  // 0 in a pair without its current column
   double voltages[kMaxTraces][kMaxPoints];
   double traceV[kMaxTraces];
-  double tMin, tMax, yMin, yMax;  // yMin, yMax: the running extremes, before the margin
 };
 
 // Static: six traces of 5000 voltages and currents are too large for the stack, and so is a
@@ -225,9 +224,9 @@ void AddRowsNotices(const LoadedFile& file, const RowsReport& report,
   }
 }
 
-// The trace voltages (means over every row), the time range and the running current extremes;
-// "" or, when a voltage column has no finite mean, what is wrong.
-std::string DeriveRanges(LoadedFile* file) {
+// The trace voltages (means over every row); "" or, when a voltage column has no finite mean,
+// what is wrong.
+std::string DeriveTraceVoltages(LoadedFile* file) {
   const int n = file->points;
   const RowLayout& layout = file->layout;
   for (int k = 0; k < kMaxTraces; ++k) {
@@ -246,65 +245,31 @@ std::string DeriveRanges(LoadedFile* file) {
              "1.8e308).";
     }
   }
-  int index = 0;
-  MaxMin1D(file->times, n, &file->tMax, &index, &file->tMin, &index);
-  file->yMax = -kStartingExtreme;
-  file->yMin = kStartingExtreme;
-  for (int k = 0; k < layout.traces; ++k) {
-    double traceMax = 0;
-    double traceMin = 0;
-    MaxMin1D(file->currents[k], n, &traceMax, &index, &traceMin, &index);
-    file->yMax = std::max(file->yMax, traceMax);
-    file->yMin = std::min(file->yMin, traceMin);
-  }
   return "";
 }
 
-void TakeOver(const LoadedFile& file, const std::string& path) {
-  for (int row = 0; row < kTraceRows; ++row) Clear1D(ydata[row], kMaxPoints);
-  Clear1D(timevals, kMaxPoints);
+// The file as a recording for the one take-over; its trace voltages are the means already
+// checked.
+Recording RecordingOf(const LoadedFile& file, const std::string& path) {
+  Recording recording;
   const int n = file.points;
-  std::copy(file.times, file.times + n, timevals);
+  recording.times.assign(file.times, file.times + n);
+  recording.traces = file.layout.traces;
+  recording.pairsStored = file.layout.pairsStored;
   for (int k = 0; k < file.layout.pairsStored; ++k) {
-    std::copy(file.currents[k], file.currents[k] + n, ydata[k]);
-    std::copy(file.voltages[k], file.voltages[k] + n, ydata[k] + kVoltageOffset);
+    recording.currents[k].assign(file.currents[k], file.currents[k] + n);
+    recording.voltages[k].assign(file.voltages[k], file.voltages[k] + n);
   }
-  NumPoints = n;
-  NumTraces = file.layout.traces;
-  std::copy(file.traceV, file.traceV + kMaxTraces, status.traceV);
-  status.dataTMin = file.tMin;
-  status.dataTMax = file.tMax;
-  status.xMin = file.tMin;
-  status.xMax = file.tMax;
-  status.windowStart = 0;
-  status.windowEnd = n;
-  status.dataYMin = kRangeMargin * file.yMin;
-  status.dataYMax = kRangeMargin * file.yMax;
-  status.yMin = status.dataYMin;
-  status.yMax = status.dataYMax;
-  status.dataLoaded = 1;
-  std::snprintf(status.dataFile, sizeof status.dataFile, "%s", path.c_str());
+  std::array<double, kMaxTraces> traceV{};
+  std::copy(file.traceV, file.traceV + kMaxTraces, traceV.begin());
+  recording.stepVoltages = traceV;
+  recording.name = path;
+  return recording;
 }
 
 void TellNotRead(const std::string& path, const std::string& why) {
   const std::string message = "The data file\n" + path + "\nwas not read: " + why + ".";
   MessagePopup("Error", message.c_str());
-}
-
-void ShowLoadedFile() {
-  const int voltageFields[kMaxTraces] = {PANEL_V1, PANEL_V2, PANEL_V3,
-                                         PANEL_V4, PANEL_V5, PANEL_V6};
-  for (int k = 0; k < kMaxTraces; ++k) SetCtrlVal(panelHandle, voltageFields[k], status.traceV[k]);
-  SetCtrlVal(panelHandle, PANEL_XMIN, status.xMin);
-  SetCtrlVal(panelHandle, PANEL_XMAX, status.xMax);
-  SetCtrlVal(panelHandle, PANEL_YMIN, status.yMin);
-  SetCtrlVal(panelHandle, PANEL_YMAX, status.yMax);
-  for (int control : {PANEL_XMIN, PANEL_XMAX, PANEL_YMIN, PANEL_YMAX, PANEL_BASELINE}) {
-    SetCtrlAttribute(panelHandle, control, ATTR_DIMMED, 0);
-  }
-  SetCtrlVal(panelHandle, PANEL_DATAFILE, status.dataFile);
-  SetCtrlAttribute(panelHandle, PANEL_DATACTRL, ATTR_DIMMED, 0);
-  SetCtrlAttribute(panelHandle, PANEL_DOFIT, ATTR_DIMMED, 0);
 }
 
 }  // namespace
@@ -321,7 +286,7 @@ int ReadDataFile() {
   return LoadDataFile(path);
 }
 
-int LoadDataFile(const std::string& path) {
+int LoadDataFile(const std::string& path, const ImportOptions* importOptions) {
   if (path.size() >= sizeof status.dataFile) {
     const std::string message = "The path of the data file is " + std::to_string(path.size()) +
                                 " characters long; at most " +
@@ -336,6 +301,10 @@ int LoadDataFile(const std::string& path) {
     TellNotRead(path, "it is " + FileKindWords(kind) + ", not a file");
     return 0;
   }
+  // Only a regular file is looked at first: a pipe read for its mark could not be read again.
+  if (KindOfFile(path) == FileKind::Regular && IsAmplifierPath(path)) {
+    return LoadAmplifierFile(path, importOptions);
+  }
   const int handle = OpenFile(path.c_str(), VAL_READ_ONLY, VAL_OPEN_AS_IS, VAL_ASCII);
   if (handle < 0) {
     MessagePopup("Error", "file open error");
@@ -348,24 +317,18 @@ int LoadDataFile(const std::string& path) {
     if (scratch.points == 0) problem = NoRowsProblem(scratch, rows);
   }
   CloseFile(handle);
-  if (problem.empty()) problem = DeriveRanges(&scratch);
+  if (problem.empty()) problem = DeriveTraceVoltages(&scratch);
   if (!problem.empty()) {
     MessagePopup("Error", problem.c_str());
     return 0;
   }
-  TakeOver(scratch, path);
-  ShowLoadedFile();
-  std::vector<std::string> notices;
+  Recording recording = RecordingOf(scratch, path);
   if (scratch.layout.extraColumns) {
-    notices.push_back("The rows of this file hold " +
-                      Count(scratch.layout.numbersPerRow, "number") +
-                      "; the time and the first six traces are used.");
+    recording.notices.push_back("The rows of this file hold " +
+                                Count(scratch.layout.numbersPerRow, "number") +
+                                "; the time and the first six traces are used.");
   }
-  AddRowsNotices(scratch, rows, &notices);
-  if (!notices.empty()) {
-    std::string message = notices[0];
-    for (size_t i = 1; i < notices.size(); ++i) message += "\n\n" + notices[i];
-    MessagePopup("Data file", message.c_str());
-  }
+  AddRowsNotices(scratch, rows, &recording.notices);
+  TakeOverRecording(recording);
   return 1;
 }
