@@ -12,6 +12,9 @@
 #include "app/cli_jobs.h"
 #include "app/pavik.h"
 #include "app/session_file.h"
+#include "io/abf/import_options.h"
+#include "io/file_kind.h"
+#include "io/io.h"
 #include "model/model.h"
 #include "platform/platform.h"
 
@@ -50,8 +53,64 @@ bool ParseVoltages(const std::string& text, std::vector<double>* voltages) {
   return voltages->size() <= static_cast<size_t>(kMaxTraces);
 }
 
+std::optional<std::vector<int>> ParseSweeps(const std::string& text) {
+  std::vector<int> sweeps;
+  size_t start = 0;
+  while (true) {
+    const size_t comma = text.find(',', start);
+    const auto sweep = ParseCount(text.substr(start, comma - start), kMaxAmplifierSweeps);
+    if (!sweep || *sweep < 1) return std::nullopt;
+    sweeps.push_back(*sweep);
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  if (sweeps.size() > static_cast<size_t>(kMaxTraces)) return std::nullopt;
+  return sweeps;
+}
+
+// The options that say how an amplifier file becomes a recording; "" or why one is wrong.
+std::string ParseImportOption(const std::string& name, const std::string& value,
+                              ImportOptions* import) {
+  const std::string channels = std::to_string(kMaxAmplifierChannels);
+  if (name == "--sweeps") {
+    import->sweeps = ParseSweeps(value);
+    if (!import->sweeps)
+      return "--sweeps takes one to " + std::to_string(kMaxTraces) +
+             " sweep numbers from 1, separated by commas";
+  } else if (name == "--channel") {
+    const auto channel = ParseCount(value, kMaxAmplifierChannels);
+    if (!channel || *channel < 1) return "--channel takes a channel number from 1 to " + channels;
+    import->currentChannel = *channel;
+  } else if (name == "--voltage") {
+    const std::string prefix = "channel:";
+    if (value == "command") {
+      import->voltageSource = VoltageSource::kCommand;
+    } else if (const auto channel =
+                   value.rfind(prefix, 0) == 0
+                       ? ParseCount(value.substr(prefix.size()), kMaxAmplifierChannels)
+                       : std::nullopt;
+               channel && *channel >= 1) {
+      import->voltageSource = VoltageSource::kChannel;
+      import->voltageChannel = *channel;
+    } else {
+      return "--voltage takes command or channel:N (N from 1 to " + channels + ")";
+    }
+  } else {
+    const auto ms = ParseNumber(value);
+    if (!ms) return name + " takes a time in ms, not \"" + value + "\"";
+    (name == "--from" ? import->fromMs : import->toMs) = ms;
+  }
+  return "";
+}
+
+bool IsImportOption(const std::string& name) {
+  return name == "--sweeps" || name == "--channel" || name == "--voltage" || name == "--from" ||
+         name == "--to";
+}
+
 // Reads one "--name VALUE" option; "" or why it is wrong.
 std::string ParseOption(const std::string& name, const std::string& value, CliCommand* command) {
+  if (IsImportOption(name)) return ParseImportOption(name, value, &command->import);
   if (name == "--header-lines") {
     command->headerLines = ParseCount(value, kMaxHeaderLines);
     if (!command->headerLines) return "--header-lines takes a whole number from 0";
@@ -93,15 +152,21 @@ std::string ParseOption(const std::string& name, const std::string& value, CliCo
 bool TakesValue(const std::string& name) {
   return name == "--header-lines" || name == "--xmin" || name == "--xmax" || name == "--baseline" ||
          name == "--trace-v" || name == "--select" || name == "--format" || name == "--graphs" ||
-         name == "--exclude" || name == "--noise";
+         name == "--exclude" || name == "--noise" || IsImportOption(name);
 }
 
 std::string CheckPositionals(CliCommand* command, const std::vector<std::string>& positionals,
-                             bool usedOptions) {
+                             bool usedOptions, bool onlyImportOptions) {
   const size_t n = positionals.size();
+  const ImportOptions& import = command->import;
+  if (import.fromMs.has_value() != import.toMs.has_value()) return "--from and --to go together";
+  if (import.sweeps && !command->traceV.empty() && import.sweeps->size() != command->traceV.size())
+    return "--trace-v needs one voltage for each sweep of --sweeps";
   switch (command->mode) {
     case CliMode::Window:
-      if (usedOptions || command->residuals) return "the options need --fits or --render";
+      if ((usedOptions && !onlyImportOptions) || command->residuals)
+        return "the options need --fits or --render";
+      if (usedOptions && n == 0) return "the import options need a data file";
       if (n > 2) return "at most a data file and a parameter file can be opened";
       if (n == 1 && positionals[0].ends_with(kSessionExtension)) {
         command->sessionFile = positionals[0];
@@ -120,6 +185,13 @@ std::string CheckPositionals(CliCommand* command, const std::vector<std::string>
       if (n != 2 && n != 3) return "--render needs OUT.png, DATAFILE and perhaps PARAMFILE";
       if (command->residuals) return "--residuals belongs to --fits";
       break;
+    case CliMode::Convert:
+      if (!onlyImportOptions) return "--convert takes only the import options and --trace-v";
+      if (n != 2) return "--convert needs IN and OUT.txt";
+      command->dataFile = positionals[0];
+      command->output = positionals[1];
+      command->import.typedVoltages = command->traceV;
+      return "";
     case CliMode::Report:
       if (usedOptions || command->residuals || n != 1)
         return "--report needs one PARAMFILE and nothing else";
@@ -142,7 +214,8 @@ CliCommand ParseCommandLine(const std::vector<std::string>& args) {
   std::vector<std::string> positionals;
   bool modeGiven = false;
   bool usedOptions = false;
-  bool onlyFiles = false;  // after "--" every argument is a file name
+  bool onlyImportOptions = true;  // every option used says how a data file's traces are made
+  bool onlyFiles = false;         // after "--" every argument is a file name
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (onlyFiles || arg == kStandardOutput || arg.rfind('-', 0) != 0) {
@@ -163,9 +236,11 @@ CliCommand ParseCommandLine(const std::vector<std::string>& args) {
     if (arg == "--fits") mode = CliMode::Fits;
     if (arg == "--render") mode = CliMode::Render;
     if (arg == "--report") mode = CliMode::Report;
+    if (arg == "--convert") mode = CliMode::Convert;
     if (mode) {
       if (modeGiven) {
-        command.error = "only one of --fits, --render, --report, --help, --version at a time";
+        command.error =
+            "only one of --fits, --render, --report, --convert, --help, --version at a time";
         return command;
       }
       modeGiven = true;
@@ -188,10 +263,11 @@ CliCommand ParseCommandLine(const std::vector<std::string>& args) {
       return command;
     }
     usedOptions = true;
+    if (!IsImportOption(name) && name != "--trace-v") onlyImportOptions = false;
     command.error = ParseOption(name, value, &command);
     if (!command.error.empty()) return command;
   }
-  command.error = CheckPositionals(&command, positionals, usedOptions);
+  command.error = CheckPositionals(&command, positionals, usedOptions, onlyImportOptions);
   return command;
 }
 
@@ -203,6 +279,7 @@ std::string CommandLineHelp() {
          "  pavik --render OUT DATAFILE [PARAMFILE] [options] [--select N]\n"
          "               [--format pdf|svg|png] [--graphs data|all]\n"
          "  pavik --report PARAMFILE\n"
+         "  pavik --convert IN OUT.txt [import options]\n"
          "\n"
          "Fits Hodgkin-Huxley-type currents to voltage-clamp recordings.\n"
          "Without options the window opens, with the files given already read and, when both\n"
@@ -223,6 +300,14 @@ std::string CommandLineHelp() {
          "  --exclude FROM:TO leave a stretch (ms) out of the RMS; may be repeated\n"
          "  --noise FROM:TO   a stretch (ms) whose spread is the noise: RMS/noise is reported\n"
          "                    (--fits prints the RMS per trace and overall to standard error)\n"
+         "  --convert         write an ABF or ATF file as a text data file (13 header lines)\n"
+         "\n"
+         "Import options, for an ABF or ATF data file (the window asks without them):\n"
+         "  --sweeps LIST     up to six sweep numbers from 1, e.g. 1,8,15,22,29,36\n"
+         "  --channel N       the current channel, from 1 (the first in a current unit)\n"
+         "  --voltage SOURCE  command (rebuilt from the protocol) or channel:N\n"
+         "  --from MS --to MS the span kept, in ms from the sweep start (the step)\n"
+         "  --trace-v V1,...  with an ABF or ATF file: the step voltages of the sweeps\n"
          "  -h, --help        this text\n"
          "  -v, --version     the program's version\n"
          "\n"
@@ -230,6 +315,20 @@ std::string CommandLineHelp() {
 }
 
 namespace {
+
+bool IsAmplifierDataFile(const std::string& path) {
+  return KindOfFile(path) == FileKind::Regular && IsAmplifierPath(path);
+}
+
+// "" or why the import options cannot apply: the data file is not an amplifier file.
+std::string ImportOptionsMisplaced(const CliCommand& command) {
+  // A file that is not there is for the reader to report as unreadable.
+  if (!command.import.Any() || command.dataFile.empty() ||
+      KindOfFile(command.dataFile) == FileKind::None || IsAmplifierDataFile(command.dataFile))
+    return "";
+  return "--sweeps, --channel, --voltage, --from and --to apply to ABF and ATF files; " +
+         command.dataFile + " is not one";
+}
 
 // "" or why the output may not be written: it is one of the command's own input files (also
 // under another name, through a link), which writing would destroy.
@@ -252,6 +351,8 @@ int RunCommandLine(int argc, char* argv[]) {
   const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
   CliCommand command = ParseCommandLine(args);
   if (command.error.empty()) command.error = OutputNamesAnInput(command);
+  if (command.error.empty() && command.mode != CliMode::Convert)
+    command.error = ImportOptionsMisplaced(command);
   if (!command.error.empty()) {
     std::fprintf(stderr, "pavik: %s\nTry 'pavik --help' for more information.\n",
                  command.error.c_str());
@@ -265,6 +366,8 @@ int RunCommandLine(int argc, char* argv[]) {
                                    "version");
     case CliMode::Report:
       return RunReport(command);
+    case CliMode::Convert:
+      return RunConvert(command);
     case CliMode::Fits:
       return RunFits(command);
     case CliMode::Render:

@@ -1,5 +1,6 @@
 // The command line: opening files in the window at start, the headless export of the fitted
-// curves, the offscreen render of the main panel and the text report of a parameter file.
+// curves, the offscreen render of the main panel, the text report of a parameter file and the
+// conversion of an amplifier file into a text data file.
 #pragma once
 
 #include <optional>
@@ -7,12 +8,13 @@
 #include <vector>
 
 #include "fit/regions.h"
+#include "io/abf/import_options.h"
 
 constexpr int kExitSuccess = 0;
 constexpr int kExitFileError = 1;  // a file could not be read or written
 constexpr int kExitUsage = 2;      // the arguments do not form a command
 
-enum class CliMode { Window, Fits, Render, Report, Help, Version };
+enum class CliMode { Window, Fits, Render, Report, Convert, Help, Version };
 
 // What the arguments ask for; error is non-empty when they ask for nothing sensible.
 struct CliCommand {
@@ -32,6 +34,7 @@ struct CliCommand {
   std::vector<TimeRegion> excluded;  // --exclude: stretches left out of the RMS (ms)
   std::optional<TimeRegion> noise;   // --noise: the stretch whose spread is the noise (ms)
   bool residuals = false;            // --residuals: a residual column after each fit
+  ImportOptions import;              // how an amplifier data file becomes a recording
   std::string error;
 };
 

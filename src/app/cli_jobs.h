@@ -13,7 +13,11 @@ int RunReport(const CliCommand& command);
 int RunRender(const CliCommand& command, int argc, char* argv[]);
 int RunWindow(const CliCommand& command, int argc, char* argv[]);  // the event loop's result
 
+int RunConvert(const CliCommand& command);  // cli_convert.cpp
+
 // ---- shared (cli_shared.cpp) ----
+// The import choices for an amplifier data file: --trace-v gives its step voltages by hand.
+ImportOptions ImportOptionsOf(const CliCommand& command);
 // Reads the command's files as the menu's open commands do, then applies the options as if
 // they were typed; false when a file could not be read (the reader's message, which goes to
 // standard error without a window, said why).

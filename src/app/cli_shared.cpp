@@ -14,9 +14,16 @@
 #include "pavikuir.h"
 #include "platform/platform.h"
 
+ImportOptions ImportOptionsOf(const CliCommand& command) {
+  ImportOptions options = command.import;
+  options.typedVoltages = command.traceV;
+  return options;
+}
+
 bool LoadAndApply(const CliCommand& command) {
   if (command.headerLines) status.headerLines = *command.headerLines;
-  if (!LoadDataFile(command.dataFile) ||
+  const ImportOptions importOptions = ImportOptionsOf(command);
+  if (!LoadDataFile(command.dataFile, &importOptions) ||
       (!command.paramFile.empty() && !LoadParamFile(command.paramFile))) {
     return false;
   }

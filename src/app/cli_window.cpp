@@ -6,6 +6,7 @@
 #include "app/polish_window.h"
 #include "app/session_file.h"
 #include "model/model.h"
+#include "panels/panels.h"
 #include "platform/platform.h"
 
 int RunWindow(const CliCommand& command, int argc, char* argv[]) {
@@ -16,7 +17,15 @@ int RunWindow(const CliCommand& command, int argc, char* argv[]) {
   } else {
     bool dataRead = false;
     bool paramRead = false;
-    if (!command.dataFile.empty()) dataRead = LoadDataFile(command.dataFile);
+    // Without import options on the command line an amplifier file asks with the import dialog.
+    const ImportOptions importOptions = ImportOptionsOf(command);
+    const bool givenChoices = command.import.Any() || !command.traceV.empty();
+    if (!command.dataFile.empty())
+      dataRead = LoadDataFile(command.dataFile, givenChoices ? &importOptions : nullptr);
+    if (dataRead && !command.traceV.empty()) {
+      for (size_t k = 0; k < command.traceV.size(); ++k) status.traceV[k] = command.traceV[k];
+      ShowTraceVoltages();
+    }
     if (!command.paramFile.empty()) paramRead = LoadParamFile(command.paramFile) != 0;
     if (dataRead && paramRead) DoFit();
   }

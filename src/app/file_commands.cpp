@@ -3,12 +3,15 @@
 // workspace, fill the controls and draw, and change nothing when a file could not be read.
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "app/pavik.h"
 #include "app/polish_window.h"
 #include "display/display.h"
+#include "io/abf/import_options.h"
 #include "io/dialog_folder.h"
 #include "io/file_kind.h"
 #include "io/io.h"
@@ -95,6 +98,28 @@ void TakeOverRecording(const Recording& recording) {
   std::snprintf(status.dataFile, sizeof status.dataFile, "%s", recording.name.c_str());
 }
 
+std::string Millivolts(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g mV", value);
+  return text;
+}
+
+// The recording was made holding at this level, so the currents being fitted start from it: their
+// Vhold is set, and the user is told which changed (a parameter file read later sets its own).
+std::string TakeOverHoldingLevel(double holding) {
+  std::string changed;
+  for (int i = 0; i < kMaxCurrents; ++i) {
+    if (!status.fitCurrent[i] || params[i].Vhold == holding) continue;
+    changed += (changed.empty() ? "" : ", ") + std::string(params[i].name) + " (was " +
+               Millivolts(params[i].Vhold) + ")";
+    params[i].Vhold = holding;
+  }
+  if (changed.empty()) return "";
+  SetPanelParams(SelectedIndex());
+  return "The recording holds at " + Millivolts(holding) +
+         " before the step, so Vhold of the currents in the fit was set to it: " + changed + ".";
+}
+
 void ShowRecordingControls() {
   ShowTraceVoltages();
   SetCtrlVal(panelHandle, PANEL_XMIN, status.xMin);
@@ -158,12 +183,15 @@ int ReadDataFile() {
   return 1;
 }
 
-int LoadDataFile(const std::string& path) {
+int LoadDataFile(const std::string& path, const ImportOptions* importOptions) {
   // Said before the file is read, since a name that cannot be kept refuses it anyway.
   if (const std::string problem = DataFileNameProblem(path); !problem.empty()) {
     MessagePopup("Error", problem.c_str());
     return 0;
   }
+  // Only a regular file is looked at first: a pipe read for its mark could not be read again.
+  if (KindOfFile(path) == FileKind::Regular && IsAmplifierPath(path))
+    return LoadAmplifierFile(path, importOptions);
   const DataFileRead read = ReadDataFileAt(path, status.headerLines);
   if (!read.error.empty()) {
     MessagePopup("Error", read.error.c_str());
@@ -183,9 +211,14 @@ bool CommitRecording(const Recording& recording) {
   }
   TakeOverRecording(recording);
   ShowRecordingControls();
-  if (!recording.notices.empty()) {
-    std::string message = recording.notices[0];
-    for (size_t i = 1; i < recording.notices.size(); ++i) message += "\n\n" + recording.notices[i];
+  std::vector<std::string> notices = recording.notices;
+  if (recording.holdingLevel) {
+    if (std::string told = TakeOverHoldingLevel(*recording.holdingLevel); !told.empty())
+      notices.push_back(told);
+  }
+  if (!notices.empty()) {
+    std::string message = notices[0];
+    for (size_t i = 1; i < notices.size(); ++i) message += "\n\n" + notices[i];
     MessagePopup("Data file", message.c_str());
   }
   ClearGraph(PANEL_GRAPH, VAL_ALL_PLOTS);

@@ -6,6 +6,8 @@
 
 #include "io/recording.h"
 
+struct ImportOptions;
+
 inline constexpr const char* kVersion = "3.2";  // shown in the title and by --version
 inline constexpr const char* kVersionDate = "2010-June-03";
 
@@ -25,8 +27,12 @@ int panelCB(int panel, int event, void* callbackData, int eventData1, int eventD
 void menuCB(int menuBar, int menuItem, void* callbackData, int panel);
 
 // ---- file commands (file_commands.cpp) ----
-int ReadDataFile();                         // dialog, then LoadDataFile; 1 when a file was read
-int LoadDataFile(const std::string& path);  // 1 when read and drawn; else a message, no change
+int ReadDataFile();  // dialog, then LoadDataFile; 1 when a file was read
+// 1 when read and drawn; else a message, no change. An amplifier file (ABF, ATF) is imported with
+// the given choices or, without them, as the import dialog asks; any other file is read as the
+// text data file.
+int LoadDataFile(const std::string& path, const ImportOptions* importOptions = nullptr);
+int LoadAmplifierFile(const std::string& path, const ImportOptions* importOptions);
 // Commits a recording to the workspace (the trace arrays, the trace voltages, the data ranges
 // and the analysis window), fills the controls, tells its notices and draws it. A recording
 // whose name does not fit the data-file field, or whose sample arrays do not agree with its

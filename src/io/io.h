@@ -25,6 +25,17 @@ DataFileRead ReadDataText(std::string_view bytes, int headerLines);
 // a device is refused, a pipe given on purpose is read.
 DataFileRead ReadDataFileAt(const std::string& path, int headerLines);
 
+// ---- amplifier files (amplifier_file.cpp) ----
+struct ImportOptions;
+struct AmplifierFile;
+// An amplifier file is read whole into memory; a larger file is refused before it is parsed.
+constexpr size_t kMaxAmplifierFileBytes = size_t{1} << 30;
+bool IsAmplifierPath(const std::string& path);  // a regular file whose first bytes mark ABF/ATF
+std::string ReadAmplifierPath(const std::string& path, AmplifierFile* file);  // "" or why not
+// The file as the program's own text data file; "" or why it cannot be converted.
+std::string ConvertAmplifierFile(const std::string& path, const ImportOptions& options,
+                                 std::string* text);
+
 // ---- parameter file (paramfile*.cpp) ----
 // The layout: line 1 the dynamic-clamp globals and integers, lines 2 to 11 one line per current,
 // line 12 the holding potentials, line 13 the trace voltages, line 14 the fit flags, line 15 the

@@ -32,6 +32,7 @@ struct ProgramRun {
 };
 
 const QString kProgram = QStringLiteral(PAVIK_BUILD_DIR "/pavik");
+const QString kSodium = QStringLiteral(PAVIK_TEST_DATA "/myokit_abf-v2_INa_activation.abf");
 
 // Runs the program; stdoutFile, when given, receives its standard output, and input is what it
 // reads from standard input (a pipe).
@@ -198,6 +199,14 @@ TEST_F(CliTest, UnreadableFilesExitOneWithTheProgramsMessage) {
   run = Pavik({"--report", dir.filePath("missing.fit")});
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_NE(run.err.find("was not read"), std::string::npos) << run.err;
+  // A text file is no amplifier file to convert; a sweep the file lacks is no recording.
+  for (const QStringList& args : {QStringList{"--convert", data, out},
+                                  QStringList{"--convert", kSodium, out, "--sweeps", "99"}}) {
+    run = Pavik(args);
+    EXPECT_EQ(run.exitCode, 1) << args.join(' ').toStdString();
+    EXPECT_NE(run.err.find("was not converted"), std::string::npos) << run.err;
+  }
+  EXPECT_FALSE(QFile::exists(out));
 }
 
 // What the window tells about a file it has read is told on standard error too.
@@ -359,7 +368,17 @@ TEST_F(CliTest, WrongUsageExitsTwo) {
       {"--fits", "-", data, param, "--exclude", "3:1"},
       {"--fits", "-", data, param, "--noise", "0:1", "--noise", "1:2"},
       {"--render", "x.png", data, "--residuals"},
-      {data, "--residuals"}};
+      {data, "--residuals"},
+      {"--convert", kSodium},
+      {"--convert", kSodium, "x.txt", "--xmin", "1"},
+      {"--fits", "-", kSodium, param, "--sweeps", "0"},
+      {"--fits", "-", kSodium, param, "--sweeps", "1,2,3,4,5,6,7"},
+      {"--fits", "-", kSodium, param, "--voltage", "chan:1"},
+      {"--fits", "-", kSodium, param, "--channel", "17"},
+      {"--fits", "-", kSodium, param, "--from", "1"},
+      {"--fits", "-", kSodium, param, "--sweeps", "1,2", "--trace-v", "-50"},
+      {"--fits", "-", data, param, "--sweeps", "1"},
+      {"--sweeps", "1"}};
   for (const QStringList& args : wrong) {
     const ProgramRun run = Pavik(args);
     EXPECT_EQ(run.exitCode, 2) << args.join(' ').toStdString();

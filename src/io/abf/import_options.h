@@ -1,0 +1,23 @@
+// The import choices given on the command line: each one set replaces the default the file
+// suggests, so that a command needs to name only what differs from the dialog's defaults.
+#pragma once
+
+#include <optional>
+#include <vector>
+
+#include "io/abf/abf_file.h"
+#include "io/abf/import_choices.h"
+
+struct ImportOptions {
+  std::optional<std::vector<int>> sweeps;  // 1-based
+  std::optional<int> currentChannel;       // 1-based
+  std::optional<VoltageSource> voltageSource;
+  int voltageChannel = 0;             // 1-based, with kChannel
+  std::vector<double> typedVoltages;  // --trace-v: the step voltages typed by hand (mV)
+  std::optional<double> fromMs, toMs;
+  bool Any() const {
+    return sweeps || currentChannel || voltageSource || fromMs || toMs || !typedVoltages.empty();
+  }
+};
+
+ImportChoices ApplyImportOptions(const AmplifierFile& file, const ImportOptions& options);
