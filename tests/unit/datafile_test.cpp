@@ -15,11 +15,11 @@
 #include <vector>
 
 #include "app/pavik.h"
+#include "device_nodes.h"
 #include "io/io.h"
 #include "model/model.h"
 #include "platform/platform.h"
 #include "platform/platform_test.h"
-#include "device_nodes.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "app/cli.h"
-#include "paramfile_support.h"
+#include "test_support.h"
 
 namespace {
 

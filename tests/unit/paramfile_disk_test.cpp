@@ -1,22 +1,16 @@
-// Saving and reading parameter files on disk: the round trip, the safe replacement, and files
-// that are refused without changing anything.
+// Parameter files on disk and behind their dialogs: the round trip, the safe replacement, and
+// files that are refused with a message and without changing anything.
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <cmath>
-
-#include "paramfile_support.h"
-#include "platform/platform_test.h"
 #include "device_nodes.h"
+#include "test_support.h"
 
 namespace {
 
-class ParamFileDisk : public ::testing::Test {
+class ParamFileDisk : public WorkspaceTest {
  protected:
-  void SetUp() override { ResetWorkspace(); }
-  void TearDown() override { ResetWorkspace(); }
   TestFolder folder_;
 };
 
@@ -43,7 +37,7 @@ void FillWorkspace(double seed) {
 }
 
 // Everything a read may change, as text, to see that a refused read changed none of it.
-std::string WorkspaceSnapshot() {
+std::string StateText() {
   std::string text = WorkspaceFileText();
   for (int j = 0; j < kMaxTraces; ++j) text += " " + std::to_string(status.loadedV[j]);
   text += " sel " + std::to_string(status.selCurrent) + " loaded " +
@@ -51,37 +45,30 @@ std::string WorkspaceSnapshot() {
   return text;
 }
 
-// A workspace with a file read before, so that a refused read has something to keep.
-void PrepareReadWorkspace() {
-  FillWorkspace(3);
-  status.selCurrent = 4;
-  status.paramFileLoaded = 1;
-  std::strcpy(status.paramFile, "earlier.fit");
-  for (int j = 0; j < kMaxTraces; ++j) status.loadedV[j] = 5.5 * j;
-}
-
 }  // namespace
 
-// ---- round trip ----
+// ---- the round trip ----
 
+// Saving writes the layout and changes nothing; reading takes every field back (names that are
+// empty as their numbers), keeps the trace voltages in use and selects current 1.
 TEST_F(ParamFileDisk, FileReadsBackEveryField) {
   const std::string path = folder_.File("round.fit");
   FillWorkspace(7);
-  SetName(&params[2], "");  // comes back as its number
+  SetName(&params[2], "");
   CurrentParams saved[kMaxCurrents];
   std::copy(std::begin(params), std::end(params), std::begin(saved));
   const DclampSettings savedDclamp = dclamp;
-  int32_t savedFlags[kMaxCurrents];
-  std::memcpy(savedFlags, status.fitCurrent, sizeof savedFlags);
-  double savedTraceV[kMaxTraces];
-  std::memcpy(savedTraceV, status.traceV, sizeof savedTraceV);
+  const FitStatus savedStatus = status;
+  const std::string before = StateText();
   ASSERT_EQ(SaveParamFile(path), 1);
+  EXPECT_EQ(ReadBytes(path), WorkspaceFileText());
+  EXPECT_EQ(StateText(), before);
+  EXPECT_EQ(folder_.Entries(), std::vector<std::string>{"round.fit"});
 
   FillWorkspace(2);
   status.selCurrent = 6;
   const double otherTraceV = status.traceV[0];
   ASSERT_EQ(LoadParamFile(path), 1);
-
   for (int i = 0; i < kMaxCurrents; ++i) {
     for (int k = 0; k < kRealFields; ++k) {
       EXPECT_NEAR(*RealFields(params[i], k), *RealFields(saved[i], k), 5e-7)
@@ -93,14 +80,14 @@ TEST_F(ParamFileDisk, FileReadsBackEveryField) {
     for (int k = 0; k < kCurrentSettings; ++k) {
       EXPECT_NEAR(dclamp.currentSetting[k][i], savedDclamp.currentSetting[k][i], 5e-7);
     }
-    EXPECT_EQ(status.fitCurrent[i], savedFlags[i]);
+    EXPECT_EQ(status.fitCurrent[i], savedStatus.fitCurrent[i]);
   }
   for (int k = 0; k < kGlobalSettings; ++k) {
     EXPECT_NEAR(dclamp.globalSetting[k], savedDclamp.globalSetting[k], 5e-7);
   }
   for (int k = 0; k < kIntSettings; ++k) EXPECT_EQ(dclamp.intSetting[k], savedDclamp.intSetting[k]);
-  for (int j = 0; j < kMaxTraces; ++j) EXPECT_NEAR(status.loadedV[j], savedTraceV[j], 5e-7);
-  EXPECT_EQ(status.traceV[0], otherTraceV);  // the trace voltages in use stay
+  for (int j = 0; j < kMaxTraces; ++j) EXPECT_NEAR(status.loadedV[j], savedStatus.traceV[j], 5e-7);
+  EXPECT_EQ(status.traceV[0], otherTraceV);
   EXPECT_EQ(status.selCurrent, 1);
   EXPECT_STREQ(status.paramFile, path.c_str());
   EXPECT_EQ(status.paramFileLoaded, 1);
@@ -121,48 +108,25 @@ TEST_F(ParamFileDisk, FileWithNoCurrentEnabledBringsCurrentOneBack) {
 
 // ---- saving ----
 
-TEST_F(ParamFileDisk, SaveWritesTheLayoutAndChangesNoState) {
-  const std::string path = folder_.File("saved.fit");
-  FillWorkspace(5);
-  const std::string before = WorkspaceSnapshot();
-  ASSERT_EQ(SaveParamFile(path), 1);
-  EXPECT_EQ(ReadBytes(path), WorkspaceFileText());
-  EXPECT_EQ(WorkspaceSnapshot(), before);
-  EXPECT_EQ(folder_.Entries(), std::vector<std::string>{"saved.fit"});
-}
-
+// An existing file is replaced with its permissions kept, even under a name of 250 characters
+// (close to the system's limit of 255, where a temporary name could not grow), and no temporary
+// file is left.
 TEST_F(ParamFileDisk, SaveReplacesAnExistingFileAndKeepsItsPermissions) {
-  const std::string path = folder_.File("old.fit");
-  WriteBytes(path, "old contents that are longer than nothing");
+  const std::string name = std::string(246, 'n') + ".fit";
+  const std::string path = folder_.Write(name, "old contents that are longer than nothing");
   ASSERT_EQ(chmod(path.c_str(), 0640), 0);
   ASSERT_EQ(SaveParamFile(path), 1);
   EXPECT_EQ(ReadBytes(path), WorkspaceFileText());
   struct stat info {};
   ASSERT_EQ(stat(path.c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0640u);
-  EXPECT_EQ(folder_.Entries(), std::vector<std::string>{"old.fit"});
-}
-
-TEST_F(ParamFileDisk, SaveIntoMissingFolderFailsAndCreatesNothing) {
-  EXPECT_EQ(SaveParamFile(folder_.File("no-such-folder/x.fit")), 0);
-  EXPECT_TRUE(folder_.Entries().empty());
-}
-
-// The new file cannot take the place of a folder: the folder stays, no temporary is left.
-TEST_F(ParamFileDisk, SaveOverAFolderFailsAndLeavesNoTemporaryFile) {
-  const std::string path = folder_.File("taken.fit");
-  std::filesystem::create_directory(path);
-  WriteBytes(path + "/inside", "kept");
-  EXPECT_EQ(SaveParamFile(path), 0);
-  EXPECT_EQ(ReadBytes(path + "/inside"), "kept");
-  EXPECT_EQ(folder_.Entries(), std::vector<std::string>{"taken.fit"});
+  EXPECT_EQ(folder_.Entries(), std::vector<std::string>{name});
 }
 
 // A write that fails half-way (here: a file-size limit) leaves the old file as it was.
 TEST_F(ParamFileDisk, FailedWriteKeepsTheOldFile) {
-  const std::string path = folder_.File("precious.fit");
   const std::string old(200, 'o');
-  WriteBytes(path, old);
+  const std::string path = folder_.Write("precious.fit", old);
   rlimit saved{};
   ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
   const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
@@ -177,23 +141,27 @@ TEST_F(ParamFileDisk, FailedWriteKeepsTheOldFile) {
   EXPECT_EQ(folder_.Entries(), std::vector<std::string>{"precious.fit"});
 }
 
-// What a save must not replace is refused with a message, and stays exactly as it was: a
-// read-only file (refused by its mode, also for root), a FIFO and a device.
+// What a save must not or cannot replace is refused with a message and stays exactly as it was:
+// a missing folder, a folder, a read-only file (refused by its mode, also for root), a FIFO and
+// a device. No temporary file is left.
 TEST_F(ParamFileDisk, SaveRefusesWhatItMustNotReplace) {
-  const std::string readOnly = folder_.File("read-only.fit");
-  WriteBytes(readOnly, "kept");
+  const std::string missing = folder_.File("no-such-folder/x.fit");
+  std::filesystem::create_directory(folder_.File("folder.fit"));
+  folder_.Write("folder.fit/inside", "kept");
+  const std::string readOnly = folder_.Write("read-only.fit", "kept");
   ASSERT_EQ(chmod(readOnly.c_str(), 0444), 0);
   const std::string fifo = folder_.File("fifo.fit");
   ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
   const std::string device = folder_.File("device.fit");
   ASSERT_TRUE(MakeDeviceNode(device));
   const std::vector<std::string> before = folder_.Entries();
-  for (const std::string& path : {readOnly, fifo, device}) {
+  for (const std::string& path : {missing, folder_.File("folder.fit"), readOnly, fifo, device}) {
     ClearRecordedMessages();
     EXPECT_EQ(SaveParamFile(path), 0) << path;
-    ASSERT_EQ(RecordedMessages().size(), 1u) << path;
-    EXPECT_NE(RecordedMessages()[0].message.find("could not be saved"), std::string::npos);
+    EXPECT_NE(OnlyMessage().message.find("could not be saved"), std::string::npos) << path;
   }
+  EXPECT_EQ(folder_.Entries(), before);
+  EXPECT_EQ(ReadBytes(folder_.File("folder.fit/inside")), "kept");
   struct stat info {};
   ASSERT_EQ(stat(readOnly.c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0444u);
@@ -201,15 +169,13 @@ TEST_F(ParamFileDisk, SaveRefusesWhatItMustNotReplace) {
   ASSERT_EQ(lstat(fifo.c_str(), &info), 0);
   EXPECT_TRUE(S_ISFIFO(info.st_mode));
   EXPECT_TRUE(IsDevice(device));
-  EXPECT_EQ(folder_.Entries(), before);
 }
 
 // A link stays a link: the file it leads to (through a chain of relative links) gets the new
 // contents, and the temporary file was made beside that file, not beside the link.
 TEST_F(ParamFileDisk, SaveWritesThroughSymbolicLinks) {
   std::filesystem::create_directory(folder_.Path() / "real");
-  const std::string target = folder_.File("real/target.fit");
-  WriteBytes(target, "old");
+  const std::string target = folder_.Write("real/target.fit", "old");
   ASSERT_EQ(symlink("real/target.fit", folder_.File("middle.fit").c_str()), 0);
   ASSERT_EQ(symlink("middle.fit", folder_.File("link.fit").c_str()), 0);
   ASSERT_EQ(SaveParamFile(folder_.File("link.fit")), 1);
@@ -221,45 +187,115 @@ TEST_F(ParamFileDisk, SaveWritesThroughSymbolicLinks) {
             "target.fit");
 }
 
-// A name of 250 characters, close to the system's limit of 255, can still be saved.
-TEST_F(ParamFileDisk, SaveTakesANameNearTheSystemsLimit) {
-  const std::string name = std::string(246, 'n') + ".fit";
-  ASSERT_EQ(SaveParamFile(folder_.File(name)), 1);
-  EXPECT_EQ(ReadBytes(folder_.File(name)), WorkspaceFileText());
-  EXPECT_EQ(folder_.Entries(), std::vector<std::string>{name});
+// The dialog's file is written and recorded nowhere; a cancelled or failed dialog writes
+// nowhere, not even to the file last read; a failed save says where and why.
+TEST_F(ParamFileDisk, SaveDialogWritesOnlyTheChosenFile) {
+  std::strcpy(status.paramFile, folder_.File("remembered.fit").c_str());
+  QueueFileSelectAnswer(VAL_NO_FILE_SELECTED, "");
+  EXPECT_EQ(Save_Current_Values(), 0);
+  QueueFileSelectAnswer(-1, "");
+  EXPECT_EQ(Save_Current_Values(), 0);
+  EXPECT_TRUE(folder_.Entries().empty());
+  EXPECT_TRUE(RecordedMessages().empty());
+
+  std::strcpy(status.paramFile, "temp");
+  QueueFileSelectAnswer(VAL_NEW_FILE_SELECTED, folder_.File("chosen.fit"));
+  EXPECT_EQ(Save_Current_Values(), 1);
+  EXPECT_EQ(ReadBytes(folder_.File("chosen.fit")), WorkspaceFileText());
+  EXPECT_STREQ(status.paramFile, "temp");
+  EXPECT_EQ(status.paramFileLoaded, 0);
+
+  const std::string missing = folder_.File("missing/x.fit");
+  QueueFileSelectAnswer(VAL_NEW_FILE_SELECTED, missing);
+  EXPECT_EQ(Save_Current_Values(), 0);
+  EXPECT_EQ(OnlyMessage().message,
+            "The parameter file could not be saved to\n" + missing +
+                "\nbecause a file could not be created in its folder (No such file or "
+                "directory).\nA file already there is unchanged.");
 }
 
-// ---- refused reads ----
+// ---- reading ----
 
+// The dialog reads only an existing file it was given.
+TEST_F(ParamFileDisk, ReadDialogTakesOnlyAnExistingFile) {
+  const std::string path = folder_.File("named.fit");
+  SetName(&params[0], "Na");
+  ASSERT_EQ(SaveParamFile(path), 1);
+  ResetWorkspace();
+  for (int answer : {VAL_NO_FILE_SELECTED, VAL_NEW_FILE_SELECTED, -1}) {
+    QueueFileSelectAnswer(answer, path);
+    EXPECT_EQ(Read_Last_Values(), 0) << answer;
+    EXPECT_STREQ(params[0].name, "1");
+  }
+  QueueFileSelectAnswer(VAL_EXISTING_FILE_SELECTED, path);
+  EXPECT_EQ(Read_Last_Values(), 1);
+  EXPECT_STREQ(params[0].name, "Na");
+  EXPECT_EQ(status.paramFileLoaded, 1);
+  EXPECT_TRUE(RecordedMessages().empty());
+}
+
+// Every file that is refused says why and leaves everything a read may change as it was. The
+// dialog takes regular files only (a FIFO would block the window, a device never ends); a path
+// the workspace could not keep whole is refused even though the file is readable.
 TEST_F(ParamFileDisk, RefusedFilesChangeNothing) {
-  const std::string good = folder_.File("good.fit");
-  ASSERT_EQ(SaveParamFile(good), 1);
-  const std::string text = ReadBytes(good);
-  const std::string truncated = folder_.File("truncated.fit");
-  WriteBytes(truncated, text.substr(0, text.size() / 2));
-  const std::string lettered = folder_.File("lettered.fit");
-  WriteBytes(lettered, "1.0 2.0 x" + text);
-  const std::string huge = folder_.File("huge.fit");
-  WriteBytes(huge, text + std::string(static_cast<size_t>(kMaxParamFileBytes), ' '));
-
-  PrepareReadWorkspace();
-  const std::string before = WorkspaceSnapshot();
-  for (const std::string& path :
-       {truncated, lettered, huge, folder_.File("missing.fit"), folder_.Path().string()}) {
-    EXPECT_EQ(LoadParamFile(path), 0) << path;
-    EXPECT_EQ(WorkspaceSnapshot(), before) << path;
+  ASSERT_EQ(SaveParamFile(folder_.File("good.fit")), 1);
+  const std::string text = ReadBytes(folder_.File("good.fit"));
+  std::string longFolder = folder_.Path().string();
+  while (longFolder.size() < static_cast<size_t>(kParamFileSize))
+    longFolder += "/" + std::string(50, 'd');
+  std::filesystem::create_directories(longFolder);
+  const std::string longPath = longFolder + "/long.fit";
+  ASSERT_EQ(SaveParamFile(longPath), 1);
+  const std::string fifo = folder_.File("fifo.fit");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const std::string notRead = "\nwas not read: ";
+  const struct {
+    std::string path;
+    bool dialog;
+    std::string message;  // a part of it
+  } cases[] = {
+      {folder_.Write("truncated.fit", text.substr(0, text.size() / 2)), false, "the file ends"},
+      {folder_.Write("lettered.fit", "1.0 2.0 x" + text), false, "\"x0.000000\" is not a number"},
+      {folder_.Write("huge.fit", text + std::string(kMaxParamFileBytes, ' ')), false, "larger"},
+      {folder_.Write("short.fit", "1.0 2.0 3.0\n"), false,
+       folder_.File("short.fit") + notRead +
+           "the file ends on line 2 after 3 of its 276 numbers; dynamic-clamp global setting 4 is "
+           "missing.\nNothing was changed."},
+      {folder_.File("gone.fit"), false,
+       folder_.File("gone.fit") + notRead +
+           "it cannot be opened (No such file or directory).\nNothing was changed."},
+      {folder_.Path().string(), false, "(Is a directory)"},
+      {"/dev/zero", false, "it is a device"},
+      {longPath, false,
+       "The parameter file was not read: its path is longer than 255 characters, more than Pavik "
+       "can keep.\n" +
+           longPath},
+      {"/dev/zero", true, "not a regular file"},
+      {folder_.Path().string(), true, "not a regular file"},
+      {fifo, true, "not a regular file"},
+  };
+  FillWorkspace(3);
+  status.selCurrent = 4;
+  status.paramFileLoaded = 1;
+  std::strcpy(status.paramFile, "earlier.fit");
+  for (int j = 0; j < kMaxTraces; ++j) status.loadedV[j] = 5.5 * j;
+  const std::string before = StateText();
+  for (const auto& c : cases) {
+    ClearRecordedMessages();
+    if (c.dialog) QueueFileSelectAnswer(VAL_EXISTING_FILE_SELECTED, c.path);
+    EXPECT_EQ(c.dialog ? Read_Last_Values() : LoadParamFile(c.path), 0) << c.path;
+    EXPECT_NE(OnlyMessage().message.find(c.message), std::string::npos)
+        << c.path << ": " << OnlyMessage().message;
+    EXPECT_EQ(StateText(), before) << c.path;
   }
 }
 
-// A path that the workspace could not keep whole is refused, even though the file is readable.
-TEST_F(ParamFileDisk, PathLongerThan255CharactersIsRefused) {
-  std::string folder = folder_.Path().string();
-  while (folder.size() < static_cast<size_t>(kParamFileSize)) folder += "/" + std::string(50, 'd');
-  std::filesystem::create_directories(folder);
-  const std::string path = folder + "/long.fit";
-  ASSERT_EQ(SaveParamFile(path), 1);
-  PrepareReadWorkspace();
-  const std::string before = WorkspaceSnapshot();
-  EXPECT_EQ(LoadParamFile(path), 0);
-  EXPECT_EQ(WorkspaceSnapshot(), before);
+// A pipe given on purpose (the command line's "<(cat file)") is read.
+TEST_F(ParamFileDisk, PipeIsRead) {
+  SetName(&params[0], "piped");
+  const FifoFeeder pipe(folder_.File("pipe.fit"), WorkspaceFileText());
+  ASSERT_TRUE(pipe.made());
+  ResetWorkspace();
+  EXPECT_EQ(LoadParamFile(pipe.path()), 1);
+  EXPECT_STREQ(params[0].name, "piped");
 }
