@@ -1,66 +1,13 @@
 // An amplifier file made into a recording: the defaults, units, span and averaging, the
 // messages that name what is missing, and the text data file that reads back the same samples.
-#include <gtest/gtest.h>
-
-#include <charconv>
-#include <cmath>
-#include <fstream>
-#include <sstream>
-#include <string>
-#include <vector>
-
-#include "io/abf/import.h"
-#include "model/model.h"
+#include "test_support.h"
 
 namespace {
-
-AmplifierFile Read(const char* name) {
-  std::ifstream in(std::string(PAVIK_TEST_DATA) + "/" + name, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  AmplifierFile file;
-  EXPECT_EQ(ReadAmplifierFile(bytes.str(), &file), "");
-  return file;
-}
-
-const AmplifierFile& Sodium() {
-  static const AmplifierFile file = Read("myokit_abf-v2_INa_activation.abf");
-  return file;
-}
-
-const AmplifierFile& Slow() {
-  static const AmplifierFile file = Read("pyabf_user-list-durations_HCN-act.abf");
-  return file;
-}
 
 Recording Imported(const AmplifierFile& file, const ImportChoices& choices) {
   Recording recording;
   EXPECT_EQ(ImportRecording(file, choices, "test.abf", &recording), "");
   return recording;
-}
-
-// The numbers of a converted file, as the text reader reads them: the lines after the header
-// and the layout line, split at tabs, each parsed to the nearest double.
-std::vector<std::vector<double>> ParsedRows(const std::string& text, std::string* layout) {
-  std::istringstream in(text);
-  std::string line;
-  for (int i = 0; i < kConvertedHeaderLines; ++i) std::getline(in, line);
-  std::getline(in, *layout);
-  std::vector<std::vector<double>> rows;
-  while (std::getline(in, line)) {
-    std::vector<double> row;
-    const char* p = line.data();
-    const char* end = p + line.size();
-    while (p < end) {
-      double value;
-      const auto result = std::from_chars(p, end, value);
-      EXPECT_EQ(result.ec, std::errc()) << line;
-      row.push_back(value);
-      p = result.ptr + (result.ptr < end ? 1 : 0);
-    }
-    rows.push_back(row);
-  }
-  return rows;
 }
 
 }  // namespace
@@ -82,10 +29,10 @@ TEST(ImportRecording, UnitsConvertToNanoampsAndMillivolts) {
 // Six sweeps spread over the 37, the command (no voltage channel), the step epoch as the span:
 // currents in nA, each trace's voltage the step level, the holding level from the protocol.
 TEST(ImportRecording, SodiumDefaultsGiveTheStepFamily) {
-  const ImportChoices choices = DefaultImportChoices(Sodium());
+  const ImportChoices choices = DefaultImportChoices(SodiumAbf());
   EXPECT_EQ(choices.sweeps, (std::vector<int>{1, 8, 15, 23, 30, 37}));
   EXPECT_EQ(choices.voltageSource, VoltageSource::kCommand);
-  const Recording recording = Imported(Sodium(), choices);
+  const Recording recording = Imported(SodiumAbf(), choices);
   EXPECT_EQ(recording.traces, 6);
   ASSERT_EQ(recording.times.size(), 500u);  // samples 8 to 507: the 25 ms step
   EXPECT_DOUBLE_EQ(recording.times.front(), 0.4);
@@ -95,7 +42,7 @@ TEST(ImportRecording, SodiumDefaultsGiveTheStepFamily) {
     EXPECT_EQ((*recording.stepVoltages)[k], steps[k]);
     EXPECT_EQ(recording.voltages[k][0], steps[k]);
     EXPECT_DOUBLE_EQ(recording.currents[k][0],
-                     SweepSamples(Sodium(), choices.sweeps[k] - 1, 0)[8] / 1000);
+                     SweepSamples(SodiumAbf(), choices.sweeps[k] - 1, 0)[8] / 1000);
   }
   EXPECT_EQ(recording.holdingLevel, -120.0);
   EXPECT_TRUE(recording.notices.empty());
@@ -104,12 +51,12 @@ TEST(ImportRecording, SodiumDefaultsGiveTheStepFamily) {
 // A span longer than a trace is averaged in groups of neighbours, the last group shorter, so
 // that no sample is dropped; a recorded voltage gives the trace voltage as its mean.
 TEST(ImportRecording, LongSpanAveragedWithoutDroppingSamples) {
-  ImportChoices choices = DefaultImportChoices(Slow());
+  ImportChoices choices = DefaultImportChoices(SlowAbf());
   choices.fromMs = 0;
-  choices.toMs = SweepEndMs(Slow()) - 0.5;  // all but the last sample: 51611
-  const Recording recording = Imported(Slow(), choices);
+  choices.toMs = SweepEndMs(SlowAbf()) - 0.5;  // all but the last sample: 51611
+  const Recording recording = Imported(SlowAbf(), choices);
   ASSERT_EQ(recording.times.size(), 4692u);  // in groups of 11: 4691 x 11 + 10
-  const std::vector<double>& current = SweepSamples(Slow(), 0, 0);
+  const std::vector<double>& current = SweepSamples(SlowAbf(), 0, 0);
   double firstGroup = 0, lastGroup = 0;
   for (int i = 0; i < 11; ++i) firstGroup += current[i] / 1000;
   for (int i = 51601; i < 51611; ++i) lastGroup += current[i] / 1000;
@@ -118,20 +65,26 @@ TEST(ImportRecording, LongSpanAveragedWithoutDroppingSamples) {
   EXPECT_DOUBLE_EQ(recording.times[0], 2.5);  // the middle of the first group's times
   ASSERT_EQ(recording.notices.size(), 1u);
   long double sum = 0;
-  for (int i = 0; i < 51611; ++i) sum += SweepSamples(Slow(), 0, 1)[i];
+  for (int i = 0; i < 51611; ++i) sum += SweepSamples(SlowAbf(), 0, 1)[i];
   EXPECT_NEAR((*recording.stepVoltages)[0], static_cast<double>(sum / 51611), 1e-9);
 
   choices.average = false;
   Recording untouched;
-  EXPECT_NE(ImportRecording(Slow(), choices, "x", &untouched).find("at most 5000"),
+  EXPECT_NE(ImportRecording(SlowAbf(), choices, "x", &untouched).find("at most 5000"),
             std::string::npos);
   EXPECT_TRUE(untouched.times.empty());
 }
 
-// The step of the slow family lasts 2 s in sweep 1 and 3 s in the others (a user list): the
-// default span is sweep 1's step, and the user is told.
-TEST(ImportRecording, DefaultSpanFollowsTheFirstSweepAndSaysSo) {
-  const Recording recording = Imported(Slow(), DefaultImportChoices(Slow()));
+// The slow family records its command: the current and the voltage channel by default. Its step
+// lasts 2 s in sweep 1 and 3 s in the others (a user list): the default span is sweep 1's step,
+// and the user is told.
+TEST(ImportRecording, SlowDefaultsFollowTheFirstSweepAndSaySo) {
+  const ImportChoices choices = DefaultImportChoices(SlowAbf());
+  EXPECT_EQ(choices.sweeps, (std::vector<int>{1, 2, 3}));
+  EXPECT_EQ(choices.currentChannel, 1);
+  EXPECT_EQ(choices.voltageSource, VoltageSource::kChannel);
+  EXPECT_EQ(choices.voltageChannel, 2);
+  const Recording recording = Imported(SlowAbf(), choices);
   EXPECT_DOUBLE_EQ(recording.times.front(), 2403.0);  // (806 + 4000) samples of 0.5 ms
   EXPECT_EQ(recording.times.size(), 4000u);
   ASSERT_EQ(recording.notices.size(), 1u);
@@ -140,7 +93,7 @@ TEST(ImportRecording, DefaultSpanFollowsTheFirstSweepAndSaysSo) {
 
 // What is missing or wrong is named, and the recording is left alone.
 TEST(ImportRecording, RefusedChoicesNameWhatIsMissing) {
-  const ImportChoices base = DefaultImportChoices(Sodium());
+  const ImportChoices base = DefaultImportChoices(SodiumAbf());
   ImportChoices typedMissing = base;
   typedMissing.voltageSource = VoltageSource::kTyped;
   ImportChoices noSweep = base, twice = base, tooMany = base, outside = base, backwards = base;
@@ -151,23 +104,23 @@ TEST(ImportRecording, RefusedChoicesNameWhatIsMissing) {
   outside.toMs = 40;
   backwards.fromMs = 10;
   backwards.toMs = 5;
-  ImportChoices voltageAsCurrent = DefaultImportChoices(Slow());
+  ImportChoices voltageAsCurrent = DefaultImportChoices(SlowAbf());
   voltageAsCurrent.currentChannel = 2;
-  ImportChoices currentAsVoltage = DefaultImportChoices(Slow());
+  ImportChoices currentAsVoltage = DefaultImportChoices(SlowAbf());
   currentAsVoltage.voltageChannel = 1;
   const struct {
     const AmplifierFile& file;
     ImportChoices choices;
     const char* expected;
   } cases[] = {
-      {Sodium(), typedMissing, "step voltages are missing: type one for each of the 6"},
-      {Sodium(), noSweep, "Sweep 38 does not exist: the file has 37 sweeps"},
-      {Sodium(), twice, "Sweep 3 is chosen twice"},
-      {Sodium(), tooMany, "Choose one to 6 sweeps"},
-      {Sodium(), outside, "holds no sample: a sweep runs from 0 to 25.8 ms"},
-      {Sodium(), backwards, "must end after it starts"},
-      {Slow(), voltageAsCurrent, "current unit (pA, nA, µA, A); channel 2 (AO #0, mV)"},
-      {Slow(), currentAsVoltage, "voltage unit (mV, V, µV); channel 1 (IN 0, pA)"},
+      {SodiumAbf(), typedMissing, "step voltages are missing: type one for each of the 6"},
+      {SodiumAbf(), noSweep, "Sweep 38 does not exist: the file has 37 sweeps"},
+      {SodiumAbf(), twice, "Sweep 3 is chosen twice"},
+      {SodiumAbf(), tooMany, "Choose one to 6 sweeps"},
+      {SodiumAbf(), outside, "holds no sample: a sweep runs from 0 to 25.8 ms"},
+      {SodiumAbf(), backwards, "must end after it starts"},
+      {SlowAbf(), voltageAsCurrent, "current unit (pA, nA, µA, A); channel 2 (AO #0, mV)"},
+      {SlowAbf(), currentAsVoltage, "voltage unit (mV, V, µV); channel 1 (IN 0, pA)"},
   };
   for (const auto& c : cases) {
     Recording recording;
@@ -188,11 +141,8 @@ TEST(ImportRecording, TypedStepVoltagesWhenTheFileHasNone) {
             "");
   ImportChoices choices = DefaultImportChoices(file);
   EXPECT_EQ(choices.voltageSource, VoltageSource::kTyped);
-  Recording recording;
-  EXPECT_NE(ImportRecording(file, choices, "x", &recording).find("step voltages are missing"),
-            std::string::npos);
   choices.typedVoltages = {-40, 20};
-  recording = Imported(file, choices);
+  const Recording recording = Imported(file, choices);
   EXPECT_EQ(recording.times, (std::vector<double>{0, 0.1}));
   EXPECT_EQ(recording.currents[1], (std::vector<double>{-0.2, -0.4}));
   EXPECT_EQ(recording.voltages[1], (std::vector<double>{20, 20}));
@@ -205,33 +155,36 @@ TEST(ImportRecording, TypedStepVoltagesWhenTheFileHasNone) {
 // 13 header lines, a layout line of one time and a voltage and current per trace, then rows
 // whose numbers read back as the very samples (times through the reader's x 1000).
 TEST(FormatRecordingAsText, ReadsBackTheSameSamples) {
-  ImportChoices longSpan = DefaultImportChoices(Slow());
+  ImportChoices longSpan = DefaultImportChoices(SlowAbf());
   longSpan.fromMs = 1.25;
   longSpan.toMs = 20000;
   for (const Recording& recording :
-       {Imported(Sodium(), DefaultImportChoices(Sodium())), Imported(Slow(), longSpan)}) {
-    const std::string text = FormatRecordingAsText(recording, "Converted from test.abf\nline 2");
-    EXPECT_TRUE(text.starts_with("Converted from test.abf\nline 2\nTraces: "));
-    std::string layout;
-    const std::vector<std::vector<double>> rows = ParsedRows(text, &layout);
+       {Imported(SodiumAbf(), DefaultImportChoices(SodiumAbf())), Imported(SlowAbf(), longSpan)}) {
+    const std::vector<std::string> lines =
+        Lines(FormatRecordingAsText(recording, "Converted from test.abf\nline 2"));
+    EXPECT_EQ(lines[2].substr(0, 8), "Traces: ");
+    const std::string& layout = lines[kConvertedHeaderLines];
     EXPECT_EQ(std::count(layout.begin(), layout.end(), '\t'), 2 * recording.traces);
-    ASSERT_EQ(rows.size(), recording.times.size());
-    for (size_t i = 0; i < rows.size(); ++i) {
-      ASSERT_EQ(rows[i].size(), 1u + 2 * recording.traces);
-      ASSERT_EQ(1000.0 * rows[i][0], recording.times[i]) << "row " << i;
+    ASSERT_EQ(lines.size(), kConvertedHeaderLines + 1 + recording.times.size());
+    for (size_t i = 0; i < recording.times.size(); ++i) {
+      const std::vector<double> row = Numbers(lines[kConvertedHeaderLines + 1 + i]);
+      ASSERT_EQ(row.size(), 1u + 2 * recording.traces);
+      ASSERT_EQ(1000.0 * row[0], recording.times[i]) << "row " << i;
       for (int k = 0; k < recording.traces; ++k) {
-        ASSERT_EQ(rows[i][1 + 2 * k], recording.voltages[k][i]);
-        ASSERT_EQ(rows[i][2 + 2 * k], recording.currents[k][i]);
+        ASSERT_EQ(row[1 + 2 * k], recording.voltages[k][i]);
+        ASSERT_EQ(row[2 + 2 * k], recording.currents[k][i]);
       }
     }
   }
 }
 
-// The header says where the recording came from and how it was made.
-TEST(FormatRecordingAsText, HeaderDescribesTheImport) {
-  const ImportChoices choices = DefaultImportChoices(Sodium());
-  const std::string text = FormatRecordingAsText(Imported(Sodium(), choices),
-                                                 DescribeImport(Sodium(), choices, "sodium.abf"));
+// The header says where the recording came from and how it was made; a description longer than
+// its room is folded onto its last line, so that it is always 13 lines.
+TEST(FormatRecordingAsText, HeaderDescribesTheImportInThirteenLines) {
+  const ImportChoices choices = DefaultImportChoices(SodiumAbf());
+  const Recording recording = Imported(SodiumAbf(), choices);
+  const std::string text =
+      FormatRecordingAsText(recording, DescribeImport(SodiumAbf(), choices, "sodium.abf"));
   EXPECT_TRUE(text.starts_with(
       "Converted from sodium.abf (ABF 2.0.0.0, 37 sweeps of 25.8 ms, sample interval 0.05 ms)\n"
       "Sweeps: 1, 8, 15, 23, 30, 37\n"
@@ -241,17 +194,9 @@ TEST(FormatRecordingAsText, HeaderDescribesTheImport) {
       << text.substr(0, 400);
   EXPECT_NE(text.find("Step voltages (mV): -100 -65 -30 10 45 80\nHolding level (mV): -120\n"),
             std::string::npos);
-}
-
-// A description longer than the header's room is folded onto its last line: still 13 lines.
-TEST(FormatRecordingAsText, HeaderIsAlwaysThirteenLines) {
-  const Recording recording = Imported(Sodium(), DefaultImportChoices(Sodium()));
-  for (const char* description : {"", "one", "1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n11\n12\n13\n14"}) {
-    const std::string text = FormatRecordingAsText(recording, description);
-    std::istringstream in(text);
-    std::string line;
-    for (int i = 0; i < kConvertedHeaderLines; ++i) std::getline(in, line);
-    std::getline(in, line);
-    EXPECT_TRUE(line.starts_with("Time (s)\tV1 (mV)\tI1 (nA)")) << description;
+  for (const char* description : {"", "1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n11\n12\n13\n14"}) {
+    const std::vector<std::string> lines = Lines(FormatRecordingAsText(recording, description));
+    EXPECT_TRUE(lines[kConvertedHeaderLines].starts_with("Time (s)\tV1 (mV)\tI1 (nA)"))
+        << description;
   }
 }

@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "app/pavik.h"
-#include "io/abf/abf_file.h"
+#include "io/abf/import.h"
 #include "io/io.h"
 #include "model/model.h"
 #include "panels/panels.h"

@@ -1,15 +1,8 @@
-// The ABF 1 and ATF readers on files the tests write from the formats' descriptions, and the
-// refusals of all three readers: a truncated, corrupt or unsupported file gets a message.
-#include <gtest/gtest.h>
-
-#include <cmath>
-#include <cstring>
-#include <fstream>
-#include <sstream>
-#include <string>
-#include <vector>
-
-#include "io/abf/abf_file.h"
+// The amplifier-file readers: ABF 2 on two real recordings (the sodium activation family of
+// 16-bit samples with the command only in its protocol, and a slow family of float samples with
+// its command recorded and step durations from a user list), ABF 1 and ATF on files written here
+// from the formats' descriptions, and the refusals of all three.
+#include "test_support.h"
 
 namespace {
 
@@ -110,6 +103,7 @@ std::string Abf1GapFree() {
   return b;
 }
 
+// Columns of one signal are its sweeps; the time column gives the interval and start.
 constexpr char kAtfTwoSignals[] =
     "ATF\t1.0\n"
     "2\t5\n"
@@ -120,6 +114,7 @@ constexpr char kAtfTwoSignals[] =
     "5e-05\t-11.5\t-80\t-21.5\t-60\r\n"
     "0.0001\t-12.5\t-80\t-22.5\t-60\r\n";
 
+// Trace titles without a signals record are the sweeps of one channel.
 constexpr char kAtfCurrentOnly[] =
     "ATF 1.0\n"
     "0 4\n"
@@ -127,48 +122,102 @@ constexpr char kAtfCurrentOnly[] =
     "1.0\t1\t2\t3\n"
     "1.1\t4\t5\t6\n";
 
-std::string Sodium() {
-  std::ifstream in(std::string(PAVIK_TEST_DATA) + "/myokit_abf-v2_INa_activation.abf",
-                   std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
+AmplifierFile Read(const std::string& bytes) {
+  AmplifierFile file;
+  EXPECT_EQ(ReadAmplifierFile(bytes, &file), "");
+  return file;
+}
+
+// What a file is, in one line: the format, the sweeps, the sampling, the channels in their
+// order and the protocol's holding level or why there is none.
+std::string Shape(const AmplifierFile& f) {
+  std::ostringstream s;
+  s << f.format << (f.gapFree ? " gap-free, " : ", ") << f.sweeps << " x " << f.sweepSamples
+    << " every " << f.sampleIntervalMs << " ms from " << f.startTimeMs << ":";
+  for (const AmplifierChannel& c : f.channels) s << " " << c.name << " (" << c.unit << ")";
+  if (f.protocol) {
+    s << "; " << f.protocol->commandName << " holds " << f.protocol->holdingLevel << " "
+      << f.protocol->commandUnit;
+  } else {
+    s << "; " << (f.protocolNote.empty() ? "no protocol" : f.protocolNote);
+  }
+  return s.str();
+}
+
+// Rows of the converted table of the sodium family: t (s), then V (mV) and I (pA) of sweeps 9,
+// 13, 17, 21, 25 and 29, rounded to four digits.
+const int kTableSweeps[] = {9, 13, 17, 21, 25, 29};
+std::vector<std::vector<double>> ConvertedTable() {
+  const std::vector<std::string> lines =
+      Lines(ReadBytes(TestDataPath("myokit_INa_6sweeps_13hdr.tsv")));
+  std::vector<std::vector<double>> rows;
+  for (size_t i = 14; i < lines.size(); ++i) rows.push_back(Numbers(lines[i]));
+  return rows;
 }
 
 }  // namespace
 
-// ---- ABF 1 ----
+// Channels come in sampling order with their physical channel's names and units, at the
+// interval between two samples of one channel.
+TEST(ReadAmplifierFile, ShapeOfEveryKindOfFile) {
+  const struct {
+    const AmplifierFile& file;
+    const char* shape;
+  } cases[] = {
+      {SodiumAbf(), "ABF 2.0.0.0, 37 x 516 every 0.05 ms from 0: IN 0 (pA); Cmd 0 holds -120 mV"},
+      {SlowAbf(),
+       "ABF 2.0.0.0, 3 x 51612 every 0.5 ms from 0: IN 0 (pA) AO #0 (mV); Cmd 0 holds -35 mV"},
+      {Read(Abf1Episodic()),
+       "ABF 1.83, 3 x 128 every 0.05 ms from 0: Im (pA) Vm (mV); Cmd 0 "
+       "holds -70 mV"},
+      {Read(Abf1GapFree()),
+       "ABF 1.50 gap-free, 1 x 10 every 0.1 ms from 0: IN 0 (nA); a gap-free recording is not "
+       "played from an epoch table"},
+      {Read(kAtfTwoSignals),
+       "ATF 1.0, 2 x 3 every 0.05 ms from 0: IN 0 (pA) IN 1 (mV); no protocol"},
+      {Read(kAtfCurrentOnly), "ATF 1.0, 3 x 2 every 0.1 ms from 1: Trace (nA); no protocol"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Shape(c.file), c.shape);
+}
 
-// Channels come in sampling order with their physical channel's names, units and scaling:
-// value = stored x range / (resolution x instrument scale x gains) + instrument - signal offset.
-TEST(ReadAbf1, EpisodicTwoChannelsScaledInSamplingOrder) {
-  AmplifierFile file;
-  ASSERT_EQ(ReadAmplifierFile(Abf1Episodic(), &file), "");
-  EXPECT_EQ(file.format, "ABF 1.83");
-  EXPECT_EQ(file.sweeps, kSweeps);
-  EXPECT_EQ(file.sweepSamples, kSweepSamples);
-  EXPECT_DOUBLE_EQ(file.sampleIntervalMs, 0.05);  // 25 µs x two channels
-  ASSERT_EQ(file.channels.size(), 2u);
-  EXPECT_EQ(file.channels[0].name, "Im");
-  EXPECT_EQ(file.channels[0].unit, "pA");
-  EXPECT_EQ(file.channels[1].name, "Vm");
+// ---- samples ----
+
+// value = stored x range / (resolution x instrument scale x gains) + instrument - signal offset;
+// float samples are taken as they are; the ABF 2 family matches its converted table.
+TEST(ReadAmplifierFile, SamplesAreScaledToTheirUnits) {
+  const AmplifierFile abf1 = Read(Abf1Episodic());
   const double imFactor = 10.0 / (32768.0 * double(0.0005f) * 2.0 * 5.0);
   const double vmFactor = 10.0 / (32768.0 * double(0.1f));
   for (int s = 0; s < kSweeps; ++s) {
     for (int i = 0; i < kSweepSamples; i += 17) {
-      EXPECT_DOUBLE_EQ(SweepSamples(file, s, 0)[i], StoredSample(s, i, 0) * imFactor);
-      EXPECT_DOUBLE_EQ(SweepSamples(file, s, 1)[i], StoredSample(s, i, 1) * vmFactor + 2.0);
+      EXPECT_DOUBLE_EQ(SweepSamples(abf1, s, 0)[i], StoredSample(s, i, 0) * imFactor);
+      EXPECT_DOUBLE_EQ(SweepSamples(abf1, s, 1)[i], StoredSample(s, i, 1) * vmFactor + 2.0);
+    }
+  }
+  EXPECT_EQ(SweepSamples(Read(Abf1GapFree()), 0, 0)[9], 1.25);
+  const AmplifierFile atf = Read(kAtfTwoSignals);
+  EXPECT_EQ(SweepSamples(atf, 1, 0), (std::vector<double>{-20.5, -21.5, -22.5}));
+  EXPECT_EQ(SweepSamples(atf, 1, 1)[2], -60.0);
+  EXPECT_EQ(SweepSamples(Read(kAtfCurrentOnly), 2, 0), (std::vector<double>{3, 6}));
+
+  const std::vector<std::vector<double>> rows = ConvertedTable();
+  ASSERT_EQ(rows.size(), 516u);
+  for (int k = 0; k < 6; ++k) {
+    const std::vector<double>& current = SweepSamples(SodiumAbf(), kTableSweeps[k] - 1, 0);
+    for (size_t i = 0; i < rows.size(); ++i) {
+      ASSERT_NEAR(current[i], rows[i][2 + 2 * k], 0.05 + 5e-4 * std::fabs(rows[i][2 + 2 * k]))
+          << "sweep " << kTableSweeps[k] << " sample " << i;
     }
   }
 }
 
+// ---- the command ----
+
 // Holding for 128/64 = 2 samples, the step for 40, the ramp for 20 (each sample at the middle
 // of its interval), then holding again.
-TEST(ReadAbf1, CommandRebuiltFromTheEpochTable) {
-  AmplifierFile file;
-  ASSERT_EQ(ReadAmplifierFile(Abf1Episodic(), &file), "");
+TEST(CommandWaveform, Abf1RebuiltFromTheEpochTable) {
+  const AmplifierFile file = Read(Abf1Episodic());
   ASSERT_TRUE(file.protocol) << file.protocolNote;
-  EXPECT_EQ(file.protocol->commandName, "Cmd 0");
   for (int s = 0; s < kSweeps; ++s) {
     const std::vector<double> command = CommandWaveform(*file.protocol, kSweepSamples, s);
     const double step = -80.0 + 10.0 * s;
@@ -182,54 +231,49 @@ TEST(ReadAbf1, CommandRebuiltFromTheEpochTable) {
   EXPECT_EQ(StepEpoch(*file.protocol, kSweeps), 0);
 }
 
-TEST(ReadAbf1, OldHeaderGapFreeFloatSamples) {
-  AmplifierFile file;
-  ASSERT_EQ(ReadAmplifierFile(Abf1GapFree(), &file), "");
-  EXPECT_TRUE(file.gapFree);
-  EXPECT_EQ(file.sweeps, 1);
-  EXPECT_EQ(file.sweepSamples, 10);
-  EXPECT_DOUBLE_EQ(file.sampleIntervalMs, 0.1);
-  EXPECT_EQ(file.channels[0].unit, "nA");
-  EXPECT_EQ(SweepSamples(file, 0, 0)[9], 1.25);
-  EXPECT_FALSE(file.protocol);
-  EXPECT_EQ(file.protocolNote, "a gap-free recording is not played from an epoch table");
+// The command of all 37 sweeps: -120 mV for 8 samples (1/64 of the sweep), the step to
+// -100 + 5 (s - 1) mV for 500 samples, then -120 mV again; the table's voltages agree.
+TEST(CommandWaveform, SodiumOfEverySweepRebuiltFromTheProtocol) {
+  const AmplifierFile& file = SodiumAbf();
+  for (int s = 0; s < file.sweeps; ++s) {
+    const std::vector<double> command = CommandWaveform(*file.protocol, file.sweepSamples, s);
+    for (int i = 0; i < 516; ++i) {
+      const double expected = i >= 8 && i < 508 ? -100.0 + 5.0 * s : -120.0;
+      ASSERT_EQ(command[i], expected) << "sweep " << s + 1 << " sample " << i;
+    }
+  }
+  const std::vector<std::vector<double>> rows = ConvertedTable();
+  for (int k = 0; k < 6; ++k) {
+    const std::vector<double> command =
+        CommandWaveform(*file.protocol, file.sweepSamples, kTableSweeps[k] - 1);
+    for (size_t i = 0; i < rows.size(); ++i) ASSERT_EQ(command[i], rows[i][1 + 2 * k]);
+  }
+  const std::vector<std::optional<double>> steps = SweepStepVoltages(file);
+  for (int s = 0; s < file.sweeps; ++s) EXPECT_EQ(steps[s], -100.0 + 5.0 * s);
 }
 
-// ---- ATF ----
-
-// Columns of one signal are its sweeps; the time column gives the interval and start.
-TEST(ReadAtf, SignalsRecordGroupsColumnsIntoChannelsAndSweeps) {
-  AmplifierFile file;
-  ASSERT_EQ(ReadAmplifierFile(kAtfTwoSignals, &file), "");
-  EXPECT_EQ(file.format, "ATF 1.0");
-  EXPECT_EQ(file.sweeps, 2);
-  EXPECT_EQ(file.sweepSamples, 3);
-  EXPECT_DOUBLE_EQ(file.sampleIntervalMs, 0.05);
-  ASSERT_EQ(file.channels.size(), 2u);
-  EXPECT_EQ(file.channels[0].name, "IN 0");
-  EXPECT_EQ(file.channels[0].unit, "pA");
-  EXPECT_EQ(file.channels[1].unit, "mV");
-  EXPECT_EQ(SweepSamples(file, 1, 0), (std::vector<double>{-20.5, -21.5, -22.5}));
-  EXPECT_EQ(SweepSamples(file, 1, 1)[2], -60.0);
-  EXPECT_FALSE(file.protocol);
-}
-
-TEST(ReadAtf, TraceTitlesWithoutSignalsAreSweepsOfOneChannel) {
-  AmplifierFile file;
-  ASSERT_EQ(ReadAmplifierFile(kAtfCurrentOnly, &file), "");
-  EXPECT_EQ(file.sweeps, 3);
-  ASSERT_EQ(file.channels.size(), 1u);
-  EXPECT_EQ(file.channels[0].unit, "nA");
-  EXPECT_DOUBLE_EQ(file.startTimeMs, 1.0);
-  EXPECT_NEAR(file.sampleIntervalMs, 0.1, 1e-12);
-  EXPECT_EQ(SweepSamples(file, 2, 0), (std::vector<double>{3, 6}));
+// Ramps, steps and the user list of step durations rebuild the command the amplifier recorded.
+TEST(CommandWaveform, SlowRebuiltMatchesTheRecordedCommand) {
+  const AmplifierFile& file = SlowAbf();
+  ASSERT_TRUE(file.protocol) << file.protocolNote;
+  for (int s = 0; s < file.sweeps; ++s) {
+    const std::vector<double> command = CommandWaveform(*file.protocol, file.sweepSamples, s);
+    const std::vector<double>& recorded = SweepSamples(file, s, 1);
+    double worst = 0;
+    for (int64_t i = 0; i < file.sweepSamples; ++i) {
+      worst = std::max(worst, std::fabs(command[i] - recorded[i]));
+    }
+    EXPECT_LT(worst, 1e-4) << "sweep " << s + 1;
+  }
+  EXPECT_EQ(SweepStepVoltages(file), (std::vector<std::optional<double>>{-145.0, -130.0, -115.0}));
 }
 
 // ---- refusals ----
 
-// Every damaged or unsupported file gets a message that says what is wrong.
+// Every damaged or unsupported file gets a message that says what is wrong; a protocol the
+// rebuild cannot follow leaves the samples readable and says why.
 TEST(ReadAmplifierFile, RefusedFilesSayWhy) {
-  const std::string sodium = Sodium();
+  const std::string sodium = ReadBytes(TestDataPath("myokit_abf-v2_INa_activation.abf"));
   std::string newMajor = sodium;
   newMajor[7] = 3;
   std::string eventDriven = sodium;
@@ -240,8 +284,8 @@ TEST(ReadAmplifierFile, RefusedFilesSayWhy) {
   abf1Truncated.resize(abf1Truncated.size() - 1);
   std::string abf1Future = Abf1Episodic();
   PutF32(&abf1Future, 4, 2.5f);
-  std::string atfShortRow = kAtfTwoSignals;
-  atfShortRow += "0.00015\t1\t2\n";
+  const std::string atfShortRow = std::string(kAtfTwoSignals) + "0.00015\t1\t2\n";
+  const std::string atfHead = "ATF\t1.0\n0\t2\n\"Time (s)\"\t\"I (pA)\"\n0\t1\n";
   const struct {
     std::string bytes;
     const char* expected;
@@ -256,19 +300,16 @@ TEST(ReadAmplifierFile, RefusedFilesSayWhy) {
       {abf1Future, "Unsupported ABF version"},
       {atfShortRow, "line 9 holds 3 numbers; the file has 5 columns"},
       {"ATF\t2.0\n0\t2\n", "Unsupported ATF version"},
-      {"ATF\t1.0\n0\t2\n\"Time (s)\"\t\"I (pA)\"\n0\t1\n", "at least two"},
-      {"ATF\t1.0\n0\t2\n\"Time (s)\"\t\"I (pA)\"\n0\t1\n1e-4\t2\n5e-4\t3\n", "not evenly spaced"},
+      {atfHead, "at least two"},
+      {atfHead + "1e-4\t2\n5e-4\t3\n", "not evenly spaced"},
       {"PK\x03\x04", "not an ABF or ATF file"},
   };
   for (const auto& c : cases) {
     AmplifierFile file;
-    EXPECT_NE(ReadAmplifierFile(c.bytes, &file).find(c.expected), std::string::npos)
-        << "expected \"" << c.expected << "\", got \"" << ReadAmplifierFile(c.bytes, &file) << "\"";
+    const std::string problem = ReadAmplifierFile(c.bytes, &file);
+    EXPECT_NE(problem.find(c.expected), std::string::npos) << c.expected << ": " << problem;
   }
-}
 
-// A protocol the rebuild cannot follow leaves the samples readable and says why.
-TEST(ReadAmplifierFile, UnfollowableProtocolIsNotedNotFatal) {
   std::string train = Abf1Episodic();
   PutI16(&train, 2310, 3);  // epoch B becomes a pulse train
   std::string pastTheEnd = Abf1Episodic();
@@ -280,8 +321,7 @@ TEST(ReadAmplifierFile, UnfollowableProtocolIsNotedNotFatal) {
        {std::pair{train, "epoch B is of a kind (type 3)"},
         std::pair{pastTheEnd, "its epochs run past the end of sweep 1"},
         std::pair{holdingNaN, "its holding level is not a number"}}) {
-    AmplifierFile file;
-    ASSERT_EQ(ReadAmplifierFile(bytes, &file), "");
+    const AmplifierFile file = Read(bytes);
     EXPECT_FALSE(file.protocol);
     EXPECT_NE(file.protocolNote.find(expected), std::string::npos) << file.protocolNote;
   }
