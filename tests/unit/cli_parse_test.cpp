@@ -1,72 +1,68 @@
-// Reading the command line: the window's files, the options of the headless forms.
-#include <gtest/gtest.h>
+// Reading the command line: the window's files, the options of the headless forms, and the
+// usage that is refused.
+#include <sstream>
 
 #include "app/cli.h"
-#include "platform/platform.h"
+#include "test_support.h"
 
-TEST(ParseCommandLine, FilesAloneOpenTheWindow) {
-  const CliCommand none = ParseCommandLine({});
-  EXPECT_EQ(none.mode, CliMode::Window);
-  EXPECT_TRUE(none.dataFile.empty());
-  const CliCommand both = ParseCommandLine({"a.txt", "b.fit"});
-  EXPECT_TRUE(both.error.empty());
-  EXPECT_EQ(both.mode, CliMode::Window);
-  EXPECT_EQ(both.dataFile, "a.txt");
-  EXPECT_EQ(both.paramFile, "b.fit");
+namespace {
+
+// What a command asks for, in one line: the mode, the four files, then every option given.
+std::string Summary(const CliCommand& c) {
+  std::ostringstream s;
+  s << static_cast<int>(c.mode) << " [" << c.output << "] [" << c.dataFile << "] [" << c.paramFile
+    << "] [" << c.sessionFile << "]";
+  if (c.headerLines) s << " header " << *c.headerLines;
+  if (c.xMin) s << " xmin " << *c.xMin;
+  if (c.xMax) s << " xmax " << *c.xMax;
+  if (c.baseline) s << " baseline " << *c.baseline;
+  for (double v : c.traceV) s << " v " << v;
+  if (c.select) s << " select " << c.select;
+  if (c.figureFormat) s << " format " << *c.figureFormat;
+  if (c.allGraphs) s << " all " << *c.allGraphs;
+  return s.str();
 }
 
-TEST(ParseCommandLine, FitsTakesEveryOption) {
-  const CliCommand c =
-      ParseCommandLine({"--fits", "-", "a.txt", "b.fit", "--header-lines", "3", "--xmin=1.5",
-                        "--xmax", "9", "--baseline", "-0.25", "--trace-v", "-40,0,40"});
-  ASSERT_TRUE(c.error.empty()) << c.error;
-  EXPECT_EQ(c.mode, CliMode::Fits);
-  EXPECT_EQ(c.output, "-");
-  EXPECT_EQ(c.paramFile, "b.fit");
-  EXPECT_EQ(*c.headerLines, 3);
-  EXPECT_EQ(*c.xMin, 1.5);
-  EXPECT_EQ(*c.xMax, 9.0);
-  EXPECT_EQ(*c.baseline, -0.25);
-  EXPECT_EQ(c.traceV, (std::vector<double>{-40.0, 0.0, 40.0}));
+}  // namespace
+
+// Files alone open the window (a lone .pavik file is a session); "--" ends the options;
+// --render's parameter file is optional.
+TEST(ParseCommandLine, EveryFormTakesItsOptions) {
+  const struct {
+    std::vector<std::string> args;
+    std::string summary;
+  } cases[] = {
+      {{}, "0 [] [] [] []"},
+      {{"a.txt", "b.fit"}, "0 [] [a.txt] [b.fit] []"},
+      {{"day.pavik"}, "0 [] [] [] [day.pavik]"},
+      {{"--", "--odd-name.txt"}, "0 [] [--odd-name.txt] [] []"},
+      {{"--fits", "-", "a.txt", "b.fit", "--header-lines", "3", "--xmin=1.5", "--xmax", "9",
+        "--baseline", "-0.25", "--trace-v", "-40,0,40"},
+       "1 [-] [a.txt] [b.fit] [] header 3 xmin 1.5 xmax 9 baseline -0.25 v -40 v 0 v 40"},
+      {{"--render", "p.png", "a.txt", "--select", "3"}, "2 [p.png] [a.txt] [] [] select 3"},
+      {{"--render", "f.pdf", "a.txt", "--format", "pdf", "--graphs=all"},
+       "2 [f.pdf] [a.txt] [] [] format " + std::to_string(FIGURE_PDF) + " all 1"},
+  };
+  for (const auto& c : cases) {
+    const CliCommand command = ParseCommandLine(c.args);
+    EXPECT_EQ(command.error, "") << c.summary;
+    EXPECT_EQ(Summary(command), c.summary);
+  }
 }
 
-TEST(ParseCommandLine, RenderParamFileIsOptional) {
-  const CliCommand c = ParseCommandLine({"--render", "p.png", "a.txt", "--select", "3"});
-  ASSERT_TRUE(c.error.empty()) << c.error;
-  EXPECT_TRUE(c.paramFile.empty());
-  EXPECT_EQ(c.select, 3);
-}
-
-// A lone .pavik file is a session; --format and --graphs belong to --render alone.
-TEST(ParseCommandLine, SessionAndFigureOptions) {
-  const CliCommand session = ParseCommandLine({"day.pavik"});
-  ASSERT_TRUE(session.error.empty()) << session.error;
-  EXPECT_EQ(session.sessionFile, "day.pavik");
-  EXPECT_TRUE(session.dataFile.empty());
-  const CliCommand render =
-      ParseCommandLine({"--render", "f.pdf", "a.txt", "--format", "pdf", "--graphs=all"});
-  ASSERT_TRUE(render.error.empty()) << render.error;
-  EXPECT_EQ(render.figureFormat, FIGURE_PDF);
-  EXPECT_EQ(render.allGraphs, true);
-  for (const std::vector<std::string>& wrong :
-       {std::vector<std::string>{"--render", "f", "a", "--format", "jpg"},
-        {"--render", "f", "a", "--graphs", "some"},
-        {"--fits", "-", "a", "b", "--format", "svg"}})
-    EXPECT_FALSE(ParseCommandLine(wrong).error.empty()) << wrong.back();
-}
-
-TEST(ParseCommandLine, ValuesThatDoNotReadWhollyAreRefused) {
-  EXPECT_FALSE(ParseCommandLine({"--fits", "-", "a", "b", "--xmin", "1e999"}).error.empty());
-  EXPECT_FALSE(ParseCommandLine({"--fits", "-", "a", "b", "--xmax", "3ms"}).error.empty());
-  EXPECT_FALSE(ParseCommandLine({"--fits", "-", "a", "b", "--trace-v", "1,,2"}).error.empty());
-  EXPECT_FALSE(ParseCommandLine({"--fits", "-", "a", "b", "--header-lines"}).error.empty());
-  EXPECT_FALSE(ParseCommandLine({"--fits", "--report", "a"}).error.empty());
-}
-
-TEST(ParseCommandLine, DoubleDashEndsOptions) {
-  const CliCommand c = ParseCommandLine({"--", "--odd-name.txt"});
-  ASSERT_TRUE(c.error.empty());
-  EXPECT_EQ(c.dataFile, "--odd-name.txt");
+// Values that do not read wholly, a missing value, two modes, and options of another form.
+TEST(ParseCommandLine, WrongUsageIsRefused) {
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"--fits", "-", "a", "b", "--xmin", "1e999"},
+                                             {"--fits", "-", "a", "b", "--xmax", "3ms"},
+                                             {"--fits", "-", "a", "b", "--trace-v", "1,,2"},
+                                             {"--fits", "-", "a", "b", "--header-lines"},
+                                             {"--fits", "-", "a", "b", "--format", "svg"},
+                                             {"--fits", "--report", "a"},
+                                             {"--render", "f", "a", "--format", "jpg"},
+                                             {"--render", "f", "a", "--graphs", "some"}}) {
+    EXPECT_NE(ParseCommandLine(args).error, "") << args.back();
+  }
 }
 
 // The analysis window is given in the program's time unit, ms, not in the file's seconds.

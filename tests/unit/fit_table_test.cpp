@@ -1,41 +1,7 @@
 // The table of a fit: the header, a row against the arrays it comes from, and the workspace's
 // table matching the sum the data graph draws.
-#include <gtest/gtest.h>
-
-#include <charconv>
-#include <cstring>
-#include <sstream>
-#include <string>
-#include <vector>
-
 #include "io/fit_table.h"
-#include "model/model.h"
-
-namespace {
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream stream(text);
-  for (std::string line; std::getline(stream, line);) lines.push_back(line);
-  return lines;
-}
-
-std::vector<double> Cells(const std::string& line) {
-  std::vector<double> cells;
-  const char* at = line.data();
-  const char* end = at + line.size();
-  while (at < end) {
-    double value = 0;
-    const auto result = std::from_chars(at, end, value);
-    EXPECT_EQ(result.ec, std::errc()) << line;
-    if (result.ec != std::errc()) break;
-    cells.push_back(value);
-    at = result.ptr + (result.ptr < end && *result.ptr == ',');
-  }
-  return cells;
-}
-
-}  // namespace
+#include "test_support.h"
 
 TEST(FitTable, HeaderAndRowFollowTheArrays) {
   const std::vector<double> time = {0.0, 0.05};
@@ -60,12 +26,12 @@ TEST(FitTable, HeaderAndRowFollowTheArrays) {
   const double fit2 = 0.1 + 1e-20;
   const std::vector<double> expected = {
       0.05, 1.0 / 3.0, fit1, 1.0 / 3.0 - fit1, -5e-7, fit2, -5e-7 - fit2, 0.7, 0.1, 0.2, 1e-20};
-  EXPECT_EQ(Cells(lines[2]), expected);  // exact: every number reads back to its double
+  EXPECT_EQ(Numbers(lines[2]), expected);  // exact: every number reads back to its double
   EXPECT_EQ(lines[2].substr(0, 25), "0.05,0.3333333333333333,0");  // shortest, with a point
 }
 
 TEST(FitTable, WorkspaceTableSumsTheCurrentsInTheFit) {
-  InitParams();
+  ResetWorkspace();
   NumTraces = 2;
   NumPoints = 3;
   for (int n = 0; n < NumPoints; ++n) {
@@ -86,14 +52,12 @@ TEST(FitTable, WorkspaceTableSumsTheCurrentsInTheFit) {
   EXPECT_EQ(lines[0].find("current 2"), std::string::npos);
   // Trace 2, sample 2: the fit as the data graph sums it, from zero in current order.
   const double fit = (0.0 + yfits[0][1][2]) + yfits[3][1][2];
-  const std::vector<double> cells = Cells(lines[3]);
+  const std::vector<double> cells = Numbers(lines[3]);
   ASSERT_EQ(cells.size(), 1u + 2 * 3 + 2 * 2);
   EXPECT_EQ(cells[0], timevals[2]);
   EXPECT_EQ(cells[4], ydata[1][2]);
   EXPECT_EQ(cells[5], fit);
   EXPECT_EQ(cells[6], ydata[1][2] - fit);
   EXPECT_EQ(cells[10], yfits[3][1][2]);
-  NumTraces = 0;
-  NumPoints = 0;
-  InitParams();
+  ResetWorkspace();
 }

@@ -1,15 +1,10 @@
 // Goodness of fit: the samples that count, the RMS, the noise's standard deviation and their
 // ratio against the formulas worked out here, regions at the edges and beyond the data, and the
 // figures of the workspace's drawn fit.
-#include <gtest/gtest.h>
-
-#include <cmath>
-#include <vector>
-
 #include "fit/goodness.h"
 #include "fit/regions.h"
 #include "fit/workspace_fit.h"
-#include "model/model.h"
+#include "test_support.h"
 
 namespace {
 
@@ -41,10 +36,6 @@ bool Inside(double t, double from, double to) {
   return t >= from && t <= to;
 }
 
-struct Region {
-  double from, to;
-};
-
 }  // namespace
 
 // ---- RMS and noise ratio ----
@@ -53,7 +44,7 @@ TEST(MeasureGoodness, MatchesTheFormulasOverTheSamplesThatCount) {
   struct Case {
     const char* what;
     int windowStart, windowEnd;
-    std::vector<Region> excluded;
+    std::vector<TimeRegion> excluded;
   };
   const Case cases[] = {
       {"whole window", 1, kSamples, {}},
@@ -63,12 +54,10 @@ TEST(MeasureGoodness, MatchesTheFormulasOverTheSamplesThatCount) {
       {"window past the samples", 40, 500, {}},
   };
   const TraceSet rec = TwoTraces();
-  const Region noise{0.0, 0.75};  // samples 0 to 7
+  const TimeRegion noise{0.0, 0.75};  // samples 0 to 7
   for (const Case& c : cases) {
-    std::vector<TimeRegion> excluded;
-    for (const Region& r : c.excluded) excluded.push_back({r.from, r.to});
-    const SampleMask counted = CountedSamples(rec.times, c.windowStart, c.windowEnd, excluded);
-    const SampleMask noiseMask = NoiseSamples(rec.times, {noise.from, noise.to}, excluded);
+    const SampleMask counted = CountedSamples(rec.times, c.windowStart, c.windowEnd, c.excluded);
+    const SampleMask noiseMask = NoiseSamples(rec.times, noise, c.excluded);
     const std::vector<TraceSamples> traces = {{rec.measured[0], rec.fit[0]},
                                               {rec.measured[1], rec.fit[1]}};
     const FitGoodness g = MeasureGoodness(traces, counted, noiseMask);
@@ -80,7 +69,7 @@ TEST(MeasureGoodness, MatchesTheFormulasOverTheSamplesThatCount) {
       int count = 0, noiseCount = 0;
       for (int n = std::max(c.windowStart, 0); n < std::min(c.windowEnd, kSamples); ++n) {
         bool out = false;
-        for (const Region& r : c.excluded) {
+        for (const TimeRegion& r : c.excluded) {
           out = out || Inside(rec.times[n], std::min(r.from, r.to), std::max(r.from, r.to));
         }
         if (out) continue;
@@ -164,8 +153,7 @@ TEST(ParseTimeRegion, ReadsFromToAndSaysWhatIsWrong) {
 // ---- the workspace ----
 
 TEST(WorkspaceGoodness, MeasuresTheDrawnSumOfTheCurrentsInTheFit) {
-  NumTraces = 0;
-  InitParams();
+  ResetWorkspace();
   NumTraces = 2;
   NumPoints = kSamples;
   for (int n = 0; n < kSamples; ++n) timevals[n] = kStep * n;
@@ -190,6 +178,5 @@ TEST(WorkspaceGoodness, MeasuresTheDrawnSumOfTheCurrentsInTheFit) {
   EXPECT_NEAR(*g.traces[1].rms, 0.2, 1e-12);
   EXPECT_NEAR(*g.rms, std::sqrt((0.01 + 0.04) / 2), 1e-12);
   EXPECT_TRUE(g.noiseRatio);
-  NumTraces = 0;
-  InitParams();
+  ResetWorkspace();
 }

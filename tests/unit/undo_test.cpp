@@ -1,12 +1,7 @@
 // The undo history: order of undo and redo, runs that merge, the cap, the saved marker, and the
 // snapshots taken from and put back into the workspace.
-#include <gtest/gtest.h>
-
-#include <cstring>
-#include <string>
-#include <vector>
-
 #include "fit/undo.h"
+#include "test_support.h"
 
 namespace {
 
@@ -35,9 +30,12 @@ double Redone(UndoHistory* history, std::string* label = nullptr) {
 
 // ---- order ----
 
+// Committing a value that changes nothing is not a step; a new change drops what could be redone.
 TEST(UndoHistory, UndoAndRedoWalkTheStepsInOrderWithTheirLabels) {
   UndoHistory history;
   history.Reset(State(0));
+  EXPECT_FALSE(history.Record("Vm of current 1", State(0)));
+  EXPECT_FALSE(history.CanUndo());
   history.Record("Vm of current 1", State(1));
   history.Record("Paste Current", State(2));
   EXPECT_EQ(UndoMenuText(history), "Undo Paste Current");
@@ -54,31 +52,12 @@ TEST(UndoHistory, UndoAndRedoWalkTheStepsInOrderWithTheirLabels) {
 
   EXPECT_EQ(Redone(&history, &label), 1);
   EXPECT_EQ(label, "Vm of current 1");
-  // A new change drops what could be redone.
   history.Record("Gmax of current 2", State(3));
   EXPECT_FALSE(history.CanRedo());
   EXPECT_EQ(Undone(&history), 1);
 }
 
-// Committing a value that changes nothing is not a step.
-TEST(UndoHistory, AStateEqualToTheCurrentOneIsNoStep) {
-  UndoHistory history;
-  history.Reset(State(0));
-  EXPECT_FALSE(history.Record("Vm of current 1", State(0)));
-  EXPECT_FALSE(history.CanUndo());
-  EXPECT_TRUE(history.IsClean());
-}
-
 // ---- runs ----
-
-TEST(UndoHistory, ARunOfStepsOnOneFieldIsOneStep) {
-  UndoHistory history;
-  history.Reset(State(0));
-  for (int n = 1; n <= 5; ++n) history.Record("Vm of current 1", State(n), "Vm of current 1");
-  EXPECT_EQ(history.UndoCount(), 1);
-  EXPECT_EQ(Undone(&history), 0);
-  EXPECT_EQ(Redone(&history), 5);
-}
 
 TEST(UndoHistory, ARunEndsAtAnotherRecordAnUndoASaveOrEndRun) {
   struct Case {
@@ -111,8 +90,15 @@ TEST(UndoHistory, ARunEndsAtAnotherRecordAnUndoASaveOrEndRun) {
   }
 }
 
-TEST(UndoHistory, ARunBackToItsStartLeavesNoStep) {
+// A run of steps on one field is one step; one that comes back to where it started, none.
+TEST(UndoHistory, ARunOfStepsOnOneFieldIsOneStep) {
   UndoHistory history;
+  history.Reset(State(0));
+  for (int n = 1; n <= 5; ++n) history.Record("Vm of current 1", State(n), "Vm of current 1");
+  EXPECT_EQ(history.UndoCount(), 1);
+  EXPECT_EQ(Undone(&history), 0);
+  EXPECT_EQ(Redone(&history), 5);
+
   history.Reset(State(0));
   history.Record("Vm of current 1", State(1), "Vm");
   history.MarkClean();
@@ -168,7 +154,7 @@ TEST(UndoHistory, CleanOnlyAtTheStateLastSaved) {
 // ---- the workspace ----
 
 TEST(WorkspaceSnapshot, CaptureAndRestoreCoverEveryFieldAStepChanges) {
-  InitParams();
+  ResetWorkspace();
   params[0].Vm = -35.5;
   params[9].q = 3;
   std::strcpy(params[2].name, "NaT");
@@ -180,30 +166,24 @@ TEST(WorkspaceSnapshot, CaptureAndRestoreCoverEveryFieldAStepChanges) {
   dclamp.globalSetting[3] = 2.0;
   dclamp.intSetting[5] = 6;
   const WorkspaceSnapshot edited = CaptureWorkspace();
+  const std::string file = WorkspaceFileText();  // the currents, settings, voltages and flags
 
-  InitParams();
+  ResetWorkspace();
   EXPECT_FALSE(SameSnapshot(CaptureWorkspace(), edited));
   RestoreWorkspace(edited);
-  EXPECT_EQ(params[0].Vm, -35.5);
-  EXPECT_EQ(params[9].q, 3);
-  EXPECT_STREQ(params[2].name, "NaT");
-  EXPECT_EQ(status.fitCurrent[4], 1);
+  EXPECT_EQ(WorkspaceFileText(), file);
   EXPECT_EQ(status.fitCount, 2);
-  EXPECT_EQ(status.traceV[5], -12.25);
   EXPECT_EQ(status.baseline, 0.125);
-  EXPECT_EQ(dclamp.currentSetting[7][9], 4.5);
-  EXPECT_EQ(dclamp.globalSetting[3], 2.0);
-  EXPECT_EQ(dclamp.intSetting[5], 6);
   EXPECT_TRUE(SameSnapshot(CaptureWorkspace(), edited));
   // Bytes left behind a name's terminator are no change.
   std::memset(params[2].name, 'x', kNameSize);
   std::strcpy(params[2].name, "NaT");
   EXPECT_TRUE(SameSnapshot(CaptureWorkspace(), edited));
-  InitParams();
+  ResetWorkspace();
 }
 
 TEST(WorkspaceSnapshot, AnEditUndoneAndRedoneThroughTheProgramsHistory) {
-  InitParams();
+  ResetWorkspace();
   ResetWorkspaceHistory();
   const double start = params[0].Vm;
   params[0].Vm = start + 1;
@@ -218,6 +198,6 @@ TEST(WorkspaceSnapshot, AnEditUndoneAndRedoneThroughTheProgramsHistory) {
   EXPECT_FALSE(UndoWorkspaceStep().has_value());
   EXPECT_EQ(RedoWorkspaceStep(), "Vm of current 1");
   EXPECT_EQ(params[0].Vm, start + 2);
-  InitParams();
+  ResetWorkspace();
   ResetWorkspaceHistory();
 }
