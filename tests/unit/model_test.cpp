@@ -129,24 +129,8 @@ TEST_F(ModelTest, WindowRule) {
 TEST_F(ModelTest, WindowSamplesFollowTheRelaxationFromTheStepOnset) {
   LoadEvenTimes(2, 200, 0.1);
   CurrentParams& c = params[3];
-  c = CurrentParams{.Vm = -30,
-                    .Vh = -60,
-                    .Km = -5,
-                    .Kh = 6,
-                    .Tmhi = 0.2,
-                    .Tmlo = 2.0,
-                    .Thhi = 1.0,
-                    .Thlo = 9.0,
-                    .Vtm = -40,
-                    .Vth = -50,
-                    .Ktm = -8,
-                    .Kth = 5,
-                    .Vhold = -90,
-                    .Gmax = 120,
-                    .Erev = 55,
-                    .p = 3,
-                    .q = 1,
-                    .name = "Na"};
+  // Vm Vh Km Kh Tmhi Tmlo Thhi Thlo Vtm Vth Ktm Kth Vhold Gmax Erev p q name
+  c = CurrentParams{-30, -60, -5, 6, 0.2, 2.0, 1.0, 9.0, -40, -50, -8, 5, -90, 120, 55, 3, 1, "Na"};
   status.traceV[0] = -20;
   status.traceV[1] = 10;
   status.baseline = -0.5;

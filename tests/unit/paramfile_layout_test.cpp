@@ -34,24 +34,9 @@ TEST_F(ParamFileLayout, ChosenWorkspaceGivesTheHandWrittenFile) {
   const int32_t ints[kIntSettings] = {1, 0, 0, 0, 0, 2};
   std::copy(std::begin(globals), std::end(globals), dclamp.globalSetting);
   std::copy(std::begin(ints), std::end(ints), dclamp.intSetting);
-  params[0] = CurrentParams{.Vm = -40.0,
-                            .Vh = -62.0,
-                            .Km = -7.0,
-                            .Kh = 6.0,
-                            .Tmhi = 0.3,
-                            .Tmlo = 0.05,
-                            .Thhi = 8.5,
-                            .Thlo = 0.5,
-                            .Vtm = -38.0,
-                            .Vth = -67.0,
-                            .Ktm = -10.0,
-                            .Kth = 12.0,
-                            .Vhold = -70.0,
-                            .Gmax = 120.0,
-                            .Erev = 50.0,
-                            .p = 3,
-                            .q = 1,
-                            .name = "Na"};
+  // Vm Vh Km Kh Tmhi Tmlo Thhi Thlo Vtm Vth Ktm Kth Vhold Gmax Erev p q name
+  params[0] = CurrentParams{-40.0, -62.0, -7.0, 6.0,   0.3,   0.05, 8.5, 0.5, -38.0,
+                            -67.0, -10.0, 12.0, -70.0, 120.0, 50.0, 3,   1,   "Na"};
   for (int k = 0; k < kCurrentSettings; ++k) dclamp.currentSetting[k][0] = 11.0 + k;
   CurrentParams& awkward = params[1];
   awkward.Gmax = 0.0000004;

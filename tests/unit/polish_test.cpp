@@ -1,17 +1,13 @@
 // The least-squares polish on synthetic families: recovery of known parameters, fixed parameters,
 // bounds, parameters the data cannot determine, cancelling, excluded regions, refused input, and
 // residuals that are exactly the measured current minus the drawn sum.
-#include <gtest/gtest.h>
-
 #include <atomic>
-#include <cmath>
-#include <cstring>
 #include <random>
 
 #include "fit/polish.h"
 #include "fit/polish_model.h"
 #include "model/evaluate.h"
-#include "model/model.h"
+#include "test_support.h"
 
 namespace {
 
@@ -19,21 +15,14 @@ constexpr double kStep = 0.04;  // ms between samples
 constexpr int kPoints = 2500;
 
 CurrentParams SodiumLike() {
-  CurrentParams c{};
-  c.Vm = -25, c.Km = -8, c.Vh = -45, c.Kh = 7;
-  c.Tmhi = 0.2, c.Tmlo = 1.0, c.Vtm = -10, c.Ktm = -12;
-  c.Thhi = 1.0, c.Thlo = 10, c.Vth = -20, c.Kth = -12;
-  c.Vhold = -100, c.Gmax = 150, c.Erev = 55, c.p = 3, c.q = 1;
-  return c;
+  // Vm Vh Km Kh Tmhi Tmlo Thhi Thlo Vtm Vth Ktm Kth Vhold Gmax Erev p q name
+  return CurrentParams{-25, -45, -8,  7,    0.2, 1.0, 1.0, 10, -10,
+                       -20, -12, -12, -100, 150, 55,  3,   1,  ""};
 }
 
 CurrentParams PotassiumLike() {
-  CurrentParams c{};
-  c.Vm = -10, c.Km = -12, c.Vh = -30, c.Kh = 8;
-  c.Tmhi = 1.5, c.Tmlo = 6, c.Vtm = 2, c.Ktm = -15;
-  c.Thhi = 40, c.Thlo = 120, c.Vth = -3, c.Kth = -15;
-  c.Vhold = -100, c.Gmax = 50, c.Erev = -85, c.p = 4, c.q = 1;
-  return c;
+  // Vm Vh Km Kh Tmhi Tmlo Thhi Thlo Vtm Vth Ktm Kth Vhold Gmax Erev p q name
+  return CurrentParams{-10, -30, -12, 8, 1.5, 6, 40, 120, 2, -3, -15, -15, -100, 50, -85, 4, 1, ""};
 }
 
 CurrentParams NonInactivating() {
@@ -82,19 +71,13 @@ void MoveStart(PolishInput* in) {
     for (int j = 0; j < kRealFieldCount; ++j) {
       if (!in->choice.currents[i].free[j]) continue;
       double& value = in->currents[i].*kParamTable[j].real;
-      switch (kParamTable[j].kind) {
-        case FieldKind::Voltage:
-          value += 3.0 * sign;
-          break;
-        case FieldKind::Slope:
-          value *= 1.0 + 0.1 * sign;
-          break;
-        case FieldKind::TimeConstant:
-          value *= 1.0 + 0.15 * sign;
-          break;
-        default:
-          value *= 1.0 + 0.08 * sign;
-          break;
+      const FieldKind kind = kParamTable[j].kind;
+      if (kind == FieldKind::Voltage) {
+        value += 3.0 * sign;
+      } else {
+        value *= 1.0 + sign * (kind == FieldKind::Slope          ? 0.1
+                               : kind == FieldKind::TimeConstant ? 0.15
+                                                                 : 0.08);
       }
       sign = -sign;
     }
@@ -252,8 +235,7 @@ TEST(Polish, ExcludingATransientRecoversTheCurrentItHid) {
 TEST(PolishModel, ResidualsAreMeasuredMinusTheDrawnSumWhateverIsExcluded) {
   // Two currents each carry the baseline, as the drawn sum does; excluding the first samples
   // leaves the model's time zero at the window start.
-  NumTraces = 0;
-  InitParams();
+  ResetWorkspace();
   PolishInput in = Family({SodiumLike(), PotassiumLike()}, 0.02);
   in.baseline = 0.25;
   NumTraces = static_cast<int>(in.traceV.size());
@@ -284,8 +266,7 @@ TEST(PolishModel, ResidualsAreMeasuredMinusTheDrawnSumWhateverIsExcluded) {
       }
     }
   }
-  NumTraces = 0;
-  InitParams();
+  ResetWorkspace();
 }
 
 // ---- refused input ----

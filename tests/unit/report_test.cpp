@@ -62,24 +62,9 @@ TEST_F(Report, NamesComeOutWholeAndIndexesOutsideGiveNothing) {
 TEST_F(Report, PasteKeepsTheTargetsHoldingPotential) {
   copyCurr.Vhold = 12.5;
   CurrentParams& source = params[1];
-  source = CurrentParams{.Vm = -3,
-                         .Vh = -4,
-                         .Km = -10.0,
-                         .Kh = 5,
-                         .Tmhi = 0.6,
-                         .Tmlo = 0.7,
-                         .Thhi = 8,
-                         .Thlo = 9,
-                         .Vtm = -20,
-                         .Vth = -30,
-                         .Ktm = -6,
-                         .Kth = 7,
-                         .Vhold = -90,
-                         .Gmax = 36.0,
-                         .Erev = -77.0,
-                         .p = 4,
-                         .q = 0,
-                         .name = "K"};
+  // Vm Vh Km Kh Tmhi Tmlo Thhi Thlo Vtm Vth Ktm Kth Vhold Gmax Erev p q name
+  source =
+      CurrentParams{-3, -4, -10.0, 5, 0.6, 0.7, 8, 9, -20, -30, -6, 7, -90, 36.0, -77.0, 4, 0, "K"};
   params[4].Vhold = -40.0;
   status.selCurrent = 2;
   CopyCurrent();

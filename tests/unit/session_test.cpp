@@ -1,14 +1,10 @@
 // Sessions: every field written and read back exactly, the paths relative below the session's
 // folder, unknown and missing keys, and texts that are refused without changing anything.
-#include <gtest/gtest.h>
-
 #include <cfloat>
-#include <cmath>
-#include <filesystem>
 #include <limits>
-#include <string>
 
 #include "io/session.h"
+#include "test_support.h"
 
 namespace {
 
@@ -56,12 +52,16 @@ std::string Text(const Session& session, const std::string& path = kSessionPath)
 
 // ---- round trip ----
 
+// Every field reads back exactly, numbers written with a point; none stays none over a record
+// that held something.
 TEST(Session, EveryFieldReadsBackExactly) {
   Session read;
-  ASSERT_EQ(ParseSession(Text(FullSession()), kSessionPath, &read), "");
+  const std::string text = Text(FullSession());
+  ASSERT_EQ(ParseSession(text, kSessionPath, &read), "");
   EXPECT_TRUE(read == FullSession());
+  EXPECT_NE(text.find("\"xMax\": 280.000000000001,"), std::string::npos) << text;
+  EXPECT_NE(text.find("\"vMin\": -120.0,"), std::string::npos) << text;
 
-  // None stays none over a record that held something.
   Session none;
   none.noise.reset();
   none.dataImport = nullptr;
@@ -69,14 +69,10 @@ TEST(Session, EveryFieldReadsBackExactly) {
   EXPECT_TRUE(read == none);
 }
 
-TEST(Session, NumbersUseAPoint) {
-  const std::string text = Text(FullSession());
-  EXPECT_NE(text.find("\"xMax\": 280.000000000001,"), std::string::npos) << text;
-  EXPECT_NE(text.find("\"vMin\": -120.0,"), std::string::npos) << text;
-}
-
 // ---- paths ----
 
+// Paths below the session's folder are stored relative and resolve against the folder the
+// session is read from, so that a session moved together with its data finds the data.
 TEST(Session, PathsBelowTheSessionFolderAreStoredRelative) {
   const struct {
     const char* path;
@@ -92,13 +88,8 @@ TEST(Session, PathsBelowTheSessionFolderAreStoredRelative) {
   for (const auto& c : cases) {
     Session session;
     session.dataFile = c.path;
-    const auto json = nlohmann::json::parse(Text(session));
-    EXPECT_EQ(json["dataFile"], c.stored) << c.path;
+    EXPECT_EQ(nlohmann::json::parse(Text(session))["dataFile"], c.stored) << c.path;
   }
-}
-
-// A session moved together with its data finds the data at the new place.
-TEST(Session, RelativePathsResolveAgainstTheSessionsFolder) {
   Session session;
   session.dataFile = "/lab/cells/data/na.txt";
   session.paramFile = "/lab/fits/na.fit";
@@ -106,9 +97,7 @@ TEST(Session, RelativePathsResolveAgainstTheSessionsFolder) {
   ASSERT_EQ(ParseSession(text, "/backup/cells/cell7.pavik", &session), "");
   EXPECT_EQ(session.dataFile, "/backup/cells/data/na.txt");
   EXPECT_EQ(session.paramFile, "/lab/fits/na.fit");
-
-  // A session path given relative to the working folder.
-  ASSERT_EQ(ParseSession(text, "cell7.pavik", &session), "");
+  ASSERT_EQ(ParseSession(text, "cell7.pavik", &session), "");  // relative to the working folder
   EXPECT_EQ(session.dataFile, (std::filesystem::current_path() / "data/na.txt").string());
 }
 
