@@ -6,21 +6,17 @@
 
 namespace {
 
-void Put(std::string* bytes, size_t offset, const void* value, size_t size) {
-  if (bytes->size() < offset + size) bytes->resize(offset + size);
-  std::memcpy(bytes->data() + offset, value, size);
+// Writes value's bytes at offset, growing the file as needed.
+template <typename T>
+void Put(std::string* bytes, size_t offset, T value) {
+  if (bytes->size() < offset + sizeof value) bytes->resize(offset + sizeof value);
+  std::memcpy(bytes->data() + offset, &value, sizeof value);
 }
-void PutI16(std::string* b, size_t at, int16_t v) {
-  Put(b, at, &v, sizeof v);
-}
-void PutI32(std::string* b, size_t at, int32_t v) {
-  Put(b, at, &v, sizeof v);
-}
-void PutF32(std::string* b, size_t at, float v) {
-  Put(b, at, &v, sizeof v);
+void PutI16(std::string* b, size_t at, int v) {
+  Put(b, at, static_cast<int16_t>(v));
 }
 void PutText(std::string* b, size_t at, const char* text) {
-  Put(b, at, text, std::strlen(text));
+  b->replace(at, std::strlen(text), text);
 }
 
 // An episodic ABF 1.83 file of two channels sampled in the order physical 1, then physical 0:
@@ -33,17 +29,17 @@ int16_t StoredSample(int sweep, int i, int slot) {
 std::string Abf1Episodic() {
   std::string b(6144, '\0');
   PutText(&b, 0, "ABF ");
-  PutF32(&b, 4, 1.83f);
-  PutI16(&b, 8, 5);                                     // episodic
-  PutI32(&b, 10, kSweeps * kSweepSamples * kChannels);  // samples
-  PutI32(&b, 16, kSweeps);                              // episodes
-  PutI32(&b, 40, 12);                                   // data at block 12 = byte 6144
-  PutI16(&b, 100, 0);                                   // 16-bit samples
+  Put<float>(&b, 4, 1.83f);
+  PutI16(&b, 8, 5);                                           // episodic
+  Put<int32_t>(&b, 10, kSweeps * kSweepSamples * kChannels);  // samples
+  Put<int32_t>(&b, 16, kSweeps);                              // episodes
+  Put<int32_t>(&b, 40, 12);                                   // data at block 12 = byte 6144
+  PutI16(&b, 100, 0);                                         // 16-bit samples
   PutI16(&b, 120, kChannels);
-  PutF32(&b, 122, 25.0f);  // µs between multiplexed samples
-  PutI32(&b, 138, kSweepSamples * kChannels);
-  PutF32(&b, 244, 10.0f);
-  PutI32(&b, 252, 32768);
+  Put<float>(&b, 122, 25.0f);  // µs between multiplexed samples
+  Put<int32_t>(&b, 138, kSweepSamples * kChannels);
+  Put<float>(&b, 244, 10.0f);
+  Put<int32_t>(&b, 252, 32768);
   for (int c = 0; c < 16; ++c) PutI16(&b, 410 + 2 * c, -1);
   PutI16(&b, 410, 1);
   PutI16(&b, 412, 0);
@@ -52,34 +48,33 @@ std::string Abf1Episodic() {
   PutText(&b, 602 + 8 * 0, "mV");
   PutText(&b, 602 + 8 * 1, "pA");
   for (int c = 0; c < 16; ++c) {
-    PutF32(&b, 730 + 4 * c, 1.0f);   // programmable gain
-    PutF32(&b, 922 + 4 * c, 0.1f);   // instrument scale, V per user unit
-    PutF32(&b, 1050 + 4 * c, 1.0f);  // signal gain
+    Put<float>(&b, 730 + 4 * c, 1.0f);   // programmable gain
+    Put<float>(&b, 922 + 4 * c, 0.1f);   // instrument scale, V per user unit
+    Put<float>(&b, 1050 + 4 * c, 1.0f);  // signal gain
   }
-  PutF32(&b, 922 + 4 * 1, 0.0005f);
-  PutF32(&b, 1050 + 4 * 1, 2.0f);
-  PutF32(&b, 986 + 4 * 0, 3.0f);   // instrument offset of Vm
-  PutF32(&b, 1114 + 4 * 0, 1.0f);  // signal offset of Vm
-  PutI16(&b, 4512 + 2 * 1, 1);     // telegraph of Im, gain 5
-  PutF32(&b, 4576 + 4 * 1, 5.0f);
+  Put<float>(&b, 922 + 4 * 1, 0.0005f);
+  Put<float>(&b, 1050 + 4 * 1, 2.0f);
+  Put<float>(&b, 986 + 4 * 0, 3.0f);   // instrument offset of Vm
+  Put<float>(&b, 1114 + 4 * 0, 1.0f);  // signal offset of Vm
+  PutI16(&b, 4512 + 2 * 1, 1);         // telegraph of Im, gain 5
+  Put<float>(&b, 4576 + 4 * 1, 5.0f);
   PutText(&b, 1306, "Cmd 0");
   PutText(&b, 1346, "mV");
-  PutF32(&b, 1394, -70.0f);
+  Put<float>(&b, 1394, -70.0f);
   PutI16(&b, 1440, 0);  // active output
   PutI16(&b, 2296, 1);  // waveform on, from the epoch table
   PutI16(&b, 2300, 1);
   PutI16(&b, 2308, 1);  // epoch A: step
-  PutF32(&b, 2348, -80.0f);
-  PutF32(&b, 2428, 10.0f);
-  PutI32(&b, 2508, 40);
+  Put<float>(&b, 2348, -80.0f);
+  Put<float>(&b, 2428, 10.0f);
+  Put<int32_t>(&b, 2508, 40);
   PutI16(&b, 2310, 2);  // epoch B: ramp to 0 mV over 20 samples
-  PutF32(&b, 2352, 0.0f);
-  PutI32(&b, 2512, 20);
+  Put<float>(&b, 2352, 0.0f);
+  Put<int32_t>(&b, 2512, 20);
   for (int s = 0; s < kSweeps; ++s) {
     for (int i = 0; i < kSweepSamples; ++i) {
       for (int slot = 0; slot < kChannels; ++slot) {
-        PutI16(&b, 6144 + 2 * ((s * kSweepSamples + i) * kChannels + slot),
-               StoredSample(s, i, slot));
+        Put(&b, 6144 + 2 * ((s * kSweepSamples + i) * kChannels + slot), StoredSample(s, i, slot));
       }
     }
   }
@@ -90,16 +85,16 @@ std::string Abf1Episodic() {
 std::string Abf1GapFree() {
   std::string b(2048, '\0');
   PutText(&b, 0, "ABF ");
-  PutF32(&b, 4, 1.5f);
+  Put<float>(&b, 4, 1.5f);
   PutI16(&b, 8, 3);
-  PutI32(&b, 10, 10);
-  PutI32(&b, 40, 4);
+  Put<int32_t>(&b, 10, 10);
+  Put<int32_t>(&b, 40, 4);
   PutI16(&b, 100, 1);
   PutI16(&b, 120, 1);
-  PutF32(&b, 122, 100.0f);
+  Put<float>(&b, 122, 100.0f);
   PutText(&b, 442, "IN 0");
   PutText(&b, 602, "nA");
-  for (int i = 0; i < 10; ++i) PutF32(&b, 2048 + 4 * i, 0.25f * i - 1.0f);
+  for (int i = 0; i < 10; ++i) Put<float>(&b, 2048 + 4 * i, 0.25f * i - 1.0f);
   return b;
 }
 
@@ -283,7 +278,7 @@ TEST(ReadAmplifierFile, RefusedFilesSayWhy) {
   std::string abf1Truncated = Abf1Episodic();
   abf1Truncated.resize(abf1Truncated.size() - 1);
   std::string abf1Future = Abf1Episodic();
-  PutF32(&abf1Future, 4, 2.5f);
+  Put<float>(&abf1Future, 4, 2.5f);
   const std::string atfShortRow = std::string(kAtfTwoSignals) + "0.00015\t1\t2\n";
   const std::string atfHead = "ATF\t1.0\n0\t2\n\"Time (s)\"\t\"I (pA)\"\n0\t1\n";
   const struct {
@@ -313,10 +308,10 @@ TEST(ReadAmplifierFile, RefusedFilesSayWhy) {
   std::string train = Abf1Episodic();
   PutI16(&train, 2310, 3);  // epoch B becomes a pulse train
   std::string pastTheEnd = Abf1Episodic();
-  PutI32(&pastTheEnd, 2508, 200);
+  Put<int32_t>(&pastTheEnd, 2508, 200);
   std::string holdingNaN = Abf1Episodic();
   PutI16(&holdingNaN, 2296, 0);  // no waveform: the command would be the holding level alone
-  PutF32(&holdingNaN, 1394, std::nanf(""));
+  Put<float>(&holdingNaN, 1394, std::nanf(""));
   for (const auto& [bytes, expected] :
        {std::pair{train, "epoch B is of a kind (type 3)"},
         std::pair{pastTheEnd, "its epochs run past the end of sweep 1"},

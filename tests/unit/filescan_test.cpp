@@ -1,5 +1,5 @@
-// Formatted reading of data files: rows of numbers over every separator, what is and is no
-// number, whole lines, line ends, and the handles.
+// Formatted reading of data files: what is and is no number, rows as a stream of numbers,
+// whole lines, line ends, and the handles (rows over every separator: the data file tests).
 #include "test_support.h"
 
 namespace {
@@ -23,31 +23,6 @@ class ScannedFile {
 }  // namespace
 
 // ---- numbers ----
-
-// Every row width the data reader uses, over every separator and both line ends.
-TEST(ScanFile, RowsOfFourToThirteenOverEverySeparator) {
-  for (const std::string separator : {"\t", ",", ", ", " ", "  "}) {
-    for (const std::string lineEnd : {"\n", "\r\n"}) {
-      for (int n = 4; n <= 13; ++n) {
-        std::string text;
-        for (int r = 0; r < 3; ++r) {
-          for (int i = 0; i < n; ++i)
-            text += (i ? separator : "") + std::to_string(r * 100 + i) + ".5";
-          text += lineEnd;
-        }
-        ScannedFile file(text);
-        const std::string format = "%s>%" + std::to_string(n) + "f[x]";
-        double row[13] = {};
-        for (int r = 0; r < 3; ++r) {
-          ASSERT_EQ(ScanFile(file.handle(), format.c_str(), row), 1)
-              << "n=" << n << " row " << r << " separator '" << separator << "'";
-          for (int i = 0; i < n; ++i) EXPECT_EQ(row[i], r * 100 + i + 0.5);
-        }
-        EXPECT_LE(ScanFile(file.handle(), format.c_str(), row), 0) << "past the last row";
-      }
-    }
-  }
-}
 
 // Exponents and signs as exported files write them; text, a number glued to text, "nan", "inf"
 // and a value past the largest double are no number; one below the smallest reads as zero;

@@ -164,7 +164,7 @@ struct WrittenRecording {
   double Value(int row, int column) const {
     if (column == 0) return row * 5e-05;
     const int pair = (column - 1) / 2;
-    if (column % 2 == 1) return -80.0 + 20.0 * pair + (row % 4) * 0.25;  // a voltage
+    if (column % 2 == 1) return -80.0 + 20.0 * pair + 0.1 * (row % 9) + 1e-3 * (row % 13);
     return currentOffset - currentScale * (pair + 1) * std::exp(-row / 40.0) + (row % 7);
   }
 
@@ -192,12 +192,6 @@ struct WrittenRecording {
       text += lineEnd;
     }
     return text;
-  }
-
-  double MeanOfColumn(int column, int loadedRows) const {
-    double sum = 0;
-    for (int r = 0; r < loadedRows; ++r) sum += values[r][column];
-    return sum / loadedRows;
   }
 };
 
