@@ -263,11 +263,15 @@ TEST_F(LoadDataFileTest, UnreadableFilesChangeNothing) {
   for (const auto& [path, message] : paths) expectRefused(path, message);
 }
 
-// The dialog takes regular files only, and a header or layout line without end is refused
-// after a bounded read; the command line may read a pipe.
-TEST_F(LoadDataFileTest, SpecialFilesNeverBlockOrRunForever) {
+// The dialog: a cancel keeps everything and says nothing, only regular files are taken, and a
+// chosen file loads; a header or layout line without end is refused after a bounded read; the
+// command line may read a pipe.
+TEST_F(LoadDataFileTest, DialogAndSpecialFilesNeverBlockOrRunForever) {
   LoadPrevious();
   const std::string before = WorkspaceBytes();
+  QueueFileSelectAnswer(VAL_NO_FILE_SELECTED, "");
+  EXPECT_EQ(ReadDataFile(), 0);
+  EXPECT_TRUE(RecordedMessages().empty());
   const std::string fifo = folder_.File("fifo.txt");
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   for (const std::string& path : {std::string("/dev/zero"), folder_.Path().string(), fifo}) {
@@ -284,7 +288,7 @@ TEST_F(LoadDataFileTest, SpecialFilesNeverBlockOrRunForever) {
     EXPECT_NE(OnlyMessage().message.find("longer than"), std::string::npos) << headerLines;
   }
   status.headerLines = 13;
-  EXPECT_TRUE(WorkspaceBytes() == before);
+  EXPECT_EQ(WorkspaceBytes(), before);
 
   WrittenRecording rec;
   rec.columns = 7;
@@ -292,18 +296,6 @@ TEST_F(LoadDataFileTest, SpecialFilesNeverBlockOrRunForever) {
   EXPECT_EQ(LoadDataFile(pipe.path()), 1);
   EXPECT_EQ(NumTraces, 3);
   EXPECT_EQ(NumPoints, rec.rows);
-}
-
-// A cancelled dialog keeps the loaded file; a chosen file loads.
-TEST_F(LoadDataFileTest, ReadDataFileCancelledKeepsEverything) {
-  LoadPrevious();
-  const std::string before = WorkspaceBytes();
-  QueueFileSelectAnswer(VAL_NO_FILE_SELECTED, "");
-  EXPECT_EQ(ReadDataFile(), 0);
-  EXPECT_TRUE(WorkspaceBytes() == before);
-  EXPECT_TRUE(RecordedMessages().empty());
-
-  WrittenRecording rec;
   rec.columns = 5;
   QueueFileSelectAnswer(VAL_EXISTING_FILE_SELECTED, folder_.Write("chosen.txt", rec.Text()));
   EXPECT_EQ(ReadDataFile(), 1);

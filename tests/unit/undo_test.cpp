@@ -12,18 +12,10 @@ WorkspaceSnapshot State(double baseline) {
   return state;
 }
 
-double Undone(UndoHistory* history, std::string* label = nullptr) {
-  const auto restore = history->Undo();
-  if (!restore) return -1.0;
-  if (label != nullptr) *label = restore->label;
-  return restore->state.baseline;
-}
-
-double Redone(UndoHistory* history, std::string* label = nullptr) {
-  const auto restore = history->Redo();
-  if (!restore) return -1.0;
-  if (label != nullptr) *label = restore->label;
-  return restore->state.baseline;
+// The baseline of the state an undo or redo restores, -1 for none; its label into label.
+double Restored(const std::optional<UndoRestore>& restore, std::string* label = nullptr) {
+  if (restore && label != nullptr) *label = restore->label;
+  return restore ? restore->state.baseline : -1.0;
 }
 
 }  // namespace
@@ -42,19 +34,19 @@ TEST(UndoHistory, UndoAndRedoWalkTheStepsInOrderWithTheirLabels) {
   EXPECT_EQ(RedoMenuText(history), "Redo");
 
   std::string label;
-  EXPECT_EQ(Undone(&history, &label), 1);
+  EXPECT_EQ(Restored(history.Undo(), &label), 1);
   EXPECT_EQ(label, "Paste Current");
-  EXPECT_EQ(Undone(&history, &label), 0);
+  EXPECT_EQ(Restored(history.Undo(), &label), 0);
   EXPECT_EQ(label, "Vm of current 1");
-  EXPECT_FALSE(history.Undo().has_value());  // the first state is the end
+  EXPECT_EQ(Restored(history.Undo()), -1);  // the first state is the end
   EXPECT_EQ(UndoMenuText(history), "Undo");
   EXPECT_EQ(RedoMenuText(history), "Redo Vm of current 1");
 
-  EXPECT_EQ(Redone(&history, &label), 1);
+  EXPECT_EQ(Restored(history.Redo(), &label), 1);
   EXPECT_EQ(label, "Vm of current 1");
   history.Record("Gmax of current 2", State(3));
   EXPECT_FALSE(history.CanRedo());
-  EXPECT_EQ(Undone(&history), 1);
+  EXPECT_EQ(Restored(history.Undo()), 1);
 }
 
 // ---- runs ----
@@ -86,7 +78,7 @@ TEST(UndoHistory, ARunEndsAtAnotherRecordAnUndoASaveOrEndRun) {
     history.Record("Vm of current 1", State(3), "Vm");
     history.Record("Vm of current 1", State(4), "Vm");
     EXPECT_EQ(history.UndoCount(), c.steps) << c.what;
-    EXPECT_EQ(Undone(&history), c.steps == 3 ? 50 : 2) << c.what;
+    EXPECT_EQ(Restored(history.Undo()), c.steps == 3 ? 50 : 2) << c.what;
   }
 }
 
@@ -96,8 +88,8 @@ TEST(UndoHistory, ARunOfStepsOnOneFieldIsOneStep) {
   history.Reset(State(0));
   for (int n = 1; n <= 5; ++n) history.Record("Vm of current 1", State(n), "Vm of current 1");
   EXPECT_EQ(history.UndoCount(), 1);
-  EXPECT_EQ(Undone(&history), 0);
-  EXPECT_EQ(Redone(&history), 5);
+  EXPECT_EQ(Restored(history.Undo()), 0);
+  EXPECT_EQ(Restored(history.Redo()), 5);
 
   history.Reset(State(0));
   history.Record("Vm of current 1", State(1), "Vm");
@@ -108,7 +100,7 @@ TEST(UndoHistory, ARunOfStepsOnOneFieldIsOneStep) {
   EXPECT_TRUE(history.IsClean());
   history.Record("Vm of current 1", State(7), "Vm");  // a new run, a new step
   EXPECT_EQ(history.UndoCount(), 2);
-  EXPECT_EQ(Undone(&history), 1);
+  EXPECT_EQ(Restored(history.Undo()), 1);
 }
 
 // ---- the cap ----
@@ -120,7 +112,7 @@ TEST(UndoHistory, KeepsTheLatestThousandStepsAndDropsTheOldest) {
   EXPECT_EQ(history.UndoCount(), kUndoSteps);
   std::string label;
   double state = 0;
-  while (history.CanUndo()) state = Undone(&history, &label);
+  while (history.CanUndo()) state = Restored(history.Undo(), &label);
   EXPECT_EQ(state, 5);
   EXPECT_EQ(label, "step 6");
   // The state saved at the start is gone with the dropped steps.
@@ -135,18 +127,18 @@ TEST(UndoHistory, CleanOnlyAtTheStateLastSaved) {
   EXPECT_TRUE(history.IsClean());
   history.Record("a", State(1));
   EXPECT_FALSE(history.IsClean());
-  Undone(&history);
+  Restored(history.Undo());
   EXPECT_TRUE(history.IsClean());
-  Redone(&history);
+  Restored(history.Redo());
   history.Record("b", State(2));
   history.MarkClean();
   EXPECT_TRUE(history.IsClean());
-  Undone(&history);
+  Restored(history.Undo());
   EXPECT_FALSE(history.IsClean());
-  Redone(&history);
+  Restored(history.Redo());
   EXPECT_TRUE(history.IsClean());
   // Undo past the save and change: the saved state can no longer be reached.
-  Undone(&history);
+  Restored(history.Undo());
   history.Record("c", State(2));
   EXPECT_FALSE(history.IsClean());
 }

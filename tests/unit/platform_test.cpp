@@ -1,0 +1,64 @@
+// The parts of the run-time that need no toolkit: the analysis library's array routines, the file
+// dialog's filters, and the headless run-time that refuses whatever needs a window.
+#include "platform/file_filters.h"
+#include "test_support.h"
+
+// Clear1D clears exactly the count given; MaxMin1D finds the extremes and their first index, and
+// refuses an empty array without touching the results.
+TEST(AnalysisLibrary, ClearAndExtremes) {
+  double a[5] = {2, -7, 9, 9, -7};
+  double max = 11, min = 12;
+  int maxAt = -1, minAt = -1;
+  EXPECT_LT(MaxMin1D(a, 0, &max, nullptr, &min, nullptr), 0);
+  EXPECT_EQ(max + min, 23.0);
+  EXPECT_EQ(MaxMin1D(a, 5, &max, &maxAt, &min, &minAt), 0);
+  EXPECT_EQ(max, 9.0);
+  EXPECT_EQ(maxAt, 2);
+  EXPECT_EQ(min, -7.0);
+  EXPECT_EQ(minAt, 1);
+  EXPECT_EQ(Clear1D(a, 4), 0);
+  EXPECT_EQ(a[0] + a[3], 0.0);
+  EXPECT_EQ(a[4], -7.0);
+}
+
+// Every file to start with, the listed types offered together and one by one; a default
+// pattern in the list starts selected, one not in it is added in front; empty pieces are skipped.
+TEST(BuildFileDialogFilters, DefaultAndListedPatterns) {
+  const struct {
+    const char* defaultSpec;
+    const char* list;
+    std::vector<std::string> filters;
+    int selected;
+  } cases[] = {
+      {"*.*",
+       "*.bu*;*.asc;*.txt",
+       {"Listed types (*.bu* *.asc *.txt)", "*.bu* (*.bu*)", "*.asc (*.asc)", "*.txt (*.txt)",
+        "All files (*)"},
+       4},
+      {"*.fit",
+       "*.fit;*.V0*",
+       {"Listed types (*.fit *.V0*)", "*.fit (*.fit)", "*.V0* (*.V0*)", "All files (*)"},
+       1},
+      {"*.dat", " *.txt ;;", {"*.dat (*.dat)", "*.txt (*.txt)", "All files (*)"}, 0},
+  };
+  for (const auto& c : cases) {
+    const FileDialogFilters built = BuildFileDialogFilters(c.defaultSpec, c.list);
+    EXPECT_EQ(built.filters, c.filters) << c.list;
+    EXPECT_EQ(built.selected, c.selected) << c.list;
+  }
+}
+
+// Without a toolkit nothing can start: every operation on a panel is refused and nothing made.
+TEST(HeadlessRunTime, OperationsOnPanelsAreRefused) {
+  double x = 0, y = 0;
+  int value = 0;
+  std::string text;
+  EXPECT_LT(LoadPanel(0, "pavikuir.uir", 4), 0);
+  EXPECT_LT(DisplayPanel(1), 0);
+  EXPECT_LT(GetCtrlVal(1, 13, &value), 0);
+  EXPECT_LT(GetCtrlVal(1, 45, &text), 0);
+  EXPECT_LT(GetGraphCursor(1, 36, 1, &x, &y), 0);
+  EXPECT_LT(SetMenuBarAttribute(1, 10, ATTR_DIMMED, 0), 0);
+  EXPECT_LT(QuitUserInterface(1), 0);
+  EXPECT_LT(RunUserInterface(), 0);
+}
