@@ -1,5 +1,5 @@
-// Copy and paste of one current, and the text report of the currents (the report of every kind
-// of current is pinned by the golden test of the fits).
+// Copy and paste of one current, and the text report of the currents: names and indexes (the
+// report's layout is pinned by the golden test of the fits, on every kind of current).
 #include <cstddef>
 
 #include "test_support.h"
@@ -9,31 +9,6 @@ namespace {
 using Report = WorkspaceTest;
 
 }  // namespace
-
-TEST_F(Report, StartUpCopyOfCurrentOneIsTheHandWrittenText) {
-  CopyCurrent();
-  EXPECT_EQ(CurrentReport(status.selCurrent - 1),
-            "Current \"1\" (1)\n"
-            "Vhold= -60.000000\n"
-            "Gmax = 1.000000\n"
-            "p    = 1\n"
-            "q    = 1\n"
-            "Erev = -80.000000\n"
-            "Vm   = 1.000000\n"
-            "Vh   = 1.000000\n"
-            "Km   = -1.000000\n"
-            "Kh   = 1.000000\n"
-            "Vtm  = 1.000000\n"
-            "Vth  = 1.000000\n"
-            "Ktm  = -1.000000\n"
-            "Kth  = 1.000000\n"
-            "Tmlo = 1.000000\n"
-            "Tmhi = 1.000000\n"
-            "Thlo = 1.000000\n"
-            "Thhi = 1.000000\n"
-            "\n"
-            "V[1-6]: -30.000000 -10.000000 10.000000 30.000000 30.000000 30.000000\n");
-}
 
 // Ten names of 255 characters come out whole in 191 lines; an empty name prints as two quotes;
 // an index outside the currents gives no report; the clipboard gets the report.
