@@ -240,7 +240,7 @@ int Read_Last_Values() {
   return LoadParamFile(path);
 }
 
-int LoadParamFile(const std::string& path) {
+int LoadParamFile(const std::string& path, ParamFileContents* asRead) {
   if (path.find('\0') != std::string::npos) {
     TellParamFile("The parameter file was not read: its path holds a zero byte.");
     return 0;
@@ -256,6 +256,7 @@ int LoadParamFile(const std::string& path) {
     TellParamFileNotRead(path, why);
     return 0;
   }
+  if (asRead != nullptr) *asRead = scratch;
   TakeOverParamFile(scratch, path);
   RefreshParamFilePanels();
   RememberParamFile(path);
