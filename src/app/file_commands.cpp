@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/amplifier_open.h"
 #include "app/pavik.h"
 #include "app/polish_window.h"
 #include "display/display.h"
@@ -197,7 +198,9 @@ int LoadDataFile(const std::string& path, const ImportOptions* importOptions) {
     MessagePopup("Error", read.error.c_str());
     return 0;
   }
-  return CommitRecording(read.recording) ? 1 : 0;
+  if (!CommitRecording(read.recording)) return 0;
+  ForgetDataFileImportChoices();
+  return 1;
 }
 
 bool CommitRecording(const Recording& recording) {

@@ -33,7 +33,6 @@ int ReadDataFile();  // dialog, then LoadDataFile; 1 when a file was read
 // the given choices or, without them, as the import dialog asks; any other file is read as the
 // text data file.
 int LoadDataFile(const std::string& path, const ImportOptions* importOptions = nullptr);
-int LoadAmplifierFile(const std::string& path, const ImportOptions* importOptions);
 // Commits a recording to the workspace (the trace arrays, the trace voltages, the data ranges
 // and the analysis window), fills the controls, tells its notices and draws it. A recording
 // whose name does not fit the data-file field, or whose sample arrays do not agree with its
