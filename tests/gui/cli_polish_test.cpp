@@ -104,6 +104,8 @@ class CliPolish : public ::testing::Test {
     k.Tmhi *= 1.4;
     k.Tmlo *= 0.7;
     k.Vtm -= 5.0;
+    // trace voltages unlike the recording's, which the fit uses but the output must not take
+    for (int j = 0; j < kMaxTraces; ++j) rough.loadedV[j] = -100.0 + j;
     std::ofstream(roughFile.toStdString()) << Format(rough);
   }
 
@@ -210,9 +212,6 @@ TEST_F(CliPolish, RefusalsWriteNothing) {
       {polish + QStringList{"--fix", "1.p"}, 2},
       {polish + QStringList{"--fix", "1.*"}, 2},
       {polish + QStringList{"--bounds", "1.Km=-5:5"}, 2},
-      {polish + QStringList{"--bounds", "1.Vm=0:-10"}, 2},
-      {polish + QStringList{"--bounds", "1.*=0:1"}, 2},
-      {polish + QStringList{"--bounds", "1.Tmhi=0:"}, 2},
       {polish + QStringList{"--exclude", "-1000:1000"}, 2},
       {polish + QStringList{"--select", "1"}, 2},
       {{"--fits", "-", data, roughFile, "--free", "1.Vm"}, 2},
