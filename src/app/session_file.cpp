@@ -9,10 +9,12 @@
 #include <cstring>
 #include <filesystem>
 
+#include "app/amplifier_open.h"
 #include "app/history.h"
 #include "app/pavik.h"
 #include "display/display.h"
 #include "fit/fit_settings.h"
+#include "io/abf/import_choices_json.h"
 #include "io/dialog_folder.h"
 #include "io/file_kind.h"
 #include "io/io.h"
@@ -78,12 +80,18 @@ void TakeFitSettings(const Session& session) {
   fitSettings.noise.reset();
   if (session.noise) fitSettings.noise = TimeRegion{session.noise->from, session.noise->to};
   fitSettings.choice.reset();
+  fitSettings.userBounds = {};
+  fitSettings.baselineUserBounds = false;
   if (session.fitter.empty()) return;
   ParamChoice choice = EffectivePolishChoice();
+  auto differ = [](const ParamBounds& a, const ParamBounds& b) {
+    return a.lower != b.lower || a.upper != b.upper;
+  };
   for (const auto& [key, bound] : session.fitter) {
     const ParamBounds bounds{PolishBoundOf(bound.lower), PolishBoundOf(bound.upper)};
     if (key == kBaselineKey) {
       choice.baselineFree = bound.free;
+      fitSettings.baselineUserBounds = differ(bounds, choice.baselineBounds);
       choice.baselineBounds = bounds;
       continue;
     }
@@ -91,6 +99,7 @@ void TakeFitSettings(const Session& session) {
       for (int f = 0; f < kRealFieldCount; ++f) {
         if (key != FitterKey(i, f)) continue;
         choice.currents[i].free[f] = bound.free;
+        fitSettings.userBounds[i][f] = differ(bounds, choice.currents[i].bounds[f]);
         choice.currents[i].bounds[f] = bounds;
       }
     }
@@ -142,12 +151,30 @@ void ShowSession() {
   ShowWorkspace();
 }
 
+// The session's data file, imported with the choices it was imported with before; when those
+// cannot be read the import dialog asks again.
+void OpenSessionDataFile(const Session& session) {
+  if (session.dataImport.is_null()) {
+    LoadDataFile(session.dataFile);
+    return;
+  }
+  ImportOptions options;
+  if (const std::string why = ImportOptionsFromJson(session.dataImport, &options); !why.empty()) {
+    Tell("The session's import choices were not used (" + why + "); choose them again.");
+    LoadDataFile(session.dataFile);
+    return;
+  }
+  LoadDataFile(session.dataFile, &options);
+}
+
 }  // namespace
 
 Session CurrentSession() {
   Session session = WorkspaceSession();
   if (const std::string param = LastParamFile(); !param.empty()) session.paramFile = param;
   PutFitSettings(&session);
+  if (const auto& choices = DataFileImportChoices())
+    session.dataImport = ImportChoicesToJson(*choices);
   return session;
 }
 
@@ -180,7 +207,7 @@ int OpenSessionFile(const std::string& path) {
     if (!Exists(session.dataFile))
       missing += "the data file " + session.dataFile + "\n";
     else
-      LoadDataFile(session.dataFile);  // it tells why when it fails; the rest goes on
+      OpenSessionDataFile(session);  // it tells why when it fails; the rest goes on
   }
   bool paramRead = false;
   if (!session.paramFile.empty()) {

@@ -20,13 +20,18 @@ std::string Summary(const CliCommand& c) {
   if (c.select) s << " select " << c.select;
   if (c.figureFormat) s << " format " << *c.figureFormat;
   if (c.allGraphs) s << " all " << *c.allGraphs;
+  if (c.freeList) s << " free " << *c.freeList;
+  if (c.fixList) s << " fix " << *c.fixList;
+  for (const std::string& bound : c.bounds) s << " bounds " << bound;
+  if (c.json) s << " json";
   return s.str();
 }
 
 }  // namespace
 
 // Files alone open the window (a lone .pavik file is a session); "--" ends the options;
-// --render's parameter file is optional.
+// --render's parameter file is optional; --polish writes --out, and its lists of one kind join
+// (the program's refusals are tested in cli_polish_test).
 TEST(ParseCommandLine, EveryFormTakesItsOptions) {
   const struct {
     std::vector<std::string> args;
@@ -42,6 +47,9 @@ TEST(ParseCommandLine, EveryFormTakesItsOptions) {
       {{"--render", "p.png", "a.txt", "--select", "3"}, "2 [p.png] [a.txt] [] [] select 3"},
       {{"--render", "f.pdf", "a.txt", "--format", "pdf", "--graphs=all"},
        "2 [f.pdf] [a.txt] [] [] format " + std::to_string(FIGURE_PDF) + " all 1"},
+      {{"--polish", "a.txt", "b.fit", "--out", "c.fit", "--fix", "1.Vm", "--json", "--fix=1.Km",
+        "--bounds", "1.Vtm=-60:-20", "--xmax", "9"},
+       "5 [c.fit] [a.txt] [b.fit] [] xmax 9 fix 1.Vm,1.Km bounds 1.Vtm=-60:-20 json"},
   };
   for (const auto& c : cases) {
     const CliCommand command = ParseCommandLine(c.args);
@@ -50,7 +58,8 @@ TEST(ParseCommandLine, EveryFormTakesItsOptions) {
   }
 }
 
-// Values that do not read wholly, a missing value, two modes, and options of another form.
+// Values that do not read wholly, a missing value, two modes, an output given twice, and
+// options of another form.
 TEST(ParseCommandLine, WrongUsageIsRefused) {
   for (const std::vector<std::string>& args :
        std::vector<std::vector<std::string>>{{"--fits", "-", "a", "b", "--xmin", "1e999"},
@@ -60,7 +69,9 @@ TEST(ParseCommandLine, WrongUsageIsRefused) {
                                              {"--fits", "-", "a", "b", "--format", "svg"},
                                              {"--fits", "--report", "a"},
                                              {"--render", "f", "a", "--format", "jpg"},
-                                             {"--render", "f", "a", "--graphs", "some"}}) {
+                                             {"--render", "f", "a", "--graphs", "some"},
+                                             {"--polish", "a", "b", "--out", "c", "--out", "d"},
+                                             {"a", "b", "--free", "1.Vm"}}) {
     EXPECT_NE(ParseCommandLine(args).error, "") << args.back();
   }
 }
