@@ -61,4 +61,5 @@ TEST(HeadlessRunTime, OperationsOnPanelsAreRefused) {
   EXPECT_LT(SetMenuBarAttribute(1, 10, ATTR_DIMMED, 0), 0);
   EXPECT_LT(QuitUserInterface(1), 0);
   EXPECT_LT(RunUserInterface(), 0);
+  EXPECT_LT(RenderPanelImage(1, 100, 100, &text), 0);
 }
