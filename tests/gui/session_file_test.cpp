@@ -2,28 +2,13 @@
 // the panels show them; a missing data file is reported and the rest restored; a corrupt
 // session changes nothing.
 #include "app/session_file.h"
-#include "app/history.h"
-#include "editing_fixture.h"
 #include "fit/fit_settings.h"
 #include "fit/undo.h"
+#include "program_fixture.h"
 
 namespace {
 
-class SessionFile : public EditingProgram {
- protected:
-  void SetUp() override {
-    EditingProgram::SetUp();
-    ResetFitSettings();
-    StartWorkspaceHistory();
-  }
-  void TearDown() override {
-    ResetFitSettings();
-    EditingProgram::TearDown();
-  }
-  void WriteText(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-  }
-};
+using SessionFile = StartedProgram;
 
 }  // namespace
 
