@@ -153,7 +153,8 @@ TEST_F(CurveHandles, ArrowStepsFitTheValue) {
 // The potassium example fitted by dragging alone: from the start-up curves, the steady state
 // and the time constant of n are dragged to where the recording puts them (the gate power,
 // Gmax, Erev and Vhold typed), and the summed fits then follow the traces to within the noise.
-// Leaves fit-by-dragging.png in the build directory for a person to look at.
+// Leaves editing.png (one drag to go) and fit-by-dragging.png in the build directory, the
+// README's pictures.
 TEST_F(CurveHandles, PotassiumExampleFittedByDraggingAlone) {
   LoadAndShow(kExamples + "hh-potassium.txt");
   Click(panelHandle, PANEL_CURRBUT1);
@@ -189,6 +190,7 @@ TEST_F(CurveHandles, PotassiumExampleFittedByDraggingAlone) {
   dragTo(ParamField::Vtm, -65);
   dragTo(ParamField::Ktm, -30);
   dragTo(ParamField::Tmlo, 9.8);
+  SavePanelImage(panelHandle, PAVIK_BUILD_DIR "/editing.png", 1280, 800);  // one drag to go
   dragTo(ParamField::Tmhi, 0.75);
 
   double squares = 0;
