@@ -195,21 +195,15 @@ TEST_F(CliTest, ResidualColumnsAndTheRmsOverTheSamplesThatCount) {
 
 // What the window tells about a file it has read is told on standard error too.
 TEST_F(CliTest, NoticesAboutAReadFileGoToStandardError) {
-  std::string wide = "t";
-  for (int c = 1; c < 15; ++c) wide += "\tc" + std::to_string(c);
-  wide += "\n";
-  for (int n = 0; n < 3; ++n) {
-    wide += std::to_string(0.001 * n);
-    for (int c = 1; c < 15; ++c) wide += c % 2 ? "\t-20" : "\t0.5";
-    wide += "\n";
-  }
   const std::pair<std::string, const char*> cases[] = {
-      {wide, "The rows of this file hold 15 numbers; the time and the first six"},
-      {"t\tV1\tI1\tV2\tI2\n0\t-20\t0,1\t10\t-0,2\n", "Line 15 holds 7 numbers"},
+      {FileText(WriteDataFile(dir.Path("seven.txt"), 7, 3)),
+       "The rows of this file hold 15 numbers; the time and the first six"},
+      {std::string(13, '\n') + "t\tV1\tI1\tV2\tI2\n0\t-20\t0,1\t10\t-0,2\n",
+       "Line 15 holds 7 numbers"},
   };
-  for (const auto& [layoutAndRows, notice] : cases) {
+  for (const auto& [text, notice] : cases) {
     const QString file = At("notice.txt");
-    WriteText(file.toStdString(), std::string(13, '\n') + layoutAndRows);
+    WriteText(file.toStdString(), text);
     const ProgramRun run = Pavik({"--fits", "-", file, param});
     EXPECT_EQ(run.exitCode, 0) << notice << ": " << run.err;
     EXPECT_TRUE(Contains(run.err, notice)) << run.err;

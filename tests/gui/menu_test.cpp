@@ -94,8 +94,8 @@ TEST_F(Menu, FailedOpenLeavesTheScreenAlone) {
 // ---- parameter files ----
 
 // Save writes the workspace's layout; reading it back shows the file's first current, its in-fit
-// flags and its dynamic-clamp settings (the panel naming current 1, whose settings it shows),
-// and the file's name.
+// flags and its dynamic-clamp settings (the panel naming current 1, whose settings it shows, so
+// that the next commit cannot store them under another current), and the file's name.
 TEST_F(Menu, SavedParameterFileOpensIntoThePanels) {
   params[0].Gmax = 120.0;
   params[0].p = 3;
@@ -114,7 +114,8 @@ TEST_F(Menu, SavedParameterFileOpensIntoThePanels) {
   InitParams();
   SetPanelParams(0);
   Click(panelHandle, PANEL_CURRBUT4);
-  SetCtrlVal(dclampPanelHandle, DCLAMP_CURRENT, 6);
+  DisplayPanel(dclampPanelHandle);
+  TypeAndEnter(dclampPanelHandle, DCLAMP_CURRENT, "6");
   OpenThroughMenu(MENU_OPENPARAM, path);
   EXPECT_EQ(params[4].Vm, -52.5);
   EXPECT_EQ(status.selCurrent, 1);
@@ -130,6 +131,11 @@ TEST_F(Menu, SavedParameterFileOpensIntoThePanels) {
   EXPECT_EQ(DoubleValue(dclampPanelHandle, DCLAMP_SETTING1), 55.0);
   EXPECT_EQ(DoubleValue(dclampPanelHandle, DCLAMP_GLOBAL1), 2.5);
   EXPECT_EQ(IntValue(dclampPanelHandle, DCLAMP_INT1), 7);
+  // so the next commit stores under current 1, not under the current shown before the read
+  const DclampSettings read = dclamp;
+  TypeAndEnter(dclampPanelHandle, DCLAMP_SETTING3, "9");
+  EXPECT_EQ(dclamp.currentSetting[2][0], 9.0);
+  EXPECT_EQ(dclamp.currentSetting[0][5], read.currentSetting[0][5]);
 }
 
 // Reading does not evaluate the model: the fits keep what the last evaluation gave.

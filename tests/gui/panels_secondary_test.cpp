@@ -71,20 +71,6 @@ TEST_F(SecondaryPanels, DclampCurrentAdmitsOnlyOneToTen) {
   EXPECT_GE(IntValue(dclampPanelHandle, DCLAMP_CURRENT), 1);
 }
 
-// After a parameter file is read the panel names current 1, whose settings it shows, so the next
-// commit cannot store current 1's settings under another current.
-TEST_F(SecondaryPanels, DclampCurrentInStepAfterParameterFileRead) {
-  const std::string path = ScratchPath("settings.fit");
-  ASSERT_EQ(SaveParamFile(path), 1);
-  TypeAndEnter(dclampPanelHandle, DCLAMP_CURRENT, "4");
-  ASSERT_EQ(LoadParamFile(path), 1);
-  EXPECT_EQ(IntValue(dclampPanelHandle, DCLAMP_CURRENT), 1);
-  const DclampSettings read = dclamp;
-  TypeAndEnter(dclampPanelHandle, DCLAMP_SETTING3, "9");
-  EXPECT_EQ(dclamp.currentSetting[2][0], 9.0);
-  EXPECT_EQ(dclamp.currentSetting[0][3], read.currentSetting[0][3]);
-}
-
 // The close buttons of the dynamic-clamp and information panels hide them and store nothing.
 TEST_F(SecondaryPanels, CloseButtonsHideAndStoreNothing) {
   const DclampSettings before = dclamp;

@@ -17,7 +17,21 @@
 
 namespace {
 
-enum Kind { Double, Int, Toggle, Command, Text, TextArea, Indicator, Colour, Graph, Group };
+// A control's kind: the widget class the resource builds for it.
+using Kind = bool (*)(QWidget*);
+template <typename W>
+bool Is(QWidget* widget) {
+  return qobject_cast<W*>(widget) != nullptr;
+}
+const Kind Double = Is<QDoubleSpinBox>, Int = Is<QSpinBox>, Toggle = Is<QCheckBox>,
+           Command = Is<QPushButton>, Text = Is<QLineEdit>, TextArea = Is<QPlainTextEdit>,
+           Indicator = Is<QLabel>, Graph = Is<QCustomPlot>;
+bool Colour(QWidget* widget) {
+  return Is<QFrame>(widget) && !Is<QLabel>(widget);
+}
+bool Group(QWidget* widget) {
+  return !widget->findChildren<QWidget*>().isEmpty();
+}
 
 // Controls of one kind and callback ("" for none).
 struct Expected {
@@ -25,32 +39,6 @@ struct Expected {
   const char* callback;
   std::vector<int> ids;
 };
-
-bool IsKind(QWidget* widget, Kind kind) {
-  switch (kind) {
-    case Double:
-      return qobject_cast<QDoubleSpinBox*>(widget);
-    case Int:
-      return qobject_cast<QSpinBox*>(widget);
-    case Toggle:
-      return qobject_cast<QCheckBox*>(widget);
-    case Command:
-      return qobject_cast<QPushButton*>(widget);
-    case Text:
-      return qobject_cast<QLineEdit*>(widget);
-    case TextArea:
-      return qobject_cast<QPlainTextEdit*>(widget);
-    case Indicator:
-      return qobject_cast<QLabel*>(widget);
-    case Graph:
-      return qobject_cast<QCustomPlot*>(widget);
-    case Colour:
-      return qobject_cast<QFrame*>(widget) && !qobject_cast<QLabel*>(widget);
-    case Group:
-      return widget->findChildren<QWidget*>().size() > 0;
-  }
-  return false;
-}
 
 std::vector<int> Run(int first, int count) {
   std::vector<int> ids;
@@ -96,7 +84,7 @@ void CheckPanel(int panel, const std::vector<Expected>& table) {
       expectedIds.insert(id);
       QWidget* widget = CtrlWidget(panel, id);
       ASSERT_NE(widget, nullptr) << "id " << id;
-      EXPECT_TRUE(IsKind(widget, expected.kind))
+      EXPECT_TRUE(expected.kind(widget))
           << "id " << id << " is a " << widget->metaObject()->className();
       EXPECT_EQ(widget->property("callback").toString().toStdString(), expected.callback)
           << "id " << id;

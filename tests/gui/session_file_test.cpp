@@ -21,16 +21,16 @@ TEST_F(SessionFile, SavedAndOpenedRestoresEveryItem) {
   ASSERT_EQ(SaveParamFile(param), 1);
   status.paramFileLoaded = 1;
   std::snprintf(status.paramFile, sizeof status.paramFile, "%s", param.c_str());
-  TypeAndEnter(panelHandle, PANEL_XMIN, "0.005");
-  TypeAndEnter(panelHandle, PANEL_XMAX, "0.03");
-  TypeAndEnter(panelHandle, PANEL_YMIN, "-1");
-  TypeAndEnter(panelHandle, PANEL_YMAX, "4");
-  TypeAndEnter(panelHandle, PANEL_VMIN, "-90");
-  TypeAndEnter(panelHandle, PANEL_VMAX, "30");
-  TypeAndEnter(panelHandle, PANEL_BASELINE, "0.125");
-  Click(panelHandle, PANEL_CURRBUT3);
-  Click(panelHandle, PANEL_AUTOUPDATE);
-  Click(panelHandle, PANEL_TRACECOLORS);
+  for (auto [control, text] : {std::pair{PANEL_XMIN, "0.005"},
+                               {PANEL_XMAX, "0.03"},
+                               {PANEL_YMIN, "-1"},
+                               {PANEL_YMAX, "4"},
+                               {PANEL_VMIN, "-90"},
+                               {PANEL_VMAX, "30"},
+                               {PANEL_BASELINE, "0.125"}})
+    TypeAndEnter(panelHandle, control, text);
+  for (int control : {PANEL_CURRBUT3, PANEL_AUTOUPDATE, PANEL_TRACECOLORS})
+    Click(panelHandle, control);
   fitSettings.excluded = {{0.01, 0.012}};
   fitSettings.noise = TimeRegion{0.02, 0.025};
   ParamChoice choice = EffectivePolishChoice();
@@ -45,9 +45,8 @@ TEST_F(SessionFile, SavedAndOpenedRestoresEveryItem) {
   // Everything else: another data file, other values, no regions.
   LoadAndShow(WriteDataFile("other.txt", 1, 100));
   TypeAndEnter(panelHandle, PANEL_VM, "-10");
-  Click(panelHandle, PANEL_CURRBUT1);
-  Click(panelHandle, PANEL_AUTOUPDATE);
-  Click(panelHandle, PANEL_TRACECOLORS);
+  for (int control : {PANEL_CURRBUT1, PANEL_AUTOUPDATE, PANEL_TRACECOLORS})
+    Click(panelHandle, control);
   status.baseline = 0;
   status.vMin = -50;
   ResetFitSettings();
