@@ -54,18 +54,6 @@ TEST_F(Graphs, PlotKeepsPointsAndStylesAndRefusesBadArguments) {
   EXPECT_TRUE(Plots(PANEL_GRAPH).empty());
 }
 
-TEST_F(Graphs, AxisRangeSetAndBadRangeRefused) {
-  ASSERT_EQ(SetAxisRange(panelHandle, PANEL_GRAPH, VAL_MANUAL, 5, 250, VAL_MANUAL, -3, 1.5), 0);
-  double x0, x1, y0, y1;
-  ASSERT_TRUE(GetAxisRange(panelHandle, PANEL_GRAPH, &x0, &x1, &y0, &y1));
-  EXPECT_EQ((std::vector<double>{x0, x1, y0, y1}), (std::vector<double>{5, 250, -3, 1.5}));
-  EXPECT_LT(SetAxisRange(panelHandle, PANEL_GRAPH, VAL_MANUAL, 10, 10, VAL_MANUAL, 0, 1), 0);
-  EXPECT_LT(SetAxisRange(panelHandle, PANEL_GRAPH, VAL_MANUAL, 0, 1, VAL_MANUAL, 0, NAN), 0);
-  GetAxisRange(panelHandle, PANEL_GRAPH, &x0, &x1, &y0, &y1);
-  EXPECT_EQ((std::vector<double>{x0, x1, y0, y1}), (std::vector<double>{5, 250, -3, 1.5}))
-      << "all or nothing";
-}
-
 // The program's cursor moves fire nothing; dragging moves the cursor with the mouse and commits
 // once, on release; a click is a drag of no length.
 TEST_F(Graphs, CursorSetByProgramSilentlyAndDraggedByMouseWithOneCommit) {

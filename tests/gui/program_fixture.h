@@ -11,12 +11,12 @@
 #include <QKeyEvent>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -48,24 +48,12 @@ inline const std::string kTestData = PAVIK_TEST_DATA "/";
 // A folder of its own under the system's temporary folder, removed with its contents.
 class ScratchFolder {
  public:
-  ScratchFolder() {
-    static std::atomic<int> made{0};
-    folder_ = std::filesystem::temp_directory_path() /
-              ("pavik-gui-" + std::to_string(QCoreApplication::applicationPid()) + "-" +
-               std::to_string(made++));
-    std::filesystem::create_directories(folder_);
+  std::string Path(const std::string& name = "") const {
+    return folder_.filePath(QString::fromStdString(name)).toStdString();
   }
-  ~ScratchFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
-  }
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-  std::string Path(const std::string& name = "") const { return (folder_ / name).string(); }
 
  private:
-  std::filesystem::path folder_;
+  QTemporaryDir folder_;
 };
 
 inline std::string WriteText(const std::string& path, const std::string& text) {
@@ -109,16 +97,14 @@ inline std::string WriteDataFile(const std::string& path, int traces, int points
 // settings and the counts; what a refused or cancelled command must leave alone.
 inline std::string WorkspaceBytes() {
   std::string bytes;
-  auto add = [&bytes](const void* data, size_t size) {
+  for (const auto& [data, size] : {std::pair<const void*, size_t>{timevals, sizeof timevals},
+                                   {ydata, sizeof ydata},
+                                   {&status, sizeof status},
+                                   {params, sizeof params},
+                                   {&dclamp, sizeof dclamp},
+                                   {&NumPoints, sizeof NumPoints},
+                                   {&NumTraces, sizeof NumTraces}})
     bytes.append(static_cast<const char*>(data), size);
-  };
-  add(timevals, sizeof timevals);
-  add(ydata, sizeof ydata);
-  add(&status, sizeof status);
-  add(params, sizeof params);
-  add(&dclamp, sizeof dclamp);
-  add(&NumPoints, sizeof NumPoints);
-  add(&NumTraces, sizeof NumTraces);
   return bytes;
 }
 
@@ -271,20 +257,16 @@ class StartedProgram : public testing::Test {
   static int Commits(int control) { return Events(panelHandle, control); }
   static int MenuChoices(int item) { return Events(MenuBar(), item); }
   static int MenuBar() { return GetPanelMenuBar(panelHandle); }
-  static int IntValue(int panel, int control) {
-    int value = -12345;
-    GetCtrlVal(panel, control, &value);
+  template <typename T>
+  static T Value(int panel, int control) {
+    T value{};
+    EXPECT_EQ(GetCtrlVal(panel, control, &value), 0) << "control " << control;
     return value;
   }
-  static double DoubleValue(int panel, int control) {
-    double value = -12345.0;
-    GetCtrlVal(panel, control, &value);
-    return value;
-  }
+  static int IntValue(int panel, int control) { return Value<int>(panel, control); }
+  static double DoubleValue(int panel, int control) { return Value<double>(panel, control); }
   static std::string TextValue(int panel, int control) {
-    std::string text;
-    GetCtrlVal(panel, control, &text);
-    return text;
+    return Value<std::string>(panel, control);
   }
   static int Dimmed(int control) {
     int dimmed = -1;

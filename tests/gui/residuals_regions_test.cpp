@@ -28,12 +28,7 @@ class ResidualsAndRegions : public StartedProgram {
   }
   // The residual drawn for trace k at sample n.
   static double StripValue(int k, int n) {
-    const std::vector<int> plots = Plots(PANEL_RESIDUALS);
-    PlotInfo info;
-    if (plots.size() <= static_cast<size_t>(k) ||
-        !GetPlotInfo(panelHandle, PANEL_RESIDUALS, plots[k], &info))
-      return NAN;
-    return info.y[n];
+    return Plot(PANEL_RESIDUALS, Plots(PANEL_RESIDUALS).at(k)).y.at(n);
   }
 
   QPoint At(double timeMs) const {

@@ -1,6 +1,6 @@
-// Undo and redo through the real widgets and the Edit menu: each kind of change taken back and
-// made again with the panels showing it, a run of arrow steps as one step, a parameter-file read
-// undone, and the fits redrawn with automatic update on.
+// Undo and redo through the real widgets, the Edit menu and its keys: each kind of change taken
+// back and made again with the panels showing it, a run of arrow steps as one step, a
+// parameter-file read undone, and the fits redrawn with automatic update on.
 #include <QLineEdit>
 
 #include "app/history.h"
@@ -91,8 +91,10 @@ TEST_F(Undo, EachKindOfChangeUndoesAndRedoesThroughTheMenu) {
   }
 }
 
-// A run of arrow steps on one field undoes at once; a typed entry after it is a step of its own.
-TEST_F(Undo, ArrowStepRunIsOneStep) {
+// A run of arrow steps on one field undoes at once and a typed entry after it is a step of its
+// own; Ctrl+Z in a field is the menu's undo, not the field's own text undo, and Ctrl+Y redoes.
+TEST_F(Undo, ArrowStepRunIsOneStepAndKeysReachTheMenu) {
+  ActivateMainWindow();
   const double start = params[0].Vm;
   QWidget* field = Widget(panelHandle, PANEL_VM);
   field->setFocus();
@@ -102,25 +104,16 @@ TEST_F(Undo, ArrowStepRunIsOneStep) {
   EXPECT_EQ(undoHistory.UndoCount(), 1);
   TypeAndEnter(panelHandle, PANEL_VM, "-10");
   EXPECT_EQ(undoHistory.UndoCount(), 2);
-  TriggerMenu(MENU_UNDO);
+  QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier);
   EXPECT_EQ(params[0].Vm, stepped);
+  QTest::keyClick(field, Qt::Key_Y, Qt::ControlModifier);
+  EXPECT_EQ(params[0].Vm, -10.0);
+  QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);  // nothing to redo
+  EXPECT_EQ(params[0].Vm, -10.0);
+  TriggerMenu(MENU_UNDO);
   TriggerMenu(MENU_UNDO);
   EXPECT_EQ(params[0].Vm, start);
   EXPECT_EQ(DoubleValue(panelHandle, PANEL_VM), start);
-}
-
-// Ctrl+Z in a field is the menu's undo, not the field's own text undo; Ctrl+Y redoes.
-TEST_F(Undo, KeysReachTheMenuFromAField) {
-  const double start = params[0].Km;
-  TypeAndEnter(panelHandle, PANEL_KM, "-9");
-  ActivateMainWindow();
-  QWidget* field = Widget(panelHandle, PANEL_KM);
-  QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier);
-  EXPECT_EQ(params[0].Km, start);
-  QTest::keyClick(field, Qt::Key_Y, Qt::ControlModifier);
-  EXPECT_EQ(params[0].Km, -9.0);
-  QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);  // nothing to redo
-  EXPECT_EQ(params[0].Km, -9.0);
 }
 
 // Reading a parameter file is a step: undone, the workspace and the panels are as before and
