@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "app/amplifier_open.h"
+
 #include "app/pavik.h"
 #include "io/abf/import.h"
 #include "io/abf/import_options.h"
@@ -13,6 +15,8 @@
 #include "platform/platform.h"
 
 namespace {
+
+std::optional<ImportChoices> importChoices;  // of the data file in use
 
 void TellNotRead(const std::string& path, const std::string& why) {
   const std::string message = "The data file\n" + path + "\nwas not read: " + why;
@@ -40,5 +44,15 @@ int LoadAmplifierFile(const std::string& path, const ImportOptions* options) {
     TellNotRead(path, why);
     return 0;
   }
-  return CommitRecording(recording) ? 1 : 0;
+  if (!CommitRecording(recording)) return 0;
+  importChoices = choices;
+  return 1;
+}
+
+const std::optional<ImportChoices>& DataFileImportChoices() {
+  return importChoices;
+}
+
+void ForgetDataFileImportChoices() {
+  importChoices.reset();
 }

@@ -6,7 +6,6 @@
 
 #include <cerrno>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 
 #include "app/cli_jobs.h"
@@ -139,6 +138,16 @@ std::string ParseOption(const std::string& name, const std::string& value, CliCo
       command->excluded.push_back(*parsed.region);
     else
       command->noise = parsed.region;
+  } else if (name == "--out") {
+    if (value.empty()) return "--out needs a file name";
+    if (!command->output.empty()) return "--out takes one file";
+    command->output = value;
+  } else if (name == "--free" || name == "--fix") {
+    // Several lists of one kind are one list: "--fix 1.Vm --fix 1.Km" fixes both.
+    std::optional<std::string>& list = name == "--free" ? command->freeList : command->fixList;
+    list = list ? *list + "," + value : value;
+  } else if (name == "--bounds") {
+    command->bounds.push_back(value);
   } else if (name == "--select") {
     const auto n = ParseCount(value, kMaxCurrents);
     if (!n || *n < 1) return "--select takes a current number from 1 to 10";
@@ -152,7 +161,13 @@ std::string ParseOption(const std::string& name, const std::string& value, CliCo
 bool TakesValue(const std::string& name) {
   return name == "--header-lines" || name == "--xmin" || name == "--xmax" || name == "--baseline" ||
          name == "--trace-v" || name == "--select" || name == "--format" || name == "--graphs" ||
-         name == "--exclude" || name == "--noise" || IsImportOption(name);
+         name == "--exclude" || name == "--noise" || name == "--out" || name == "--free" ||
+         name == "--fix" || name == "--bounds" || IsImportOption(name);
+}
+
+bool UsesPolishOptions(const CliCommand& command) {
+  return !command.output.empty() || command.freeList || command.fixList ||
+         !command.bounds.empty() || command.json;
 }
 
 std::string CheckPositionals(CliCommand* command, const std::vector<std::string>& positionals,
@@ -162,10 +177,13 @@ std::string CheckPositionals(CliCommand* command, const std::vector<std::string>
   if (import.fromMs.has_value() != import.toMs.has_value()) return "--from and --to go together";
   if (import.sweeps && !command->traceV.empty() && import.sweeps->size() != command->traceV.size())
     return "--trace-v needs one voltage for each sweep of --sweeps";
+  // Before any output is taken from the positionals, output is set by --out alone.
+  if (command->mode != CliMode::Polish && UsesPolishOptions(*command))
+    return "--out, --free, --fix, --bounds and --json belong to --polish";
   switch (command->mode) {
     case CliMode::Window:
       if ((usedOptions && !onlyImportOptions) || command->residuals)
-        return "the options need --fits or --render";
+        return "the options need --fits, --render or --polish";
       if (usedOptions && n == 0) return "the import options need a data file";
       if (n > 2) return "at most a data file and a parameter file can be opened";
       if (n == 1 && positionals[0].ends_with(kSessionExtension)) {
@@ -191,6 +209,18 @@ std::string CheckPositionals(CliCommand* command, const std::vector<std::string>
       command->dataFile = positionals[0];
       command->output = positionals[1];
       command->import.typedVoltages = command->traceV;
+      return "";
+    case CliMode::Polish:
+      if (n != 2) return "--polish needs DATAFILE and PARAMFILE";
+      if (command->output.empty())
+        return "--polish needs --out OUT.fit, the parameter file it writes";
+      if (command->output == kStandardOutput)
+        return "--out takes a file name: the table of the polish goes to standard output";
+      if (command->select != 0 || command->figureFormat || command->allGraphs)
+        return "--select, --format and --graphs belong to --render";
+      if (command->residuals) return "--residuals belongs to --fits";
+      command->dataFile = positionals[0];
+      command->paramFile = positionals[1];
       return "";
     case CliMode::Report:
       if (usedOptions || command->residuals || n != 1)
@@ -226,8 +256,8 @@ CliCommand ParseCommandLine(const std::vector<std::string>& args) {
       onlyFiles = true;
       continue;
     }
-    if (arg == "--residuals") {  // a switch, no value
-      command.residuals = true;
+    if (arg == "--residuals" || arg == "--json") {  // switches, no value
+      (arg == "--json" ? command.json : command.residuals) = true;
       continue;
     }
     std::optional<CliMode> mode;
@@ -237,10 +267,12 @@ CliCommand ParseCommandLine(const std::vector<std::string>& args) {
     if (arg == "--render") mode = CliMode::Render;
     if (arg == "--report") mode = CliMode::Report;
     if (arg == "--convert") mode = CliMode::Convert;
+    if (arg == "--polish") mode = CliMode::Polish;
     if (mode) {
       if (modeGiven) {
         command.error =
-            "only one of --fits, --render, --report, --convert, --help, --version at a time";
+            "only one of --fits, --render, --report, --convert, --polish, --help, --version at "
+            "a time";
         return command;
       }
       modeGiven = true;
@@ -280,6 +312,8 @@ std::string CommandLineHelp() {
          "               [--format pdf|svg|png] [--graphs data|all]\n"
          "  pavik --report PARAMFILE\n"
          "  pavik --convert IN OUT.txt [import options]\n"
+         "  pavik --polish DATAFILE PARAMFILE --out OUT.fit [options] [--free LIST]\n"
+         "               [--fix LIST] [--bounds P=LO:HI]... [--json]\n"
          "\n"
          "Fits Hodgkin-Huxley-type currents to voltage-clamp recordings.\n"
          "Without options the window opens, with the files given already read and, when both\n"
@@ -301,6 +335,18 @@ std::string CommandLineHelp() {
          "  --noise FROM:TO   a stretch (ms) whose spread is the noise: RMS/noise is reported\n"
          "                    (--fits prints the RMS per trace and overall to standard error)\n"
          "  --convert         write an ABF or ATF file as a text data file (13 header lines)\n"
+         "  --polish          fit the currents in the fit (PARAMFILE's line 14) by least\n"
+         "                    squares from PARAMFILE's values, write them to OUT.fit and print\n"
+         "                    each parameter's start, result and standard error, the RMS\n"
+         "                    before and after, the iterations and why it stopped\n"
+         "  --out OUT.fit     --polish: the parameter file written; the input stays as it is\n"
+         "  --free LIST       --polish: the parameters fitted, instead of the default set\n"
+         "                    (Gmax and the kinetic parameters); LIST is comma-separated\n"
+         "                    CURRENT.FIELD (1.Vm, 2.Gmax), CURRENT.* or baseline\n"
+         "  --fix LIST        --polish: parameters taken out of the fitted set\n"
+         "  --bounds P=LO:HI  --polish: the bounds of one parameter (1.Vtm=-60:-20); an empty\n"
+         "                    LO or HI is no bound; may be repeated\n"
+         "  --json            --polish: print the result as one JSON object\n"
          "\n"
          "Import options, for an ABF or ATF data file (the window asks without them):\n"
          "  --sweeps LIST     up to six sweep numbers from 1, e.g. 1,8,15,22,29,36\n"
@@ -311,7 +357,9 @@ std::string CommandLineHelp() {
          "  -h, --help        this text\n"
          "  -v, --version     the program's version\n"
          "\n"
-         "Exit status: 0 success, 1 a file could not be read or written, 2 wrong usage.\n";
+         "Exit status: 0 success (--polish: it converged or stopped at its iteration limit),\n"
+         "1 a file could not be read or written, or the polish could not run on what the\n"
+         "files hold (OUT.fit is then not written), 2 wrong usage.\n";
 }
 
 namespace {
@@ -353,11 +401,7 @@ int RunCommandLine(int argc, char* argv[]) {
   if (command.error.empty()) command.error = OutputNamesAnInput(command);
   if (command.error.empty() && command.mode != CliMode::Convert)
     command.error = ImportOptionsMisplaced(command);
-  if (!command.error.empty()) {
-    std::fprintf(stderr, "pavik: %s\nTry 'pavik --help' for more information.\n",
-                 command.error.c_str());
-    return kExitUsage;
-  }
+  if (!command.error.empty()) return UsageError(command.error);
   switch (command.mode) {
     case CliMode::Help:
       return WriteToStandardOutput(CommandLineHelp(), "help");
@@ -372,6 +416,8 @@ int RunCommandLine(int argc, char* argv[]) {
       return RunFits(command);
     case CliMode::Render:
       return RunRender(command, argc, argv);
+    case CliMode::Polish:
+      return RunPolish(command);
     case CliMode::Window:
       break;
   }

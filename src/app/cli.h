@@ -1,6 +1,6 @@
 // The command line: opening files in the window at start, the headless export of the fitted
-// curves, the offscreen render of the main panel, the text report of a parameter file and the
-// conversion of an amplifier file into a text data file.
+// curves, the offscreen render of the main panel, the text report of a parameter file, the
+// conversion of an amplifier file into a text data file and the least-squares polish.
 #pragma once
 
 #include <optional>
@@ -14,12 +14,12 @@ constexpr int kExitSuccess = 0;
 constexpr int kExitFileError = 1;  // a file could not be read or written
 constexpr int kExitUsage = 2;      // the arguments do not form a command
 
-enum class CliMode { Window, Fits, Render, Report, Convert, Help, Version };
+enum class CliMode { Window, Fits, Render, Report, Convert, Polish, Help, Version };
 
 // What the arguments ask for; error is non-empty when they ask for nothing sensible.
 struct CliCommand {
   CliMode mode = CliMode::Window;
-  std::string output;     // --fits and --render: the file written ("-": standard output)
+  std::string output;     // the file written ("-": standard output; --polish: its --out)
   std::string dataFile;   // may be empty in the window
   std::string paramFile;  // may be empty in the window and for --render
   std::optional<int> headerLines;
@@ -35,6 +35,11 @@ struct CliCommand {
   std::optional<TimeRegion> noise;   // --noise: the stretch whose spread is the noise (ms)
   bool residuals = false;            // --residuals: a residual column after each fit
   ImportOptions import;              // how an amplifier data file becomes a recording
+  // --polish: the --free and --fix lists (several of one kind joined), the --bounds items
+  // (CURRENT.FIELD=LO:HI, checked once the parameter file says what is in the fit), --json
+  std::optional<std::string> freeList, fixList;
+  std::vector<std::string> bounds;
+  bool json = false;
   std::string error;
 };
 

@@ -5,6 +5,8 @@
 
 #include "app/cli.h"
 
+struct ParamFileContents;
+
 inline constexpr const char* kStandardOutput = "-";  // an output named so goes to standard output
 
 // ---- the jobs (cli_fits.cpp, cli_report.cpp, cli_render.cpp, cli_window.cpp) ----
@@ -14,6 +16,7 @@ int RunRender(const CliCommand& command, int argc, char* argv[]);
 int RunWindow(const CliCommand& command, int argc, char* argv[]);  // the event loop's result
 
 int RunConvert(const CliCommand& command);  // cli_convert.cpp
+int RunPolish(const CliCommand& command);   // cli_polish.cpp
 
 // ---- shared (cli_shared.cpp) ----
 // The import choices for an amplifier data file: --trace-v gives its step voltages by hand.
@@ -21,9 +24,12 @@ ImportOptions ImportOptionsOf(const CliCommand& command);
 // Reads the command's files as the menu's open commands do, then applies the options as if
 // they were typed; false when a file could not be read (the reader's message, which goes to
 // standard error without a window, said why).
-bool LoadAndApply(const CliCommand& command);
+// paramRead, when given, receives the parameter file's contents as read.
+bool LoadAndApply(const CliCommand& command, ParamFileContents* paramRead = nullptr);
 // The command's excluded stretches and noise region become the fit's regions.
 void ApplyRegions(const CliCommand& command);
+// Says on standard error that the arguments do not form a command, and why; the usage status.
+int UsageError(const std::string& why);
 // Writes text to standard output; the exit status, and on failure the reason on standard error.
 int WriteToStandardOutput(const std::string& text, const char* what);
 // Writes bytes safely to path; the exit status, and on failure the reason on standard error.

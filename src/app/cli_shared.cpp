@@ -20,11 +20,11 @@ ImportOptions ImportOptionsOf(const CliCommand& command) {
   return options;
 }
 
-bool LoadAndApply(const CliCommand& command) {
+bool LoadAndApply(const CliCommand& command, ParamFileContents* paramRead) {
   if (command.headerLines) status.headerLines = *command.headerLines;
   const ImportOptions importOptions = ImportOptionsOf(command);
   if (!LoadDataFile(command.dataFile, &importOptions) ||
-      (!command.paramFile.empty() && !LoadParamFile(command.paramFile))) {
+      (!command.paramFile.empty() && !LoadParamFile(command.paramFile, paramRead))) {
     return false;
   }
   for (size_t k = 0; k < command.traceV.size(); ++k) status.traceV[k] = command.traceV[k];
@@ -38,6 +38,11 @@ bool LoadAndApply(const CliCommand& command) {
   SetCtrlVal(panelHandle, PANEL_XMIN, status.xMin);
   SetCtrlVal(panelHandle, PANEL_XMAX, status.xMax);
   return true;
+}
+
+int UsageError(const std::string& why) {
+  std::fprintf(stderr, "pavik: %s\nTry 'pavik --help' for more information.\n", why.c_str());
+  return kExitUsage;
 }
 
 int WriteToStandardOutput(const std::string& text, const char* what) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/amplifier_open.h"
 #include "app/pavik.h"
 #include "app/polish_window.h"
 #include "display/display.h"
@@ -197,7 +198,9 @@ int LoadDataFile(const std::string& path, const ImportOptions* importOptions) {
     MessagePopup("Error", read.error.c_str());
     return 0;
   }
-  return CommitRecording(read.recording) ? 1 : 0;
+  if (!CommitRecording(read.recording)) return 0;
+  ForgetDataFileImportChoices();
+  return 1;
 }
 
 bool CommitRecording(const Recording& recording) {
@@ -240,7 +243,7 @@ int Read_Last_Values() {
   return LoadParamFile(path);
 }
 
-int LoadParamFile(const std::string& path) {
+int LoadParamFile(const std::string& path, ParamFileContents* asRead) {
   if (path.find('\0') != std::string::npos) {
     TellParamFile("The parameter file was not read: its path holds a zero byte.");
     return 0;
@@ -256,6 +259,7 @@ int LoadParamFile(const std::string& path) {
     TellParamFileNotRead(path, why);
     return 0;
   }
+  if (asRead != nullptr) *asRead = scratch;
   TakeOverParamFile(scratch, path);
   RefreshParamFilePanels();
   RememberParamFile(path);

@@ -7,6 +7,7 @@
 #include "io/recording.h"
 
 struct ImportOptions;
+struct ParamFileContents;
 
 inline constexpr const char* kVersion = "3.2";  // shown in the title and by --version
 inline constexpr const char* kVersionDate = "2010-June-03";
@@ -32,12 +33,14 @@ int ReadDataFile();  // dialog, then LoadDataFile; 1 when a file was read
 // the given choices or, without them, as the import dialog asks; any other file is read as the
 // text data file.
 int LoadDataFile(const std::string& path, const ImportOptions* importOptions = nullptr);
-int LoadAmplifierFile(const std::string& path, const ImportOptions* importOptions);
 // Commits a recording to the workspace (the trace arrays, the trace voltages, the data ranges
 // and the analysis window), fills the controls, tells its notices and draws it. A recording
 // whose name does not fit the data-file field, or whose sample arrays do not agree with its
 // counts, is refused with a message and changes nothing (false).
 bool CommitRecording(const Recording& recording);
-int Read_Last_Values();                      // dialog, then LoadParamFile; 1 when a file was read
-int LoadParamFile(const std::string& path);  // read, take over, refresh; 1, or 0 and a message
-int Save_Current_Values();                   // dialog, then SaveParamFile; 1 when written
+int Read_Last_Values();  // dialog, then LoadParamFile; 1 when a file was read
+// Reads, takes over and refreshes; 1, or 0 and a message. asRead, when given, receives the file's
+// contents as read, before the take-over adjusts anything (a file with no current in the fit gets
+// current 1 in it).
+int LoadParamFile(const std::string& path, ParamFileContents* asRead = nullptr);
+int Save_Current_Values();  // dialog, then SaveParamFile; 1 when written

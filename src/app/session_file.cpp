@@ -9,10 +9,12 @@
 #include <cstring>
 #include <filesystem>
 
+#include "app/amplifier_open.h"
 #include "app/history.h"
 #include "app/pavik.h"
 #include "display/display.h"
 #include "fit/fit_settings.h"
+#include "io/abf/import_choices_json.h"
 #include "io/dialog_folder.h"
 #include "io/file_kind.h"
 #include "io/io.h"
@@ -142,12 +144,30 @@ void ShowSession() {
   ShowWorkspace();
 }
 
+// The session's data file, imported with the choices it was imported with before; when those
+// cannot be read the import dialog asks again.
+void OpenSessionDataFile(const Session& session) {
+  if (session.dataImport.is_null()) {
+    LoadDataFile(session.dataFile);
+    return;
+  }
+  ImportOptions options;
+  if (const std::string why = ImportOptionsFromJson(session.dataImport, &options); !why.empty()) {
+    Tell("The session's import choices were not used (" + why + "); choose them again.");
+    LoadDataFile(session.dataFile);
+    return;
+  }
+  LoadDataFile(session.dataFile, &options);
+}
+
 }  // namespace
 
 Session CurrentSession() {
   Session session = WorkspaceSession();
   if (const std::string param = LastParamFile(); !param.empty()) session.paramFile = param;
   PutFitSettings(&session);
+  if (const auto& choices = DataFileImportChoices())
+    session.dataImport = ImportChoicesToJson(*choices);
   return session;
 }
 
@@ -180,7 +200,7 @@ int OpenSessionFile(const std::string& path) {
     if (!Exists(session.dataFile))
       missing += "the data file " + session.dataFile + "\n";
     else
-      LoadDataFile(session.dataFile);  // it tells why when it fails; the rest goes on
+      OpenSessionDataFile(session);  // it tells why when it fails; the rest goes on
   }
   bool paramRead = false;
   if (!session.paramFile.empty()) {

@@ -35,6 +35,7 @@ ImportChoices ApplyImportOptions(const AmplifierFile& file, const ImportOptions&
   }
   if (options.fromMs) choices.fromMs = options.fromMs;
   if (options.toMs) choices.toMs = options.toMs;
+  if (options.average) choices.average = *options.average;
   return choices;
 }
 

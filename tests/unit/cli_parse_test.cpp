@@ -55,6 +55,27 @@ TEST(ParseCommandLine, SessionAndFigureOptions) {
     EXPECT_FALSE(ParseCommandLine(wrong).error.empty()) << wrong.back();
 }
 
+// --polish writes --out; lists of one kind join; its options belong to it alone (the program's
+// refusals are tested in cli_polish_test).
+TEST(ParseCommandLine, PolishTakesItsOptions) {
+  const CliCommand c =
+      ParseCommandLine({"--polish", "a.txt", "b.fit", "--out", "c.fit", "--fix", "1.Vm", "--json",
+                        "--fix=1.Km", "--bounds", "1.Vtm=-60:-20", "--xmax", "9"});
+  ASSERT_TRUE(c.error.empty()) << c.error;
+  EXPECT_EQ(c.mode, CliMode::Polish);
+  EXPECT_EQ(c.dataFile, "a.txt");
+  EXPECT_EQ(c.paramFile, "b.fit");
+  EXPECT_EQ(c.output, "c.fit");
+  EXPECT_EQ(c.fixList, "1.Vm,1.Km");
+  EXPECT_FALSE(c.freeList.has_value());
+  EXPECT_EQ(c.bounds, std::vector<std::string>{"1.Vtm=-60:-20"});
+  EXPECT_TRUE(c.json);
+  for (const std::vector<std::string>& wrong :
+       {std::vector<std::string>{"--polish", "a", "b", "--out", "c", "--out", "d"},
+        {"a", "b", "--free", "1.Vm"}})
+    EXPECT_FALSE(ParseCommandLine(wrong).error.empty()) << wrong.back();
+}
+
 TEST(ParseCommandLine, ValuesThatDoNotReadWhollyAreRefused) {
   EXPECT_FALSE(ParseCommandLine({"--fits", "-", "a", "b", "--xmin", "1e999"}).error.empty());
   EXPECT_FALSE(ParseCommandLine({"--fits", "-", "a", "b", "--xmax", "3ms"}).error.empty());

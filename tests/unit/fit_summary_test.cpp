@@ -1,8 +1,9 @@
-// The command line's --free and --fix lists, and the fit summary as text and as JSON.
+// The command line's --free, --fix and --bounds lists, and the fit summary as text and as JSON.
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
 
+#include "fit/bounds_list.h"
 #include "fit/fit_summary.h"
 #include "fit/free_list.h"
 #include "model/model.h"
@@ -82,6 +83,49 @@ TEST(ApplyFreeAndFix, ABadListSaysWhyAndChangesNothing) {
     EXPECT_EQ(result.error.rfind("--fix: ", 0), 0u) << c.list;
     EXPECT_NE(result.error.find(c.says), std::string::npos) << result.error;
     EXPECT_EQ(FreeCount(result.choice), FreeCount(defaults)) << c.list;
+  }
+}
+
+// ---- --bounds ----
+
+TEST(ApplyBounds, SetsOneParametersBoundsOrSaysWhyAndChangesNothing) {
+  const Workspace w;
+  const ParamChoice defaults = DefaultChoice(w.currents);
+  struct Case {
+    const char* item;
+    ParamRef param;
+    ParamBounds bounds;  // when accepted
+    const char* says;    // "" when accepted
+  };
+  const Case cases[] = {
+      {"1.Vtm=-60:-20", {0, ParamField::Vtm}, {-60, -20}, ""},
+      {"2.gmax=:+50", {1, ParamField::Gmax}, {-kUnbounded, 50}, ""},
+      {"1.Km=-30:", {}, {}, "keep one sign"},
+      {"1.Km=:-0.5", {0, ParamField::Km}, {-kUnbounded, -0.5}, ""},
+      {"baseline=-1:1e-1", {}, {-1, 0.1}, ""},
+      {"1.Tmhi=0:10", {}, {}, "above 0"},
+      {"1.Vm=5:5", {}, {}, "below the upper"},
+      {"1.Vm=a:5", {}, {}, "LO and HI are numbers"},
+      {"1.Vm=-60", {}, {}, "CURRENT.FIELD=LO:HI"},
+      {"1.*=0:1", {}, {}, "one parameter at a time"},
+      {"3.Vm=0:1", {}, {}, "current 3 is not in the fit"},
+  };
+  for (const Case& c : cases) {
+    ParamChoice choice = defaults;
+    const std::string error = ApplyBounds({"1.Vm=-70:-10", c.item}, w.currents, w.inFit, &choice);
+    if (*c.says != '\0') {
+      EXPECT_NE(error.find(c.says), std::string::npos) << c.item << ": " << error;
+      EXPECT_EQ(choice.currents[0].bounds[0].lower, defaults.currents[0].bounds[0].lower);
+      continue;
+    }
+    ASSERT_EQ(error, "") << c.item;
+    EXPECT_EQ(choice.currents[0].bounds[0].lower, -70.0) << c.item;  // the first item too
+    const ParamBounds& set =
+        c.param.IsBaseline()
+            ? choice.baselineBounds
+            : choice.currents[c.param.current].bounds[static_cast<int>(c.param.field)];
+    EXPECT_EQ(set.lower, c.bounds.lower) << c.item;
+    EXPECT_EQ(set.upper, c.bounds.upper) << c.item;
   }
 }
 

@@ -15,6 +15,7 @@ struct ImportOptions {
   int voltageChannel = 0;             // 1-based, with kChannel
   std::vector<double> typedVoltages;  // --trace-v: the step voltages typed by hand (mV)
   std::optional<double> fromMs, toMs;
+  std::optional<bool> average;  // a session's choice; the command line keeps the default
   bool Any() const {
     return sweeps || currentChannel || voltageSource || fromMs || toMs || !typedVoltages.empty();
   }

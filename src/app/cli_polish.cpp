@@ -1,0 +1,111 @@
+// The --polish job: the data file and the parameter file read without a window, the free
+// parameters of the currents in the fit polished by least squares (on this thread: there is no
+// window to keep responsive), the parameter file written again with the polished values and
+// every other byte as read, and the fit summary on standard output.
+#include <algorithm>
+#include <cstdio>
+#include <optional>
+#include <string>
+
+#include "app/cli_jobs.h"
+#include "fit/bounds_list.h"
+#include "fit/fit_settings.h"
+#include "fit/fit_summary.h"
+#include "fit/free_list.h"
+#include "fit/workspace_fit.h"
+#include "io/io.h"
+#include "model/model.h"
+
+namespace {
+
+bool AnyCurrentInFit(const ParamFileContents& file) {
+  return std::any_of(std::begin(file.fitCurrent), std::end(file.fitCurrent),
+                     [](int32_t flag) { return flag != 0; });
+}
+
+bool AnyFree(const PolishInput& input) {
+  if (input.choice.baselineFree) return true;
+  for (int i = 0; i < kMaxCurrents; ++i) {
+    if (!input.inFit[i]) continue;
+    const std::array<bool, kRealFieldCount>& free = input.choice.currents[i].free;
+    if (std::find(free.begin(), free.end(), true) != free.end()) return true;
+  }
+  return false;
+}
+
+bool AnySampleCounts(const PolishInput& input) {
+  const int end = std::min(input.windowEnd, static_cast<int>(input.counted.size()));
+  for (int n = std::max(input.windowStart, 0); n < end; ++n) {
+    if (input.counted[n]) return true;
+  }
+  return false;
+}
+
+// The free flags and bounds the options make of the defaults; "" or why the options are wrong.
+std::string ChooseParams(const CliCommand& command, PolishInput* input) {
+  FreeChoice chosen = ApplyFreeAndFix(input->choice, input->currents, input->inFit,
+                                      command.freeList, command.fixList);
+  if (!chosen.error.empty()) return chosen.error;
+  if (std::string why = ApplyBounds(command.bounds, input->currents, input->inFit, &chosen.choice);
+      !why.empty())
+    return why;
+  input->choice = chosen.choice;
+  if (!AnyFree(*input)) return "--free and --fix leave no parameter to polish";
+  return "";
+}
+
+// The parameter file as read with the polished values put in: the baseline has no place in it,
+// and the trace voltages and the fit flags stay as the file gave them.
+std::string PolishedParamFile(const ParamFileContents& file, const PolishResult& result) {
+  CurrentParams currents[kMaxCurrents];
+  std::copy(std::begin(file.currents), std::end(file.currents), currents);
+  for (const ParamEstimate& estimate : result.estimates) {
+    if (estimate.param.IsBaseline()) continue;
+    currents[estimate.param.current].*Descriptor(estimate.param.field).real = estimate.result;
+  }
+  FitStatus fit{};
+  std::copy(std::begin(file.fitCurrent), std::end(file.fitCurrent), fit.fitCurrent);
+  std::copy(std::begin(file.loadedV), std::end(file.loadedV), fit.traceV);
+  return FormatParamFile(currents, file.dclamp, fit);
+}
+
+int NotPolished(const CliCommand& command, const std::string& why) {
+  std::fprintf(stderr, "pavik: the polish did not run to an end: %s. %s was not written.\n",
+               why.c_str(), command.output.c_str());
+  return kExitFileError;
+}
+
+}  // namespace
+
+int RunPolish(const CliCommand& command) {
+  InitParams();
+  ParamFileContents file{};
+  if (!LoadAndApply(command, &file)) return kExitFileError;
+  if (!AnyCurrentInFit(file))
+    return NotPolished(command, command.paramFile + " puts no current in the fit (its line 14)");
+  ApplyRegions(command);
+  PolishInput input = WorkspacePolishInput(fitSettings.excluded);
+  if (const std::string why = ChooseParams(command, &input); !why.empty()) return UsageError(why);
+  if (!AnySampleCounts(input)) {
+    const std::string why =
+        "no sample counts: the analysis window holds none outside the excluded "
+        "stretches";
+    if (command.xMin || command.xMax || !command.excluded.empty()) return UsageError(why);
+    return NotPolished(command, why);
+  }
+
+  const PolishResult result = Polish(input);
+  if (!result.Applicable()) return NotPolished(command, result.reason);
+  const int saved = SaveOutput(command.output, PolishedParamFile(file, result), "parameter file");
+  if (saved != kExitSuccess) return saved;
+
+  // The workspace takes the result as the window's polish does, for the noise figure.
+  std::copy(result.currents.begin(), result.currents.end(), params);
+  status.baseline = result.baseline;
+  DoFit();
+  const std::optional<double> noiseSd =
+      WorkspaceGoodness(fitSettings.excluded, fitSettings.noise).noiseSd;
+  return WriteToStandardOutput(
+      command.json ? FitSummaryJson(result, noiseSd) : FitSummaryText(result, noiseSd),
+      "fit summary");
+}

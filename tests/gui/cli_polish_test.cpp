@@ -1,0 +1,236 @@
+// The command line's polish run as a separate program on the potassium example from a rough
+// start: it reaches the bundled fit's RMS, writes the parameter file with only the polished
+// values changed, honours --fix, --free, --bounds and --json, and refuses what it cannot do
+// without writing anything.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QProcess>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <cmath>
+#include <fstream>
+#include <functional>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "io/io.h"
+#include "model/model.h"
+
+namespace {
+
+struct ProgramRun {
+  int exitCode;
+  std::string out, err;
+};
+
+ProgramRun Pavik(const QStringList& args) {
+  QProcess process;
+  process.start(QStringLiteral(PAVIK_BUILD_DIR "/pavik"), args);
+  process.waitForFinished(120000);
+  return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+          process.readAllStandardOutput().toStdString(),
+          process.readAllStandardError().toStdString()};
+}
+
+std::string Bytes(const QString& path) {
+  std::ifstream in(path.toStdString(), std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+ParamFileContents ReadParams(const QString& path) {
+  ParamFileContents contents{};
+  EXPECT_EQ(ReadParamFileAt(path.toStdString(), &contents), "") << path.toStdString();
+  return contents;
+}
+
+std::string Format(const ParamFileContents& contents) {
+  FitStatus fit{};
+  std::copy(std::begin(contents.fitCurrent), std::end(contents.fitCurrent), fit.fitCurrent);
+  std::copy(std::begin(contents.loadedV), std::end(contents.loadedV), fit.traceV);
+  return FormatParamFile(contents.currents, contents.dclamp, fit);
+}
+
+// The overall RMS that --fits prints on standard error.
+double FitsRms(const QString& data, const QString& param) {
+  const ProgramRun run = Pavik({"--fits", "-", data, param});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  const std::string marker = "samples that count: all ";
+  const size_t at = run.err.find(marker);
+  return at == std::string::npos ? NAN : std::strtod(run.err.c_str() + at + marker.size(), nullptr);
+}
+
+// The rows (current, parameter) of the table the polish printed.
+std::vector<std::pair<int, std::string>> TableRows(const std::string& out) {
+  std::vector<std::pair<int, std::string>> rows;
+  std::istringstream in(out);
+  std::string line;
+  std::getline(in, line);  // the column names
+  while (std::getline(in, line) && !line.empty()) {
+    std::istringstream fields(line);
+    int current = 0;
+    std::string name;
+    fields >> current >> name;
+    rows.emplace_back(current, name);
+  }
+  return rows;
+}
+
+double& Field(ParamFileContents& contents, int current, const std::string& name) {
+  for (const ParamDescriptor& d : kParamTable) {
+    if (d.real && d.name == name) return contents.currents[current - 1].*d.real;
+  }
+  ADD_FAILURE() << "no field " << name;
+  static double none = 0.0;
+  return none;
+}
+
+class CliPolish : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir.isValid());
+    // a by-eye start: the potassium current's kinetics some way off the bundled fit
+    ParamFileContents rough = ReadParams(bundled);
+    CurrentParams& k = rough.currents[0];
+    k.Gmax *= 0.8;
+    k.Vm += 6.0;
+    k.Km *= 1.25;
+    k.Tmhi *= 1.4;
+    k.Tmlo *= 0.7;
+    k.Vtm -= 5.0;
+    // trace voltages unlike the recording's, which the fit uses but the output must not take
+    for (int j = 0; j < kMaxTraces; ++j) rough.loadedV[j] = -100.0 + j;
+    std::ofstream(roughFile.toStdString()) << Format(rough);
+  }
+
+  QTemporaryDir dir;
+  const QString data = QStringLiteral(PAVIK_EXAMPLES "/hh-potassium.txt");
+  const QString bundled = QStringLiteral(PAVIK_EXAMPLES "/hh-potassium.fit");
+  const QString roughFile = dir.filePath("rough.fit");
+  const QString out = dir.filePath("out.fit");
+};
+
+TEST_F(CliPolish, ReachesTheBundledRmsAndChangesOnlyThePolishedValues) {
+  const ProgramRun run = Pavik({"--polish", data, roughFile, "--out", out});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_TRUE(Contains(run.out, "current\tparameter\tstart\tresult\tstandard error\n")) << run.out;
+  EXPECT_TRUE(Contains(run.out, "RMS before\t")) << run.out;
+  EXPECT_TRUE(Contains(run.out, "RMS after\t")) << run.out;
+  const double bundledRms = FitsRms(data, bundled);
+  const double polishedRms = FitsRms(data, out);
+  EXPECT_LT(polishedRms, FitsRms(data, roughFile));
+  EXPECT_LE(polishedRms, bundledRms * (1 + 1e-4)) << "bundled " << bundledRms;
+
+  // The rough file with the polished values put in is the output, byte for byte.
+  ParamFileContents expected = ReadParams(roughFile);
+  ParamFileContents polished = ReadParams(out);
+  const double roughVm = Field(expected, 1, "Vm");
+  const auto rows = TableRows(run.out);
+  ASSERT_FALSE(rows.empty()) << run.out;
+  for (const auto& [current, name] : rows)
+    Field(expected, current, name) = Field(polished, current, name);
+  EXPECT_EQ(Bytes(out), Format(expected));
+  EXPECT_NE(Field(polished, 1, "Vm"), roughVm);
+}
+
+TEST_F(CliPolish, FreeFixBoundsAndJson) {
+  struct Case {
+    QStringList options;
+    std::function<void(const ProgramRun&, ParamFileContents& rough, ParamFileContents& result)>
+        check;
+  };
+  const std::vector<Case> cases = {
+      {{"--fix", "1.Vm"},
+       [](const ProgramRun& run, ParamFileContents& rough, ParamFileContents& result) {
+         EXPECT_EQ(Field(result, 1, "Vm"), Field(rough, 1, "Vm"));
+         EXPECT_FALSE(Contains(run.out, "\tVm\t")) << run.out;
+         EXPECT_NE(Field(result, 1, "Km"), Field(rough, 1, "Km"));
+       }},
+      // the start of Vtm lies outside the bounds: it is moved onto them, and said so
+      {{"--bounds", "1.Vtm=-64:-60"},
+       [](const ProgramRun& run, ParamFileContents&, ParamFileContents& result) {
+         EXPECT_GE(Field(result, 1, "Vtm"), -64.0);
+         EXPECT_LE(Field(result, 1, "Vtm"), -60.0);
+         EXPECT_TRUE(Contains(run.out, "moved\t1.Vtm")) << run.out;
+       }},
+      {{"--free", "1.Gmax", "--free", "1.Vm", "--json"},
+       [](const ProgramRun& run, ParamFileContents& rough, ParamFileContents& result) {
+         const auto json = nlohmann::json::parse(run.out, nullptr, false);
+         ASSERT_TRUE(json.is_object()) << run.out;
+         for (const char* key : {"outcome", "reason", "iterations", "rmsBefore", "rmsAfter"})
+           EXPECT_TRUE(json.contains(key)) << key;
+         EXPECT_LT(json["rmsAfter"].get<double>(), json["rmsBefore"].get<double>());
+         ASSERT_EQ(json["parameters"].size(), 2u);
+         for (const auto& p : json["parameters"]) {
+           EXPECT_EQ(p["current"], 1);
+           for (const char* key : {"parameter", "start", "result", "standardError"})
+             EXPECT_TRUE(p.contains(key)) << key;
+         }
+         EXPECT_EQ(Field(result, 1, "Km"), Field(rough, 1, "Km"));
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.options.join(' ').toStdString());
+    const ProgramRun run =
+        Pavik(QStringList{"--polish", data, roughFile, "--out", out} + c.options);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    ParamFileContents rough = ReadParams(roughFile);
+    ParamFileContents result = ReadParams(out);
+    c.check(run, rough, result);
+  }
+}
+
+// Wrong usage exits 2, a file that cannot be read or polished 1; neither writes the output.
+TEST_F(CliPolish, RefusalsWriteNothing) {
+  ParamFileContents contents = ReadParams(roughFile);
+  const QString noneInFit = dir.filePath("none-in-fit.fit");
+  contents.fitCurrent[0] = 0;
+  std::ofstream(noneInFit.toStdString()) << Format(contents);
+  const QString zeroSlope = dir.filePath("zero-slope.fit");
+  contents = ReadParams(roughFile);
+  contents.currents[0].Km = 0.0;
+  std::ofstream(zeroSlope.toStdString()) << Format(contents);
+
+  struct Case {
+    QStringList args;
+    int status;
+  };
+  const QStringList polish = {"--polish", data, roughFile, "--out", out};
+  const std::vector<Case> cases = {
+      {{"--polish", data, roughFile}, 2},
+      {{"--polish", data, "--out", out}, 2},
+      {{"--polish", data, roughFile, "--out", "-"}, 2},
+      {{"--polish", data, roughFile, "--out", roughFile}, 2},
+      {polish + QStringList{"--free", "1.Bogus"}, 2},
+      {polish + QStringList{"--free", "2.Vm"}, 2},  // current 2 is not in the fit
+      {polish + QStringList{"--fix", "1.p"}, 2},
+      {polish + QStringList{"--fix", "1.*"}, 2},
+      {polish + QStringList{"--bounds", "1.Km=-5:5"}, 2},
+      {polish + QStringList{"--exclude", "-1000:1000"}, 2},
+      {polish + QStringList{"--select", "1"}, 2},
+      {{"--fits", "-", data, roughFile, "--free", "1.Vm"}, 2},
+      {{"--report", roughFile, "--json"}, 2},
+      {{"--polish", dir.filePath("missing.txt"), roughFile, "--out", out}, 1},
+      {{"--polish", data, noneInFit, "--out", out}, 1},
+      {{"--polish", data, zeroSlope, "--out", out}, 1},
+      {{"--polish", data, roughFile, "--out", dir.filePath("no/such/folder/out.fit")}, 1},
+  };
+  const std::string roughBytes = Bytes(roughFile);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args.join(' ').toStdString());
+    const ProgramRun run = Pavik(c.args);
+    EXPECT_EQ(run.exitCode, c.status) << run.err;
+    EXPECT_EQ(Contains(run.err, "--help"), c.status == 2) << run.err;
+    EXPECT_EQ(run.out, "");
+    EXPECT_FALSE(QFile::exists(out));
+  }
+  EXPECT_EQ(Bytes(roughFile), roughBytes);
+}
+
+}  // namespace
