@@ -81,17 +81,23 @@ int FreeToggleOf(ParamField field) {
   return PANEL_FREE_VM + static_cast<int>(field);
 }
 
-// The window offers no way to change bounds, so they always follow the parameters as they are
-// now (a slope's bound keeps its present sign); the free flags are the user's.
+// The free flags are the user's. The window offers no bounds editor, so bounds follow the
+// parameters as they are now (a slope's bound keeps its present sign), except those a session
+// set to something other than the defaults.
 ParamChoice WindowChoice() {
   std::array<CurrentParams, kMaxCurrents> currents;
   std::copy(params, params + kMaxCurrents, currents.begin());
   ParamChoice choice = DefaultChoice(currents);
-  if (fitSettings.choice) {
-    for (int i = 0; i < kMaxCurrents; ++i)
-      choice.currents[i].free = fitSettings.choice->currents[i].free;
-    choice.baselineFree = fitSettings.choice->baselineFree;
+  if (!fitSettings.choice) return choice;
+  const ParamChoice& user = *fitSettings.choice;
+  for (int i = 0; i < kMaxCurrents; ++i) {
+    choice.currents[i].free = user.currents[i].free;
+    for (int f = 0; f < kRealFieldCount; ++f) {
+      if (fitSettings.userBounds[i][f]) choice.currents[i].bounds[f] = user.currents[i].bounds[f];
+    }
   }
+  choice.baselineFree = user.baselineFree;
+  if (fitSettings.baselineUserBounds) choice.baselineBounds = user.baselineBounds;
   return choice;
 }
 

@@ -80,12 +80,18 @@ void TakeFitSettings(const Session& session) {
   fitSettings.noise.reset();
   if (session.noise) fitSettings.noise = TimeRegion{session.noise->from, session.noise->to};
   fitSettings.choice.reset();
+  fitSettings.userBounds = {};
+  fitSettings.baselineUserBounds = false;
   if (session.fitter.empty()) return;
   ParamChoice choice = EffectivePolishChoice();
+  auto differ = [](const ParamBounds& a, const ParamBounds& b) {
+    return a.lower != b.lower || a.upper != b.upper;
+  };
   for (const auto& [key, bound] : session.fitter) {
     const ParamBounds bounds{PolishBoundOf(bound.lower), PolishBoundOf(bound.upper)};
     if (key == kBaselineKey) {
       choice.baselineFree = bound.free;
+      fitSettings.baselineUserBounds = differ(bounds, choice.baselineBounds);
       choice.baselineBounds = bounds;
       continue;
     }
@@ -93,6 +99,7 @@ void TakeFitSettings(const Session& session) {
       for (int f = 0; f < kRealFieldCount; ++f) {
         if (key != FitterKey(i, f)) continue;
         choice.currents[i].free[f] = bound.free;
+        fitSettings.userBounds[i][f] = differ(bounds, choice.currents[i].bounds[f]);
         choice.currents[i].bounds[f] = bounds;
       }
     }

@@ -25,8 +25,11 @@ std::string Figure(const std::optional<double>& value) {
 
 }  // namespace
 
+// The overall figures come first: when the line is wider than the data graph, the per-trace
+// list is what gets cut (the label does not widen the graph column as its text grows).
 std::string GoodnessLine(const FitGoodness& goodness, bool noiseRegionSet) {
   std::string line = "RMS " + Figure(goodness.rms) + (goodness.rms ? " nA" : "");
+  if (noiseRegionSet) line += "  RMS/noise " + Figure(goodness.noiseRatio);
   if (goodness.traces.size() > 1) {
     line += "  (";
     for (size_t k = 0; k < goodness.traces.size(); ++k) {
@@ -35,7 +38,6 @@ std::string GoodnessLine(const FitGoodness& goodness, bool noiseRegionSet) {
     }
     line += ")";
   }
-  if (noiseRegionSet) line += "  RMS/noise " + Figure(goodness.noiseRatio);
   return line;
 }
 

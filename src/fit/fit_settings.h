@@ -4,6 +4,7 @@
 // Touched on the user-interface thread only, like the rest of the workspace.
 #pragma once
 
+#include <array>
 #include <optional>
 #include <vector>
 
@@ -16,6 +17,10 @@ struct FitSettings {
   // Free flags and bounds chosen by the user; unset: the defaults for the current parameters
   // (DefaultChoice), which follow a change of a slope's sign or of a gate power.
   std::optional<ParamChoice> choice;
+  // The bounds in choice that the user set (a session's bounds that differ from the defaults);
+  // the others follow the parameters as they are now, so that a slope's bound keeps its sign.
+  std::array<std::array<bool, kRealFieldCount>, kMaxCurrents> userBounds{};
+  bool baselineUserBounds = false;
 };
 
 extern FitSettings fitSettings;
