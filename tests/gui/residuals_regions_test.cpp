@@ -109,6 +109,8 @@ TEST_F(ResidualsAndRegions, ShiftDragMarksARegionThatMovesResizesAndGoes) {
   ASSERT_TRUE(fitSettings.noise.has_value());
   EXPECT_LE(fitSettings.noise->to, 2.0);
   EXPECT_NE(TextValue(panelHandle, PANEL_GOODNESS).find("RMS/noise "), std::string::npos);
+  Choose(27, 2);  // and "No noise region" takes it away
+  EXPECT_FALSE(fitSettings.noise.has_value());
 }
 
 TEST_F(ResidualsAndRegions, RegionsChangeTheRmsShownAndAWholeWindowLeavesNoneToShow) {
