@@ -5,15 +5,11 @@
 #include <clocale>
 #include <cstdlib>
 
-#include "editing_fixture.h"
+#include "program_fixture.h"
 
 namespace {
 
 const char* const kCommaLocale = "de_DE.UTF-8";
-
-// tests/data may not exist, so the path is taken apart as text rather than resolved.
-const std::string kExamples =
-    (std::filesystem::path(PAVIK_TEST_DATA).parent_path().parent_path() / "examples/").string();
 
 std::string PrintedOneAndAHalf() {
   char text[16];
@@ -44,10 +40,10 @@ bool SwitchToCommaLocale() {
   return std::setlocale(LC_ALL, kCommaLocale) != nullptr;
 }
 
-class CommaLocale : public EditingProgram {
+class CommaLocale : public StartedProgram {
  protected:
   void SetUp() override {
-    EditingProgram::SetUp();
+    StartedProgram::SetUp();
     saved_ = std::setlocale(LC_ALL, nullptr);
     if (!SwitchToCommaLocale() || PrintedOneAndAHalf() != "1,5")
       GTEST_SKIP() << "no decimal-comma locale here (the locales package provides de_DE)";
@@ -55,7 +51,7 @@ class CommaLocale : public EditingProgram {
   }
   void TearDown() override {
     std::setlocale(LC_ALL, saved_.c_str());
-    EditingProgram::TearDown();
+    StartedProgram::TearDown();
   }
 
  private:
@@ -74,21 +70,18 @@ std::string Messages() {
 // file is the example byte for byte.
 TEST_F(CommaLocale, ReportAndFilesKeepThePoint) {
   const std::string example = kExamples + "hh-sodium.fit";
-  QueueFileSelectAnswer(VAL_EXISTING_FILE_SELECTED, example);
-  TriggerMenu(MENU_OPENPARAM);
+  OpenThroughMenu(MENU_OPENPARAM, example);
   TriggerMenu(MENU_CLIPBOARD);
   QProcess headless;
   headless.start(PAVIK_BUILD_DIR "/pavik", {"--report", QString::fromStdString(example)});
   ASSERT_TRUE(headless.waitForFinished(30000));
   EXPECT_EQ(LastClipboardText(), headless.readAllStandardOutput().toStdString());
 
-  QueueFileSelectAnswer(VAL_EXISTING_FILE_SELECTED, kExamples + "hh-sodium.txt");
-  TriggerMenu(MENU_OPENDATA);  // the trace voltages the example was saved with
+  OpenThroughMenu(MENU_OPENDATA, kExamples + "hh-sodium.txt");  // its trace voltages
   const std::string saved = ScratchPath("saved.fit");
   QueueFileSelectAnswer(VAL_NEW_FILE_SELECTED, saved);
   TriggerMenu(MENU_SAVEPARAM);
   EXPECT_EQ(FileText(saved), FileText(example));
-  QueueFileSelectAnswer(VAL_EXISTING_FILE_SELECTED, saved);
-  TriggerMenu(MENU_OPENPARAM);
+  OpenThroughMenu(MENU_OPENPARAM, saved);
   EXPECT_EQ(Messages(), "");
 }

@@ -1,28 +1,21 @@
 // Fitting with the mouse and the keys: dragging the handles of the curve graphs through real
-// mouse events, arrow steps that fit the value, the copy and paste shortcuts from a number
-// field, and the measured points as a fraction of Gmax.
+// mouse events, and arrow steps that fit the value.
 #include <QApplication>
-#include <QClipboard>
 #include <QMouseEvent>
 #include <cstring>
 
-#include "editing_fixture.h"
 #include "fit/undo.h"
 #include "model/curve_geometry.h"
 #include "model/param_table.h"
+#include "program_fixture.h"
 
 namespace {
 
-class CurveHandles : public EditingProgram {
+class CurveHandles : public StartedProgram {
  protected:
   void SetUp() override {
-    EditingProgram::SetUp();
+    StartedProgram::SetUp();
     Prepare();
-  }
-  void TearDown() override {
-    normaliseMeasuredPoints = false;
-    pointHandles[0] = 0;
-    EditingProgram::TearDown();
   }
 
   static void Prepare() {
@@ -37,12 +30,6 @@ class CurveHandles : public EditingProgram {
     ShowTau();
     ResetWorkspaceHistory();
     ClearDeliveredEvents();
-  }
-
-  static double GetPlotY(int handle) {
-    PlotInfo info{};
-    GetPlotInfo(panelHandle, PANEL_MHGRAPH, handle, &info);
-    return info.y.empty() ? std::nan("") : info.y[0];
   }
 
   static void Mouse(QWidget* plot, QEvent::Type type, const QPoint& at, Qt::MouseButtons held) {
@@ -74,13 +61,6 @@ class CurveHandles : public EditingProgram {
     for (int step = 1; step <= 3; ++step)
       Mouse(plot, QEvent::MouseMove, start + (end - start) * step / 3, Qt::LeftButton);
     Mouse(plot, QEvent::MouseButtonRelease, end, Qt::NoButton);
-  }
-
-  static int CommitsTo(int control) {
-    int count = 0;
-    for (const DeliveredEvent& e : DeliveredEvents())
-      count += e.panel == panelHandle && e.control == control && e.event == EVENT_COMMIT;
-    return count;
   }
 };
 
@@ -128,7 +108,7 @@ TEST_F(CurveHandles, EachHandleDragsItsOwnParameterAndCommitsOnce) {
     CurrentParams expected = before;
     expected.*d.real = params[0].*d.real;
     EXPECT_EQ(std::memcmp(&expected, &params[0], sizeof expected), 0) << "only its parameter";
-    EXPECT_EQ(CommitsTo(d.control), 1);
+    EXPECT_EQ(Commits(d.control), 1);
     EXPECT_EQ(undoHistory.UndoCount(), 1);
     EXPECT_EQ(undoHistory.UndoLabel(), "Drag " + std::string(d.name) + " of current 1");
   }
@@ -170,61 +150,13 @@ TEST_F(CurveHandles, ArrowStepsFitTheValue) {
   }
 }
 
-// With the focus in a number field, Ctrl+Shift+C copies the current and Ctrl+Shift+V pastes it,
-// while Ctrl+C and Ctrl+V stay the field's own.
-TEST_F(CurveHandles, CopyAndPasteCurrentFromANumberField) {
-  QWidget* window = PanelWidget(panelHandle);
-  window->activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(window));
-  QWidget* vm = Widget(panelHandle, PANEL_VM);
-  vm->setFocus();
-  QTest::keyClick(vm, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
-  EXPECT_EQ(copyCurr.Vm, -20.0);
-  EXPECT_FALSE(LastClipboardText().empty()) << "the report of the current";
-
-  Click(panelHandle, PANEL_CURRBUT2);
-  vm->setFocus();
-  QTest::keyClick(vm, Qt::Key_V, Qt::ControlModifier | Qt::ShiftModifier);
-  EXPECT_EQ(params[1].Vm, -20.0);
-  EXPECT_EQ(params[1].Tmhi, 8.0);
-  EXPECT_EQ(DoubleValue(panelHandle, PANEL_VM), -20.0);
-
-  QApplication::clipboard()->setText("7");
-  QTest::keyClick(vm, Qt::Key_A, Qt::ControlModifier);
-  QTest::keyClick(vm, Qt::Key_V, Qt::ControlModifier);
-  QTest::keyClick(vm, Qt::Key_Return);
-  EXPECT_EQ(params[1].Vm, 7.0) << "Ctrl+V pasted the text into the field";
-}
-
-// The option divides the measured points by 0.001 Gmax; off, they are I / (V - Erev).
-TEST_F(CurveHandles, MeasuredPointsAsAFractionOfGmax) {
-  NumTraces = 1;
-  NumPoints = 10;
-  for (int n = 0; n < 10; ++n) timevals[n] = n, ydata[0][n] = 4.0;
-  status.traceV[0] = -10.0;
-  pointHandles[0] = 1;  // cursor markers exist
-  status.cursorIndex = 3;
-  const double raw = 4.0 / (-10.0 - -90.0);  // 0.05 uS
-  const double fraction = raw / (0.001 * 100.0);
-  PlotMHPoints();
-  EXPECT_EQ(GetPlotY(MHhandles[2]), raw);
-  DisplayPanel(optionsPanelHandle);
-  Click(optionsPanelHandle, OPTIONS_NORMALISE);
-  EXPECT_TRUE(normaliseMeasuredPoints);
-  EXPECT_DOUBLE_EQ(GetPlotY(MHhandles[2]), fraction);
-  EXPECT_DOUBLE_EQ(fraction, 0.5);
-  Click(optionsPanelHandle, OPTIONS_NORMALISE);
-  EXPECT_EQ(GetPlotY(MHhandles[2]), raw);
-}
-
 // The potassium example fitted by dragging alone: from the start-up curves, the steady state
 // and the time constant of n are dragged to where the recording puts them (the gate power,
 // Gmax, Erev and Vhold typed), and the summed fits then follow the traces to within the noise.
-// Leaves fit-by-dragging.png in the build directory for a person to look at.
+// Leaves editing.png (one drag to go) and fit-by-dragging.png in the build directory, the
+// README's pictures.
 TEST_F(CurveHandles, PotassiumExampleFittedByDraggingAlone) {
-  const std::filesystem::path examples =
-      std::filesystem::path(PAVIK_TEST_DATA).parent_path().parent_path() / "examples";
-  LoadAndShow((examples / "hh-potassium.txt").string());
+  LoadAndShow(kExamples + "hh-potassium.txt");
   Click(panelHandle, PANEL_CURRBUT1);
   params[0] = params[1];  // the start-up current
   std::strcpy(params[0].name, "1");
@@ -258,6 +190,7 @@ TEST_F(CurveHandles, PotassiumExampleFittedByDraggingAlone) {
   dragTo(ParamField::Vtm, -65);
   dragTo(ParamField::Ktm, -30);
   dragTo(ParamField::Tmlo, 9.8);
+  SavePanelImage(panelHandle, PAVIK_BUILD_DIR "/editing.png", 1280, 800);  // one drag to go
   dragTo(ParamField::Tmhi, 0.75);
 
   double squares = 0;

@@ -1,119 +1,104 @@
-// Parameter editing, the in-fit toggles, selection and names, driven through the main panel's
-// real widgets.
+// Parameter editing, automatic update, the in-fit toggles, selection, a pending entry, names and
+// trace colours, driven through the main panel's real widgets.
 #include <QApplication>
 #include <QClipboard>
 #include <cstring>
 
-#include "editing_fixture.h"
+#include "program_fixture.h"
 
 namespace {
 
-using Editing = EditingProgram;
-
-// The y values of one plot of the data graph.
-std::vector<double> PlotY(int handle) {
-  PlotInfo info{};
-  if (!GetPlotInfo(panelHandle, PANEL_GRAPH, handle, &info)) return {};
-  return info.y;
-}
-
-bool SameRecord(const CurrentParams& a, const CurrentParams& b) {
-  return std::memcmp(&a, &b, sizeof a) == 0;
-}
+class Editing : public StartedProgram {
+ protected:
+  // Two traces drawn; the baseline field and the fit button open with data.
+  void LoadTwoTraces() { LoadAndShow(WriteDataFile("two.txt", 2, 200)); }
+  static std::vector<double> FitOfTrace1() { return Plot(PANEL_GRAPH, plotHandles[NumTraces]).y; }
+};
 
 }  // namespace
 
 // ---- storing what is entered ----
 
-// Each control stores into its own field of the selected current and nowhere else.
+// Each control stores into its own place (a field of the selected current, a trace voltage, the
+// baseline) and nowhere else. The six voltage fields are laid out V6, V5, V1 ... V4 by id.
 TEST_F(Editing, ParamCBStoresEveryFieldInItsOwnPlace) {
-  struct Case {
-    int control;
-    double CurrentParams::*field;
-  };
-  const Case cases[] = {
-      {PANEL_VHOLD, &CurrentParams::Vhold}, {PANEL_GMAX, &CurrentParams::Gmax},
-      {PANEL_EREV, &CurrentParams::Erev},   {PANEL_VM, &CurrentParams::Vm},
-      {PANEL_KM, &CurrentParams::Km},       {PANEL_VH, &CurrentParams::Vh},
-      {PANEL_KH, &CurrentParams::Kh},       {PANEL_VTM, &CurrentParams::Vtm},
-      {PANEL_KTM, &CurrentParams::Ktm},     {PANEL_VTH, &CurrentParams::Vth},
-      {PANEL_KTH, &CurrentParams::Kth},     {PANEL_TMLO, &CurrentParams::Tmlo},
-      {PANEL_TMHI, &CurrentParams::Tmhi},   {PANEL_THLO, &CurrentParams::Thlo},
-      {PANEL_THHI, &CurrentParams::Thhi},
-  };
+  LoadTwoTraces();
   Click(panelHandle, PANEL_CURRBUT2);
+  CurrentParams& c = params[1];
+  const std::pair<int, double*> cases[] = {
+      {PANEL_VHOLD, &c.Vhold},
+      {PANEL_GMAX, &c.Gmax},
+      {PANEL_EREV, &c.Erev},
+      {PANEL_VM, &c.Vm},
+      {PANEL_KM, &c.Km},
+      {PANEL_VH, &c.Vh},
+      {PANEL_KH, &c.Kh},
+      {PANEL_VTM, &c.Vtm},
+      {PANEL_KTM, &c.Ktm},
+      {PANEL_VTH, &c.Vth},
+      {PANEL_KTH, &c.Kth},
+      {PANEL_TMLO, &c.Tmlo},
+      {PANEL_TMHI, &c.Tmhi},
+      {PANEL_THLO, &c.Thlo},
+      {PANEL_THHI, &c.Thhi},
+      {PANEL_V1, &status.traceV[0]},
+      {PANEL_V2, &status.traceV[1]},
+      {PANEL_V3, &status.traceV[2]},
+      {PANEL_V4, &status.traceV[3]},
+      {PANEL_V5, &status.traceV[4]},
+      {PANEL_V6, &status.traceV[5]},
+      {PANEL_BASELINE, &status.baseline},
+  };
   double value = 11.25;
-  for (const Case& c : cases) {
-    const CurrentParams before = params[1];
-    TypeAndEnter(panelHandle, c.control, QString::number(value));
-    CurrentParams expected = before;
-    expected.*c.field = value;
-    EXPECT_TRUE(SameRecord(params[1], expected)) << "control " << c.control;
+  for (const auto& [control, where] : cases) {
+    const std::string before = WorkspaceBytes();
+    const double old = *where;
+    TypeAndEnter(panelHandle, control, QString::number(value));
+    EXPECT_EQ(*where, value) << "control " << control;
+    *where = old;
+    EXPECT_EQ(WorkspaceBytes(), before) << "control " << control << " stored elsewhere too";
+    *where = value;
     value += 1.5;
   }
   TypeAndEnter(panelHandle, PANEL_P, "3");
   TypeAndEnter(panelHandle, PANEL_Q, "0");
-  EXPECT_EQ(params[1].p, 3);
-  EXPECT_EQ(params[1].q, 0);
+  EXPECT_EQ(c.p, 3);
+  EXPECT_EQ(c.q, 0);
   EXPECT_EQ(params[0].Vm, 1.0);  // the unselected current is untouched
-}
-
-// The six voltage fields are laid out V6, V5, V1 ... V4 by id; each reaches its own trace.
-TEST_F(Editing, ParamCBStoresTraceVoltagesAndBaseline) {
-  const int fields[kMaxTraces] = {PANEL_V1, PANEL_V2, PANEL_V3, PANEL_V4, PANEL_V5, PANEL_V6};
-  for (int k = 0; k < kMaxTraces; ++k)
-    TypeAndEnter(panelHandle, fields[k], QString::number(-70 + 5 * k));
-  for (int k = 0; k < kMaxTraces; ++k) EXPECT_EQ(status.traceV[k], -70 + 5 * k) << "trace " << k;
-  LoadAndShow(WriteDataFile("one.txt", 1, 50));  // the baseline field opens with data
-  TypeAndEnter(panelHandle, PANEL_BASELINE, "0.125");
-  EXPECT_EQ(status.baseline, 0.125);
 }
 
 // ---- automatic update and the fit button ----
 
-// With automatic update off an edit is only stored; the fit button then draws the fits.
-TEST_F(Editing, AutoUpdateOffStoresOnlyUntilFitButton) {
-  LoadAndShow(WriteDataFile("two.txt", 2, 200));
+// Off, an edit is only stored and the fit button draws the fits; switched on, it fits at once,
+// and from then on every edit and every in-fit toggle redraws.
+TEST_F(Editing, AutomaticUpdateDecidesWhenEditsRedraw) {
+  LoadTwoTraces();
   const std::vector<int> drawn = Plots(PANEL_GRAPH);
   TypeAndEnter(panelHandle, PANEL_VM, "-20");
   EXPECT_EQ(params[0].Vm, -20.0);
   EXPECT_EQ(Plots(PANEL_GRAPH), drawn);
   EXPECT_TRUE(Plots(PANEL_MHGRAPH).empty());
-
   Click(panelHandle, PANEL_DOFIT);
   EXPECT_EQ(Plots(PANEL_GRAPH).size(), drawn.size() + 2);  // one summed fit per trace
   EXPECT_FALSE(Plots(PANEL_MHGRAPH).empty());
-}
 
-// Switching automatic update on fits at once; from then on every edit redraws.
-TEST_F(Editing, AutoUpdateOnRedrawsAtOnceAndAfterEveryEdit) {
-  LoadAndShow(WriteDataFile("two.txt", 2, 200));
+  TypeAndEnter(panelHandle, PANEL_VM, "-10");
+  const std::vector<double> stale = FitOfTrace1();
   Click(panelHandle, PANEL_AUTOUPDATE);
   ASSERT_EQ(status.autoUpdate, 1);
-  const std::vector<int> fitted = Plots(PANEL_GRAPH);
-  ASSERT_GE(fitted.size(), 2u);
-  const std::vector<double> before = PlotY(plotHandles[NumTraces]);
+  const std::vector<double> alone = FitOfTrace1();
+  EXPECT_NE(alone, stale);
   TypeAndEnter(panelHandle, PANEL_GMAX, "3");
-  EXPECT_NE(Plots(PANEL_GRAPH), fitted);
-  EXPECT_NE(PlotY(plotHandles[NumTraces]), before);
-}
-
-// With automatic update on, switching current 3 in redraws the sum and extends the message.
-TEST_F(Editing, CurrentCBWithAutoUpdateRedrawsAndListsCurrent3) {
-  LoadAndShow(WriteDataFile("two.txt", 2, 200));
-  Click(panelHandle, PANEL_AUTOUPDATE);
-  EXPECT_EQ(TextValue(panelHandle, PANEL_FITMSG), "1");
-  const std::vector<double> alone = PlotY(plotHandles[NumTraces]);
-
+  const std::vector<double> edited = FitOfTrace1();
+  EXPECT_NE(edited, alone);
   Click(panelHandle, PANEL_FITCURR3);
   EXPECT_EQ(TextValue(panelHandle, PANEL_FITMSG), "1+3");
   EXPECT_EQ(status.fitCount, 2);
-  const std::vector<double> both = PlotY(plotHandles[NumTraces]);
-  ASSERT_EQ(both.size(), alone.size());
-  EXPECT_NE(both, alone);  // current 3 now adds to the sum
+  EXPECT_NE(FitOfTrace1(), edited);  // current 3 now adds to the sum
 }
 
-// The last current switched off: current 1 stays in the fit, or comes back into it.
+// The last current switched off: current 1 stays in the fit, or comes back into it; the message
+// lists every current in the fit in order.
 TEST_F(Editing, GetFitCurrentKeepsOneCurrentInTheFit) {
   Click(panelHandle, PANEL_FITCURR1);
   EXPECT_EQ(IntValue(panelHandle, PANEL_FITCURR1), 1);
@@ -128,9 +113,7 @@ TEST_F(Editing, GetFitCurrentKeepsOneCurrentInTheFit) {
   EXPECT_EQ(IntValue(panelHandle, PANEL_FITCURR4), 0);
   EXPECT_EQ(status.fitCount, 1);
   EXPECT_EQ(TextValue(panelHandle, PANEL_FITMSG), "1");
-}
 
-TEST_F(Editing, UpdateFitMessageListsEveryCurrentInOrder) {
   for (int id : {PANEL_FITCURR10, PANEL_FITCURR4, PANEL_FITCURR3}) Click(panelHandle, id);
   EXPECT_EQ(TextValue(panelHandle, PANEL_FITMSG), "1+3+4+10");
   for (int i = 0; i < kMaxCurrents; ++i) status.fitCurrent[i] = 1;
@@ -143,7 +126,7 @@ TEST_F(Editing, UpdateFitMessageListsEveryCurrentInOrder) {
 
 // A slope entered as 0 is stored, but the model (which would divide by it) is not evaluated.
 TEST_F(Editing, ParamCBStoresZeroSlopeWithoutRedrawing) {
-  LoadAndShow(WriteDataFile("two.txt", 2, 200));
+  LoadTwoTraces();
   Click(panelHandle, PANEL_AUTOUPDATE);
   for (int slope : {PANEL_KM, PANEL_KH, PANEL_KTM, PANEL_KTH}) {
     const std::vector<int> data = Plots(PANEL_GRAPH);
@@ -166,7 +149,7 @@ TEST_F(Editing, CurrbutCBSelectsCurrent7AndRedrawsOnlyTheCurves) {
   params[6].Vm = -33.5;
   params[6].Gmax = 7.0;
   std::snprintf(params[6].name, sizeof params[6].name, "%s", "Kdr");
-  LoadAndShow(WriteDataFile("two.txt", 2, 200));
+  LoadTwoTraces();
   Click(panelHandle, PANEL_DOFIT);
   Click(panelHandle, PANEL_FITCURR2);
   const std::vector<int> data = Plots(PANEL_GRAPH);
@@ -195,14 +178,16 @@ TEST_F(Editing, CurrbutCBSelectsCurrent7AndRedrawsOnlyTheCurves) {
   EXPECT_EQ(IntValue(panelHandle, PANEL_FITCURR7), 0);
 }
 
-// Edits go to the current selected at the time of the edit.
-TEST_F(Editing, ParamCBEditsTheSelectedCurrent) {
-  Click(panelHandle, PANEL_CURRBUT10);
-  TypeAndEnter(panelHandle, PANEL_EREV, "55");
-  EXPECT_EQ(params[9].Erev, 55.0);
-  EXPECT_EQ(params[0].Erev, -80.0);
-  Click(panelHandle, PANEL_CURRBUT1);
-  EXPECT_EQ(DoubleValue(panelHandle, PANEL_EREV), -80.0);
+// A selector button whose label names no current selects nothing (and writes no colour slot).
+TEST_F(Editing, CurrbutCBIgnoresLabelsOutsideOneToTen) {
+  for (const char* label : {"11", "0", "x", "99999999999999999999"}) {
+    SetCtrlAttribute(panelHandle, PANEL_CURRBUT3, ATTR_LABEL_TEXT, label);
+    Click(panelHandle, PANEL_CURRBUT3);
+    EXPECT_EQ(status.selCurrent, 1) << label;
+  }
+  SetCtrlAttribute(panelHandle, PANEL_CURRBUT3, ATTR_LABEL_TEXT, "3");
+  Click(panelHandle, PANEL_CURRBUT3);
+  EXPECT_EQ(status.selCurrent, 3);
 }
 
 // ---- a pending entry ----
@@ -210,7 +195,7 @@ TEST_F(Editing, ParamCBEditsTheSelectedCurrent) {
 // A click on any control first finishes the entry being typed, as leaving the field does, also
 // where the click takes no focus from the field: the typed value is never lost or misplaced.
 TEST_F(Editing, ClickOnAnyControlFirstFinishesThePendingEntry) {
-  LoadAndShow(WriteDataFile("two.txt", 2, 200));  // the fit button opens with data
+  LoadTwoTraces();
   const std::pair<const char*, void (*)()> clicks[] = {
       {"selector button", [] { Click(panelHandle, PANEL_CURRBUT2); }},
       {"in-fit toggle", [] { Click(panelHandle, PANEL_FITCURR3); }},
@@ -240,11 +225,9 @@ TEST_F(Editing, NamesEditedInBothPlaces) {
   TypeAndEnter(panelHandle, PANEL_NAME, "INa");
   EXPECT_STREQ(params[1].name, "INa");
   EXPECT_EQ(TextValue(panelHandle, PANEL_CURRLABEL2), "INa");
-
   TypeAndEnter(panelHandle, PANEL_CURRLABEL2, "INaT");
   EXPECT_STREQ(params[1].name, "INaT");
   EXPECT_EQ(TextValue(panelHandle, PANEL_NAME), "INaT");
-
   Click(panelHandle, PANEL_CURRBUT1);
   TypeAndEnter(panelHandle, PANEL_CURRLABEL2, "INaP");
   EXPECT_STREQ(params[1].name, "INaP");
@@ -292,7 +275,8 @@ TEST_F(Editing, NamesNeverHoldAComma) {
 
 // ---- trace colours ----
 
-// Before data the flag is only stored; after data the traces change colour without a refit.
+// Before data the flag is only stored; after data the traces change colour without a refit, and
+// back to black.
 TEST_F(Editing, TraceColorsBeforeAndAfterData) {
   Click(panelHandle, PANEL_TRACECOLORS);
   EXPECT_EQ(status.colorTraces, 1);
@@ -304,26 +288,9 @@ TEST_F(Editing, TraceColorsBeforeAndAfterData) {
   Click(panelHandle, PANEL_DOFIT);
   const std::vector<int> drawn = Plots(PANEL_GRAPH);
   Click(panelHandle, PANEL_TRACECOLORS);
-  for (int k = 0; k < NumTraces; ++k) {
-    PlotInfo info{};
-    ASSERT_TRUE(GetPlotInfo(panelHandle, PANEL_GRAPH, plotHandles[k], &info));
-    EXPECT_EQ(info.color, traceColors[k]) << "trace " << k;
-  }
+  for (int k = 0; k < NumTraces; ++k)
+    EXPECT_EQ(Plot(PANEL_GRAPH, plotHandles[k]).color, traceColors[k]) << "trace " << k;
   EXPECT_EQ(Plots(PANEL_GRAPH), drawn);
   Click(panelHandle, PANEL_TRACECOLORS);
-  PlotInfo info{};
-  ASSERT_TRUE(GetPlotInfo(panelHandle, PANEL_GRAPH, plotHandles[2], &info));
-  EXPECT_EQ(info.color, VAL_BLACK);
-}
-
-// A selector button whose label names no current selects nothing (and writes no colour slot).
-TEST_F(Editing, CurrbutCBIgnoresLabelsOutsideOneToTen) {
-  for (const char* label : {"11", "0", "x", "99999999999999999999"}) {
-    SetCtrlAttribute(panelHandle, PANEL_CURRBUT3, ATTR_LABEL_TEXT, label);
-    Click(panelHandle, PANEL_CURRBUT3);
-    EXPECT_EQ(status.selCurrent, 1) << label;
-  }
-  SetCtrlAttribute(panelHandle, PANEL_CURRBUT3, ATTR_LABEL_TEXT, "3");
-  Click(panelHandle, PANEL_CURRBUT3);
-  EXPECT_EQ(status.selCurrent, 3);
+  for (int k = 0; k < NumTraces; ++k) EXPECT_EQ(Plot(PANEL_GRAPH, plotHandles[k]).color, VAL_BLACK);
 }

@@ -1,38 +1,12 @@
 // The guard on unsaved parameters: Save, Discard and Cancel on Quit, on closing the window and on
-// Open Parameter File (answers queued through the test seams), nothing asked without changes,
-// the default extension of a saved file, and the dialog's folder.
-#include <QTimer>
-
-#include "app/history.h"
-#include "editing_fixture.h"
+// Open Parameter File, nothing asked without changes, the default extension of a saved file.
+#include "program_fixture.h"
 
 namespace {
 
 enum { kSave = 0, kDiscard = 1, kCancel = 2 };
 
-class Guard : public EditingProgram {
- protected:
-  void SetUp() override {
-    EditingProgram::SetUp();
-    StartWorkspaceHistory();
-  }
-};
-
-// Runs the event loop, performs action inside it, and tells whether the loop ended by itself.
-template <typename Action>
-bool LoopEndsAfter(Action action) {
-  bool watchdogFired = false;
-  QTimer::singleShot(0, action);
-  QTimer watchdog;  // stopped when this returns, so it never fires into a later loop
-  watchdog.setSingleShot(true);
-  QObject::connect(&watchdog, &QTimer::timeout, [&watchdogFired] {
-    watchdogFired = true;
-    QuitUserInterface(1);
-  });
-  watchdog.start(3000);
-  RunUserInterface();
-  return !watchdogFired;
-}
+using Guard = StartedProgram;
 
 void QuitFromMenu() {
   MenuItemAction(GetPanelMenuBar(panelHandle), MENU_QUIT)->trigger();
@@ -40,9 +14,11 @@ void QuitFromMenu() {
 
 }  // namespace
 
-// Without changes Quit asks nothing; with changes each answer does what it says.
+// Without changes Quit and closing the window end the loop and ask nothing; with changes each
+// answer does what it says.
 TEST_F(Guard, QuitAnswers) {
   EXPECT_TRUE(LoopEndsAfter(QuitFromMenu));
+  EXPECT_TRUE(LoopEndsAfter([] { PanelWidget(panelHandle)->close(); }));
   EXPECT_TRUE(RecordedQuestions().empty());
 
   TypeAndEnter(panelHandle, PANEL_VM, "-44");

@@ -1,28 +1,22 @@
 // The import dialog of an amplifier file, driven through its real widgets: it opens on the
-// default choices, refuses a seventh sweep and incomplete choices, and renders as a picture.
-#include <gtest/gtest.h>
-
+// default choices, refuses a seventh sweep and incomplete choices.
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTreeWidget>
-#include <fstream>
 #include <memory>
-#include <sstream>
 
 #include "io/abf/import.h"
 #include "platform/qt/import_dialog_qt_test.h"
+#include "program_fixture.h"
 
 namespace {
 
 AmplifierFile Read(const char* name) {
-  std::ifstream in(std::string(PAVIK_TEST_DATA) + "/" + name, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
   AmplifierFile file;
-  EXPECT_EQ(ReadAmplifierFile(bytes.str(), &file), "");
+  EXPECT_EQ(ReadAmplifierFile(FileText(kTestData + name), &file), "");
   return file;
 }
 
@@ -32,8 +26,11 @@ ImportDialogInput SodiumInput() {
 
 }  // namespace
 
+// Without a person to ask (offscreen) the dialog is not shown and the import is cancelled; shown,
+// it opens on the default choices.
 TEST(ImportDialog, OpensOnTheDefaultChoices) {
   const ImportDialogInput input = SodiumInput();
+  EXPECT_FALSE(ShowImportDialog(input));
   std::unique_ptr<QDialog> dialog(CreateImportDialog(input));
   const std::optional<ImportChoices> choices = ImportDialogChoices(dialog.get());
   ASSERT_TRUE(choices);
@@ -87,29 +84,16 @@ TEST(ImportDialog, WholeSlowSweepNeedsAveraging) {
   EXPECT_TRUE(dialog->findChild<QLabel*>("problem")->text().contains("at most 5000"));
 }
 
-// Without a person (offscreen) the dialog is cancelled; a queued answer stands in for one.
-TEST(ImportDialog, QueuedAnswerStandsInForAPerson) {
-  const ImportDialogInput input = SodiumInput();
-  EXPECT_FALSE(ShowImportDialog(input));
-  ImportChoices answer = input.defaults;
-  answer.sweeps = {9, 13};
-  QueueImportDialogAnswer(answer);
-  QueueImportDialogAnswer(std::nullopt);
-  EXPECT_EQ(ShowImportDialog(input)->sweeps, (std::vector<int>{9, 13}));
-  EXPECT_FALSE(ShowImportDialog(input));
-}
-
-// The picture kept beside the build, to look at.
-TEST(ImportDialog, RendersToAPicture) {
-  EXPECT_TRUE(RenderImportDialog(SodiumInput(), PAVIK_BUILD_DIR "/import-dialog-sodium.png"));
-  EXPECT_TRUE(RenderImportDialog(
-      ImportDialogInputFor(Read("pyabf_user-list-durations_HCN-act.abf"), "slow.abf"),
-      PAVIK_BUILD_DIR "/import-dialog-slow.png"));
+// A text export of currents alone offers no voltage but the typed one.
+TEST(ImportDialog, CurrentsAloneAskForTypedVoltages) {
   AmplifierFile currents;
   ASSERT_EQ(ReadAmplifierFile("ATF\t1.0\n0\t3\n\"Time (s)\"\t\"Trace #1 (pA)\"\t\"Trace #2 (pA)\"\n"
                               "0\t-100\t-200\n0.0001\t-300\t-400\n",
                               &currents),
             "");
-  EXPECT_TRUE(RenderImportDialog(ImportDialogInputFor(currents, "export.atf"),
-                                 PAVIK_BUILD_DIR "/import-dialog-atf.png"));
+  std::unique_ptr<QDialog> dialog(CreateImportDialog(ImportDialogInputFor(currents, "a.atf")));
+  auto* voltage = dialog->findChild<QComboBox*>("voltage");
+  EXPECT_EQ(voltage->count(), 1);
+  EXPECT_EQ(voltage->currentData().toInt(), -1);
+  EXPECT_TRUE(dialog->findChild<QLineEdit*>("typed")->isEnabled());
 }

@@ -1,127 +1,198 @@
-// The main menu: each item's command through its real action, the unknown ids, paste usable from
-// the first copy, and quitting.
-#include <QApplication>
-#include <QClipboard>
-#include <QTimer>
-
+// The main menu through its real actions: opening a data file (and one that cannot be read),
+// saving and opening parameter files with what the panels then show, copy and paste, the panel
+// items, and the ids outside the table.
 #include <cstring>
 
-#include "editing_fixture.h"
+#include "program_fixture.h"
 
 namespace {
 
-using Menu = EditingProgram;
-
-int MenuBar() {
-  return GetPanelMenuBar(panelHandle);
-}
-
 bool PasteDimmed() {
   int dimmed = -1;
-  GetMenuBarAttribute(MenuBar(), MENU_PASTE, ATTR_DIMMED, &dimmed);
+  GetMenuBarAttribute(GetPanelMenuBar(panelHandle), MENU_PASTE, ATTR_DIMMED, &dimmed);
   return dimmed != 0;
 }
 
-// Runs the event loop, performs `action` from inside it, and tells whether the loop ended by
-// itself (a watchdog ends it after a few seconds otherwise).
-template <typename Action>
-bool LoopEndsAfter(Action action) {
-  bool watchdogFired = false;
-  QTimer::singleShot(0, action);
-  QTimer::singleShot(5000, [&watchdogFired] {
-    watchdogFired = true;
-    QuitUserInterface(1);
-  });
-  RunUserInterface();
-  return !watchdogFired;
-}
+class Menu : public StartedProgram {
+ protected:
+  // Everything the user sees of a loaded file.
+  struct Visible {
+    std::vector<double> fields;
+    std::string dataFile;
+    std::vector<int> plots;
+    std::vector<std::vector<double>> plotted;
+    bool operator==(const Visible&) const = default;
+  };
+  static Visible Look() {
+    Visible v{};
+    for (int control : {PANEL_V1, PANEL_V2, PANEL_V3, PANEL_V4, PANEL_V5, PANEL_V6, PANEL_XMIN,
+                        PANEL_XMAX, PANEL_YMIN, PANEL_YMAX})
+      v.fields.push_back(DoubleValue(panelHandle, control));
+    v.dataFile = TextValue(panelHandle, PANEL_DATAFILE);
+    v.plots = Plots(PANEL_GRAPH);
+    for (int handle : v.plots) v.plotted.push_back(Plot(PANEL_GRAPH, handle).y);
+    double xMin, xMax, yMin, yMax;
+    GetAxisRange(panelHandle, PANEL_GRAPH, &xMin, &xMax, &yMin, &yMax);
+    v.fields.insert(v.fields.end(), {xMin, xMax, yMin, yMax});
+    return v;
+  }
+};
 
 }  // namespace
 
-// ---- files ----
+// ---- data files ----
 
-// A cancelled open leaves the graph as it was; an accepted one draws the new traces, no fits.
-TEST_F(Menu, OpenDataCancelledKeepsGraphAcceptedRedrawsWithoutFits) {
+// The menu command reads the file, fills the fields, un-dims the data controls and draws the new
+// traces without the old file's fits.
+TEST_F(Menu, OpenDataFillsUndimsAndRedrawsWithoutFits) {
   LoadAndShow(WriteDataFile("first.txt", 2, 100));
   Click(panelHandle, PANEL_DOFIT);
-  const std::vector<int> drawn = Plots(PANEL_GRAPH);
-  QueueFileSelectAnswer(VAL_NO_FILE_SELECTED, "");
-  TriggerMenu(MENU_OPENDATA);
-  EXPECT_EQ(Plots(PANEL_GRAPH), drawn);
-
-  QueueFileSelectAnswer(VAL_EXISTING_FILE_SELECTED, WriteDataFile("second.txt", 3, 120));
-  TriggerMenu(MENU_OPENDATA);
-  EXPECT_EQ(NumTraces, 3);
-  const std::vector<int> now = Plots(PANEL_GRAPH);
-  EXPECT_EQ(now.size(), 4u);  // three traces and the zero line
-  for (int handle : drawn) EXPECT_EQ(std::count(now.begin(), now.end(), handle), 0);
+  const std::string path = WriteDataFile("four.txt", 4, 300);
+  OpenThroughMenu(MENU_OPENDATA, path);
+  EXPECT_EQ(NumTraces, 4);
+  EXPECT_EQ(DoubleValue(panelHandle, PANEL_V3), 0.0) << "-40 + 20 x 2";
+  EXPECT_EQ(DoubleValue(panelHandle, PANEL_V5), 20.0) << "past the pairs: the last pair's";
+  EXPECT_NEAR(DoubleValue(panelHandle, PANEL_XMAX), 29.9, 1e-6);
+  EXPECT_NEAR(DoubleValue(panelHandle, PANEL_YMAX), 1.1 * 4, 1e-6);
+  EXPECT_EQ(TextValue(panelHandle, PANEL_DATAFILE), path);
+  for (int control : {PANEL_XMIN, PANEL_XMAX, PANEL_YMIN, PANEL_YMAX, PANEL_BASELINE,
+                      PANEL_DATACTRL, PANEL_DOFIT})
+    EXPECT_EQ(Dimmed(control), 0) << "control " << control;
+  EXPECT_EQ(Plots(PANEL_GRAPH).size(), 4u + 1u);  // four traces and the zero line
 }
 
-TEST_F(Menu, OpenDataThatCannotBeReadKeepsGraph) {
-  LoadAndShow(WriteDataFile("first.txt", 2, 100));
-  const std::vector<int> drawn = Plots(PANEL_GRAPH);
-  QueueFileSelectAnswer(VAL_EXISTING_FILE_SELECTED, ScratchPath("missing.txt"));
-  TriggerMenu(MENU_OPENDATA);
-  EXPECT_EQ(Plots(PANEL_GRAPH), drawn);
-  EXPECT_EQ(RecordedMessages().size(), 1u);
+// Every failure keeps the previous file on screen and says why; a cancelled dialog says nothing
+// and changes nothing.
+TEST_F(Menu, FailedOpenLeavesTheScreenAlone) {
+  OpenThroughMenu(MENU_OPENDATA, WriteDataFile("six.txt", 6, 400));
+  ASSERT_EQ(NumTraces, 6);
+  ASSERT_TRUE(DragGraphCursor(panelHandle, PANEL_GRAPH, 10.0, 10.0));
+  ShowFits();
+  const Visible before = Look();
+  const std::string workspace = WorkspaceBytes();
+  std::string words;
+  for (int i = 0; i < 20; ++i) words += "just words and no numbers\n";
+  const std::string bad[] = {WriteText(ScratchPath("empty.txt"), ""), ScratchPath("absent.txt"),
+                             WriteText(ScratchPath("text.txt"), words), ""};
+  for (const std::string& path : bad) {
+    ClearRecordedMessages();
+    if (path.empty()) {
+      QueueFileSelectAnswer(VAL_NO_FILE_SELECTED, "");
+      TriggerMenu(MENU_OPENDATA);
+    } else {
+      OpenThroughMenu(MENU_OPENDATA, path);
+    }
+    EXPECT_EQ(Look(), before) << path;
+    EXPECT_EQ(WorkspaceBytes(), workspace) << path;
+    ASSERT_EQ(RecordedMessages().size(), path.empty() ? 0u : 1u) << path;
+    if (!path.empty()) {
+      EXPECT_EQ(RecordedMessages()[0].title, "Error");
+    }
+  }
 }
 
-// Save writes the layout of the workspace; open reads it back and shows the file's name.
-TEST_F(Menu, SaveParamThenOpenParamRestoresTheWorkspace) {
-  params[0].Gmax = 36.0;
+// ---- parameter files ----
+
+// Save writes the workspace's layout; reading it back shows the file's first current, its in-fit
+// flags and its dynamic-clamp settings (the panel naming current 1, whose settings it shows, so
+// that the next commit cannot store them under another current), and the file's name.
+TEST_F(Menu, SavedParameterFileOpensIntoThePanels) {
+  params[0].Gmax = 120.0;
+  params[0].p = 3;
+  std::snprintf(params[0].name, sizeof params[0].name, "%s", "Na");
   params[4].Vm = -52.5;
+  ZeroFitCurrents();
+  status.fitCurrent[1] = status.fitCurrent[3] = 1;
+  dclamp.globalSetting[0] = 2.5;
+  dclamp.intSetting[0] = 7;
+  dclamp.currentSetting[0][0] = 55.0;
   const std::string path = ScratchPath("saved.fit");
   QueueFileSelectAnswer(VAL_NEW_FILE_SELECTED, path);
   TriggerMenu(MENU_SAVEPARAM);
   EXPECT_EQ(FileText(path), FormatParamFile(params, dclamp, status));
 
-  params[0].Gmax = 1.0;
-  params[4].Vm = 1.0;
-  Click(panelHandle, PANEL_CURRBUT5);
-  QueueFileSelectAnswer(VAL_EXISTING_FILE_SELECTED, path);
-  TriggerMenu(MENU_OPENPARAM);
-  EXPECT_EQ(params[0].Gmax, 36.0);
+  InitParams();
+  SetPanelParams(0);
+  Click(panelHandle, PANEL_CURRBUT4);
+  DisplayPanel(dclampPanelHandle);
+  TypeAndEnter(dclampPanelHandle, DCLAMP_CURRENT, "6");
+  OpenThroughMenu(MENU_OPENPARAM, path);
   EXPECT_EQ(params[4].Vm, -52.5);
   EXPECT_EQ(status.selCurrent, 1);
-  EXPECT_EQ(DoubleValue(panelHandle, PANEL_GMAX), 36.0);
+  EXPECT_EQ(TextValue(panelHandle, PANEL_NAME), "Na");
+  EXPECT_EQ(DoubleValue(panelHandle, PANEL_GMAX), 120.0);
+  EXPECT_EQ(IntValue(panelHandle, PANEL_P), 3);
   EXPECT_EQ(TextValue(panelHandle, PANEL_PARAMFILE), path);
+  EXPECT_EQ(IntValue(panelHandle, PANEL_FITCURR1), 0);
+  EXPECT_EQ(IntValue(panelHandle, PANEL_FITCURR2), 1);
+  EXPECT_EQ(IntValue(panelHandle, PANEL_FITCURR4), 1);
+  EXPECT_EQ(TextValue(panelHandle, PANEL_FITMSG), "2+4");
+  EXPECT_EQ(IntValue(dclampPanelHandle, DCLAMP_CURRENT), 1);
+  EXPECT_EQ(DoubleValue(dclampPanelHandle, DCLAMP_SETTING1), 55.0);
+  EXPECT_EQ(DoubleValue(dclampPanelHandle, DCLAMP_GLOBAL1), 2.5);
+  EXPECT_EQ(IntValue(dclampPanelHandle, DCLAMP_INT1), 7);
+  // so the next commit stores under current 1, not under the current shown before the read
+  const DclampSettings read = dclamp;
+  TypeAndEnter(dclampPanelHandle, DCLAMP_SETTING3, "9");
+  EXPECT_EQ(dclamp.currentSetting[2][0], 9.0);
+  EXPECT_EQ(dclamp.currentSetting[0][5], read.currentSetting[0][5]);
 }
 
-TEST_F(Menu, CancelledParamDialogsChangeNothing) {
-  const CurrentParams before = params[0];
-  QueueFileSelectAnswer(VAL_NO_FILE_SELECTED, "");
-  TriggerMenu(MENU_OPENPARAM);
-  QueueFileSelectAnswer(VAL_NO_FILE_SELECTED, "");
-  TriggerMenu(MENU_SAVEPARAM);
-  EXPECT_EQ(std::memcmp(&params[0], &before, sizeof before), 0);
+// Reading does not evaluate the model: the fits keep what the last evaluation gave.
+TEST_F(Menu, ParameterFileReadDoesNotReevaluateTheModel) {
+  LoadAndShow(WriteDataFile("steps.txt", 2, 200));
+  params[0].Gmax = 120.0;
+  const std::string path = ScratchPath("changed.fit");
+  ASSERT_EQ(SaveParamFile(path), 1);
+  InitParams();
+  DoFit();
+  const double evaluated = yfits[0][0][50];
+  ASSERT_NE(evaluated, 0.0);
+  ASSERT_EQ(LoadParamFile(path), 1);
+  EXPECT_EQ(params[0].Gmax, 120.0);
+  EXPECT_EQ(yfits[0][0][50], evaluated);
+}
+
+// A refused file leaves the workspace and the panels as they were and says why; a cancelled
+// dialog, to open or to save, says nothing.
+TEST_F(Menu, RefusedOrCancelledParameterFileChangesNothing) {
+  Click(panelHandle, PANEL_CURRBUT4);
+  const std::string workspace = WorkspaceBytes();
+  OpenThroughMenu(MENU_OPENPARAM, WriteText(ScratchPath("broken.fit"), "1.0 2.0 three\n"));
+  ASSERT_EQ(RecordedMessages().size(), 1u);
+  EXPECT_NE(RecordedMessages()[0].message.find("line 1, number 3 of 276"), std::string::npos);
+  for (int item : {MENU_OPENPARAM, MENU_SAVEPARAM}) {
+    QueueFileSelectAnswer(VAL_NO_FILE_SELECTED, "");
+    TriggerMenu(item);
+  }
+  EXPECT_EQ(RecordedMessages().size(), 1u);
+  EXPECT_EQ(WorkspaceBytes(), workspace);
+  EXPECT_EQ(TextValue(panelHandle, PANEL_NAME), "4");
   EXPECT_EQ(TextValue(panelHandle, PANEL_PARAMFILE), "(no parameter file)");
-  EXPECT_TRUE(RecordedMessages().empty());
 }
 
 // ---- copy, paste and the report ----
 
-// Paste is unusable until the first copy; the all-currents report does not open it.
-TEST_F(Menu, PasteDimmedUntilFirstCopy) {
+// Paste is unusable until the first copy (the all-currents report does not open it); copy with
+// current 3 selected copies and reports it; paste puts it over current 5 with current 5's
+// holding potential kept, and the panels show the pasted values.
+TEST_F(Menu, CopyCurrent3ThenPasteOverCurrent5) {
   EXPECT_TRUE(PasteDimmed());
   EXPECT_FALSE(MenuItemAction(MenuBar(), MENU_PASTE)->isEnabled());
   TriggerMenu(MENU_CLIPBOARD);
   EXPECT_EQ(LastClipboardText(), CurrentReport(-1));
   EXPECT_TRUE(PasteDimmed());
-  TriggerMenu(MENU_COPY);
-  EXPECT_FALSE(PasteDimmed());
-  EXPECT_TRUE(MenuItemAction(MenuBar(), MENU_PASTE)->isEnabled());
-}
 
-// Copy with current 3 selected copies it and reports it; paste puts it over current 5.
-TEST_F(Menu, CopyCurrent3ThenPasteOverCurrent5) {
   params[2].Vm = -25.0;
+  params[2].Km = -9.5;
   params[2].Vhold = -90.0;
   std::snprintf(params[2].name, sizeof params[2].name, "%s", "IA");
   Click(panelHandle, PANEL_CURRBUT3);
   TriggerMenu(MENU_COPY);
+  EXPECT_FALSE(PasteDimmed());
+  EXPECT_TRUE(MenuItemAction(MenuBar(), MENU_PASTE)->isEnabled());
   EXPECT_EQ(LastClipboardText(), CurrentReport(2));
   EXPECT_NE(LastClipboardText().find("\"IA\" (3)"), std::string::npos);
-  EXPECT_EQ(copyCurr.Vm, -25.0);
 
   Click(panelHandle, PANEL_CURRBUT5);
   TriggerMenu(MENU_PASTE);
@@ -129,9 +200,12 @@ TEST_F(Menu, CopyCurrent3ThenPasteOverCurrent5) {
   EXPECT_STREQ(params[4].name, "IA");
   EXPECT_EQ(params[4].Vhold, -60.0);  // the holding potential stays the target's
   EXPECT_EQ(DoubleValue(panelHandle, PANEL_VM), -25.0);
+  EXPECT_EQ(DoubleValue(panelHandle, PANEL_KM), -9.5);
+  EXPECT_EQ(DoubleValue(panelHandle, PANEL_VHOLD), -60.0);
+  EXPECT_EQ(TextValue(panelHandle, PANEL_NAME), "IA");
 }
 
-// ---- panels ----
+// ---- panels and ids outside the table ----
 
 TEST_F(Menu, PanelItemsShowTheirPanels) {
   for (auto [item, panel] :
@@ -144,20 +218,15 @@ TEST_F(Menu, PanelItemsShowTheirPanels) {
   EXPECT_TRUE(PanelWidget(panelHandle)->isVisible());  // not modal, the main panel stays
 }
 
-// ---- ids outside the table ----
-
 // Titles, separators and ids outside the table change nothing anywhere.
 TEST_F(Menu, UnknownIdsDoNothing) {
   LoadAndShow(WriteDataFile("first.txt", 2, 100));
-  const FitStatus statusBefore = status;
-  const CurrentParams paramsBefore = params[0];
+  const std::string workspace = WorkspaceBytes();
   const std::vector<int> drawn = Plots(PANEL_GRAPH);
   const std::string clipboard = LastClipboardText();
-  for (int item : {-1, 0, 1, 2, 6, 8, 11, 13, 17, 99}) {
+  for (int item : {-1, 0, 1, 2, 6, 8, 11, 13, 17, 99})
     menuCB(MenuBar(), item, nullptr, panelHandle);
-  }
-  EXPECT_EQ(std::memcmp(&status, &statusBefore, sizeof status), 0);
-  EXPECT_EQ(std::memcmp(&params[0], &paramsBefore, sizeof paramsBefore), 0);
+  EXPECT_EQ(WorkspaceBytes(), workspace);
   EXPECT_EQ(Plots(PANEL_GRAPH), drawn);
   EXPECT_EQ(LastClipboardText(), clipboard);
   EXPECT_TRUE(PasteDimmed());
@@ -165,47 +234,4 @@ TEST_F(Menu, UnknownIdsDoNothing) {
   EXPECT_EQ(PendingFileSelectAnswers(), 0);
   for (int panel : {dclampPanelHandle, optionsPanelHandle, infoPanelHandle})
     EXPECT_FALSE(PanelWidget(panel)->isVisible());
-}
-
-// ---- quitting ----
-
-// The quit item and closing the main window both end the event loop.
-TEST_F(Menu, QuitAndClosingTheWindowEndTheLoopAlike) {
-  EXPECT_TRUE(LoopEndsAfter([] { TriggerMenu(MENU_QUIT); }));
-  EXPECT_TRUE(LoopEndsAfter([] { PanelWidget(panelHandle)->close(); }));
-}
-
-// ---- shortcuts ----
-
-// The menu shortcuts act from the panel, and inside a text field Ctrl+V stays the field's paste.
-TEST_F(Menu, ShortcutsLeaveTextEditingToTheFields) {
-  QWidget* window = PanelWidget(panelHandle);
-  window->activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(window));  // shortcuts reach the active window only
-  QWidget* button = Widget(panelHandle, PANEL_DOFIT);
-  button->setFocus();
-  QTest::keyClick(button, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
-  EXPECT_FALSE(PasteDimmed()) << "Ctrl+Shift+C copies the current";
-
-  auto* name = qobject_cast<QLineEdit*>(Widget(panelHandle, PANEL_NAME));
-  ASSERT_NE(name, nullptr);
-  Click(panelHandle, PANEL_CURRBUT2);
-  name->setFocus();
-  QApplication::clipboard()->setText("pasted");
-  QTest::keyClick(name, Qt::Key_End);
-  QTest::keyClick(name, Qt::Key_V, Qt::ControlModifier);
-  EXPECT_EQ(name->text().toStdString(), "2pasted");
-  EXPECT_STREQ(params[1].name, "2");  // the copy buffer was not pasted over current 2
-
-  // the same in a numeric field, where the focus stays after every edit
-  QWidget* vm = Widget(panelHandle, PANEL_VM);
-  vm->setFocus();
-  params[1].Vm = 1.0;
-  copyCurr.Vm = -99.0;
-  QApplication::clipboard()->setText("7");
-  QTest::keyClick(vm, Qt::Key_A, Qt::ControlModifier);
-  QTest::keyClick(vm, Qt::Key_V, Qt::ControlModifier);
-  EXPECT_EQ(params[1].Vm, 1.0);  // not the copy buffer's -99
-  QTest::keyClick(vm, Qt::Key_Return);
-  EXPECT_EQ(params[1].Vm, 7.0);
 }

@@ -1,44 +1,23 @@
 // Events of the controls as a user makes them: one commit per finished entry, step, click or
 // menu choice; none for a value the program sets; the close of a window; shortcuts that leave
-// text editing alone.
-#include <QAction>
+// text editing to the fields.
 #include <QApplication>
-#include <QCheckBox>
 #include <QClipboard>
 #include <QDoubleSpinBox>
 #include <QLineEdit>
-#include <QPushButton>
-#include <QSpinBox>
-#include <QTest>
 
-#include "platform/qt/platform_qt_test.h"
-#include "startup_fixture.h"
-
-namespace {
-int CountEvents(int control, int event = EVENT_COMMIT) {
-  int count = 0;
-  for (const DeliveredEvent& delivered : DeliveredEvents())
-    if (delivered.control == control && delivered.event == event) ++count;
-  return count;
-}
-
-// Replaces the field's text as a user would: select all, type, press Enter.
-void TypeInto(QWidget* field, const QString& text) {
-  field->setFocus();
-  QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
-  QTest::keyClicks(field, text);
-  QTest::keyClick(field, Qt::Key_Return);
-}
-}  // namespace
+#include "program_fixture.h"
 
 class ControlEvents : public StartedProgram {
  protected:
   void SetUp() override {
     StartedProgram::SetUp();
-    QWidget* window = PanelWidget(panelHandle);
-    window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    ActivateMainWindow();
     ClearDeliveredEvents();
+  }
+  static void Leave() {
+    CtrlWidget(panelHandle, PANEL_VM)->setFocus();
+    QApplication::processEvents();
   }
 };
 
@@ -57,140 +36,130 @@ TEST_F(ControlEvents, ProgramSetValuesFireNothing) {
   EXPECT_TRUE(DeliveredEvents().empty());
 }
 
-TEST_F(ControlEvents, TypedNumberAndEnterCommitsOnceAsTyped) {
-  QWidget* field = CtrlWidget(panelHandle, PANEL_KM);
-  TypeInto(field, "-0.0125");
-  EXPECT_EQ(CountEvents(PANEL_KM), 1);
-  double value = 0;
-  GetCtrlVal(panelHandle, PANEL_KM, &value);
-  EXPECT_EQ(value, -0.0125);
-  EXPECT_EQ(static_cast<QDoubleSpinBox*>(field)->text(), "-0.0125");
-  // Leaving the field after Enter is the same entry, not a second one.
-  CtrlWidget(panelHandle, PANEL_VM)->setFocus();
-  QApplication::processEvents();
-  EXPECT_EQ(CountEvents(PANEL_KM), 1);
-  // Enter again with nothing changed commits nothing.
-  field->setFocus();
-  QTest::keyClick(field, Qt::Key_Return);
-  EXPECT_EQ(CountEvents(PANEL_KM), 1);
-}
-
-// An entry finished by leaving the field commits too, and exponents are understood.
-TEST_F(ControlEvents, EntryFinishedByLeavingCommitsWithExponent) {
-  QWidget* field = CtrlWidget(panelHandle, PANEL_GMAX);
-  field->setFocus();
-  QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
-  QTest::keyClicks(field, "2.5e-5");
-  CtrlWidget(panelHandle, PANEL_EREV)->setFocus();
-  QTRY_COMPARE(CountEvents(PANEL_GMAX), 1);
-  double value = 0;
-  GetCtrlVal(panelHandle, PANEL_GMAX, &value);
-  EXPECT_EQ(value, 2.5e-5);
+// A typed entry commits once when finished, by Enter or by leaving the field, and holds what was
+// typed (exponents understood); leaving after Enter, or Enter again with nothing changed, is no
+// second entry.
+TEST_F(ControlEvents, EachFinishedEntryCommitsOnce) {
+  const struct {
+    int control;
+    const char* typed;
+    bool enter;  // else finished by leaving
+  } entries[] = {
+      {PANEL_KM, "-0.0125", true}, {PANEL_GMAX, "2.5e-5", false}, {PANEL_CURRLABEL4, "IA", true}};
+  for (const auto& e : entries) {
+    SCOPED_TRACE(e.typed);
+    QWidget* field = Widget(panelHandle, e.control);
+    Type(panelHandle, e.control, e.typed);
+    if (e.enter) QTest::keyClick(field, Qt::Key_Return);
+    Leave();
+    for (int waited = 0; waited < 1000 && Commits(e.control) == 0; waited += 10) QTest::qWait(10);
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_Return);
+    Leave();
+    EXPECT_EQ(Commits(e.control), 1);
+    if (qobject_cast<QLineEdit*>(field))
+      EXPECT_EQ(TextValue(panelHandle, e.control), e.typed);
+    else
+      EXPECT_EQ(DoubleValue(panelHandle, e.control), std::stod(e.typed));
+  }
+  EXPECT_EQ(static_cast<QDoubleSpinBox*>(Widget(panelHandle, PANEL_KM))->text(), "-0.0125");
+  EXPECT_EQ(static_cast<QLineEdit*>(Widget(panelHandle, PANEL_CURRLABEL4))->maxLength(), 255);
 }
 
 TEST_F(ControlEvents, EachArrowStepCommits) {
-  QWidget* field = CtrlWidget(panelHandle, PANEL_VH);
-  double before = 0, after = 0;
-  GetCtrlVal(panelHandle, PANEL_VH, &before);
+  QWidget* field = Widget(panelHandle, PANEL_VH);
+  EXPECT_EQ(DoubleValue(panelHandle, PANEL_VH), 1.0);
   field->setFocus();
   QTest::keyClick(field, Qt::Key_Up);
-  EXPECT_EQ(CountEvents(PANEL_VH), 1);
+  EXPECT_EQ(Commits(PANEL_VH), 1);
   QTest::keyClick(field, Qt::Key_Down);
   QTest::keyClick(field, Qt::Key_Down);
-  EXPECT_EQ(CountEvents(PANEL_VH), 3);
-  GetCtrlVal(panelHandle, PANEL_VH, &after);
-  EXPECT_EQ(before, 1.0);
-  EXPECT_EQ(after, 0.9);  // steps fit the value: 1 -> 1.1 -> 1 -> 0.9
-  QWidget* power = CtrlWidget(panelHandle, PANEL_Q);
+  EXPECT_EQ(Commits(PANEL_VH), 3);
+  EXPECT_EQ(DoubleValue(panelHandle, PANEL_VH), 0.9);  // steps fit the value: 1, 1.1, 1, 0.9
+  QWidget* power = Widget(panelHandle, PANEL_Q);
   power->setFocus();
   QTest::keyClick(power, Qt::Key_Up);
-  EXPECT_EQ(CountEvents(PANEL_Q), 1);
+  EXPECT_EQ(Commits(PANEL_Q), 1);
 }
 
-TEST_F(ControlEvents, ClicksCommitOnce) {
-  QTest::mouseClick(CtrlWidget(panelHandle, PANEL_TRACECOLORS), Qt::LeftButton);
-  EXPECT_EQ(CountEvents(PANEL_TRACECOLORS), 1);
-  QTest::mouseClick(CtrlWidget(panelHandle, PANEL_CURRBUT3), Qt::LeftButton);
-  EXPECT_EQ(CountEvents(PANEL_CURRBUT3), 1);
+TEST_F(ControlEvents, ClicksAndMenuChoicesCommitOnce) {
   SetCtrlAttribute(panelHandle, PANEL_DOFIT, ATTR_DIMMED, 0);
-  QTest::mouseClick(CtrlWidget(panelHandle, PANEL_DOFIT), Qt::LeftButton);
-  EXPECT_EQ(CountEvents(PANEL_DOFIT), 1);
-}
-
-TEST_F(ControlEvents, TypedNameCommitsOnceWhenFinished) {
-  QWidget* box = CtrlWidget(panelHandle, PANEL_CURRLABEL4);
-  TypeInto(box, "IA");
-  EXPECT_EQ(CountEvents(PANEL_CURRLABEL4), 1);
-  CtrlWidget(panelHandle, PANEL_VM)->setFocus();
-  QApplication::processEvents();
-  EXPECT_EQ(CountEvents(PANEL_CURRLABEL4), 1);
-  std::string name;
-  GetCtrlVal(panelHandle, PANEL_CURRLABEL4, &name);
-  EXPECT_EQ(name, "IA");
-  EXPECT_EQ(static_cast<QLineEdit*>(box)->maxLength(), 255);
+  for (int control : {PANEL_TRACECOLORS, PANEL_CURRBUT3, PANEL_DOFIT}) {
+    QTest::mouseClick(Widget(panelHandle, control), Qt::LeftButton);
+    EXPECT_EQ(Commits(control), 1) << "control " << control;
+  }
+  TriggerMenu(MENU_INFO);
+  ASSERT_EQ(MenuChoices(MENU_INFO), 1);
 }
 
 // A number outside a field's range widens it, so the field shows what the program holds;
 // a field with a range of its own refuses and keeps its value.
 TEST_F(ControlEvents, OutOfRangeValuesWidenOrAreRefused) {
   ASSERT_EQ(SetCtrlVal(panelHandle, PANEL_GMAX, 5e12), 0);
-  double value = 0;
-  GetCtrlVal(panelHandle, PANEL_GMAX, &value);
-  EXPECT_EQ(value, 5e12);
+  EXPECT_EQ(DoubleValue(panelHandle, PANEL_GMAX), 5e12);
   EXPECT_LT(SetCtrlVal(dclampPanelHandle, DCLAMP_CURRENT, 11), 0);
-  int current = 0;
-  GetCtrlVal(dclampPanelHandle, DCLAMP_CURRENT, &current);
-  EXPECT_GE(current, 1);
-  EXPECT_LE(current, 10);
+  EXPECT_GE(IntValue(dclampPanelHandle, DCLAMP_CURRENT), 1);
+  EXPECT_LE(IntValue(dclampPanelHandle, DCLAMP_CURRENT), 10);
   EXPECT_LT(SetCtrlVal(panelHandle, PANEL_P, 2.5), 0);  // an int field holds no fraction
   EXPECT_LT(SetCtrlVal(panelHandle, PANEL_VM, std::nan("")), 0);
   EXPECT_LT(SetCtrlVal(panelHandle, PANEL_VM, "text"), 0);
   EXPECT_LT(SetCtrlVal(panelHandle, PANEL_NAME, std::string(256, 'x').c_str()), 0);
 }
 
-TEST_F(ControlEvents, MenuItemCallsMenuCallback) {
-  const int menuBar = GetPanelMenuBar(panelHandle);
-  MenuItemAction(menuBar, MENU_INFO)->trigger();
-  ASSERT_EQ(CountEvents(MENU_INFO), 1);
-  EXPECT_EQ(DeliveredEvents().back().panel, menuBar);
-  DeliveredEvents();
-}
-
-// Ctrl+C in a text field copies its text; Copy Current is Ctrl+Shift+C wherever the focus is.
-TEST_F(ControlEvents, CopyShortcutLeavesTextEditingAlone) {
-  QWidget* name = CtrlWidget(panelHandle, PANEL_NAME);
-  name->setFocus();
-  static_cast<QLineEdit*>(name)->selectAll();
-  QTest::keyClick(name, Qt::Key_C, Qt::ControlModifier);
-  EXPECT_EQ(CountEvents(MENU_COPY), 0);
+// Ctrl+C and Ctrl+V stay a field's own copy and paste; Copy Current (Ctrl+Shift+C) and Paste
+// Current (Ctrl+Shift+V) act from any control, a number field included.
+TEST_F(ControlEvents, ShortcutsLeaveTextEditingToTheFields) {
+  const auto press = [](int control, Qt::Key key, Qt::KeyboardModifiers keys) {
+    QWidget* widget = Widget(panelHandle, control);
+    widget->setFocus();
+    QTest::keyClick(widget, key, keys);
+  };
+  static_cast<QLineEdit*>(Widget(panelHandle, PANEL_NAME))->selectAll();
+  press(PANEL_NAME, Qt::Key_C, Qt::ControlModifier);
   EXPECT_EQ(QApplication::clipboard()->text(), "1");
-  QWidget* field = CtrlWidget(panelHandle, PANEL_VM);
-  field->setFocus();
-  QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
-  QTest::keyClick(field, Qt::Key_C, Qt::ControlModifier);
-  EXPECT_EQ(CountEvents(MENU_COPY), 0);
-  EXPECT_EQ(CountEvents(MENU_PASTE), 0);
-  QWidget* toggle = CtrlWidget(panelHandle, PANEL_AUTOUPDATE);
-  toggle->setFocus();
-  QTest::keyClick(toggle, Qt::Key_C, Qt::ControlModifier);
-  EXPECT_EQ(CountEvents(MENU_COPY), 0) << "Ctrl+C is never Copy Current";
-  QTest::keyClick(field, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
-  EXPECT_EQ(CountEvents(MENU_COPY), 1) << "Ctrl+Shift+C is, even from a number field";
+  press(PANEL_VM, Qt::Key_V, Qt::ControlModifier);
+  press(PANEL_VM, Qt::Key_C, Qt::ControlModifier);
+  press(PANEL_AUTOUPDATE, Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(MenuChoices(MENU_COPY) + MenuChoices(MENU_PASTE), 0)
+      << "Ctrl+C and Ctrl+V are never these";
+
+  params[0].Vm = -20.0;
+  press(PANEL_VM, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(MenuChoices(MENU_COPY), 1);
+  EXPECT_EQ(copyCurr.Vm, -20.0);
+  EXPECT_EQ(LastClipboardText(), CurrentReport(0));
+
+  Click(panelHandle, PANEL_CURRBUT2);
+  QApplication::clipboard()->setText("pasted");
+  press(PANEL_NAME, Qt::Key_End, Qt::NoModifier);
+  press(PANEL_NAME, Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(static_cast<QLineEdit*>(Widget(panelHandle, PANEL_NAME))->text(), "2pasted");
+  EXPECT_STREQ(params[1].name, "2");  // the copied current was not pasted over current 2
+
+  QApplication::clipboard()->setText("7");
+  press(PANEL_VM, Qt::Key_A, Qt::ControlModifier);
+  press(PANEL_VM, Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(params[1].Vm, 1.0);
+  press(PANEL_VM, Qt::Key_Return, Qt::NoModifier);
+  EXPECT_EQ(params[1].Vm, 7.0) << "Ctrl+V pasted the text into the field";
+
+  press(PANEL_VM, Qt::Key_V, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(MenuChoices(MENU_PASTE), 1);
+  EXPECT_EQ(params[1].Vm, -20.0);
+  EXPECT_EQ(DoubleValue(panelHandle, PANEL_VM), -20.0);
 }
 
-TEST_F(ControlEvents, ClosingMainWindowGivesCloseEvent) {
+// Closing the main window asks the program (a close event, the window stays); a secondary
+// panel has no panel callback: closing it hides it, and it can be shown again.
+TEST_F(ControlEvents, ClosingWindows) {
   PanelWidget(panelHandle)->close();
-  EXPECT_EQ(CountEvents(0, EVENT_CLOSE), 1);
+  EXPECT_EQ(Events(panelHandle, 0, EVENT_CLOSE), 1);
   EXPECT_TRUE(PanelWidget(panelHandle)->isVisible());
-}
-
-// A secondary panel has no panel callback: closing its window hides it, nothing else.
-TEST_F(ControlEvents, ClosingSecondaryPanelHidesIt) {
+  ClearDeliveredEvents();
   DisplayPanel(optionsPanelHandle);
-  ASSERT_TRUE(PanelWidget(optionsPanelHandle)->isVisible());
   PanelWidget(optionsPanelHandle)->close();
   EXPECT_FALSE(PanelWidget(optionsPanelHandle)->isVisible());
   EXPECT_TRUE(DeliveredEvents().empty());
-  EXPECT_EQ(DisplayPanel(optionsPanelHandle), 0);  // and can be shown again
+  EXPECT_EQ(DisplayPanel(optionsPanelHandle), 0);
   EXPECT_TRUE(PanelWidget(optionsPanelHandle)->isVisible());
 }

@@ -2,28 +2,13 @@
 // the panels show them; a missing data file is reported and the rest restored; a corrupt
 // session changes nothing.
 #include "app/session_file.h"
-#include "app/history.h"
-#include "editing_fixture.h"
 #include "fit/fit_settings.h"
 #include "fit/undo.h"
+#include "program_fixture.h"
 
 namespace {
 
-class SessionFile : public EditingProgram {
- protected:
-  void SetUp() override {
-    EditingProgram::SetUp();
-    ResetFitSettings();
-    StartWorkspaceHistory();
-  }
-  void TearDown() override {
-    ResetFitSettings();
-    EditingProgram::TearDown();
-  }
-  void WriteText(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-  }
-};
+using SessionFile = StartedProgram;
 
 }  // namespace
 
@@ -36,16 +21,16 @@ TEST_F(SessionFile, SavedAndOpenedRestoresEveryItem) {
   ASSERT_EQ(SaveParamFile(param), 1);
   status.paramFileLoaded = 1;
   std::snprintf(status.paramFile, sizeof status.paramFile, "%s", param.c_str());
-  TypeAndEnter(panelHandle, PANEL_XMIN, "0.005");
-  TypeAndEnter(panelHandle, PANEL_XMAX, "0.03");
-  TypeAndEnter(panelHandle, PANEL_YMIN, "-1");
-  TypeAndEnter(panelHandle, PANEL_YMAX, "4");
-  TypeAndEnter(panelHandle, PANEL_VMIN, "-90");
-  TypeAndEnter(panelHandle, PANEL_VMAX, "30");
-  TypeAndEnter(panelHandle, PANEL_BASELINE, "0.125");
-  Click(panelHandle, PANEL_CURRBUT3);
-  Click(panelHandle, PANEL_AUTOUPDATE);
-  Click(panelHandle, PANEL_TRACECOLORS);
+  for (auto [control, text] : {std::pair{PANEL_XMIN, "0.005"},
+                               {PANEL_XMAX, "0.03"},
+                               {PANEL_YMIN, "-1"},
+                               {PANEL_YMAX, "4"},
+                               {PANEL_VMIN, "-90"},
+                               {PANEL_VMAX, "30"},
+                               {PANEL_BASELINE, "0.125"}})
+    TypeAndEnter(panelHandle, control, text);
+  for (int control : {PANEL_CURRBUT3, PANEL_AUTOUPDATE, PANEL_TRACECOLORS})
+    Click(panelHandle, control);
   fitSettings.excluded = {{0.01, 0.012}};
   fitSettings.noise = TimeRegion{0.02, 0.025};
   ParamChoice choice = EffectivePolishChoice();
@@ -60,9 +45,8 @@ TEST_F(SessionFile, SavedAndOpenedRestoresEveryItem) {
   // Everything else: another data file, other values, no regions.
   LoadAndShow(WriteDataFile("other.txt", 1, 100));
   TypeAndEnter(panelHandle, PANEL_VM, "-10");
-  Click(panelHandle, PANEL_CURRBUT1);
-  Click(panelHandle, PANEL_AUTOUPDATE);
-  Click(panelHandle, PANEL_TRACECOLORS);
+  for (int control : {PANEL_CURRBUT1, PANEL_AUTOUPDATE, PANEL_TRACECOLORS})
+    Click(panelHandle, control);
   status.baseline = 0;
   status.vMin = -50;
   ResetFitSettings();

@@ -1,22 +1,19 @@
 // A session keeps how its amplifier data file was imported: opened again, it imports the same
 // sweeps over the same span without asking, and choices it cannot read make the dialog ask.
-#include <fstream>
-
 #include "app/session_file.h"
-#include "editing_fixture.h"
 #include "io/abf/import.h"
 #include "platform/qt/import_dialog_qt_test.h"
+#include "program_fixture.h"
 
 namespace {
 
-const std::string kSodium = std::string(PAVIK_TEST_DATA) + "/myokit_abf-v2_INa_activation.abf";
+const std::string kSodium = kTestData + "myokit_abf-v2_INa_activation.abf";
 
-class SessionImport : public EditingProgram {
+class SessionImport : public StartedProgram {
  protected:
   void ImportSodium(const ImportChoices& choices) {
     QueueImportDialogAnswer(choices);
-    QueueFileSelectAnswer(VAL_EXISTING_FILE_SELECTED, kSodium);
-    TriggerMenu(MENU_OPENDATA);
+    OpenThroughMenu(MENU_OPENDATA, kSodium);
   }
   static ImportChoices Chosen() {
     AmplifierFile file;
@@ -49,15 +46,14 @@ TEST_F(SessionImport, ReopenedSessionImportsTheSameSweepsWithoutAsking) {
   // A text data file has no import choices to keep.
   LoadAndShow(WriteDataFile("plain.txt", 2, 100));
   ASSERT_EQ(SaveSessionFile(session), 1);
-  std::ifstream text(session);
-  const std::string json((std::istreambuf_iterator<char>(text)), {});
+  const std::string json = FileText(session);
   EXPECT_NE(json.find("\"dataImport\": null"), std::string::npos) << json;
 }
 
 TEST_F(SessionImport, UnreadableChoicesAskAgain) {
   const std::string session = ScratchPath("bad.pavik");
-  std::ofstream(session) << R"({"version": 1, "dataFile": ")" << kSodium
-                         << R"(", "dataImport": {"sweeps": [0]}})";
+  WriteText(session,
+            R"({"version": 1, "dataFile": ")" + kSodium + R"(", "dataImport": {"sweeps": [0]}})");
   ImportChoices asked = Chosen();
   asked.sweeps = {1};
   QueueImportDialogAnswer(asked);

@@ -1,18 +1,18 @@
-// Undo and redo through the real widgets and the Edit menu: each kind of change taken back and
-// made again with the panels showing it, a run of arrow steps as one step, a parameter-file read
-// undone, and the fits redrawn with automatic update on.
-#include <functional>
+// Undo and redo through the real widgets, the Edit menu and its keys: each kind of change taken
+// back and made again with the panels showing it, a run of arrow steps as one step, a
+// parameter-file read undone, and the fits redrawn with automatic update on.
+#include <QLineEdit>
 
 #include "app/history.h"
-#include "editing_fixture.h"
 #include "fit/undo.h"
+#include "program_fixture.h"
 
 namespace {
 
-class Undo : public EditingProgram {
+class Undo : public StartedProgram {
  protected:
   void SetUp() override {
-    EditingProgram::SetUp();
+    StartedProgram::SetUp();
     LoadAndShow(WriteDataFile("undo.txt", 2, 200));
     StartWorkspaceHistory();
   }
@@ -24,17 +24,13 @@ class Undo : public EditingProgram {
   static std::string Title() { return PanelWidget(panelHandle)->windowTitle().toStdString(); }
 };
 
-struct ChangeCase {
-  const char* step;                    // the step the Edit menu names
-  std::function<void()> prepare;       // what comes before the step; may be empty
-  std::function<void()> change;        // what the user does
-  std::function<std::string()> shown;  // what a panel shows of the change
-};
-
+// What a panel shows of a control: its number, or else its text.
 std::string Shown(int panel, int control) {
-  double value = 0;
-  if (GetCtrlVal(panel, control, &value) == 0) return std::to_string(value);
+  double real = 0;
+  int whole = 0;
   std::string text;
+  if (GetCtrlVal(panel, control, &real) == 0) return std::to_string(real);
+  if (GetCtrlVal(panel, control, &whole) == 0) return std::to_string(whole);
   GetCtrlVal(panel, control, &text);
   return text;
 }
@@ -44,68 +40,61 @@ std::string Shown(int panel, int control) {
 // Every kind of change is one step named in the menu; undo restores the workspace and what the
 // panels show, redo makes it again.
 TEST_F(Undo, EachKindOfChangeUndoesAndRedoesThroughTheMenu) {
-  using U = Undo;
+  struct ChangeCase {
+    const char* step;   // the step the Edit menu names
+    int panel;          // 0: the menu
+    int control;        // typed into, clicked, or the menu item
+    const char* entry;  // what is typed; none: a click
+    int shown;          // the main-panel control that shows the change, when another
+  };
+  DisplayPanel(dclampPanelHandle);
   const ChangeCase cases[] = {
-      {"Vm of current 1",
-       {},
-       [] { U::TypeAndEnter(panelHandle, PANEL_VM, "-33"); },
-       [] { return Shown(panelHandle, PANEL_VM); }},
-      {"p of current 1",
-       {},
-       [] { U::TypeAndEnter(panelHandle, PANEL_P, "4"); },
-       [] { return std::to_string(U::IntValue(panelHandle, PANEL_P)); }},
-      {"name of current 1",
-       {},
-       [] { U::TypeText(panelHandle, PANEL_NAME, "Kdr"); },
-       [] { return Shown(panelHandle, PANEL_CURRLABEL1); }},
-      {"name of current 2",
-       {},
-       [] { U::TypeText(panelHandle, PANEL_CURRLABEL2, "NaT"); },
-       [] { return Shown(panelHandle, PANEL_CURRLABEL2); }},
-      {"current 2 in the fit",
-       {},
-       [] { U::Click(panelHandle, PANEL_FITCURR2); },
-       [] { return Shown(panelHandle, PANEL_FITMSG); }},
-      {"voltage of trace 3",
-       {},
-       [] { U::TypeAndEnter(panelHandle, PANEL_V3, "12"); },
-       [] { return Shown(panelHandle, PANEL_V3); }},
-      {"baseline",
-       {},
-       [] { U::TypeAndEnter(panelHandle, PANEL_BASELINE, "0.5"); },
-       [] { return Shown(panelHandle, PANEL_BASELINE); }},
-      {"dynamic-clamp settings", [] { DisplayPanel(dclampPanelHandle); },
-       [] { U::TypeAndEnter(dclampPanelHandle, DCLAMP_SETTING1, "7"); },
-       [] { return Shown(dclampPanelHandle, DCLAMP_SETTING1); }},
-      {"Paste Current",
-       [] {
-         U::TypeAndEnter(panelHandle, PANEL_GMAX, "42");
-         U::TriggerMenu(MENU_COPY);
-         U::Click(panelHandle, PANEL_CURRBUT2);
-       },
-       [] { U::TriggerMenu(MENU_PASTE); }, [] { return Shown(panelHandle, PANEL_GMAX); }},
+      {"Vm of current 1", panelHandle, PANEL_VM, "-33", 0},
+      {"p of current 1", panelHandle, PANEL_P, "4", 0},
+      {"name of current 1", panelHandle, PANEL_NAME, "Kdr", PANEL_CURRLABEL1},
+      {"name of current 2", panelHandle, PANEL_CURRLABEL2, "NaT", 0},
+      {"current 2 in the fit", panelHandle, PANEL_FITCURR2, nullptr, PANEL_FITMSG},
+      {"voltage of trace 3", panelHandle, PANEL_V3, "12", 0},
+      {"baseline", panelHandle, PANEL_BASELINE, "0.5", 0},
+      {"dynamic-clamp settings", dclampPanelHandle, DCLAMP_SETTING1, "7", 0},
+      {"Paste Current", 0, MENU_PASTE, nullptr, PANEL_GMAX},
   };
   for (const ChangeCase& c : cases) {
     SCOPED_TRACE(c.step);
-    if (c.prepare) c.prepare();
+    if (c.panel == 0) {  // current 1 with another Gmax, copied, to be pasted over current 2
+      TypeAndEnter(panelHandle, PANEL_GMAX, "42");
+      TriggerMenu(MENU_COPY);
+      Click(panelHandle, PANEL_CURRBUT2);
+    }
+    const int panel = c.panel ? c.panel : panelHandle;
+    const auto shown = [&] { return Shown(panel, c.shown ? c.shown : c.control); };
     const WorkspaceSnapshot before = CaptureWorkspace();
-    c.change();
+    if (c.panel == 0)
+      TriggerMenu(c.control);
+    else if (!c.entry)
+      Click(c.panel, c.control);
+    else if (qobject_cast<QLineEdit*>(Widget(c.panel, c.control)))
+      TypeText(c.panel, c.control, c.entry);
+    else
+      TypeAndEnter(c.panel, c.control, c.entry);
     const WorkspaceSnapshot after = CaptureWorkspace();
-    const std::string shownAfter = c.shown();
+    const std::string shownAfter = shown();
     ASSERT_FALSE(SameSnapshot(before, after));
     EXPECT_EQ(MenuText(MENU_UNDO), std::string("Undo ") + c.step);
     TriggerMenu(MENU_UNDO);
     EXPECT_TRUE(SameSnapshot(CaptureWorkspace(), before));
-    EXPECT_NE(c.shown(), shownAfter);
+    EXPECT_NE(shown(), shownAfter);
     EXPECT_EQ(MenuText(MENU_REDO), std::string("Redo ") + c.step);
     TriggerMenu(MENU_REDO);
     EXPECT_TRUE(SameSnapshot(CaptureWorkspace(), after));
-    EXPECT_EQ(c.shown(), shownAfter);
+    EXPECT_EQ(shown(), shownAfter);
   }
 }
 
-// A run of arrow steps on one field undoes at once; a typed entry after it is a step of its own.
-TEST_F(Undo, ArrowStepRunIsOneStep) {
+// A run of arrow steps on one field undoes at once and a typed entry after it is a step of its
+// own; Ctrl+Z in a field is the menu's undo, not the field's own text undo, and Ctrl+Y redoes.
+TEST_F(Undo, ArrowStepRunIsOneStepAndKeysReachTheMenu) {
+  ActivateMainWindow();
   const double start = params[0].Vm;
   QWidget* field = Widget(panelHandle, PANEL_VM);
   field->setFocus();
@@ -115,26 +104,16 @@ TEST_F(Undo, ArrowStepRunIsOneStep) {
   EXPECT_EQ(undoHistory.UndoCount(), 1);
   TypeAndEnter(panelHandle, PANEL_VM, "-10");
   EXPECT_EQ(undoHistory.UndoCount(), 2);
-  TriggerMenu(MENU_UNDO);
+  QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier);
   EXPECT_EQ(params[0].Vm, stepped);
+  QTest::keyClick(field, Qt::Key_Y, Qt::ControlModifier);
+  EXPECT_EQ(params[0].Vm, -10.0);
+  QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);  // nothing to redo
+  EXPECT_EQ(params[0].Vm, -10.0);
+  TriggerMenu(MENU_UNDO);
   TriggerMenu(MENU_UNDO);
   EXPECT_EQ(params[0].Vm, start);
   EXPECT_EQ(DoubleValue(panelHandle, PANEL_VM), start);
-}
-
-// Ctrl+Z in a field is the menu's undo, not the field's own text undo; Ctrl+Y redoes.
-TEST_F(Undo, KeysReachTheMenuFromAField) {
-  const double start = params[0].Km;
-  TypeAndEnter(panelHandle, PANEL_KM, "-9");
-  PanelWidget(panelHandle)->activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(PanelWidget(panelHandle)));  // shortcuts need it
-  QWidget* field = Widget(panelHandle, PANEL_KM);
-  QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier);
-  EXPECT_EQ(params[0].Km, start);
-  QTest::keyClick(field, Qt::Key_Y, Qt::ControlModifier);
-  EXPECT_EQ(params[0].Km, -9.0);
-  QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);  // nothing to redo
-  EXPECT_EQ(params[0].Km, -9.0);
 }
 
 // Reading a parameter file is a step: undone, the workspace and the panels are as before and
@@ -160,11 +139,7 @@ TEST_F(Undo, ParameterFileReadUndone) {
 TEST_F(Undo, FitsRedrawnAfterUndo) {
   Click(panelHandle, PANEL_AUTOUPDATE);
   ASSERT_TRUE(status.autoUpdate);
-  auto lastCurve = [] {
-    PlotInfo info{};
-    GetPlotInfo(panelHandle, PANEL_GRAPH, Plots(PANEL_GRAPH).back(), &info);
-    return info.y;
-  };
+  auto lastCurve = [] { return Plot(PANEL_GRAPH, Plots(PANEL_GRAPH).back()).y; };
   const std::vector<double> before = lastCurve();
   TypeAndEnter(panelHandle, PANEL_GMAX, "250");
   ASSERT_NE(lastCurve(), before);
