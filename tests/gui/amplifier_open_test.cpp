@@ -2,7 +2,6 @@
 // imported samples with the protocol's step voltages, a refused or cancelled import leaves the
 // workspace as it was to the byte, and the command line's converted file reads back as the same
 // samples.
-#include <QProcess>
 #include <cstring>
 
 #include "io/abf/import.h"
@@ -18,18 +17,14 @@ class OpenAmplifierFile : public StartedProgram {
  protected:
   static void Open(const std::string& path) { OpenThroughMenu(MENU_OPENDATA, path); }
   static ImportChoices Chosen(const std::vector<int>& sweeps = kSweeps) {
-    AmplifierFile file;
-    EXPECT_EQ(ReadAmplifierPath(kSodium, &file), "");
-    ImportChoices choices = DefaultImportChoices(file);
+    ImportChoices choices = DefaultImportChoices(SodiumAbf());
     choices.sweeps = sweeps;
     return choices;
   }
   // The recording those choices import (in nA and mV, as the import's own tests check).
   static Recording Imported(const ImportChoices& choices) {
-    AmplifierFile file;
     Recording recording;
-    EXPECT_EQ(ReadAmplifierPath(kSodium, &file), "");
-    EXPECT_EQ(ImportRecording(file, choices, "x", &recording), "");
+    EXPECT_EQ(ImportRecording(SodiumAbf(), choices, "x", &recording), "");
     return recording;
   }
   // The workspace holds the recording's samples, bit for bit.
@@ -67,13 +62,12 @@ TEST_F(OpenAmplifierFile, RefusedOrCancelledImportChangesNoByte) {
   ASSERT_EQ(NumTraces, 6);
   const std::string before = WorkspaceBytes();
   const std::string truncated =
-      WriteText(ScratchPath("truncated.abf"), FileText(kSodium).substr(0, 2000));
+      WriteBytes(ScratchPath("truncated.abf"), ReadBytes(kSodium).substr(0, 2000));
 
   ClearRecordedMessages();
   Open(truncated);  // refused by the reader, before any dialog
   EXPECT_EQ(WorkspaceBytes(), before);
-  ASSERT_EQ(RecordedMessages().size(), 1u);
-  EXPECT_EQ(RecordedMessages()[0].title, "Error");
+  EXPECT_EQ(OnlyMessage().title, "Error");
 
   ImportChoices impossible = Chosen();
   impossible.currentChannel = 9;  // the file records fewer channels
@@ -89,12 +83,9 @@ TEST_F(OpenAmplifierFile, RefusedOrCancelledImportChangesNoByte) {
 
 TEST_F(OpenAmplifierFile, ConvertedFileReadsBackAsTheSameSamples) {
   const std::string converted = ScratchPath("converted.txt");
-  QProcess pavik;
-  pavik.start(PAVIK_BUILD_DIR "/pavik",
-              {"--convert", QString::fromStdString(kSodium), QString::fromStdString(converted),
-               "--sweeps", "1,8,15,22,29,36"});
-  ASSERT_TRUE(pavik.waitForFinished(30000));
-  ASSERT_EQ(pavik.exitCode(), 0) << pavik.readAllStandardError().toStdString();
+  const ProgramRun run = Pavik({"--convert", QString::fromStdString(kSodium),
+                                QString::fromStdString(converted), "--sweeps", "1,8,15,22,29,36"});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
 
   status.headerLines = kConvertedHeaderLines;
   ASSERT_EQ(LoadDataFile(converted), 1);

@@ -2,47 +2,13 @@
 // start: it reaches the bundled fit's RMS, writes the parameter file with only the polished
 // values changed, honours --fix, --free, --bounds and --json, and refuses what it cannot do
 // without writing anything.
-#include <gtest/gtest.h>
-
 #include <QFile>
-#include <QProcess>
-#include <QStringList>
-#include <QTemporaryDir>
-#include <cmath>
-#include <fstream>
 #include <functional>
 #include <nlohmann/json.hpp>
-#include <sstream>
-#include <string>
-#include <vector>
 
-#include "io/io.h"
-#include "model/model.h"
+#include "program_fixture.h"
 
 namespace {
-
-struct ProgramRun {
-  int exitCode;
-  std::string out, err;
-};
-
-ProgramRun Pavik(const QStringList& args) {
-  QProcess process;
-  process.start(QStringLiteral(PAVIK_BUILD_DIR "/pavik"), args);
-  process.waitForFinished(120000);
-  return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-          process.readAllStandardOutput().toStdString(),
-          process.readAllStandardError().toStdString()};
-}
-
-std::string Bytes(const QString& path) {
-  std::ifstream in(path.toStdString(), std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-bool Contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
 
 ParamFileContents ReadParams(const QString& path) {
   ParamFileContents contents{};
@@ -61,9 +27,7 @@ std::string Format(const ParamFileContents& contents) {
 double FitsRms(const QString& data, const QString& param) {
   const ProgramRun run = Pavik({"--fits", "-", data, param});
   EXPECT_EQ(run.exitCode, 0) << run.err;
-  const std::string marker = "samples that count: all ";
-  const size_t at = run.err.find(marker);
-  return at == std::string::npos ? NAN : std::strtod(run.err.c_str() + at + marker.size(), nullptr);
+  return PrintedRms(run.err);
 }
 
 // The rows (current, parameter) of the table the polish printed.
@@ -95,15 +59,8 @@ class CliPolish : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(dir.isValid());
-    // a by-eye start: the potassium current's kinetics some way off the bundled fit
     ParamFileContents rough = ReadParams(bundled);
-    CurrentParams& k = rough.currents[0];
-    k.Gmax *= 0.8;
-    k.Vm += 6.0;
-    k.Km *= 1.25;
-    k.Tmhi *= 1.4;
-    k.Tmlo *= 0.7;
-    k.Vtm -= 5.0;
+    Roughen(rough.currents[0]);
     // trace voltages unlike the recording's, which the fit uses but the output must not take
     for (int j = 0; j < kMaxTraces; ++j) rough.loadedV[j] = -100.0 + j;
     std::ofstream(roughFile.toStdString()) << Format(rough);
@@ -119,9 +76,9 @@ class CliPolish : public ::testing::Test {
 TEST_F(CliPolish, ReachesTheBundledRmsAndChangesOnlyThePolishedValues) {
   const ProgramRun run = Pavik({"--polish", data, roughFile, "--out", out});
   ASSERT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_TRUE(Contains(run.out, "current\tparameter\tstart\tresult\tstandard error\n")) << run.out;
-  EXPECT_TRUE(Contains(run.out, "RMS before\t")) << run.out;
-  EXPECT_TRUE(Contains(run.out, "RMS after\t")) << run.out;
+  for (const char* part :
+       {"current\tparameter\tstart\tresult\tstandard error\n", "RMS before\t", "RMS after\t"})
+    EXPECT_TRUE(Contains(run.out, part)) << run.out;
   const double bundledRms = FitsRms(data, bundled);
   const double polishedRms = FitsRms(data, out);
   EXPECT_LT(polishedRms, FitsRms(data, roughFile));
@@ -135,7 +92,7 @@ TEST_F(CliPolish, ReachesTheBundledRmsAndChangesOnlyThePolishedValues) {
   ASSERT_FALSE(rows.empty()) << run.out;
   for (const auto& [current, name] : rows)
     Field(expected, current, name) = Field(polished, current, name);
-  EXPECT_EQ(Bytes(out), Format(expected));
+  EXPECT_EQ(ReadBytes(out.toStdString()), Format(expected));
   EXPECT_NE(Field(polished, 1, "Vm"), roughVm);
 }
 
@@ -186,7 +143,8 @@ TEST_F(CliPolish, FreeFixBoundsAndJson) {
   }
 }
 
-// Wrong usage exits 2, a file that cannot be read or polished 1; neither writes the output.
+// Wrong usage exits 2, a file that cannot be read or polished 1; neither writes the output. (What
+// is wrong in a --free, --fix or --bounds list is the list readers' tests.)
 TEST_F(CliPolish, RefusalsWriteNothing) {
   ParamFileContents contents = ReadParams(roughFile);
   const QString noneInFit = dir.filePath("none-in-fit.fit");
@@ -208,20 +166,15 @@ TEST_F(CliPolish, RefusalsWriteNothing) {
       {{"--polish", data, roughFile, "--out", "-"}, 2},
       {{"--polish", data, roughFile, "--out", roughFile}, 2},
       {polish + QStringList{"--free", "1.Bogus"}, 2},
-      {polish + QStringList{"--free", "2.Vm"}, 2},  // current 2 is not in the fit
-      {polish + QStringList{"--fix", "1.p"}, 2},
-      {polish + QStringList{"--fix", "1.*"}, 2},
-      {polish + QStringList{"--bounds", "1.Km=-5:5"}, 2},
       {polish + QStringList{"--exclude", "-1000:1000"}, 2},
       {polish + QStringList{"--select", "1"}, 2},
-      {{"--fits", "-", data, roughFile, "--free", "1.Vm"}, 2},
       {{"--report", roughFile, "--json"}, 2},
       {{"--polish", dir.filePath("missing.txt"), roughFile, "--out", out}, 1},
       {{"--polish", data, noneInFit, "--out", out}, 1},
       {{"--polish", data, zeroSlope, "--out", out}, 1},
       {{"--polish", data, roughFile, "--out", dir.filePath("no/such/folder/out.fit")}, 1},
   };
-  const std::string roughBytes = Bytes(roughFile);
+  const std::string roughBytes = ReadBytes(roughFile.toStdString());
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args.join(' ').toStdString());
     const ProgramRun run = Pavik(c.args);
@@ -230,7 +183,7 @@ TEST_F(CliPolish, RefusalsWriteNothing) {
     EXPECT_EQ(run.out, "");
     EXPECT_FALSE(QFile::exists(out));
   }
-  EXPECT_EQ(Bytes(roughFile), roughBytes);
+  EXPECT_EQ(ReadBytes(roughFile.toStdString()), roughBytes);
 }
 
 }  // namespace

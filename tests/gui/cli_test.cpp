@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <QImage>
-#include <QProcess>
 #include <QStringList>
 #include <algorithm>
 #include <functional>
@@ -15,37 +14,7 @@
 
 namespace {
 
-struct ProgramRun {
-  int exitCode;
-  std::string out, err;
-};
-
-const QString kProgram = QStringLiteral(PAVIK_BUILD_DIR "/pavik");
 const QString kSodium = QStringLiteral(PAVIK_TEST_DATA "/myokit_abf-v2_INa_activation.abf");
-
-// Runs a program; stdoutFile, when given, receives its standard output, and input is what it
-// reads from standard input (a pipe).
-ProgramRun RunProgram(const QString& program, const QStringList& args,
-                      const QString& stdoutFile = {}, const QByteArray& input = {}) {
-  QProcess process;
-  if (!stdoutFile.isEmpty()) process.setStandardOutputFile(stdoutFile);
-  process.start(program, args);
-  process.write(input);
-  process.closeWriteChannel();
-  process.waitForFinished(30000);
-  return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-          process.readAllStandardOutput().toStdString(),
-          process.readAllStandardError().toStdString()};
-}
-
-ProgramRun Pavik(const QStringList& args, const QString& stdoutFile = {},
-                 const QByteArray& input = {}) {
-  return RunProgram(kProgram, args, stdoutFile, input);
-}
-
-bool Contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
 
 // The shared data file's two traces, at -40 and -20 mV, five samples 0.1 ms apart.
 constexpr double kStepV[2] = {-40.0, -20.0};
@@ -61,21 +30,6 @@ CurrentParams TestCurrent(double vm, int p, int q) {
   return c;
 }
 
-// The current of c at step voltage v, t ms after the window's start, as the model defines it.
-double ModelCurrent(const CurrentParams& c, double v, double t) {
-  auto boltzmann = [](double x, double half, double slope) {
-    return 1.0 / (std::exp((x - half) / slope) + 1.0);
-  };
-  auto tau = [](double x, double lo, double hi, double mid, double slope) {
-    return (lo - hi) / (std::exp(-(x - mid) / slope) + 1.0) + hi;
-  };
-  const double minf = boltzmann(v, c.Vm, c.Km), minf0 = boltzmann(c.Vhold, c.Vm, c.Km);
-  const double hinf = boltzmann(v, c.Vh, c.Kh), hinf0 = boltzmann(c.Vhold, c.Vh, c.Kh);
-  const double m = minf + (minf0 - minf) * std::exp(-t / tau(v, c.Tmlo, c.Tmhi, c.Vtm, c.Ktm));
-  const double h = hinf + (hinf0 - hinf) * std::exp(-t / tau(v, c.Thlo, c.Thhi, c.Vth, c.Kth));
-  return 0.001 * c.Gmax * std::pow(m, c.p) * std::pow(h, c.q) * (v - c.Erev);
-}
-
 // The rows of a table of fits, after its header line.
 std::vector<std::vector<double>> Table(const std::string& text, std::string* header) {
   std::istringstream in(text);
@@ -89,14 +43,6 @@ std::vector<std::vector<double>> Table(const std::string& text, std::string* hea
   return rows;
 }
 
-// The overall RMS figure --fits printed on standard error, -1 for "not available", NaN for none.
-double PrintedRms(const std::string& err) {
-  const size_t at = err.find("samples that count: all ");
-  if (at == std::string::npos) return NAN;
-  const std::string rest = err.substr(at + 24);
-  return rest.rfind("not available", 0) == 0 ? -1.0 : std::strtod(rest.c_str(), nullptr);
-}
-
 class CliTest : public testing::Test {
  protected:
   void SetUp() override {
@@ -108,16 +54,12 @@ class CliTest : public testing::Test {
     for (int i = 2; i < kMaxCurrents; ++i) currents[i] = TestCurrent(0.0, 1, 1);
     FitStatus fit{};
     fit.fitCurrent[0] = fit.fitCurrent[1] = 1;
-    WriteText(param.toStdString(), FormatParamFile(currents, DclampSettings{}, fit));
+    WriteBytes(param.toStdString(), FormatParamFile(currents, DclampSettings{}, fit));
   }
 
-  QString At(const std::string& name) const { return QString::fromStdString(dir.Path(name)); }
-  size_t EntriesInFolder() const {
-    return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(dir.Path()),
-                                             std::filesystem::directory_iterator()));
-  }
+  QString At(const std::string& name) const { return QString::fromStdString(dir.File(name)); }
 
-  ScratchFolder dir;
+  TestFolder dir;
   QString data, param;
   CurrentParams currents[kMaxCurrents];
 };
@@ -143,7 +85,7 @@ TEST_F(CliTest, FitsMatchModelInsideWindowAndBaselineOutside) {
       const double t = rows[n][0] - rows[2][0];
       if (n == 2 || n == 3)
         expected +=
-            ModelCurrent(currents[0], typedV[k], t) + ModelCurrent(currents[1], typedV[k], t);
+            ModelAt(currents[0], typedV[k], t, 0.0) + ModelAt(currents[1], typedV[k], t, 0.0);
       EXPECT_NEAR(rows[n][2 + 2 * k], expected, 1e-12 * (1 + std::fabs(expected)))
           << "sample " << n << " trace " << k + 1;
     }
@@ -167,7 +109,7 @@ TEST_F(CliTest, ResidualColumnsAndTheRmsOverTheSamplesThatCount) {
   ASSERT_EQ(rows.size(), plainRows.size());
   EXPECT_EQ(plainRows[0][4], 0.0);
   EXPECT_NEAR(plainRows[1][4],
-              ModelCurrent(currents[0], kStepV[1], 0.0) + ModelCurrent(currents[1], kStepV[1], 0.0),
+              ModelAt(currents[0], kStepV[1], 0.0, 0.0) + ModelAt(currents[1], kStepV[1], 0.0, 0.0),
               1e-12);
   double squares = 0;
   int counted = 0;
@@ -196,14 +138,14 @@ TEST_F(CliTest, ResidualColumnsAndTheRmsOverTheSamplesThatCount) {
 // What the window tells about a file it has read is told on standard error too.
 TEST_F(CliTest, NoticesAboutAReadFileGoToStandardError) {
   const std::pair<std::string, const char*> cases[] = {
-      {FileText(WriteDataFile(dir.Path("seven.txt"), 7, 3)),
+      {ReadBytes(WriteDataFile(dir.File("seven.txt"), 7, 3)),
        "The rows of this file hold 15 numbers; the time and the first six"},
       {std::string(13, '\n') + "t\tV1\tI1\tV2\tI2\n0\t-20\t0,1\t10\t-0,2\n",
        "Line 15 holds 7 numbers"},
   };
   for (const auto& [text, notice] : cases) {
     const QString file = At("notice.txt");
-    WriteText(file.toStdString(), text);
+    WriteBytes(file.toStdString(), text);
     const ProgramRun run = Pavik({"--fits", "-", file, param});
     EXPECT_EQ(run.exitCode, 0) << notice << ": " << run.err;
     EXPECT_TRUE(Contains(run.err, notice)) << run.err;
@@ -236,7 +178,7 @@ TEST_F(CliTest, UnreadableFilesAndFailedWritesExitOne) {
     EXPECT_EQ(run.exitCode, 1) << c.args.join(' ').toStdString();
     EXPECT_TRUE(Contains(run.err, c.message)) << run.err;
   }
-  EXPECT_EQ(EntriesInFolder(), 2u);
+  EXPECT_EQ(dir.Entries().size(), 2u);
 }
 
 // What an output must not replace is refused with the save-failure message and stays as it was;
@@ -244,10 +186,10 @@ TEST_F(CliTest, UnreadableFilesAndFailedWritesExitOne) {
 TEST_F(CliTest, OutputsThatMustNotBeReplacedAreRefused) {
   const QString folder = At("folder"), fifo = At("fifo"), device = At("device");
   const QString readOnly = At("read-only.tsv");
-  std::filesystem::create_directories(dir.Path("folder/inside"));
+  std::filesystem::create_directories(dir.File("folder/inside"));
   ASSERT_EQ(mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
   ASSERT_TRUE(MakeDeviceNode(device.toStdString()));
-  WriteText(readOnly.toStdString(), "kept");
+  WriteBytes(readOnly.toStdString(), "kept");
   ASSERT_EQ(chmod(readOnly.toLocal8Bit().constData(), 0444), 0);
   const std::vector<QStringList> runs = {{"--fits", folder, data, param},
                                          {"--fits", fifo, data, param},
@@ -261,20 +203,20 @@ TEST_F(CliTest, OutputsThatMustNotBeReplacedAreRefused) {
     EXPECT_FALSE(Contains(run.err, "(Success)")) << run.err;
   }
   struct stat info {};
-  EXPECT_TRUE(std::filesystem::is_directory(dir.Path("folder/inside")));
+  EXPECT_TRUE(std::filesystem::is_directory(dir.File("folder/inside")));
   EXPECT_TRUE(lstat(fifo.toLocal8Bit().constData(), &info) == 0 && S_ISFIFO(info.st_mode));
   EXPECT_TRUE(IsDevice(device.toStdString()));
-  EXPECT_EQ(FileText(readOnly.toStdString()), "kept");
-  EXPECT_EQ(EntriesInFolder(), 6u);  // no temporary file left
+  EXPECT_EQ(ReadBytes(readOnly.toStdString()), "kept");
+  EXPECT_EQ(dir.Entries().size(), 6u);  // no temporary file left
 }
 
 // Outputs go through a link to its target, and file names are bytes, not necessarily UTF-8.
 TEST_F(CliTest, OutputsGoThroughLinksAndKeepTheirNamesByteForByte) {
-  std::filesystem::create_symlink(dir.Path("target.tsv"), dir.Path("link.tsv"));
+  std::filesystem::create_symlink(dir.File("target.tsv"), dir.File("link.tsv"));
   ProgramRun run = Pavik({"--fits", At("link.tsv"), data, param});
   ASSERT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_TRUE(std::filesystem::is_symlink(dir.Path("link.tsv")));
-  EXPECT_TRUE(Contains(FileText(dir.Path("target.tsv")), "t\tI1\tfit1"));
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.File("link.tsv")));
+  EXPECT_TRUE(Contains(ReadBytes(dir.File("target.tsv")), "t\tI1\tfit1"));
 
   // The names are made by the shell, since arguments given here would pass through UTF-8.
   const QString script =
@@ -283,21 +225,18 @@ TEST_F(CliTest, OutputsGoThroughLinksAndKeepTheirNamesByteForByte) {
       "\"$0\" --render \"$(printf 'r\\377.png')\" \"$d\" tiny.fit";
   run = RunProgram("/bin/sh", {"-c", script, kProgram, At("")});
   ASSERT_EQ(run.exitCode, 0) << run.err;
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
-    names.push_back(entry.path().filename().native());
-  std::sort(names.begin(), names.end());
-  EXPECT_EQ(names, (std::vector<std::string>{"d\xff.txt", "f\xff.tsv", "link.tsv", "r\xff.png",
-                                             "target.tsv", "tiny.fit", "tiny.txt"}));
+  EXPECT_EQ(dir.Entries(),
+            (std::vector<std::string>{"d\xff.txt", "f\xff.tsv", "link.tsv", "r\xff.png",
+                                      "target.tsv", "tiny.fit", "tiny.txt"}));
 }
 
 // Wrong usage ends with status 2 and points to --help; an output that names one of its own
 // inputs, also through a link, is wrong usage and overwrites nothing.
 TEST_F(CliTest, WrongUsageExitsTwo) {
-  std::filesystem::create_symlink(param.toStdString(), dir.Path("param-link.fit"));
+  std::filesystem::create_symlink(param.toStdString(), dir.File("param-link.fit"));
   ASSERT_EQ(link(data.toLocal8Bit().constData(), At("hard.txt").toLocal8Bit().constData()), 0);
-  const std::string dataBefore = FileText(data.toStdString());
-  const std::string paramBefore = FileText(param.toStdString());
+  const std::string dataBefore = ReadBytes(data.toStdString());
+  const std::string paramBefore = ReadBytes(param.toStdString());
   const std::vector<QStringList> wrong = {
       {"--bogus"},
       {"--fits", "-", data},
@@ -336,14 +275,14 @@ TEST_F(CliTest, WrongUsageExitsTwo) {
     EXPECT_EQ(run.exitCode, 2) << args.join(' ').toStdString();
     EXPECT_TRUE(Contains(run.err, "--help")) << run.err;
   }
-  EXPECT_EQ(FileText(data.toStdString()), dataBefore);
-  EXPECT_EQ(FileText(param.toStdString()), paramBefore);
+  EXPECT_EQ(ReadBytes(data.toStdString()), dataBefore);
+  EXPECT_EQ(ReadBytes(param.toStdString()), paramBefore);
 }
 
 // Help, version, the report (also of a pipe given on purpose) and the renders exit 0 with what
 // they promise: the panel at 1280 x 800, an SVG of all three graphs, the data graph at 2x.
 TEST_F(CliTest, SuccessfulRunsExitZero) {
-  QByteArray paramBytes = QByteArray::fromStdString(FileText(param.toStdString()));
+  QByteArray paramBytes = QByteArray::fromStdString(ReadBytes(param.toStdString()));
   const QString panel = At("panel.png"), graphs = At("graphs.svg"), dataGraph = At("data.png");
   const struct {
     QStringList args;
@@ -362,7 +301,7 @@ TEST_F(CliTest, SuccessfulRunsExitZero) {
       {{"--render", graphs, data, param, "--format", "svg", "--graphs", "all"},
        {},
        [&](const std::string&) {
-         const std::string svg = FileText(graphs.toStdString());
+         const std::string svg = ReadBytes(graphs.toStdString());
          return Contains(svg, "<svg") && Contains(svg, "Time constant (ms)");
        }},
       {{"--render", dataGraph, data, "--graphs", "data"},
@@ -378,7 +317,7 @@ TEST_F(CliTest, SuccessfulRunsExitZero) {
 
 // The test seams (queued dialog answers, recorded messages, ...) are built into tests only.
 TEST(ProgramBinary, HoldsNoTestSeams) {
-  const std::string program = FileText(kProgram.toStdString());
+  const std::string program = ReadBytes(kProgram.toStdString());
   ASSERT_GT(program.size(), 100000u);
   for (const char* seam : {"QueueFileSelectAnswer", "RecordedMessages", "SetUnattended",
                            "GraphPlotHandles", "DragGraphCursor", "DeliveredEvents"})

@@ -2,15 +2,7 @@
 // current, and the measured conductances at the data-graph cursor.
 #include "program_fixture.h"
 
-namespace {
-
 using CurveGraphs = StartedProgram;
-
-double Boltzmann(double v, double half, double slope) {
-  return 1.0 / (1.0 + std::exp((v - half) / slope));
-}
-
-}  // namespace
 
 // -100, -98, ..., 98 on both graphs: the start-up current's minf rises, hinf mirrors it, both
 // time constants are the constant 1; the selected current's time constants follow its sigmoid;

@@ -39,7 +39,7 @@ TEST_F(Guard, QuitAnswers) {
   QueueQuestionAnswer(kSave);
   QueueFileSelectAnswer(VAL_NEW_FILE_SELECTED, saved);
   EXPECT_TRUE(LoopEndsAfter(QuitFromMenu));
-  EXPECT_NE(FileText(saved + ".fit").find("-44"), std::string::npos);
+  EXPECT_NE(ReadBytes(saved + ".fit").find("-44"), std::string::npos);
   EXPECT_EQ(PanelWidget(panelHandle)->windowTitle().front(), 'P');
 
   TypeAndEnter(panelHandle, PANEL_VM, "-45");
@@ -73,7 +73,7 @@ TEST_F(Guard, OpenParameterFileAnswers) {
   QueueFileSelectAnswer(VAL_NEW_FILE_SELECTED, kept);
   QueueFileSelectAnswer(VAL_EXISTING_FILE_SELECTED, file);
   TriggerMenu(MENU_OPENPARAM);
-  EXPECT_NE(FileText(kept).find("-21"), std::string::npos);
+  EXPECT_NE(ReadBytes(kept).find("-21"), std::string::npos);
   EXPECT_EQ(params[0].Vm, -70.0);
 
   ClearRecordedMessages();

@@ -14,14 +14,8 @@
 
 namespace {
 
-AmplifierFile Read(const char* name) {
-  AmplifierFile file;
-  EXPECT_EQ(ReadAmplifierFile(FileText(kTestData + name), &file), "");
-  return file;
-}
-
 ImportDialogInput SodiumInput() {
-  return ImportDialogInputFor(Read("myokit_abf-v2_INa_activation.abf"), "sodium.abf");
+  return ImportDialogInputFor(SodiumAbf(), "sodium.abf");
 }
 
 }  // namespace
@@ -72,8 +66,7 @@ TEST(ImportDialog, TypedVoltagesOnePerSweep) {
 
 // The slow family offers its recorded command; the whole sweep needs averaging.
 TEST(ImportDialog, WholeSlowSweepNeedsAveraging) {
-  const ImportDialogInput input =
-      ImportDialogInputFor(Read("pyabf_user-list-durations_HCN-act.abf"), "slow.abf");
+  const ImportDialogInput input = ImportDialogInputFor(SlowAbf(), "slow.abf");
   std::unique_ptr<QDialog> dialog(CreateImportDialog(input));
   EXPECT_EQ(dialog->findChild<QComboBox*>("voltage")->currentText(), "Recorded: AO #0 (mV)");
   dialog->findChild<QDoubleSpinBox*>("from")->setValue(0);

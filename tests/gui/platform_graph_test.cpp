@@ -1,5 +1,5 @@
-// Plots and their handles, styles and colours, axis ranges, and cursor 1 of the data graph
-// moved by the program and by the mouse.
+// Plot handles, axis ranges, and cursor 1 of the data graph moved by the program and by the
+// mouse.
 #include <QApplication>
 
 #include "program_fixture.h"
@@ -8,9 +8,9 @@ namespace {
 const double kX[] = {3, 1, 2, 0};  // in any order: a curve against voltage may fall back
 const double kY[] = {9, 1, 4, 0};
 
-int PlotOn(int graph, int style = VAL_CONNECTED_POINTS, int color = VAL_RED) {
-  return PlotXY(panelHandle, graph, kX, kY, 4, VAL_DOUBLE, VAL_DOUBLE, style, VAL_EMPTY_CIRCLE,
-                VAL_DOT, 1, color);
+int PlotOn(int graph) {
+  return PlotXY(panelHandle, graph, kX, kY, 4, VAL_DOUBLE, VAL_DOUBLE, VAL_CONNECTED_POINTS,
+                VAL_EMPTY_CIRCLE, VAL_DOT, 1, VAL_RED);
 }
 }  // namespace
 
@@ -32,26 +32,6 @@ TEST_F(Graphs, HandlesLiveUntilDeletedAndAreNeverReused) {
   EXPECT_EQ(Plots(PANEL_MHGRAPH), std::vector<int>{c});  // untouched
   PlotInfo info;
   EXPECT_FALSE(GetPlotInfo(panelHandle, PANEL_GRAPH, b, &info));
-}
-
-// A plot keeps its points in their order and its styles, takes a new colour, and bad arguments
-// draw nothing.
-TEST_F(Graphs, PlotKeepsPointsAndStylesAndRefusesBadArguments) {
-  const int handle = PlotOn(PANEL_MHGRAPH, VAL_SCATTER, VAL_BLUE);
-  const PlotInfo info = Plot(PANEL_MHGRAPH, handle);
-  EXPECT_EQ(info.x, std::vector<double>(kX, kX + 4));
-  EXPECT_EQ(info.y, std::vector<double>(kY, kY + 4));
-  EXPECT_EQ(info.lineStyle, VAL_DOT);  // the program's own plots show the other styles kept
-  ASSERT_EQ(SetPlotAttribute(panelHandle, PANEL_MHGRAPH, handle, ATTR_TRACE_COLOR, VAL_MAGENTA), 0);
-  EXPECT_EQ(Plot(PANEL_MHGRAPH, handle).color, VAL_MAGENTA);
-  EXPECT_LT(SetPlotAttribute(panelHandle, PANEL_MHGRAPH, handle + 1000, ATTR_TRACE_COLOR, 0), 0);
-
-  EXPECT_LT(PlotXY(panelHandle, PANEL_GRAPH, kX, kY, -1, VAL_DOUBLE, VAL_DOUBLE, 0, 10, 0, 1, 0),
-            0);
-  EXPECT_LT(
-      PlotXY(panelHandle, PANEL_GRAPH, nullptr, kY, 4, VAL_DOUBLE, VAL_DOUBLE, 0, 10, 0, 1, 0), 0);
-  EXPECT_LT(PlotXY(panelHandle, PANEL_VM, kX, kY, 4, VAL_DOUBLE, VAL_DOUBLE, 0, 10, 0, 1, 0), 0);
-  EXPECT_TRUE(Plots(PANEL_GRAPH).empty());
 }
 
 // The program's cursor moves fire nothing; dragging moves the cursor with the mouse and commits

@@ -8,9 +8,9 @@ using SessionBounds = StartedProgram;
 TEST_F(SessionBounds, SessionBoundHoldsInTheWindowsPolish) {
   const std::string session = ScratchPath("bounded.pavik");
   // The bundled fit's Gmax is about 32.9 nS: the session caps it below that.
-  WriteText(session, R"({"version": 1, "dataFile": ")" + kExamples +
-                         R"(hh-potassium.txt", "paramFile": ")" + kExamples +
-                         R"(hh-potassium.fit", "fitter": {"1.Gmax": {"free": true, "lower": 0,
+  WriteBytes(session, R"({"version": 1, "dataFile": ")" + kExamples +
+                          R"(hh-potassium.txt", "paramFile": ")" + kExamples +
+                          R"(hh-potassium.fit", "fitter": {"1.Gmax": {"free": true, "lower": 0,
                              "upper": 30}}})");
   ASSERT_EQ(OpenSessionFile(session), 1);
   EXPECT_TRUE(fitSettings.userBounds[0][static_cast<int>(ParamField::Gmax)]);

@@ -22,14 +22,7 @@ class PolishWindow : public StartedProgram {
     ASSERT_EQ(LoadParamFile(kExamples + "hh-potassium.fit"), 1);
     DoFit();
     bundledRms_ = *WorkspaceGoodness(fitSettings.excluded, fitSettings.noise).rms;
-    // a by-eye start: every kinetic parameter of the potassium current some way off
-    CurrentParams& k = params[0];
-    k.Gmax *= 0.8;
-    k.Vm += 6.0;
-    k.Km *= 1.25;
-    k.Tmhi *= 1.4;
-    k.Tmlo *= 0.7;
-    k.Vtm -= 5.0;
+    Roughen(params[0]);
     SetPanelParams(0);
     DoFit();
     ResetWorkspaceHistory();

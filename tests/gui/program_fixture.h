@@ -1,6 +1,7 @@
-// Shared ground of the GUI tests: a scratch folder and the files written into it, the started
-// program (the four panels loaded fresh from the built resource file, the workspace reset), and
-// the user's ways of touching a control (type and Enter, click, trigger a menu item).
+// Shared ground of the GUI tests: a scratch folder and the files written into it, the built
+// program run as a separate process, the started program (the four panels loaded fresh from the
+// built resource file, the workspace reset), and the user's ways of touching a control (type and
+// Enter, click, trigger a menu item).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,9 +10,9 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QProcess>
 #include <QStyle>
 #include <QStyleOptionButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
@@ -25,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "../unit/test_support.h"
 #include "app/pavik.h"
 #include "app/polish_window.h"
 #include "display/display.h"
@@ -45,27 +47,9 @@ inline const std::string kTestData = PAVIK_TEST_DATA "/";
 
 // ---- files ----
 
-// A folder of its own under the system's temporary folder, removed with its contents.
-class ScratchFolder {
- public:
-  std::string Path(const std::string& name = "") const {
-    return folder_.filePath(QString::fromStdString(name)).toStdString();
-  }
-
- private:
-  QTemporaryDir folder_;
-};
-
-inline std::string WriteText(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-  return path;
-}
-
-inline std::string FileText(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
+// A by-eye start for the polish: the potassium example's kinetics some way off its bundled fit.
+inline void Roughen(CurrentParams& k) {
+  k.Gmax *= 0.8, k.Vm += 6.0, k.Km *= 1.25, k.Tmhi *= 1.4, k.Tmlo *= 0.7, k.Vtm -= 5.0;
 }
 
 // A data file of `traces` voltage steps (-40, -20, 0 ... mV) of `points` samples 0.1 ms apart,
@@ -90,22 +74,48 @@ inline std::string WriteDataFile(const std::string& path, int traces, int points
     }
     text += "\n";
   }
-  return WriteText(path, text);
+  return WriteBytes(path, text);
 }
 
-// Every byte of the workspace: the samples, the status, the currents, the dynamic-clamp
-// settings and the counts; what a refused or cancelled command must leave alone.
-inline std::string WorkspaceBytes() {
-  std::string bytes;
-  for (const auto& [data, size] : {std::pair<const void*, size_t>{timevals, sizeof timevals},
-                                   {ydata, sizeof ydata},
-                                   {&status, sizeof status},
-                                   {params, sizeof params},
-                                   {&dclamp, sizeof dclamp},
-                                   {&NumPoints, sizeof NumPoints},
-                                   {&NumTraces, sizeof NumTraces}})
-    bytes.append(static_cast<const char*>(data), size);
-  return bytes;
+// ---- the built program ----
+
+struct ProgramRun {
+  int exitCode;
+  std::string out, err;
+};
+
+// Runs a program; stdoutFile, when given, receives its standard output, and input is what it
+// reads from standard input (a pipe).
+inline ProgramRun RunProgram(const QString& program, const QStringList& args,
+                             const QString& stdoutFile = {}, const QByteArray& input = {}) {
+  QProcess process;
+  if (!stdoutFile.isEmpty()) process.setStandardOutputFile(stdoutFile);
+  process.start(program, args);
+  process.write(input);
+  process.closeWriteChannel();
+  process.waitForFinished(120000);
+  return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+          process.readAllStandardOutput().toStdString(),
+          process.readAllStandardError().toStdString()};
+}
+
+inline const QString kProgram = QStringLiteral(PAVIK_BUILD_DIR "/pavik");
+
+inline ProgramRun Pavik(const QStringList& args, const QString& stdoutFile = {},
+                        const QByteArray& input = {}) {
+  return RunProgram(kProgram, args, stdoutFile, input);
+}
+
+inline bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+// The overall RMS figure --fits printed on standard error, -1 for "not available", NaN for none.
+inline double PrintedRms(const std::string& err) {
+  const size_t at = err.find("samples that count: all ");
+  if (at == std::string::npos) return NAN;
+  const std::string rest = err.substr(at + 24);
+  return rest.rfind("not available", 0) == 0 ? -1.0 : std::strtod(rest.c_str(), nullptr);
 }
 
 // ---- the started program ----
@@ -143,7 +153,7 @@ class StartedProgram : public testing::Test {
     std::fill(std::begin(pointHandles), std::end(pointHandles), 0);
   }
 
-  std::string ScratchPath(const std::string& name) const { return scratch_.Path(name); }
+  std::string ScratchPath(const std::string& name) const { return scratch_.File(name); }
   std::string WriteDataFile(const std::string& name, int traces, int points,
                             int headerLines = 13) const {
     return ::WriteDataFile(ScratchPath(name), traces, points, headerLines);
@@ -275,5 +285,5 @@ class StartedProgram : public testing::Test {
   }
 
  private:
-  ScratchFolder scratch_;
+  TestFolder scratch_;
 };

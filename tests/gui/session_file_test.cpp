@@ -54,7 +54,7 @@ TEST_F(SessionFile, SavedAndOpenedRestoresEveryItem) {
   ClearRecordedMessages();
   ASSERT_EQ(OpenSessionFile(path), 1);
   EXPECT_TRUE(RecordedMessages().empty());
-  EXPECT_EQ(CurrentSession(), saved);
+  EXPECT_EQ(CurrentSession(), saved);  // the polish's choice among them
   EXPECT_EQ(NumTraces, 3);
   EXPECT_EQ(params[0].Vm, -52.0);
   EXPECT_EQ(DoubleValue(panelHandle, PANEL_XMIN), 0.005);
@@ -63,11 +63,8 @@ TEST_F(SessionFile, SavedAndOpenedRestoresEveryItem) {
   EXPECT_EQ(IntValue(panelHandle, PANEL_AUTOUPDATE), 1);
   EXPECT_EQ(IntValue(panelHandle, PANEL_TRACECOLORS), 1);
   EXPECT_EQ(TextValue(panelHandle, PANEL_FITMSG), "1");
-  ASSERT_TRUE(fitSettings.choice.has_value());
-  EXPECT_EQ(fitSettings.choice->currents[0].bounds[0].lower, -70.0);
-  EXPECT_EQ(fitSettings.choice->currents[1].bounds[0].upper, choice.currents[1].bounds[0].upper);
   // The session file names its files relative to itself, as they lie beside it.
-  EXPECT_NE(FileText(path).find("\"cell.txt\""), std::string::npos);
+  EXPECT_NE(ReadBytes(path).find("\"cell.txt\""), std::string::npos);
 }
 
 // A data file that is gone is named in a message; the parameters and settings still come back.
@@ -77,11 +74,10 @@ TEST_F(SessionFile, MissingDataFileReportedRestRestored) {
   ASSERT_EQ(SaveParamFile(param), 1);
   TypeAndEnter(panelHandle, PANEL_VM, "-1");
   const std::string path = ScratchPath("gone.pavik");
-  WriteText(path, R"({"version": 1, "dataFile": "gone.txt", "paramFile": "kept.fit",
+  WriteBytes(path, R"({"version": 1, "dataFile": "gone.txt", "paramFile": "kept.fit",
                       "baseline": 0.25, "vMin": -77, "vMax": 33, "selCurrent": 2})");
   ASSERT_EQ(OpenSessionFile(path), 1);
-  ASSERT_EQ(RecordedMessages().size(), 1u);
-  EXPECT_NE(RecordedMessages()[0].message.find("gone.txt"), std::string::npos);
+  EXPECT_NE(OnlyMessage().message.find("gone.txt"), std::string::npos);
   EXPECT_EQ(params[0].Vm, -66.0);
   EXPECT_EQ(status.baseline, 0.25);
   EXPECT_EQ(status.selCurrent, 2);
@@ -98,7 +94,7 @@ TEST_F(SessionFile, CorruptSessionChangesNothing) {
                            R"({"version": 1, "baseline": 2, "selCurrent": 11})"}) {
     SCOPED_TRACE(text);
     const std::string path = ScratchPath("bad.pavik");
-    WriteText(path, text);
+    WriteBytes(path, text);
     ClearRecordedMessages();
     EXPECT_EQ(OpenSessionFile(path), 0);
     EXPECT_EQ(RecordedMessages().size(), 1u);

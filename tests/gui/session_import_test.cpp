@@ -16,9 +16,7 @@ class SessionImport : public StartedProgram {
     OpenThroughMenu(MENU_OPENDATA, kSodium);
   }
   static ImportChoices Chosen() {
-    AmplifierFile file;
-    EXPECT_EQ(ReadAmplifierPath(kSodium, &file), "");
-    ImportChoices choices = DefaultImportChoices(file);
+    ImportChoices choices = DefaultImportChoices(SodiumAbf());
     choices.sweeps = {2, 4, 6};
     choices.fromMs = 1.0;
     choices.toMs = 6.0;
@@ -46,14 +44,14 @@ TEST_F(SessionImport, ReopenedSessionImportsTheSameSweepsWithoutAsking) {
   // A text data file has no import choices to keep.
   LoadAndShow(WriteDataFile("plain.txt", 2, 100));
   ASSERT_EQ(SaveSessionFile(session), 1);
-  const std::string json = FileText(session);
+  const std::string json = ReadBytes(session);
   EXPECT_NE(json.find("\"dataImport\": null"), std::string::npos) << json;
 }
 
 TEST_F(SessionImport, UnreadableChoicesAskAgain) {
   const std::string session = ScratchPath("bad.pavik");
-  WriteText(session,
-            R"({"version": 1, "dataFile": ")" + kSodium + R"(", "dataImport": {"sweeps": [0]}})");
+  WriteBytes(session,
+             R"({"version": 1, "dataFile": ")" + kSodium + R"(", "dataImport": {"sweeps": [0]}})");
   ImportChoices asked = Chosen();
   asked.sweeps = {1};
   QueueImportDialogAnswer(asked);

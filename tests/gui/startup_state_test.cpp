@@ -34,31 +34,28 @@ TEST_F(StartupState, TraceVoltageFieldsShowTheWorkspace) {
 // The resource file is the one beside the program: a stray one in the working folder is never
 // taken, and without its own the program says so on standard error and ends with -1.
 TEST(RunCommandLine, ResourceIsTheOneBesideTheProgram) {
-  ScratchFolder programDir, workDir;
-  const std::string program = programDir.Path("pavik");
+  TestFolder programDir("-program"), workDir("-work");
+  const std::string program = programDir.File("pavik");
   std::filesystem::copy_file(PAVIK_BUILD_DIR "/pavik", program);
   std::filesystem::permissions(program, std::filesystem::perms::owner_exec,
                                std::filesystem::perm_options::add);
-  WriteText(workDir.Path("pavikuir.uir"), "not a resource file");
-  WriteText(workDir.Path("data.txt"), "t V I\n0 -20 1\n0.001 -20 2\n");
+  WriteBytes(workDir.File("pavikuir.uir"), "not a resource file");
+  WriteBytes(workDir.File("data.txt"), "t V I\n0 -20 1\n0.001 -20 2\n");
 
-  QProcess process;
-  process.setWorkingDirectory(QString::fromStdString(workDir.Path()));
-  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  environment.insert("QT_QPA_PLATFORM", "offscreen");
-  process.setProcessEnvironment(environment);
+  QProcess process;  // offscreen, as the tests themselves run
+  process.setWorkingDirectory(QString::fromStdString(workDir.Path().string()));
   process.start(QString::fromStdString(program), {});
   ASSERT_TRUE(process.waitForFinished(30000));
   EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
   EXPECT_EQ(process.exitCode(), 255);  // -1 as a process's exit status
   EXPECT_TRUE(process.readAllStandardError().contains("pavikuir.uir"));
 
-  std::filesystem::copy_file(BuiltResourceFile(), programDir.Path("pavikuir.uir"));
+  std::filesystem::copy_file(BuiltResourceFile(), programDir.File("pavikuir.uir"));
   process.start(QString::fromStdString(program),
                 {"--render", "panel.png", "--header-lines", "0", "data.txt"});
   ASSERT_TRUE(process.waitForFinished(30000));
   EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
-  EXPECT_TRUE(std::filesystem::exists(workDir.Path("panel.png")));
+  EXPECT_TRUE(std::filesystem::exists(workDir.File("panel.png")));
 }
 
 // Closing the main window ends the event loop and the window returns 0.

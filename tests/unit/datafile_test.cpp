@@ -10,20 +10,11 @@
 
 namespace {
 
-// Everything a load may change, as bytes, for comparing before and after.
-std::string WorkspaceBytes() {
-  std::string bytes(reinterpret_cast<const char*>(&status), sizeof status);
-  bytes.append(reinterpret_cast<const char*>(timevals), sizeof timevals);
-  bytes.append(reinterpret_cast<const char*>(ydata), sizeof ydata);
-  return bytes + std::to_string(NumPoints) + " " + std::to_string(NumTraces);
-}
-
 class LoadDataFileTest : public WorkspaceTest {
  protected:
   // Loads a six-trace file of 300 rows, as the state a failed load must leave alone.
   void LoadPrevious() {
-    WrittenRecording previous;
-    previous.rows = 300;
+    WrittenRecording previous{.rows = 300};
     ASSERT_EQ(LoadDataFile(folder_.Write("previous.txt", previous.Text())), 1);
     ClearRecordedMessages();
   }
@@ -95,59 +86,32 @@ TEST_F(LoadDataFileTest, Layouts) {
   long double wide = 0;
   for (const std::vector<double>& row : probe.values) plain += row[3], wide += row[3];
   ASSERT_NE(plain / probe.rows, static_cast<double>(wide / probe.rows));
-  const struct {
-    const char* what;
-    int columns;
-    const char* separator;
-    const char* lineEnd = "\n";
-    std::string layoutLine = "";
-    int rows = 200;
-    int headerLines = 13;  // written; the reader expects 13
-    double currentScale = 100.0, currentOffset = 0.0;
-  } cases[] = {
-      {"3", 3, " "},
-      {"4", 4, "\t"},
-      {"5", 5, ", "},
-      {"6", 6, ","},
-      {"7", 7, "  "},
-      {"8", 8, "\t"},
-      {"9", 9, ","},
-      {"10", 10, " "},
-      {"11", 11, "\t"},
-      {"12", 12, ","},
-      {"13", 13, "\t"},
-      {"crlf", 13, "\t", "\r\n"},
-      {"titles", 13, "\t", "\n", longLayout},
-      {"nolayout", 13, "\t", "\n", "", 200, 12},
-      {"long", 13, "\t", "\n", "", 6000},
-      {"large", 13, "\t", "\n", "", 200, 13, -100.0, 20000.0},
-      {"positive", 5, "\t", "\n", "", 200, 13, -1.0, 2.0},
+  std::vector<std::pair<std::string, WrittenRecording>> cases = {
+      {"crlf", {.lineEnd = "\r\n"}},
+      {"titles", {.layoutLine = longLayout}},
+      {"nolayout", {.headerLines = 12}},  // the reader expects 13
+      {"long", {.rows = 6000}},
+      {"large", {.currentScale = -100.0, .currentOffset = 20000.0}},
+      {"positive", {.columns = 5, .currentScale = -1.0, .currentOffset = 2.0}},
   };
-  for (const auto& c : cases) {
-    WrittenRecording rec;
-    rec.columns = c.columns;
-    rec.separator = c.separator;
-    rec.lineEnd = c.lineEnd;
-    rec.layoutLine = c.layoutLine;
-    rec.rows = c.rows;
-    rec.headerLines = c.headerLines;
-    rec.currentScale = c.currentScale;
-    rec.currentOffset = c.currentOffset;
-    const std::string path = folder_.Write(std::string(c.what) + ".txt", rec.Text());
+  const char* separators[] = {" ", "\t", ", ", ",", "  "};
+  for (int columns = 3; columns <= 13; ++columns)
+    cases.push_back(
+        {std::to_string(columns), {.columns = columns, .separator = separators[columns % 5]}});
+  for (auto& [what, rec] : cases) {
+    const std::string path = folder_.Write(what + ".txt", rec.Text());
     ClearRecordedMessages();
-    ASSERT_EQ(LoadDataFile(path), 1) << c.what;
-    EXPECT_TRUE(RecordedMessages().empty()) << c.what;
-    const int skipped = 13 - c.headerLines;
-    ExpectLoaded(rec, path, (c.columns - 1) / 2, std::min(c.rows - skipped, kMaxPoints), skipped);
+    ASSERT_EQ(LoadDataFile(path), 1) << what;
+    EXPECT_TRUE(RecordedMessages().empty()) << what;
+    const int skipped = 13 - rec.headerLines;
+    ExpectLoaded(rec, path, (rec.columns - 1) / 2, std::min(rec.rows - skipped, kMaxPoints),
+                 skipped);
   }
 }
 
 // Two commas together count once, so "t,,V1,I1,V2,I2" is read as five columns.
 TEST_F(LoadDataFileTest, TwoCommasTogetherCountOnce) {
-  WrittenRecording rec;
-  rec.columns = 5;
-  rec.separator = ",";
-  rec.layoutLine = "t,,V1,I1,V2,I2";
+  WrittenRecording rec{.columns = 5, .separator = ",", .layoutLine = "t,,V1,I1,V2,I2"};
   const std::string path = folder_.Write("commas.csv", rec.Text());
   ASSERT_EQ(LoadDataFile(path), 1);
   ExpectLoaded(rec, path, 2, rec.rows);
@@ -156,8 +120,7 @@ TEST_F(LoadDataFileTest, TwoCommasTogetherCountOnce) {
 // Rows wider than thirteen numbers: each row is read whole, the first six traces kept, and the
 // user is told.
 TEST_F(LoadDataFileTest, WiderRowsKeepTheFirstSixTraces) {
-  WrittenRecording rec;
-  rec.columns = 31;
+  WrittenRecording rec{.columns = 31};
   const std::string path = folder_.Write("wide.txt", rec.Text());
   ASSERT_EQ(LoadDataFile(path), 1);
   ExpectLoaded(rec, path, 6, rec.rows);
@@ -290,8 +253,7 @@ TEST_F(LoadDataFileTest, DialogAndSpecialFilesNeverBlockOrRunForever) {
   status.headerLines = 13;
   EXPECT_EQ(WorkspaceBytes(), before);
 
-  WrittenRecording rec;
-  rec.columns = 7;
+  WrittenRecording rec{.columns = 7};
   const FifoFeeder pipe(folder_.File("pipe"), rec.Text());
   EXPECT_EQ(LoadDataFile(pipe.path()), 1);
   EXPECT_EQ(NumTraces, 3);

@@ -94,20 +94,6 @@ TEST(ScanFile, RowsAreAStreamOfNumbers) {
   EXPECT_EQ(NumFmtdBytes(), 5) << "the number past the largest double was taken whole";
 }
 
-TEST(ScanFile, MalformedFormatsAndHandlesAreRefused) {
-  ScannedFile file("1 2 3\n");
-  double row[3];
-  for (const char* format :
-       {"%s>%f", "%s>%0f", "%s>%3d", "%3f", "%s>%3f[y]", "%s>%3fx", "%s>%99999999999f"}) {
-    EXPECT_LT(ScanFile(file.handle(), format, row), 0) << format;
-    EXPECT_LT(Scan("1", format, row), 0) << format;
-  }
-  EXPECT_LT(ScanFile(file.handle(), "%s>%3f", static_cast<double*>(nullptr)), 0);
-  EXPECT_LT(ScanFile(0, "%s>%3f", row), 0);
-  EXPECT_LT(ScanFile(kMaxOpenFiles + 1, "%s>%3f", row), 0);
-  EXPECT_LT(ScanFile(file.handle(), "%s", static_cast<std::string*>(nullptr)), 0);
-}
-
 // ---- lines ----
 
 // Every kind of line end is removed and counted once; an empty line has length zero; the part

@@ -15,23 +15,6 @@ void LoadEvenTimes(int traces, int points, double step = 1.0) {
   for (int n = 0; n < kMaxPoints; ++n) timevals[n] = n < points ? n * step : 0.0;
 }
 
-double Boltzmann(double v, double half, double slope) {
-  return 1.0 / (1.0 + std::exp((v - half) / slope));
-}
-
-// The model current written out from its definition, independently of the program's loop.
-double ModelAt(const CurrentParams& c, double v, double t, double baseline) {
-  const double minf = Boltzmann(v, c.Vm, c.Km);
-  const double hinf = Boltzmann(v, c.Vh, c.Kh);
-  const double minf0 = Boltzmann(c.Vhold, c.Vm, c.Km);
-  const double hinf0 = Boltzmann(c.Vhold, c.Vh, c.Kh);
-  const double taum = c.Tmhi + (c.Tmlo - c.Tmhi) / (1.0 + std::exp(-(v - c.Vtm) / c.Ktm));
-  const double tauh = c.Thhi + (c.Thlo - c.Thhi) / (1.0 + std::exp(-(v - c.Vth) / c.Kth));
-  const double m = minf + (minf0 - minf) * std::exp(-t / taum);
-  const double h = hinf + (hinf0 - hinf) * std::exp(-t / tauh);
-  return 0.001 * c.Gmax * std::pow(m, c.p) * std::pow(h, c.q) * (v - c.Erev) + baseline;
-}
-
 }  // namespace
 
 // ---- start-up workspace ----

@@ -1,25 +1,7 @@
-// The parts of the run-time that need no toolkit: the analysis library's array routines, the file
-// dialog's filters, and the headless run-time that refuses whatever needs a window.
+// The parts of the run-time that need no toolkit: the file dialog's filters, and the headless
+// run-time that refuses whatever needs a window. (The array routines are the data file's tests.)
 #include "platform/file_filters.h"
 #include "test_support.h"
-
-// Clear1D clears exactly the count given; MaxMin1D finds the extremes and their first index, and
-// refuses an empty array without touching the results.
-TEST(AnalysisLibrary, ClearAndExtremes) {
-  double a[5] = {2, -7, 9, 9, -7};
-  double max = 11, min = 12;
-  int maxAt = -1, minAt = -1;
-  EXPECT_LT(MaxMin1D(a, 0, &max, nullptr, &min, nullptr), 0);
-  EXPECT_EQ(max + min, 23.0);
-  EXPECT_EQ(MaxMin1D(a, 5, &max, &maxAt, &min, &minAt), 0);
-  EXPECT_EQ(max, 9.0);
-  EXPECT_EQ(maxAt, 2);
-  EXPECT_EQ(min, -7.0);
-  EXPECT_EQ(minAt, 1);
-  EXPECT_EQ(Clear1D(a, 4), 0);
-  EXPECT_EQ(a[0] + a[3], 0.0);
-  EXPECT_EQ(a[4], -7.0);
-}
 
 // Every file to start with, the listed types offered together and one by one; a default
 // pattern in the list starts selected, one not in it is added in front; empty pieces are skipped.

@@ -67,10 +67,46 @@ inline RecordedMessage OnlyMessage() {
   return RecordedMessages().empty() ? RecordedMessage{} : RecordedMessages().back();
 }
 
+// Every byte of the workspace: the samples, the status, the currents, the dynamic-clamp
+// settings and the counts; what a refused or cancelled command must leave alone.
+inline std::string WorkspaceBytes() {
+  std::string bytes;
+  for (const auto& [data, size] : {std::pair<const void*, size_t>{timevals, sizeof timevals},
+                                   {ydata, sizeof ydata},
+                                   {&status, sizeof status},
+                                   {params, sizeof params},
+                                   {&dclamp, sizeof dclamp},
+                                   {&NumPoints, sizeof NumPoints},
+                                   {&NumTraces, sizeof NumTraces}})
+    bytes.append(static_cast<const char*>(data), size);
+  return bytes;
+}
+
+// ---- the model ----
+
+inline double Boltzmann(double v, double half, double slope) {
+  return 1.0 / (1.0 + std::exp((v - half) / slope));
+}
+
+// The model current of c at step voltage v, t ms into the window, written out from its
+// definition independently of the program's loop.
+inline double ModelAt(const CurrentParams& c, double v, double t, double baseline) {
+  const double minf = Boltzmann(v, c.Vm, c.Km);
+  const double hinf = Boltzmann(v, c.Vh, c.Kh);
+  const double minf0 = Boltzmann(c.Vhold, c.Vm, c.Km);
+  const double hinf0 = Boltzmann(c.Vhold, c.Vh, c.Kh);
+  const double taum = c.Tmhi + (c.Tmlo - c.Tmhi) / (1.0 + std::exp(-(v - c.Vtm) / c.Ktm));
+  const double tauh = c.Thhi + (c.Thlo - c.Thhi) / (1.0 + std::exp(-(v - c.Vth) / c.Kth));
+  const double m = minf + (minf0 - minf) * std::exp(-t / taum);
+  const double h = hinf + (hinf0 - hinf) * std::exp(-t / tauh);
+  return 0.001 * c.Gmax * std::pow(m, c.p) * std::pow(h, c.q) * (v - c.Erev) + baseline;
+}
+
 // ---- files ----
 
-inline void WriteBytes(const std::string& path, const std::string& bytes) {
+inline std::string WriteBytes(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
+  return path;
 }
 
 inline std::string ReadBytes(const std::string& path) {
@@ -82,13 +118,14 @@ inline std::string TestDataPath(const std::string& name) {
   return std::string(PAVIK_TEST_DATA) + "/" + name;
 }
 
-// A folder of its own for each test, removed with everything in it afterwards.
+// A folder of its own for each test (and each `which` within it), removed with everything in it
+// afterwards.
 class TestFolder {
  public:
-  TestFolder() {
+  explicit TestFolder(const std::string& which = "") {
     const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
     path_ = std::filesystem::temp_directory_path() /
-            ("pavik-" + std::string(test->test_suite_name()) + "-" + test->name() + "-" +
+            ("pavik-" + std::string(test->test_suite_name()) + "-" + test->name() + which + "-" +
              std::to_string(getpid()));
     std::filesystem::remove_all(path_);
     std::filesystem::create_directories(path_);
@@ -155,11 +192,11 @@ struct WrittenRecording {
   int rows = 200;
   std::string separator = "\t";
   std::string lineEnd = "\n";
-  std::string layoutLine;  // empty: column titles joined by the separator
+  std::string layoutLine = "";  // empty: column titles joined by the separator
   double currentScale = 100.0;
   double currentOffset = 0.0;
 
-  std::vector<std::vector<double>> values;  // [row][column], filled by Text()
+  std::vector<std::vector<double>> values = {};  // [row][column], filled by Text()
 
   double Value(int row, int column) const {
     if (column == 0) return row * 5e-05;

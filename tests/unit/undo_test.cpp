@@ -173,23 +173,3 @@ TEST(WorkspaceSnapshot, CaptureAndRestoreCoverEveryFieldAStepChanges) {
   EXPECT_TRUE(SameSnapshot(CaptureWorkspace(), edited));
   ResetWorkspace();
 }
-
-TEST(WorkspaceSnapshot, AnEditUndoneAndRedoneThroughTheProgramsHistory) {
-  ResetWorkspace();
-  ResetWorkspaceHistory();
-  const double start = params[0].Vm;
-  params[0].Vm = start + 1;
-  RecordWorkspaceStep("Vm of current 1", "Vm of current 1");
-  params[0].Vm = start + 2;
-  RecordWorkspaceStep("Vm of current 1", "Vm of current 1");
-  EXPECT_EQ(UndoMenuText(undoHistory), "Undo Vm of current 1");
-
-  EXPECT_EQ(UndoWorkspaceStep(), "Vm of current 1");
-  EXPECT_EQ(params[0].Vm, start);
-  EXPECT_TRUE(undoHistory.IsClean());
-  EXPECT_FALSE(UndoWorkspaceStep().has_value());
-  EXPECT_EQ(RedoWorkspaceStep(), "Vm of current 1");
-  EXPECT_EQ(params[0].Vm, start + 2);
-  ResetWorkspace();
-  ResetWorkspaceHistory();
-}
