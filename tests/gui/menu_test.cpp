@@ -86,7 +86,9 @@ TEST_F(Menu, FailedOpenLeavesTheScreenAlone) {
     EXPECT_EQ(WorkspaceBytes(), workspace) << path;
     const size_t messages = RecordedMessages().size();
     EXPECT_EQ(messages, path.empty() ? 0u : 1u) << path;
-    if (messages == 1) EXPECT_EQ(RecordedMessages()[0].title, "Error");
+    if (messages == 1) {
+      EXPECT_EQ(RecordedMessages()[0].title, "Error");
+    }
   }
 }
 
