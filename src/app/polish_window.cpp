@@ -277,7 +277,7 @@ void ShowFreeToggles() {
     }
     return "";
   };
-  for (int j = 0; j < kRealFieldCount; ++j) {
+  for (int j = 0; index >= 0 && j < kRealFieldCount; ++j) {  // -1: no current selected
     const ParamField field = kParamTable[j].field;
     const int toggle = FreeToggleOf(field);
     SetCtrlVal(panelHandle, toggle, choice.currents[index].free[j] ? 1 : 0);
@@ -316,8 +316,9 @@ int freeCB(int panel, int control, int event, void*, int, int) {
     choice.baselineFree = free != 0;
   } else {
     const int j = control - PANEL_FREE_VM;
-    if (j < 0 || j >= kRealFieldCount) return 0;
-    choice.currents[SelectedIndex()].free[j] = free != 0;
+    const int index = SelectedIndex();
+    if (j < 0 || j >= kRealFieldCount || index < 0) return 0;
+    choice.currents[index].free[j] = free != 0;
   }
   fitSettings.choice = choice;
   return 0;
