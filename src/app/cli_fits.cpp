@@ -10,6 +10,7 @@
 #include "fit/fit_settings.h"
 #include "fit/workspace_fit.h"
 #include "model/model.h"
+#include "platform/number_text.h"
 
 namespace {
 
@@ -48,10 +49,7 @@ int WriteFits(const std::string& path, bool residuals) {
 }
 
 std::string Figure(const std::optional<double>& value) {
-  if (!value) return "not available";
-  char text[32];
-  std::snprintf(text, sizeof text, "%.6g", *value);
-  return text;
+  return value ? SignificantText(*value, 6) : "not available";
 }
 
 // The goodness of the fit on standard error, so that the table on standard output stays as

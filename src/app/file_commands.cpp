@@ -20,6 +20,7 @@
 #include "model/recording.h"
 #include "panels/panels.h"
 #include "pavikuir.h"
+#include "platform/number_text.h"
 #include "platform/platform.h"
 
 namespace {
@@ -110,9 +111,7 @@ void TakeOverRecording(const Recording& recording) {
 }
 
 std::string Millivolts(double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%g mV", value);
-  return text;
+  return SignificantText(value) + " mV";
 }
 
 // The recording was made holding at this level, so the currents being fitted start from it: their

@@ -24,6 +24,7 @@
 #include "model/param_table.h"
 #include "panels/panels.h"
 #include "pavikuir.h"
+#include "platform/number_text.h"
 #include "platform/platform.h"
 
 namespace {
@@ -60,9 +61,7 @@ void SetMessage(const std::string& text) {
 }
 
 std::string Nanoamps(double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.4g nA", value);
-  return text;
+  return SignificantText(value, 4) + " nA";
 }
 
 // Two significant figures, without an exponent where a person reads the number at a glance.

@@ -53,6 +53,30 @@ double PolishBoundOf(double bound) {
   return bound;
 }
 
+std::string FieldText(const char* field, size_t size) {
+  return std::string(field, strnlen(field, size));
+}
+
+// The workspace's part of a session (files, window, baseline, ranges, selection, choices); the
+// regions, the fitter's settings and the import choices are filled by PutFitSettings and the
+// caller.
+Session WorkspaceSession() {
+  Session session;
+  session.dataFile = FieldText(status.dataFile, sizeof status.dataFile);
+  session.paramFile = FieldText(status.paramFile, sizeof status.paramFile);
+  session.xMin = status.xMin;
+  session.xMax = status.xMax;
+  session.baseline = status.baseline;
+  session.yMin = status.yMin;
+  session.yMax = status.yMax;
+  session.selCurrent = status.selCurrent;
+  session.autoUpdate = status.autoUpdate != 0;
+  session.colorTraces = status.colorTraces != 0;
+  session.vMin = status.vMin;
+  session.vMax = status.vMax;
+  return session;
+}
+
 void PutFitSettings(Session* session) {
   for (const TimeRegion& region : fitSettings.excluded)
     session->excluded.push_back({region.from, region.to});

@@ -18,6 +18,7 @@
 #include "model/param_table.h"
 #include "param_controls.h"
 #include "pavikuir.h"
+#include "platform/number_text.h"
 #include "platform/platform.h"
 
 namespace {
@@ -40,9 +41,7 @@ int HandleNumber(ParamField f) {
 }
 
 std::string ValueText(const ParamDescriptor& d, double value) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%.6g", value);
-  return std::string(d.name) + " = " + text + " " + std::string(d.unit);
+  return std::string(d.name) + " = " + SignificantText(value, 6) + " " + std::string(d.unit);
 }
 
 std::string TipOf(const ParamDescriptor& d, double value) {

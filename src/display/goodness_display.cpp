@@ -10,6 +10,7 @@
 #include "fit/workspace_fit.h"
 #include "model/model.h"
 #include "pavikuir.h"
+#include "platform/number_text.h"
 #include "platform/platform.h"
 
 namespace {
@@ -17,10 +18,7 @@ namespace {
 const char* const kNotAvailable = "not available";
 
 std::string Figure(const std::optional<double>& value) {
-  if (!value) return kNotAvailable;
-  char text[32];
-  std::snprintf(text, sizeof text, "%.3g", *value);
-  return text;
+  return value ? SignificantText(*value, 3) : kNotAvailable;
 }
 
 }  // namespace

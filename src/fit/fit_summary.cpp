@@ -1,6 +1,7 @@
 // The fit summary of a polish as text and as JSON. Numbers are written with a point whatever the
 // desktop's locale.
 #include "fit/fit_summary.h"
+#include "platform/number_text.h"
 
 #include <charconv>
 #include <nlohmann/json.hpp>
@@ -11,10 +12,7 @@ constexpr int kValueDigits = 8;  // a start or result, enough to type back in
 constexpr int kErrorDigits = 3;  // a standard error or a ratio
 
 std::string Number(double value, int digits) {
-  char text[32];
-  const auto end =
-      std::to_chars(text, text + sizeof text, value, std::chars_format::general, digits);
-  return std::string(text, end.ptr);
+  return SignificantText(value, digits);
 }
 
 std::string OutcomeName(PolishOutcome outcome) {

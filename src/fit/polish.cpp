@@ -13,6 +13,7 @@
 
 #include "fit/covariance.h"
 #include "fit/polish_model.h"
+#include "platform/number_text.h"
 
 namespace {
 
@@ -27,9 +28,7 @@ constexpr double kBaselineTypicalSize = 0.01;  // nA
 
 // A number as the user reads it, with a point whatever the desktop's locale.
 std::string Shown(double value) {
-  char text[32];
-  const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::general, 8);
-  return std::string(text, result.ptr);
+  return SignificantText(value, 8);
 }
 
 bool IsBounded(double bound) {

@@ -6,15 +6,12 @@
 #include <cstring>
 
 #include "model/model.h"
+#include "platform/number_text.h"
 
 namespace {
 
-constexpr int kShortestDoubleChars = 32;  // to_chars' shortest form of any double fits
-
 void AppendNumber(std::string* line, double value) {
-  char text[kShortestDoubleChars];
-  const auto result = std::to_chars(text, text + sizeof text, value);
-  line->append(text, result.ptr);
+  *line += ShortestText(value);
 }
 
 // A header cell, quoted when it holds a separator, a quote or a line end.

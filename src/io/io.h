@@ -69,9 +69,6 @@ struct ParamFileContents {
 // The layout of the given records, byte for byte as the dynamic-clamp program reads it.
 std::string FormatParamFile(const CurrentParams (&currents)[kMaxCurrents],
                             const DclampSettings& settings, const FitStatus& fit);
-// Writes that layout to an open stream; true when every byte was accepted.
-bool WriteParamFile(std::FILE* stream, const CurrentParams (&currents)[kMaxCurrents],
-                    const DclampSettings& settings, const FitStatus& fit);
 int SaveParamFile(const std::string& path);  // safe replacement; 1 on success, 0 + message
 // Parses a whole parameter file into contents, which the caller fills beforehand (names the
 // text does not reach keep those values). Returns "" on success, otherwise where and why it

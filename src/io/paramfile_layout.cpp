@@ -50,9 +50,3 @@ std::string FormatParamFile(const CurrentParams (&currents)[kMaxCurrents],
   }
   return text;
 }
-
-bool WriteParamFile(std::FILE* stream, const CurrentParams (&currents)[kMaxCurrents],
-                    const DclampSettings& settings, const FitStatus& fit) {
-  const std::string text = FormatParamFile(currents, settings, fit);
-  return std::fwrite(text.data(), 1, text.size(), stream) == text.size();
-}

@@ -6,7 +6,6 @@
 #include <utility>
 
 #include "io/session_paths.h"
-#include "model/model.h"
 
 namespace {
 
@@ -40,28 +39,7 @@ std::string FirstUnwritableNumber(const Session& session) {
   return "";
 }
 
-std::string FieldText(const char* field, size_t size) {
-  return std::string(field, strnlen(field, size));
-}
-
 }  // namespace
-
-Session WorkspaceSession() {
-  Session session;
-  session.dataFile = FieldText(status.dataFile, sizeof status.dataFile);
-  session.paramFile = FieldText(status.paramFile, sizeof status.paramFile);
-  session.xMin = status.xMin;
-  session.xMax = status.xMax;
-  session.baseline = status.baseline;
-  session.yMin = status.yMin;
-  session.yMax = status.yMax;
-  session.selCurrent = status.selCurrent;
-  session.autoUpdate = status.autoUpdate != 0;
-  session.colorTraces = status.colorTraces != 0;
-  session.vMin = status.vMin;
-  session.vMax = status.vMax;
-  return session;
-}
 
 std::string FormatSession(const Session& session, const std::string& sessionPath,
                           std::string* text) {

@@ -54,9 +54,6 @@ struct Session {
   bool operator==(const Session&) const = default;
 };
 
-// The workspace's part of a session (files, window, baseline, ranges, selection, choices); the
-// regions, the fitter's settings and the import choices are left empty for their owners to fill.
-Session WorkspaceSession();
 // The JSON text of session, the paths stored relative to sessionPath's folder when they lie
 // below it. Returns "" on success, otherwise why no text could be made (text is then untouched).
 std::string FormatSession(const Session& session, const std::string& sessionPath,

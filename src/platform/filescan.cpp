@@ -227,23 +227,6 @@ int CloseFile(int fileHandle) {
   return 0;
 }
 
-int ReadLine(int fileHandle, char* buffer, int maxChars) {
-  ScanStream* s = StreamOf(fileHandle);
-  if (s == nullptr || buffer == nullptr || maxChars < 0) return kBadCall;
-  if (Peek(*s) == EOF) {
-    buffer[0] = '\0';
-    return kBadCall;
-  }
-  int stored = 0;
-  while (Peek(*s) != EOF && !IsLineEnd(Peek(*s))) {
-    const int c = Take(*s);
-    if (stored < maxChars) buffer[stored++] = static_cast<char>(c);
-  }
-  if (Peek(*s) != EOF) TakeLineEnd(*s);
-  buffer[stored] = '\0';
-  return stored;
-}
-
 int ReadLineWithin(int fileHandle, char* buffer, int maxChars) {
   ScanStream* s = StreamOf(fileHandle);
   if (s == nullptr || maxChars < 0) return kBadCall;
@@ -261,29 +244,6 @@ int ReadLineWithin(int fileHandle, char* buffer, int maxChars) {
   }
   if (Peek(*s) != EOF) TakeLineEnd(*s);
   return end(stored);
-}
-
-int ScanFile(int fileHandle, const char* format, std::string* text) {
-  ScanStream* s = StreamOf(fileHandle);
-  if (s == nullptr || format == nullptr || std::strcmp(format, "%l>%s") != 0) return kBadCall;
-  if (text != nullptr) text->clear();
-  if (Peek(*s) == EOF) return 0;
-  while (Peek(*s) != EOF && !IsLineEnd(Peek(*s))) {
-    const int c = Take(*s);
-    if (text != nullptr) text->push_back(static_cast<char>(c));
-  }
-  if (Peek(*s) != EOF) TakeLineEnd(*s);
-  return 1;
-}
-
-int ScanFile(int fileHandle, const char* format, double* numbers) {
-  ScanStream* s = StreamOf(fileHandle);
-  long count = 0;
-  bool takeTerminator = false;
-  if (s == nullptr || numbers == nullptr || !ParseRealFormat(format, &count, &takeTerminator)) {
-    return kBadCall;
-  }
-  return ScanReals(*s, count, takeTerminator, numbers);
 }
 
 int Scan(std::string_view source, const char* format, double* numbers) {

@@ -213,25 +213,18 @@ int OpenFile(const char* path, int action, int openMode, int fileType);  // hand
 // as well as a file; the bytes must outlive the handle. A handle, -1 on failure.
 int OpenBytes(const char* bytes, size_t length);
 int CloseFile(int fileHandle);
-// Reads the next line without its line end, at most maxChars bytes of it (the rest of the line
-// is consumed) and a terminating NUL, so buffer holds maxChars + 1 bytes; returns the number of
-// bytes stored, -1 at the end of the file. LF, CR LF and a lone CR all end a line.
-int ReadLine(int fileHandle, char* buffer, int maxChars);
-// Like ReadLine, but a line longer than maxChars is not taken past them, so that an endless line
-// (a pipe that never sends a line end) cannot hold the reader: returns kLineTooLong then, with
-// the rest of the line unread. buffer (maxChars + 1 bytes) may be null to skip the line.
+// Reads the next line without its line end and a terminating NUL into buffer (maxChars + 1
+// bytes, or null to skip the line); returns the number of bytes stored, -1 at the end of the
+// file. LF, CR LF and a lone CR all end a line. A line longer than maxChars is not taken past
+// them, so that an endless line (a pipe that never sends a line end) cannot hold the reader:
+// returns kLineTooLong then, with the rest of the line unread.
 constexpr int kLineTooLong = -2;
 int ReadLineWithin(int fileHandle, char* buffer, int maxChars);
-// "%l>%s": consumes one whole line into text (which may be null to discard it).
-int ScanFile(int fileHandle, const char* format, std::string* text);
-// "%s>%Nf" or "%s>%Nf[x]": reads N real numbers into numbers[0 .. N-1]; returns 1 when all N
-// were filled, 0 or less otherwise.
-int ScanFile(int fileHandle, const char* format, double* numbers);
 // The line, counted from 1, of the next character a read would take (for messages).
 int GetFileLineNumber(int fileHandle);
-// "%s>%Nf" or "%s>%Nf[x]" from text in memory, by the rules of ScanFile (the end of the text
-// ends a number as the end of a file does); returns 1 when all N were filled, 0 or less
-// otherwise.
+// "%s>%Nf" or "%s>%Nf[x]": reads N real numbers from text in memory into numbers[0 .. N-1]
+// (white space and line ends between them; with [x] the character ending each is taken too);
+// returns 1 when all N were filled, 0 or less otherwise.
 int Scan(std::string_view source, const char* format, double* numbers);
 // How many bytes of its text the last Scan took, filled or not (at most INT_MAX).
 int NumFmtdBytes();

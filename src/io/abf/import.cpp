@@ -9,6 +9,7 @@
 
 #include "io/abf/import.h"
 #include "model/model.h"
+#include "platform/number_text.h"
 
 namespace {
 
@@ -38,9 +39,7 @@ std::string ChannelWords(const AmplifierFile& file, int channel) {  // 1-based
 }
 
 std::string Number(double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%g", value);
-  return text;
+  return SignificantText(value);
 }
 
 double VoltageCommandFactor(const AmplifierFile& file) {
@@ -106,9 +105,7 @@ double SecondsThatReadBack(double ms) {
 }
 
 void AppendShortest(std::string* text, double value) {
-  char buffer[32];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  text->append(buffer, result.ptr);
+  *text += ShortestText(value);
 }
 
 }  // namespace
