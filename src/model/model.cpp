@@ -132,28 +132,38 @@ void ZeroYFits(int currentIndex) {
   evaluatedFor.valid = false;
 }
 
-const Recording& ViewedRecording() {
+namespace {
+
+// The parts of the view that the evaluation reads: the times, the trace voltages, the window.
+// The measured samples only change when a recording is taken over, which sets them itself.
+Recording& ViewedCommands() {
   Recording& r = loadedRecording;
-  // The window's indices, not the sample count, bound what the evaluation reads, as they always
-  // have: a window set before the count was cleared still evaluates over the samples it holds.
   const int points = std::max(LoadedPoints(), ClampedIndex(status.windowEnd));
   const int traces = std::clamp(NumTraces, 0, kMaxTraces);
   r.times.assign(timevals, timevals + points);
   r.traces = traces;
-  r.pairsStored = std::max(r.pairsStored, traces);
-  r.ResizePairs(std::min(r.pairsStored, kMaxTraces));
-  for (int k = 0; k < static_cast<int>(r.currents.size()); ++k) {
-    r.currents[k].assign(ydata[k], ydata[k] + points);
-    r.voltages[k].assign(ydata[k] + kVoltageOffset, ydata[k] + kVoltageOffset + points);
-  }
   r.commands.resize(static_cast<size_t>(traces));
   for (int k = 0; k < traces; ++k) r.commands[k] = {status.traceV[k], r.holdingLevel};
   r.window = {ClampedIndex(status.windowStart), ClampedIndex(status.windowEnd)};
   return r;
 }
 
+}  // namespace
+
+const Recording& ViewedRecording() {
+  Recording& r = ViewedCommands();
+  const int points = r.Samples();
+  r.pairsStored = std::max(r.pairsStored, r.traces);
+  r.ResizePairs(std::min(r.pairsStored, kMaxTraces));
+  for (int k = 0; k < static_cast<int>(r.currents.size()); ++k) {
+    r.currents[k].assign(ydata[k], ydata[k] + points);
+    r.voltages[k].assign(ydata[k] + kVoltageOffset, ydata[k] + kVoltageOffset + points);
+  }
+  return r;
+}
+
 int DoFit() {
-  const Recording& recording = ViewedRecording();
+  const Recording& recording = ViewedCommands();
   const InFit inFit = InFitOf(status);
   Evaluate(recording, std::span<const CurrentParams, kMaxCurrents>(params), inFit, status.baseline,
            &workspaceEvaluation);
