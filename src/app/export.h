@@ -14,3 +14,4 @@ int WriteFigure(const std::string& path, bool allGraphs, int format, double scal
 int WriteFitTable(const std::string& path);  // the CSV table of the fit; 1, or 0 + message
 int Export_Figure();                         // questions and dialog, then WriteFigure
 int Export_Table();                          // dialog, then WriteFitTable
+int Export_Nmodl();  // folder dialog and questions, then one NEURON mechanism per current

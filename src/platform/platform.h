@@ -189,7 +189,13 @@ int FileSelectPopup(const char* defaultDirectory, const char* defaultFileSpec,
                     const char* fileTypeList, const char* title, int buttonLabel,
                     int restrictDirectory, int restrictExtension, int allowCancel,
                     int allowMakeDirectory, std::string* path);
+// Asks for a folder: 1 with its path when one was chosen, 0 when cancelled or no person can be
+// asked. The test seams answer it from the file dialog's queue.
+int DirSelectPopup(const char* defaultDirectory, const char* title, int allowCancel,
+                   int allowMakeDirectory, std::string* path);
 int MessagePopup(const char* title, const char* message);
+// Asks for one line of text: 1 with the text entered, 0 when cancelled or no person can be asked.
+int PromptPopup(const char* title, const char* message, std::string* response);
 // Asks a question with one button per answer (at most kMaxAnswers); returns the index of the
 // answer chosen, or -1 when the box was closed or no person can be asked.
 constexpr int kMaxAnswers = 4;

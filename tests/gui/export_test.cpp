@@ -70,3 +70,26 @@ TEST_F(Export, TableMenuWritesTheWorkspaceTable) {
   TriggerMenu(MENU_EXPORTTABLE);
   EXPECT_EQ(ReadBytes(ScratchPath("fits.csv")), FormatFitTable(WorkspaceFitTable()));
 }
+
+// The menu writes each current in the fit into the chosen folder as the kind of mechanism asked
+// for, its header naming the data file and the fit's RMS; an area that is no number writes
+// nothing and says why.
+TEST_F(Export, NeuronMechanismsMenuWritesTheCurrentsInTheFit) {
+  for (int answer : {1, 0}) QueueQuestionAnswer(answer);  // density mechanisms, as fitted
+  QueuePromptAnswer("250");
+  QueueFileSelectAnswer(VAL_EXISTING_FILE_SELECTED, ScratchPath("mechanisms"));
+  TriggerMenu(MENU_EXPORTNMODL);
+  const std::string mod = ReadBytes(ScratchPath("mechanisms/pavik_1.mod"));
+  EXPECT_NE(mod.find("SUFFIX pavik_1"), std::string::npos);
+  EXPECT_NE(mod.find("fig.txt"), std::string::npos);
+  EXPECT_NE(mod.find(" nA over the analysis window"), std::string::npos);  // the RMS
+
+  ClearRecordedMessages();
+  QueueQuestionAnswer(1);
+  QueuePromptAnswer("250 um2");
+  QueueFileSelectAnswer(VAL_EXISTING_FILE_SELECTED, ScratchPath("refused"));
+  TriggerMenu(MENU_EXPORTNMODL);
+  ASSERT_FALSE(RecordedMessages().empty());
+  EXPECT_NE(RecordedMessages().back().message.find("membrane area"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(ScratchPath("refused")));
+}

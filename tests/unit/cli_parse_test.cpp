@@ -24,6 +24,9 @@ std::string Summary(const CliCommand& c) {
   if (c.fixList) s << " fix " << *c.fixList;
   for (const std::string& bound : c.bounds) s << " bounds " << bound;
   if (c.json) s << " json";
+  for (int n : c.nmodlCurrents) s << " current " << n;
+  if (c.densityArea) s << " area " << *c.densityArea;
+  if (c.q10) s << " q10 " << *c.q10 << " at " << *c.celsius;
   return s.str();
 }
 
@@ -50,6 +53,9 @@ TEST(ParseCommandLine, EveryFormTakesItsOptions) {
       {{"--polish", "a.txt", "b.fit", "--out", "c.fit", "--fix", "1.Vm", "--json", "--fix=1.Km",
         "--bounds", "1.Vtm=-60:-20", "--xmax", "9"},
        "5 [c.fit] [a.txt] [b.fit] [] xmax 9 fix 1.Vm,1.Km bounds 1.Vtm=-60:-20 json"},
+      {{"--export-nmodl", "b.fit", "mods", "--currents", "1,3", "--density=100", "--q10", "3",
+        "--celsius", "6.3"},
+       "6 [mods] [] [b.fit] [] current 1 current 3 area 100 q10 3 at 6.3"},
   };
   for (const auto& c : cases) {
     const CliCommand command = ParseCommandLine(c.args);
@@ -71,7 +77,12 @@ TEST(ParseCommandLine, WrongUsageIsRefused) {
                                              {"--render", "f", "a", "--format", "jpg"},
                                              {"--render", "f", "a", "--graphs", "some"},
                                              {"--polish", "a", "b", "--out", "c", "--out", "d"},
-                                             {"a", "b", "--free", "1.Vm"}}) {
+                                             {"a", "b", "--free", "1.Vm"},
+                                             {"--export-nmodl", "b", "d", "--q10", "3"},
+                                             {"--export-nmodl", "b", "d", "--density", "0"},
+                                             {"--export-nmodl", "b", "d", "--currents", "11"},
+                                             {"--export-nmodl", "b", "d", "--xmin", "1"},
+                                             {"--fits", "-", "a", "b", "--density", "9"}}) {
     EXPECT_NE(ParseCommandLine(args).error, "") << args.back();
   }
 }

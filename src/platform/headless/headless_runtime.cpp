@@ -173,6 +173,20 @@ int FileSelectPopup(const char*, const char*, const char*, const char*, int, int
   return answer;
 }
 
+int DirSelectPopup(const char*, const char*, int, int, std::string* path) {
+  int answer = VAL_NO_FILE_SELECTED;
+  FileSelectAnsweredBySeam(&answer, path);
+  return answer == VAL_NO_FILE_SELECTED ? 0 : 1;
+}
+
+int PromptPopup(const char*, const char*, std::string* response) {
+  bool answered = false;
+  std::string text;
+  if (!Seams().prompt || !Seams().prompt(&answered, &text) || !answered) return 0;
+  if (response) *response = text;
+  return 1;
+}
+
 int MessagePopup(const char* title, const char* message) {
   if (!MessageTakenBySeam(title, message)) TellOnStandardError(message);
   return 0;
