@@ -4,6 +4,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -160,8 +161,29 @@ std::string ParseOption(const std::string& name, const std::string& value, CliCo
     if (value != "pdf" && value != "svg" && value != "png") return "--format takes pdf, svg or png";
     command->figureFormat = value == "pdf" ? FIGURE_PDF : value == "svg" ? FIGURE_SVG : FIGURE_PNG;
   } else if (name == "--graphs") {
-    if (value != "data" && value != "all") return "--graphs takes data or all";
-    command->allGraphs = value == "all";
+    const std::vector<std::string> panels = {"data", "data+residuals", "curves", "all"};
+    const auto found = std::find(panels.begin(), panels.end(), value);
+    if (found == panels.end()) return "--graphs takes data, data+residuals, curves or all";
+    command->figurePanels = static_cast<int>(found - panels.begin());
+  } else if (name == "--style") {
+    if (value != "publication" && value != "window") return "--style takes publication or window";
+    command->publication = value == "publication";
+  } else if (name == "--size-mm") {
+    const size_t comma = value.find(',');
+    const auto width = ParseNumber(value.substr(0, comma));
+    const auto height =
+        comma == std::string::npos ? std::nullopt : ParseNumber(value.substr(comma + 1));
+    const auto fits = [](const std::optional<double>& mm) {
+      return mm && *mm >= kMinFigureMm && *mm <= kMaxFigureMm;
+    };
+    if (!fits(width) || !fits(height))
+      return "--size-mm takes the width and height in mm, W,H, each from 20 to 500";
+    command->widthMm = width;
+    command->heightMm = height;
+  } else if (name == "--dpi") {
+    command->dpi = ParseCount(value, kMaxFigureDpi);
+    if (!command->dpi || *command->dpi < kMinFigureDpi)
+      return "--dpi takes the PNG's dots per inch, from 72 to 1200 (300 or 600 for print)";
   } else if (name == "--exclude" || name == "--noise") {
     const RegionParse parsed = ParseTimeRegion(value);
     if (!parsed.region) return name + " takes FROM:TO in ms: " + parsed.error;
@@ -193,8 +215,14 @@ std::string ParseOption(const std::string& name, const std::string& value, CliCo
 bool TakesValue(const std::string& name) {
   return name == "--header-lines" || name == "--xmin" || name == "--xmax" || name == "--baseline" ||
          name == "--trace-v" || name == "--select" || name == "--format" || name == "--graphs" ||
-         name == "--exclude" || name == "--noise" || name == "--out" || name == "--free" ||
-         name == "--fix" || name == "--bounds" || IsImportOption(name) || IsNmodlOption(name);
+         name == "--style" || name == "--size-mm" || name == "--dpi" || name == "--exclude" ||
+         name == "--noise" || name == "--out" || name == "--free" || name == "--fix" ||
+         name == "--bounds" || IsImportOption(name) || IsNmodlOption(name);
+}
+
+bool AsksForAFigure(const CliCommand& command) {
+  return command.figureFormat || command.figurePanels || command.publication || command.widthMm ||
+         command.dpi;
 }
 
 bool UsesPolishOptions(const CliCommand& command) {
@@ -232,8 +260,8 @@ std::string CheckPositionals(CliCommand* command, const std::vector<std::string>
     case CliMode::Fits:
       if (n != 3) return "--fits needs OUT, DATAFILE and PARAMFILE";
       if (command->select != 0) return "--select belongs to --render";
-      if (command->figureFormat || command->allGraphs)
-        return "--format and --graphs belong to --render";
+      if (AsksForAFigure(*command))
+        return "--format, --graphs, --style, --size-mm and --dpi belong to --render";
       break;
     case CliMode::Render:
       if (n != 2 && n != 3) return "--render needs OUT.png, DATAFILE and perhaps PARAMFILE";
@@ -252,8 +280,8 @@ std::string CheckPositionals(CliCommand* command, const std::vector<std::string>
         return "--polish needs --out OUT.fit, the parameter file it writes";
       if (command->output == kStandardOutput)
         return "--out takes a file name: the table of the polish goes to standard output";
-      if (command->select != 0 || command->figureFormat || command->allGraphs)
-        return "--select, --format and --graphs belong to --render";
+      if (command->select != 0 || AsksForAFigure(*command))
+        return "--select, --format, --graphs, --style, --size-mm and --dpi belong to --render";
       if (command->residuals) return "--residuals belongs to --fits";
       command->dataFile = positionals[0];
       command->paramFile = positionals[1];
@@ -358,7 +386,8 @@ std::string CommandLineHelp() {
          "  pavik SESSION.pavik\n"
          "  pavik --fits OUT DATAFILE PARAMFILE [options]\n"
          "  pavik --render OUT DATAFILE [PARAMFILE] [options] [--select N]\n"
-         "               [--format pdf|svg|png] [--graphs data|all]\n"
+         "               [--format pdf|svg|png] [--graphs data|data+residuals|curves|all]\n"
+         "               [--style publication|window] [--size-mm W,H] [--dpi N]\n"
          "  pavik --report PARAMFILE\n"
          "  pavik --convert IN OUT.txt [import options]\n"
          "  pavik --polish DATAFILE PARAMFILE --out OUT.fit [options] [--free LIST]\n"
@@ -379,8 +408,13 @@ std::string CommandLineHelp() {
          "  --baseline X      offset added to every model current\n"
          "  --trace-v V1,...  up to six step voltages (mV) instead of the traces' means\n"
          "  --select N        the current (1 to 10) whose curves --render draws\n"
-         "  --format F        --render draws the graphs alone, as pdf, svg or png (2x)\n"
-         "  --graphs G        --render draws the data graph (data) or all three (all)\n"
+         "  --format F        --render draws the graphs alone as a figure for a paper, as\n"
+         "                    pdf, svg or png (by default from OUT's extension)\n"
+         "  --graphs G        the figure's graphs: data, data+residuals, curves or all\n"
+         "  --style S         publication (white, a legend, print-sized text; the default) or\n"
+         "                    window (the graphs as the window draws them, 800 points wide)\n"
+         "  --size-mm W,H     the publication figure's page (85 mm is one column, 180 two)\n"
+         "  --dpi N           the publication PNG's resolution (300)\n"
          "  --residuals       --fits: a column of measured minus fit after each fit column\n"
          "  --exclude FROM:TO leave a stretch (ms) out of the RMS; may be repeated\n"
          "  --noise FROM:TO   a stretch (ms) whose spread is the noise: RMS/noise is reported\n"

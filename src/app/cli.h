@@ -29,9 +29,13 @@ struct CliCommand {
   int select = 0;              // current to select before drawing, 1-based; 0: leave it
   std::string sessionFile;     // the window: a session to open instead of the files
   // --render: the graphs as a figure in this format (FIGURE_PDF, _SVG, _PNG) instead of the
-  // whole panel; all three graphs, or the data graph only
+  // whole panel: which graphs (FigurePanels), in the paper's style or the window's, the page in
+  // mm and the PNG's dots per inch
   std::optional<int> figureFormat;
-  std::optional<bool> allGraphs;
+  std::optional<int> figurePanels;
+  std::optional<bool> publication;
+  std::optional<double> widthMm, heightMm;
+  std::optional<int> dpi;
   std::vector<TimeRegion> excluded;  // --exclude: stretches left out of the RMS (ms)
   std::optional<TimeRegion> noise;   // --noise: the stretch whose spread is the noise (ms)
   bool residuals = false;            // --residuals: a residual column after each fit

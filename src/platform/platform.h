@@ -213,6 +213,32 @@ constexpr int FIGURE_PNG = 2;  // raster, at scale times the figure's size in pi
 int RenderGraphFigure(int panel, const std::vector<int>& graphs, int format, double scale,
                       std::string* bytes);
 
+// A figure for a paper: white, without the window's handles and cursor unless asked, the measured
+// traces pale under the other plots, excluded regions as light bands, everything clipped to the
+// plot rectangles, axis titles and ticks across each axis, a legend beside the top graph, text
+// of at least 7 pt, on a page of the given size.
+struct FigureLegendEntry {
+  std::string label;  // "-60 mV"
+  int color;          // 0xRRGGBB of the line shown beside it
+};
+struct PaperFigure {
+  int topGraph = 0;                       // across the whole width (the data graph); 0: none
+  int stripGraph = 0;                     // under it, on its time axis (the residuals); 0: none
+  std::vector<int> lowerGraphs;           // side by side at the bottom (the curve graphs)
+  std::vector<FigureLegendEntry> legend;  // beside the top graph
+  std::string stripTitle;                 // the strip's y-axis title; "": the window's
+  double widthMm = 85.0;                  // the page: one column of a journal
+  double heightMm = 60.0;
+  int dpi = 300;         // PNG: pixels per inch
+  bool cursor = false;   // cursor 1 and the marks where it crosses the plots
+  bool handles = false;  // the drag handles
+};
+constexpr double kMinFigureMm = 20.0;   // no axis fits on less
+constexpr double kMaxFigureMm = 500.0;  // beyond any page
+constexpr int kMinFigureDpi = 72;
+constexpr int kMaxFigureDpi = 1200;
+int RenderPaperFigure(int panel, const PaperFigure& figure, int format, std::string* bytes);
+
 // ---- formatted reading of data files (no toolkit needed) ----
 int OpenFile(const char* path, int action, int openMode, int fileType);  // handle, -1 failure
 // Opens length bytes held in memory for the same reading, so that a reader takes text or bytes

@@ -37,10 +37,13 @@ std::string PdfContent(const std::string& pdf) {
 
 }  // namespace
 
-// The SVG of all three graphs holds drawn lines and every axis label with its unit.
+// In the window's look, the SVG of all three graphs holds drawn lines and every axis label.
 TEST_F(Export, SvgHoldsLinesAndAxisLabels) {
   const std::string path = ScratchPath("all.svg");
-  ASSERT_EQ(WriteFigure(path, true, FigureFormatOf(path), 1.0), 1);
+  FigureChoice window;
+  window.publication = false;
+  window.panels = kFigureAll;
+  ASSERT_EQ(WriteFigure(path, window, FigureFormatOf(path)), 1);
   EXPECT_EQ(FigureFormatOf("a.fig"), -1);
   const std::string svg = ReadBytes(path);
   EXPECT_EQ(svg.rfind("<?xml", 0), 0u);
@@ -50,10 +53,13 @@ TEST_F(Export, SvgHoldsLinesAndAxisLabels) {
     EXPECT_NE(svg.find(label), std::string::npos) << label;
 }
 
-// The PDF of the data graph is one page of the figure's size whose content draws lines and text.
+// In the window's look, the PDF of the data graph is one page of the figure's size whose content
+// draws lines and text.
 TEST_F(Export, PdfIsOnePageOfLinesAndText) {
   const std::string path = ScratchPath("data.pdf");
-  ASSERT_EQ(WriteFigure(path, false, FigureFormatOf("X.PDF"), 1.0), 1);  // the extension decides
+  FigureChoice window;
+  window.publication = false;
+  ASSERT_EQ(WriteFigure(path, window, FigureFormatOf("X.PDF")), 1);  // the extension decides
   const std::string pdf = ReadBytes(path);
   EXPECT_EQ(pdf.rfind("%PDF-", 0), 0u);
   EXPECT_NE(pdf.find("/Count 1"), std::string::npos);
@@ -61,6 +67,27 @@ TEST_F(Export, PdfIsOnePageOfLinesAndText) {
   const std::string content = PdfContent(pdf);
   EXPECT_GT(QString::fromStdString(content).count(QRegularExpression(" l\\n")), 100);
   EXPECT_NE(content.find("Tj"), std::string::npos);
+}
+
+// For a paper, the one-column PDF is 85 mm wide (whole points) with its font embedded and no
+// text under 7 pt, and the SVG carries its text as outlines.
+TEST_F(Export, PublicationFiguresHaveThePageSizeAndEmbeddedText) {
+  FigureChoice paper;
+  paper.panels = kFigureAll;
+  ASSERT_EQ(WriteFigure(ScratchPath("paper.pdf"), paper, FIGURE_PDF), 1);
+  const std::string pdf = ReadBytes(ScratchPath("paper.pdf"));
+  EXPECT_NE(pdf.find("/MediaBox [0 0 241"), std::string::npos);  // 85 mm = 240.9 pt
+  EXPECT_NE(pdf.find("/FontFile2"), std::string::npos);
+  const QString content = QString::fromStdString(PdfContent(pdf));
+  auto sizes = QRegularExpression("([0-9.]+) Tf").globalMatch(content);
+  int texts = 0;
+  for (; sizes.hasNext(); ++texts) EXPECT_GE(sizes.next().captured(1).toDouble(), 7.0);
+  EXPECT_GT(texts, 10);
+
+  ASSERT_EQ(WriteFigure(ScratchPath("paper.svg"), paper, FIGURE_SVG), 1);
+  const std::string svg = ReadBytes(ScratchPath("paper.svg"));
+  EXPECT_NE(svg.find("<svg width=\"85mm\""), std::string::npos);
+  EXPECT_EQ(svg.find("<text"), std::string::npos);
 }
 
 // The menu writes the workspace's table of fits (its columns and rows: the table's own tests)

@@ -67,6 +67,9 @@ int RenderPanelImage(int, int, int, std::string*) {
 int RenderGraphFigure(int, const std::vector<int>&, int, double, std::string*) {
   return kErrNotStarted;
 }
+int RenderPaperFigure(int, const PaperFigure&, int, std::string*) {
+  return kErrNotStarted;
+}
 
 // ---- controls ----
 
