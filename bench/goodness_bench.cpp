@@ -41,7 +41,7 @@ void BM_ResidualsAllTraces(benchmark::State& state) {
   LoadMeasuredWorkspace();
   for (auto _ : state) {
     for (int k = 0; k < kMaxTraces; ++k) {
-      const std::vector<double> fit = WorkspaceSummedFit(k);
+      const std::vector<double> fit = SummedFit(k);
       benchmark::DoNotOptimize(Residuals({ydata[k], kMaxPoints}, fit));
     }
   }

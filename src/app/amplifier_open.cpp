@@ -44,6 +44,7 @@ int LoadAmplifierFile(const std::string& path, const ImportOptions* options) {
     TellNotRead(path, why);
     return 0;
   }
+  recording.import = *choices;
   if (!CommitRecording(recording)) return 0;
   importChoices = choices;
   return 1;

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "io/abf/import_choices.h"
+#include "platform/import_choices.h"
 
 struct ImportOptions;
 

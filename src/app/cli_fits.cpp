@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "app/cli_jobs.h"
 #include "fit/fit_settings.h"
@@ -21,8 +22,8 @@ std::string FitsTable(bool residuals) {
   table += '\n';
   const int points = LoadedPoints();
   const int traces = std::clamp(NumTraces, 0, kMaxTraces);
-  static double fits[kMaxTraces][kMaxPoints];  // too large for the stack
-  for (int k = 0; k < traces; ++k) SumIncludedCurrents(k, points, fits[k]);
+  std::vector<const double*> fits;  // the evaluation's sums, computed once by DoFit
+  for (int k = 0; k < traces; ++k) fits.push_back(SummedFit(k).data());
   char number[64];
   for (int n = 0; n < points; ++n) {
     std::snprintf(number, sizeof number, "%.17g", timevals[n]);

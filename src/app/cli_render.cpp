@@ -8,6 +8,7 @@
 #include "app/cli_jobs.h"
 #include "app/export.h"
 #include "app/pavik.h"
+#include "display/display.h"
 #include "display/region_editing.h"
 #include "model/model.h"
 #include "panels/panels.h"
@@ -25,7 +26,7 @@ int RunRender(const CliCommand& command, int argc, char* argv[]) {
   if (!LoadAndApply(command)) return kExitFileError;
   ApplyRegions(command);  // shaded on the data graph, counted in the goodness line
   ShowRegions();
-  if (!command.paramFile.empty()) DoFit();
+  if (!command.paramFile.empty()) EvaluateAndShow();
   if (command.select != 0) {
     currbutCB(panelHandle, PANEL_CURRBUT1 + command.select - 1, EVENT_COMMIT, nullptr, 0, 0);
   }

@@ -5,6 +5,7 @@
 #include "app/pavik.h"
 #include "app/polish_window.h"
 #include "app/session_file.h"
+#include "display/display.h"
 #include "model/model.h"
 #include "panels/panels.h"
 #include "platform/platform.h"
@@ -27,7 +28,7 @@ int RunWindow(const CliCommand& command, int argc, char* argv[]) {
       ShowTraceVoltages();
     }
     if (!command.paramFile.empty()) paramRead = LoadParamFile(command.paramFile) != 0;
-    if (dataRead && paramRead) DoFit();
+    if (dataRead && paramRead) EvaluateAndShow();
   }
   StartWorkspaceHistory();  // what was opened is the first state, and counts as saved
   RunUserInterface();

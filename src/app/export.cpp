@@ -13,7 +13,9 @@
 #include "io/dialog_folder.h"
 #include "io/fit_table.h"
 #include "io/safe_write.h"
+#include "model/evaluation.h"
 #include "model/model.h"
+#include "model/recording.h"
 #include "pavikuir.h"
 #include "platform/platform.h"
 
@@ -104,8 +106,10 @@ int WriteFitTable(const std::string& path) {
     Tell(kTableTitle, "There is no table without data: open a data file first.");
     return 0;
   }
-  DoFit();  // the table shows the curves of the parameters as they stand
-  return Save(kTableTitle, "table", path, FormatFitTable(WorkspaceFitTable()));
+  // the curves of the parameters as they stand, whether or not the graph has caught up
+  const Recording& recording = ViewedRecording();
+  const Evaluation evaluation = Evaluate(recording, params, InFitOf(status), status.baseline);
+  return Save(kTableTitle, "table", path, FormatFitTable(FitTableOf(recording, evaluation)));
 }
 
 int Export_Figure() {

@@ -17,6 +17,7 @@
 #include "io/file_kind.h"
 #include "io/io.h"
 #include "model/model.h"
+#include "model/recording.h"
 #include "panels/panels.h"
 #include "pavikuir.h"
 #include "platform/platform.h"
@@ -46,6 +47,9 @@ bool IsWhole(const Recording& recording) {
   if (n == 0 || n > static_cast<size_t>(kMaxPoints)) return false;
   if (recording.traces < 1 || recording.traces > recording.pairsStored ||
       recording.pairsStored > kMaxTraces)
+    return false;
+  if (recording.voltages.size() < static_cast<size_t>(recording.pairsStored) ||
+      recording.currents.size() < static_cast<size_t>(recording.pairsStored))
     return false;
   for (int k = 0; k < recording.pairsStored; ++k) {
     if (recording.voltages[k].size() < n || recording.currents[k].size() < n) return false;
@@ -97,6 +101,12 @@ void TakeOverRecording(const Recording& recording) {
   status.windowEnd = n;
   status.dataLoaded = 1;
   std::snprintf(status.dataFile, sizeof status.dataFile, "%s", recording.name.c_str());
+  loadedRecording = recording;
+  loadedRecording.commands.clear();
+  for (int k = 0; k < recording.traces; ++k)
+    loadedRecording.commands.push_back(
+        {traceV[std::min(k, kMaxTraces - 1)], recording.holdingLevel});
+  loadedRecording.window = {status.windowStart, status.windowEnd};
 }
 
 std::string Millivolts(double value) {
@@ -117,6 +127,7 @@ std::string TakeOverHoldingLevel(double holding) {
   }
   if (changed.empty()) return "";
   SetPanelParams(SelectedIndex());
+  ShowFreeToggles();
   return "The recording holds at " + Millivolts(holding) +
          " before the step, so Vhold of the currents in the fit was set to it: " + changed + ".";
 }
@@ -159,6 +170,7 @@ void TakeOverParamFile(const ParamFileContents& contents, const std::string& pat
 
 void RefreshParamFilePanels() {
   SetPanelParams(SelectedIndex());
+  ShowFreeToggles();
   ShowCurrentNames();  // the file's names in the name boxes too
   SetFitCurrents();    // also switches current 1 on when the file enables none
   UpdateFitMessage();

@@ -4,7 +4,9 @@
 
 #include <cstdio>
 
+#include "app/after_change.h"
 #include "app/pavik.h"
+#include "app/polish_window.h"
 #include "display/display.h"
 #include "fit/undo.h"
 #include "model/model.h"
@@ -15,11 +17,10 @@
 namespace {
 
 constexpr int kTitleSize = 100;  // the title buffer
-std::string namedStep;           // set by a StepNamed: the name every step takes meanwhile
 
 void AfterRestore(const std::optional<std::string>& step) {
   if (!step) return;
-  ShowWorkspace();
+  HandleChange({Changed::kWorkspace});
   ShowHistoryState();
 }
 
@@ -30,19 +31,8 @@ void StartWorkspaceHistory() {
   ShowHistoryState();
 }
 
-StepNamed::StepNamed(const std::string& step) {
-  namedStep = step;
-}
-
-StepNamed::~StepNamed() {
-  namedStep.clear();
-}
-
 void NoteChange(const std::string& step, bool stepped) {
-  if (!namedStep.empty())
-    RecordWorkspaceStep(namedStep);
-  else
-    RecordWorkspaceStep(step, stepped ? step : std::string());
+  RecordWorkspaceStep(step, stepped ? step : std::string());
   ShowHistoryState();
 }
 
@@ -76,7 +66,8 @@ void ShowWorkspace() {
   SetDclampParams(shown - 1);
   ShowMH();
   ShowTau();
-  if (status.autoUpdate) DoFit();
+  ShowFreeToggles();
+  if (status.autoUpdate) EvaluateAndShow();
 }
 
 std::string WindowTitle() {

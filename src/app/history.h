@@ -9,15 +9,6 @@ void StartWorkspaceHistory();  // the workspace as it stands is the first state,
 // After a change to what the user fits: one undo step named step ("Vm of current 1"). A run of
 // arrow or wheel steps (stepped) on the same field merges into one step.
 void NoteChange(const std::string& step, bool stepped = false);
-// While one lives, every step recorded takes its name (a drag commits through a field's
-// callback, which would name the step after the field alone).
-class StepNamed {
- public:
-  explicit StepNamed(const std::string& step);
-  ~StepNamed();
-  StepNamed(const StepNamed&) = delete;
-  StepNamed& operator=(const StepNamed&) = delete;
-};
 void NoteSaved();  // the workspace is now what the parameter file last written or read holds
 bool HasUnsavedChanges();
 void UndoChange();          // the Edit menu's Undo: the state before the last step, shown

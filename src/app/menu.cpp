@@ -1,4 +1,5 @@
 // The main menu: one callback that runs the command of each menu item.
+#include "app/after_change.h"
 #include "app/export.h"
 #include "app/history.h"
 #include "app/pavik.h"
@@ -67,8 +68,7 @@ void menuCB(int menuBar, int menuItem, void*, int) {
       break;
     case MENU_PASTE:
       PasteCurrent();
-      NoteChange("Paste Current");
-      ShowWorkspace();
+      HandleChange({Changed::kWorkspace, "Paste Current"});
       break;
     case MENU_CLIPBOARD:
       CopyCurrToClipboard(-1);

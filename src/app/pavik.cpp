@@ -3,6 +3,7 @@
 // from one current, and the main panel's close event.
 #include <cstdio>
 
+#include "app/after_change.h"
 #include "app/history.h"
 #include "app/pavik.h"
 #include "app/polish_window.h"
@@ -15,16 +16,12 @@
 #include "pavikuir.h"
 #include "platform/platform.h"
 
-int panelHandle;
-int infoPanelHandle;
-int dclampPanelHandle;
-int optionsPanelHandle;
-
 namespace {
 const char* const kResourceFile = "pavikuir.uir";
 }  // namespace
 
 void RegisterPavikCallbacks() {
+  SetChangeHandler(HandleChange);
   RegisterCtrlCallback("paramCB", paramCB);
   RegisterCtrlCallback("autoupCB", autoupCB);
   RegisterCtrlCallback("currentCB", currentCB);
@@ -67,7 +64,10 @@ void InitPanel() {
   SetCtrlAttribute(panelHandle, PANEL_TAUGRAPH, ATTR_PLOT_BGCOLOR, VAL_LT_GRAY);
   SetCtrlAttribute(panelHandle, PANEL_RESIDUALS, ATTR_PLOT_BGCOLOR, VAL_LT_GRAY);
   InitParams();
+  SetFitCurrents();
+  UpdateFitMessage();
   SetPanelParams(SelectedIndex());
+  ShowFreeToggles();
   ShowCurrentNames();
   ShowTraceVoltages();
   ShowAxisRanges();

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "display/panel_handles.h"
 #include "io/recording.h"
 
 struct ImportOptions;
@@ -11,11 +12,6 @@ struct ParamFileContents;
 
 inline constexpr const char* kVersion = "3.2";  // shown in the title and by --version
 inline constexpr const char* kVersionDate = "2010-June-03";
-
-extern int panelHandle;         // main panel
-extern int infoPanelHandle;     // information panel
-extern int dclampPanelHandle;   // dynamic-clamp panel
-extern int optionsPanelHandle;  // options panel
 
 // ---- start-up and the main panel (pavik.cpp) ----
 void RegisterPavikCallbacks();           // the callback table the resource file's names refer to

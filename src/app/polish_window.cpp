@@ -15,6 +15,7 @@
 
 #include "app/history.h"
 #include "app/pavik.h"
+#include "display/display.h"
 #include "fit/fit_settings.h"
 #include "fit/fit_summary.h"
 #include "fit/undo.h"
@@ -122,7 +123,7 @@ void DrawProgress(const std::shared_ptr<PolishRun>& run) {
   const double keptBaseline = status.baseline;
   std::copy(progressCurrents.begin(), progressCurrents.end(), params);
   status.baseline = progressBaseline;
-  DoFit();
+  EvaluateAndShow();
   std::copy(kept.begin(), kept.end(), params);
   status.baseline = keptBaseline;
   SetMessage("Polishing: iteration " + std::to_string(iteration) + ", RMS " + Nanoamps(rms) +
@@ -179,7 +180,7 @@ void FinishPolish(const std::shared_ptr<PolishRun>& run, const PolishResult& res
   if (result.Applicable() && untouched) {
     std::copy(result.currents.begin(), result.currents.end(), params);
     status.baseline = result.baseline;
-    DoFit();
+    EvaluateAndShow();
     NoteChange("Polish");  // one step: Undo takes the whole polish back
     lastResult = result;
     afterLastResult = CaptureWorkspace();
@@ -187,7 +188,7 @@ void FinishPolish(const std::shared_ptr<PolishRun>& run, const PolishResult& res
     SetCtrlVal(panelHandle, PANEL_BASELINE, status.baseline);
     SetMessage(OutcomeMessage(result));
   } else {
-    DoFit();  // the fit of the parameters as they are, over the polish's last drawing
+    EvaluateAndShow();  // the fit of the parameters as they are, over the polish's last drawing
     SetMessage(result.Applicable()
                    ? "The parameters were changed during the polish, so its result was not "
                      "applied."

@@ -9,13 +9,14 @@
 #include <cstdio>
 #include <string>
 
-#include "app/history.h"
-#include "app/pavik.h"
+#include "display/change.h"
 #include "display/display.h"
+#include "display/panel_handles.h"
 #include "fit/undo.h"
 #include "model/curve_geometry.h"
 #include "model/model.h"
 #include "model/param_table.h"
+#include "param_controls.h"
 #include "pavikuir.h"
 #include "platform/platform.h"
 
@@ -54,7 +55,7 @@ void RedrawDuringDrag() {
   const Clock::time_point now = Clock::now();
   if (status.autoUpdate && now - drag.lastFitRedraw >= kFitRedrawInterval) {
     drag.lastFitRedraw = now;
-    DoFit();  // redraws the curves as well
+    EvaluateAndShow();  // redraws the curves as well
     return;
   }
   ShowMH();
@@ -71,7 +72,7 @@ void EndDrag(ParamField f, double value) {
   {
     const StepNamed named("Drag " + std::string(d.name) + " of current " +
                           std::to_string(drag.current + 1));
-    CommitCtrlVal(panelHandle, d.control, value);
+    CommitCtrlVal(panelHandle, ControlOf(d), value);
   }
   if (!status.autoUpdate) {  // the commit redraws nothing then: the curves stay as dragged
     ShowMH();
@@ -97,7 +98,7 @@ void OnHandleDragged(int, int, int handle, int phase, double x, double y) {
     return;
   }
   current.*d.real = value;
-  SetCtrlVal(panelHandle, d.control, value);
+  SetCtrlVal(panelHandle, ControlOf(d), value);
   RedrawDuringDrag();
 }
 
@@ -108,7 +109,8 @@ void InitCurveHandles() {
   SetGraphHandleCallback(panelHandle, PANEL_TAUGRAPH, OnHandleDragged);
   for (const ParamDescriptor& d : kParamTable) {
     if (d.real) {
-      SetAdaptiveStep(panelHandle, d.control, LeastStep(d.kind), d.kind == FieldKind::TimeConstant);
+      SetAdaptiveStep(panelHandle, ControlOf(d), LeastStep(d.kind),
+                      d.kind == FieldKind::TimeConstant);
     }
   }
 }

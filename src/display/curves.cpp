@@ -2,9 +2,9 @@
 // and the measured conductances at the data-graph cursor beside the steady-state curves.
 #include <algorithm>
 
-#include "app/pavik.h"
 #include "display/curve_handles.h"
 #include "display/display.h"
+#include "display/panel_handles.h"
 #include "model/kinetics.h"
 #include "model/model.h"
 #include "pavikuir.h"

@@ -2,10 +2,10 @@
 // goodness line), the cursor markers, the axis ranges, and the bookkeeping of plot handles for the
 // three graphs of the main panel.
 #include "display/display.h"
+#include "display/panel_handles.h"
 
 #include <algorithm>
 
-#include "app/pavik.h"
 #include "display/goodness_display.h"
 #include "display/region_editing.h"
 #include "display/residual_strip.h"
@@ -86,17 +86,21 @@ int ShowFits() {
   ShowMH();
   ShowTau();
   const int points = LoadedPoints();
-  double sum[kMaxPoints];
   for (int k = 0; k < NumTraces; ++k) {
-    SumIncludedCurrents(k, points, sum);
     int32_t& slot = plotHandles[NumTraces + k];
     if (slot != 0) ClearGraph(PANEL_GRAPH, slot);
-    slot = PlotOnDataGraph(sum, points, VAL_CONNECTED_POINTS, VAL_SOLID, traceColors[k]);
+    slot = PlotOnDataGraph(SummedFit(k).data(), points, VAL_CONNECTED_POINTS, VAL_SOLID,
+                           traceColors[k]);
     SetPlotAttribute(panelHandle, PANEL_GRAPH, slot, ATTR_LINE_WIDTH, kFitLineWidth);
   }
   ShowResiduals();
   ShowGoodness();
   return 1;
+}
+
+void EvaluateAndShow() {
+  DoFit();
+  ShowFits();
 }
 
 void ChangeDataColors() {

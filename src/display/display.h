@@ -24,6 +24,7 @@ void ZeroHandles(int graph);
 void SetDataAxis();
 int ShowData();
 int ShowFits();
+void EvaluateAndShow();  // DoFit, then the fits and the curves drawn
 void ChangeDataColors();
 void DoDataCursor();
 int graph1CB(int panel, int control, int event, void* callbackData, int eventData1, int eventData2);

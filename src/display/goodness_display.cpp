@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "app/pavik.h"
+#include "display/panel_handles.h"
 #include "display/residual_strip.h"
 #include "fit/fit_settings.h"
 #include "fit/workspace_fit.h"

@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/pavik.h"
 #include "display/goodness_display.h"
+#include "display/panel_handles.h"
 #include "display/residual_strip.h"
 #include "fit/fit_settings.h"
 #include "model/model.h"

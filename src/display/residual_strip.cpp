@@ -7,11 +7,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/pavik.h"
 #include "display/display.h"
+#include "display/panel_handles.h"
 #include "fit/fit_settings.h"
 #include "fit/goodness.h"
-#include "fit/workspace_fit.h"
 #include "model/model.h"
 #include "pavikuir.h"
 #include "platform/platform.h"
@@ -70,9 +69,8 @@ void ShowResiduals() {
   if (CountOf(counted) == 0) counted.clear();
   double largest = 0;
   for (int k = 0; k < LoadedTraces(); ++k) {
-    const std::vector<double> fit = WorkspaceSummedFit(k);
     const std::vector<double> residuals =
-        Residuals(std::span<const double>(ydata[k], static_cast<size_t>(points)), fit);
+        Residuals(std::span<const double>(ydata[k], static_cast<size_t>(points)), SummedFit(k));
     largest = LargestResidual(residuals, counted, largest);
     traceHandles[k] = PlotOnStrip(residuals.data(), points, VAL_SOLID, ColorOf(k));
   }

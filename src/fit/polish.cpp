@@ -361,24 +361,15 @@ std::string ParamName(const ParamRef& param) {
 }
 
 bool OfSilentGate(const CurrentParams& current, ParamField field) {
-  switch (field) {
-    case ParamField::Vm:
-    case ParamField::Km:
-    case ParamField::Tmhi:
-    case ParamField::Tmlo:
-    case ParamField::Vtm:
-    case ParamField::Ktm:
+  switch (Descriptor(field).gate) {
+    case Gate::m:
       return current.p == 0;
-    case ParamField::Vh:
-    case ParamField::Kh:
-    case ParamField::Thhi:
-    case ParamField::Thlo:
-    case ParamField::Vth:
-    case ParamField::Kth:
+    case Gate::h:
       return current.q == 0;
-    default:
+    case Gate::None:
       return false;
   }
+  return false;
 }
 
 ParamBounds DefaultBounds(const CurrentParams& current, ParamField field) {

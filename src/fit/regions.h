@@ -9,12 +9,7 @@
 #include <string_view>
 #include <vector>
 
-// A closed stretch of time in the recording's time unit (ms). Regions apply to every trace; one
-// given backwards (from > to, as a drag to the left gives) covers the same stretch.
-struct TimeRegion {
-  double from;  // ms
-  double to;    // ms
-};
+#include "model/recording.h"
 
 // 1 for each sample that counts, 0 for one that does not; one entry per sample.
 using SampleMask = std::vector<uint8_t>;

@@ -21,19 +21,10 @@ std::span<const double> MeasuredOf(int trace) {
 
 }  // namespace
 
-std::vector<double> WorkspaceSummedFit(int trace) {
-  std::vector<double> sum(LoadedPoints(), 0.0);
-  if (trace < 0 || trace >= LoadedTraces()) return sum;
-  SumIncludedCurrents(trace, LoadedPoints(), sum.data());
-  return sum;
-}
-
 FitGoodness WorkspaceGoodness(std::span<const TimeRegion> excluded,
                               const std::optional<TimeRegion>& noise) {
-  std::vector<std::vector<double>> fits;
   std::vector<TraceSamples> traces;
-  for (int k = 0; k < LoadedTraces(); ++k) fits.push_back(WorkspaceSummedFit(k));
-  for (int k = 0; k < LoadedTraces(); ++k) traces.push_back({MeasuredOf(k), fits[k]});
+  for (int k = 0; k < LoadedTraces(); ++k) traces.push_back({MeasuredOf(k), SummedFit(k)});
   const SampleMask counted =
       CountedSamples(LoadedTimes(), status.windowStart, status.windowEnd, excluded);
   const SampleMask noiseMask = noise ? NoiseSamples(LoadedTimes(), *noise, excluded) : SampleMask{};

@@ -11,10 +11,6 @@
 #include "fit/polish.h"
 #include "fit/regions.h"
 
-// The drawn fit of trace k over the loaded samples: the in-fit currents' yfits summed in the
-// order the data graph sums them.
-std::vector<double> WorkspaceSummedFit(int trace);
-
 // RMS and noise figures of the drawn fit against the loaded traces.
 FitGoodness WorkspaceGoodness(std::span<const TimeRegion> excluded,
                               const std::optional<TimeRegion>& noise);

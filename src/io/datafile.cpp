@@ -236,6 +236,7 @@ DataFileRead ReadOpened(int handle, int headerLines) {
   if (read.error.empty()) {
     recording.traces = layout.traces;
     recording.pairsStored = layout.pairsStored;
+    recording.ResizePairs(layout.pairsStored);
     ReadRows(handle, layout, &recording, &rows);
     if (recording.times.empty()) read.error = NoRowsProblem(layout, rows);
   }

@@ -94,17 +94,16 @@ std::string FormatFitTable(const FitTable& table) {
   return text;
 }
 
-FitTable WorkspaceFitTable() {
-  const size_t points = static_cast<size_t>(std::clamp(NumPoints, 0, kMaxPoints));
-  const int traces = std::clamp(NumTraces, 0, kMaxTraces);
+FitTable FitTableOf(const Recording& recording, const Evaluation& evaluation) {
+  const int traces = std::max(recording.traces, 0);
   FitTable table;
-  table.time = std::span<const double>(timevals, points);
-  for (int k = 0; k < traces; ++k) table.measured.emplace_back(ydata[k], points);
+  table.time = recording.times;
+  for (int k = 0; k < traces; ++k) table.measured.emplace_back(recording.currents[k]);
   for (int i = 0; i < kMaxCurrents; ++i) {
-    if (status.fitCurrent[i] == 0) continue;
+    if (evaluation.currents[i].empty()) continue;
     FitTableCurrent current{
         i + 1, std::string(params[i].name, strnlen(params[i].name, kNameSize)), {}};
-    for (int k = 0; k < traces; ++k) current.traces.emplace_back(yfits[i][k], points);
+    for (int k = 0; k < traces; ++k) current.traces.emplace_back(evaluation.currents[i][k]);
     table.currents.push_back(std::move(current));
   }
   return table;

@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "model/evaluation.h"
+#include "model/recording.h"
+
 // ---- records ----
 struct FitTableCurrent {
   int number;                                   // 1-based, as the user sees it
@@ -25,4 +28,6 @@ struct FitTable {
 // minus fit. Numbers are the shortest text that reads back to the same double, with a point.
 // Rows: as many as every column holds; traces: as many as every current has curves for.
 std::string FormatFitTable(const FitTable& table);
-FitTable WorkspaceFitTable();  // the loaded traces and the currents in the fit, as they stand
+// The recording's traces and each current of the evaluation with the name it has in the
+// workspace; the table holds views of both, which must outlive it.
+FitTable FitTableOf(const Recording& recording, const Evaluation& evaluation);

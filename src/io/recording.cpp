@@ -2,11 +2,14 @@
 #include "io/recording.h"
 
 std::array<double, kMaxTraces> TraceVoltagesOf(const Recording& recording) {
-  if (recording.stepVoltages) return *recording.stepVoltages;
   std::array<double, kMaxTraces> voltages{};
   const double count = static_cast<double>(recording.times.size());
   for (int k = 0; k < kMaxTraces; ++k) {
-    if (k >= recording.pairsStored) {
+    if (recording.stepVoltages && k < static_cast<int>(recording.stepVoltages->size())) {
+      voltages[k] = (*recording.stepVoltages)[k];
+      continue;
+    }
+    if (recording.stepVoltages || k >= recording.pairsStored) {
       voltages[k] = k > 0 ? voltages[k - 1] : 0.0;
       continue;
     }

@@ -10,6 +10,7 @@
 
 #include "model/kinetics.h"
 #include "model/model.h"
+#include "model/recording.h"
 
 // The real parameters of one current in a number type of choice; the gate powers stay integers.
 template <typename T>
@@ -53,13 +54,6 @@ T CurrentAt(const CurrentReals<T>& P, int32_t p, int32_t q, const TraceGates<T>&
   const T h = q == 0 ? T(1.0) : Relaxation(g.hinf, g.hinf0, t, g.tauh);
   return 0.001 * (((P.Gmax * GatePower(m, p)) * GatePower(h, q)) * g.drivingForce);
 }
-
-// The analysis window in sample indices: samples start .. end-1 are evaluated, and t = 0 lies on
-// sample start.
-struct SampleWindow {
-  int start;
-  int end;
-};
 
 // One current over one trace at step voltage stepV, into out: the baseline before the window, the
 // model current plus the baseline inside it, the baseline from the window's end up to points.

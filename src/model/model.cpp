@@ -1,14 +1,13 @@
-// The workspace records with their start-up state, and the evaluation of the model currents
-// over the loaded traces inside the analysis window.
+// The workspace records with their start-up state, the loaded recording behind the trace
+// arrays, and the evaluation of the model currents over it inside the analysis window.
 #include "model/model.h"
 
 #include <algorithm>
 #include <cstdio>
 
-#include "display/display.h"
 #include "model/evaluate.h"
-#include "panels/panels.h"
-#include "pavikuir.h"
+#include "model/evaluation.h"
+#include "model/recording.h"
 #include "platform/platform.h"
 
 CurrentParams params[kMaxCurrents];
@@ -21,15 +20,21 @@ double timevals[kMaxPoints];
 double ydata[kTraceRows][kTraceRowLength];
 double yfits[kMaxCurrents][kTraceRows][kTraceRowLength];
 double V;
-const int32_t currCtl[kMaxCurrents] = {
-    PANEL_FITCURR1, PANEL_FITCURR2, PANEL_FITCURR3, PANEL_FITCURR4, PANEL_FITCURR5,
-    PANEL_FITCURR6, PANEL_FITCURR7, PANEL_FITCURR8, PANEL_FITCURR9, PANEL_FITCURR10};
-const int32_t currLab[kMaxCurrents] = {
-    PANEL_CURRLABEL1, PANEL_CURRLABEL2, PANEL_CURRLABEL3, PANEL_CURRLABEL4, PANEL_CURRLABEL5,
-    PANEL_CURRLABEL6, PANEL_CURRLABEL7, PANEL_CURRLABEL8, PANEL_CURRLABEL9, PANEL_CURRLABEL10};
 int32_t colors[kColorSlots];
+Recording loadedRecording;
 
 namespace {
+
+Evaluation workspaceEvaluation;
+// What the last evaluation was made for: its sums stand for the trace arrays' fits while the
+// currents in the fit and the sizes are still these (a current taken out keeps its last curve,
+// a current added shows its last one until the next evaluation, as the drawn fits always have).
+struct EvaluatedFor {
+  bool valid = false;
+  InFit inFit{};
+  int traces = 0;
+  int points = 0;
+} evaluatedFor;
 
 constexpr double kStartTraceV[kMaxTraces] = {-30.0, -10.0, 10.0, 30.0, 30.0, 30.0};
 constexpr double kStartCurrentSetting[kCurrentSettings] = {100.0, 0.0,    40.0,  -80.0,
@@ -107,15 +112,11 @@ int InitParams() {
   ZeroFitCurrents();
   status.fitCount = 1;
   status.fitCurrent[0] = 1;
-  SetFitCurrents();
-  UpdateFitMessage();
 
   NumPoints = 0;
   std::snprintf(status.paramFile, sizeof status.paramFile, "%s", "temp");
   status.headerLines = kStartHeaderLines;
 
-  ZeroHandles(PANEL_GRAPH);
-  ZeroHandles(PANEL_MHGRAPH);
   for (int i = 0; i < kMaxCurrents; ++i) ZeroYFits(i);
   return 1;
 }
@@ -128,27 +129,68 @@ void ZeroFitCurrents() {
 void ZeroYFits(int currentIndex) {
   if (currentIndex < 0 || currentIndex >= kMaxCurrents) return;
   for (int k = 0; k < NumTraces && k < kMaxTraces; ++k) Clear1D(yfits[currentIndex][k], kMaxPoints);
+  evaluatedFor.valid = false;
+}
+
+const Recording& ViewedRecording() {
+  Recording& r = loadedRecording;
+  // The window's indices, not the sample count, bound what the evaluation reads, as they always
+  // have: a window set before the count was cleared still evaluates over the samples it holds.
+  const int points = std::max(LoadedPoints(), ClampedIndex(status.windowEnd));
+  const int traces = std::clamp(NumTraces, 0, kMaxTraces);
+  r.times.assign(timevals, timevals + points);
+  r.traces = traces;
+  r.pairsStored = std::max(r.pairsStored, traces);
+  r.ResizePairs(std::min(r.pairsStored, kMaxTraces));
+  for (int k = 0; k < static_cast<int>(r.currents.size()); ++k) {
+    r.currents[k].assign(ydata[k], ydata[k] + points);
+    r.voltages[k].assign(ydata[k] + kVoltageOffset, ydata[k] + kVoltageOffset + points);
+  }
+  r.commands.resize(static_cast<size_t>(traces));
+  for (int k = 0; k < traces; ++k) r.commands[k] = {status.traceV[k], r.holdingLevel};
+  r.window = {ClampedIndex(status.windowStart), ClampedIndex(status.windowEnd)};
+  return r;
 }
 
 int DoFit() {
+  const Recording& recording = ViewedRecording();
+  const InFit inFit = InFitOf(status);
+  Evaluate(recording, std::span<const CurrentParams, kMaxCurrents>(params), inFit, status.baseline,
+           &workspaceEvaluation);
+  const int points = recording.Samples();
   for (int i = 0; i < kMaxCurrents; ++i) {
-    if (status.fitCurrent[i]) CalcThisCurrent(i);
+    if (!inFit[i]) continue;
+    for (int k = 0; k < recording.traces; ++k)
+      std::copy_n(workspaceEvaluation.currents[i][k].begin(), points, yfits[i][k]);
   }
-  ShowFits();
+  evaluatedFor = {true, inFit, recording.traces, LoadedPoints()};
   return 1;
 }
 
 int CalcThisCurrent(int currentIndex) {
   if (currentIndex < 0 || currentIndex >= kMaxCurrents) return 0;
   const CurrentParams& P = params[currentIndex];
-  const CurrentReals<double> reals = RealsOf(P);
   const SampleWindow window{ClampedIndex(status.windowStart), ClampedIndex(status.windowEnd)};
   for (int k = 0; k < NumTraces && k < kMaxTraces; ++k) {
     V = status.traceV[k];
-    EvaluateTrace(reals, P.p, P.q, V, timevals, LoadedPoints(), window, status.baseline,
-                  yfits[currentIndex][k]);
+    EvaluateTrace(P, V, timevals, LoadedPoints(), window, status.baseline, yfits[currentIndex][k]);
   }
+  evaluatedFor.valid = false;
   return 1;
+}
+
+const std::vector<double>& SummedFit(int trace) {
+  static std::vector<double> fromArrays[kMaxTraces];  // one per trace: several are held at once
+  const int points = LoadedPoints();
+  if (evaluatedFor.valid && evaluatedFor.inFit == InFitOf(status) &&
+      evaluatedFor.traces == NumTraces && evaluatedFor.points == points && trace >= 0 &&
+      trace < evaluatedFor.traces &&
+      workspaceEvaluation.summed[trace].size() == static_cast<size_t>(points))
+    return workspaceEvaluation.summed[trace];
+  std::vector<double>& sum = fromArrays[std::clamp(trace, 0, kMaxTraces - 1)];
+  sum.resize(static_cast<size_t>(points));
+  SumIncludedCurrents(trace, points, sum.data());
+  return sum;
 }
 
 void SumIncludedCurrents(int trace, int points, double* sum) {

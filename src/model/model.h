@@ -3,6 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
+
+struct Recording;
 
 // ---- capacities ----
 constexpr int kMaxCurrents = 10;        // the parameter file holds ten currents
@@ -83,10 +86,11 @@ extern int32_t NumPoints;  // samples per trace, 0 to 5000
 extern double timevals[kMaxPoints];
 extern double ydata[kTraceRows][kTraceRowLength];
 extern double yfits[kMaxCurrents][kTraceRows][kTraceRowLength];
-extern double V;                             // voltage of the trace being evaluated
-extern const int32_t currCtl[kMaxCurrents];  // in-fit toggle ids of currents 1 to 10
-extern const int32_t currLab[kMaxCurrents];  // name box ids of currents 1 to 10
-extern int32_t colors[kColorSlots];          // selector-button colour of current 1 to 10
+extern double V;                     // voltage of the trace being evaluated
+extern int32_t colors[kColorSlots];  // selector-button colour of current 1 to 10
+// The loaded recording. The trace arrays above are its view for the code paths that have always
+// read and written them; ViewedRecording brings it up to date with them.
+extern Recording loadedRecording;
 
 // ---- workspace state ----
 // The selected current's index (selCurrent - 1), or -1 when selCurrent names none of 1 to 10
@@ -99,10 +103,15 @@ void ZeroFitCurrents();
 void ZeroYFits(int currentIndex);
 
 // ---- the model ----
+// The loaded recording as the trace arrays, the trace voltages and the analysis window now show it.
+const Recording& ViewedRecording();
+// Evaluates the currents in the fit over the loaded recording into yfits; draws nothing.
 int DoFit();
-int CalcThisCurrent(int currentIndex);
-// Trace trace's sum of the included currents' curves at samples 0 .. points-1, added in the
-// order of the currents, as the data graph and the table of fits show it.
+int CalcThisCurrent(int currentIndex);  // one current into yfits, in or out of the fit
+// Trace trace's sum of the included currents' curves, added in the order of the currents, as the
+// data graph, the residual strip and the goodness line show it: the last evaluation's sum while
+// it still stands for yfits, otherwise summed from yfits. Valid until the next evaluation.
+const std::vector<double>& SummedFit(int trace);
 void SumIncludedCurrents(int trace, int points, double* sum);
 double GetPower(double x, int32_t n);
 void SetDataXIndexes();

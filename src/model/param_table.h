@@ -9,7 +9,6 @@
 #include <string_view>
 
 #include "model/model.h"
-#include "pavikuir.h"
 
 enum class FieldKind {
   Voltage,       // a voltage (mV)
@@ -40,6 +39,9 @@ enum class ParamField : int {
 };
 inline constexpr int kParamFieldCount = 17;  // every numeric field of CurrentParams
 
+// The gate whose kinetics a field describes: a field of a gate raised to the power 0 has no effect.
+enum class Gate { None, m, h };
+
 struct ParamDescriptor {
   ParamField field;
   std::string_view name;  // as the user sees it ("Vm", "Tmhi")
@@ -47,7 +49,7 @@ struct ParamDescriptor {
   FieldKind kind;
   double CurrentParams::*real;    // the member of a real field; null for a gate power
   int32_t CurrentParams::*power;  // the member of a gate power; null for a real field
-  int control;                    // its numeric control on the main panel
+  Gate gate;                      // the gate it belongs to
   double step;                    // a sensible arrow step at the field's usual magnitude
   // Physical bounds, the polish's defaults. A slope keeps the sign it starts with and a
   // magnitude of at least kLeastSlope, which a fixed interval cannot say.
@@ -61,23 +63,23 @@ inline constexpr double kUnbounded = 1e300;
 
 // clang-format off
 inline constexpr std::array<ParamDescriptor, kParamFieldCount> kParamTable = {{
-  {ParamField::Vm,    "Vm",    "mV", FieldKind::Voltage,      &CurrentParams::Vm,    nullptr, PANEL_VM,    1.0, -kVoltageBound, kVoltageBound},
-  {ParamField::Vh,    "Vh",    "mV", FieldKind::Voltage,      &CurrentParams::Vh,    nullptr, PANEL_VH,    1.0, -kVoltageBound, kVoltageBound},
-  {ParamField::Km,    "Km",    "mV", FieldKind::Slope,        &CurrentParams::Km,    nullptr, PANEL_KM,    0.1, -kUnbounded, kUnbounded},
-  {ParamField::Kh,    "Kh",    "mV", FieldKind::Slope,        &CurrentParams::Kh,    nullptr, PANEL_KH,    0.1, -kUnbounded, kUnbounded},
-  {ParamField::Tmhi,  "Tmhi",  "ms", FieldKind::TimeConstant, &CurrentParams::Tmhi,  nullptr, PANEL_TMHI,  0.1, kLeastTimeConstant, kUnbounded},
-  {ParamField::Tmlo,  "Tmlo",  "ms", FieldKind::TimeConstant, &CurrentParams::Tmlo,  nullptr, PANEL_TMLO,  0.1, kLeastTimeConstant, kUnbounded},
-  {ParamField::Thhi,  "Thhi",  "ms", FieldKind::TimeConstant, &CurrentParams::Thhi,  nullptr, PANEL_THHI,  0.1, kLeastTimeConstant, kUnbounded},
-  {ParamField::Thlo,  "Thlo",  "ms", FieldKind::TimeConstant, &CurrentParams::Thlo,  nullptr, PANEL_THLO,  0.1, kLeastTimeConstant, kUnbounded},
-  {ParamField::Vtm,   "Vtm",   "mV", FieldKind::Voltage,      &CurrentParams::Vtm,   nullptr, PANEL_VTM,   1.0, -kVoltageBound, kVoltageBound},
-  {ParamField::Vth,   "Vth",   "mV", FieldKind::Voltage,      &CurrentParams::Vth,   nullptr, PANEL_VTH,   1.0, -kVoltageBound, kVoltageBound},
-  {ParamField::Ktm,   "Ktm",   "mV", FieldKind::Slope,        &CurrentParams::Ktm,   nullptr, PANEL_KTM,   0.1, -kUnbounded, kUnbounded},
-  {ParamField::Kth,   "Kth",   "mV", FieldKind::Slope,        &CurrentParams::Kth,   nullptr, PANEL_KTH,   0.1, -kUnbounded, kUnbounded},
-  {ParamField::Vhold, "Vhold", "mV", FieldKind::Voltage,      &CurrentParams::Vhold, nullptr, PANEL_VHOLD, 1.0, -kVoltageBound, kVoltageBound},
-  {ParamField::Gmax,  "Gmax",  "nS", FieldKind::Conductance,  &CurrentParams::Gmax,  nullptr, PANEL_GMAX,  1.0, 0.0, kUnbounded},
-  {ParamField::Erev,  "Erev",  "mV", FieldKind::Voltage,      &CurrentParams::Erev,  nullptr, PANEL_EREV,  1.0, -kVoltageBound, kVoltageBound},
-  {ParamField::p,     "p",     "",   FieldKind::GatePower,    nullptr, &CurrentParams::p,    PANEL_P,     1.0, 0.0, kUnbounded},
-  {ParamField::q,     "q",     "",   FieldKind::GatePower,    nullptr, &CurrentParams::q,    PANEL_Q,     1.0, 0.0, kUnbounded},
+  {ParamField::Vm,    "Vm",    "mV", FieldKind::Voltage,      &CurrentParams::Vm,    nullptr, Gate::m,    1.0, -kVoltageBound, kVoltageBound},
+  {ParamField::Vh,    "Vh",    "mV", FieldKind::Voltage,      &CurrentParams::Vh,    nullptr, Gate::h,    1.0, -kVoltageBound, kVoltageBound},
+  {ParamField::Km,    "Km",    "mV", FieldKind::Slope,        &CurrentParams::Km,    nullptr, Gate::m,    0.1, -kUnbounded, kUnbounded},
+  {ParamField::Kh,    "Kh",    "mV", FieldKind::Slope,        &CurrentParams::Kh,    nullptr, Gate::h,    0.1, -kUnbounded, kUnbounded},
+  {ParamField::Tmhi,  "Tmhi",  "ms", FieldKind::TimeConstant, &CurrentParams::Tmhi,  nullptr, Gate::m,    0.1, kLeastTimeConstant, kUnbounded},
+  {ParamField::Tmlo,  "Tmlo",  "ms", FieldKind::TimeConstant, &CurrentParams::Tmlo,  nullptr, Gate::m,    0.1, kLeastTimeConstant, kUnbounded},
+  {ParamField::Thhi,  "Thhi",  "ms", FieldKind::TimeConstant, &CurrentParams::Thhi,  nullptr, Gate::h,    0.1, kLeastTimeConstant, kUnbounded},
+  {ParamField::Thlo,  "Thlo",  "ms", FieldKind::TimeConstant, &CurrentParams::Thlo,  nullptr, Gate::h,    0.1, kLeastTimeConstant, kUnbounded},
+  {ParamField::Vtm,   "Vtm",   "mV", FieldKind::Voltage,      &CurrentParams::Vtm,   nullptr, Gate::m,    1.0, -kVoltageBound, kVoltageBound},
+  {ParamField::Vth,   "Vth",   "mV", FieldKind::Voltage,      &CurrentParams::Vth,   nullptr, Gate::h,    1.0, -kVoltageBound, kVoltageBound},
+  {ParamField::Ktm,   "Ktm",   "mV", FieldKind::Slope,        &CurrentParams::Ktm,   nullptr, Gate::m,    0.1, -kUnbounded, kUnbounded},
+  {ParamField::Kth,   "Kth",   "mV", FieldKind::Slope,        &CurrentParams::Kth,   nullptr, Gate::h,    0.1, -kUnbounded, kUnbounded},
+  {ParamField::Vhold, "Vhold", "mV", FieldKind::Voltage,      &CurrentParams::Vhold, nullptr, Gate::None, 1.0, -kVoltageBound, kVoltageBound},
+  {ParamField::Gmax,  "Gmax",  "nS", FieldKind::Conductance,  &CurrentParams::Gmax,  nullptr, Gate::None, 1.0, 0.0, kUnbounded},
+  {ParamField::Erev,  "Erev",  "mV", FieldKind::Voltage,      &CurrentParams::Erev,  nullptr, Gate::None, 1.0, -kVoltageBound, kVoltageBound},
+  {ParamField::p,     "p",     "",   FieldKind::GatePower,    nullptr, &CurrentParams::p, Gate::None, 1.0, 0.0, kUnbounded},
+  {ParamField::q,     "q",     "",   FieldKind::GatePower,    nullptr, &CurrentParams::q, Gate::None, 1.0, 0.0, kUnbounded},
 }};
 // clang-format on
 
@@ -96,14 +98,6 @@ inline constexpr double LeastStep(FieldKind kind) {
     default:
       return 0.1;
   }
-}
-
-// The descriptor of the field a main-panel control edits, or null.
-inline const ParamDescriptor* DescriptorOfControl(int control) {
-  for (const ParamDescriptor& d : kParamTable) {
-    if (d.control == control) return &d;
-  }
-  return nullptr;
 }
 
 // The field's value as a real number (a gate power converted).

@@ -2,11 +2,11 @@
 // the ten name boxes and the six trace voltages.
 #include <cstdio>
 
-#include "app/pavik.h"
-#include "app/polish_window.h"
+#include "display/panel_handles.h"
 #include "model/model.h"
 #include "model/param_table.h"
 #include "panels/panels.h"
+#include "param_controls.h"
 #include "pavikuir.h"
 #include "platform/platform.h"
 
@@ -21,15 +21,14 @@ void SetPanelParams(int index) {
   ResetTextBox(panelHandle, PANEL_NAME, current.name);
   for (const ParamDescriptor& d : kParamTable) {
     if (d.power) {
-      SetCtrlVal(panelHandle, d.control, current.*d.power);
+      SetCtrlVal(panelHandle, ControlOf(d), current.*d.power);
     } else {
-      SetCtrlVal(panelHandle, d.control, current.*d.real);
+      SetCtrlVal(panelHandle, ControlOf(d), current.*d.real);
     }
   }
   char text[kParamFileTextSize];
   std::snprintf(text, sizeof text, "%s", status.paramFileLoaded ? status.paramFile : kNoParamFile);
   SetCtrlVal(panelHandle, PANEL_PARAMFILE, text);
-  ShowFreeToggles();
 }
 
 // The name boxes and trace voltages start empty in the resource; a user expects to see what the

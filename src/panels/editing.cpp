@@ -4,13 +4,13 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/history.h"
-#include "app/pavik.h"
-#include "app/polish_window.h"
+#include "display/change.h"
 #include "display/display.h"
+#include "display/panel_handles.h"
 #include "model/model.h"
 #include "model/param_table.h"
 #include "panels/panels.h"
+#include "param_controls.h"
 #include "pavikuir.h"
 #include "platform/platform.h"
 
@@ -57,10 +57,6 @@ void ReadNameControl(int panel, int control, char (&name)[kNameSize]) {
   if (!StoreName(text, name)) ResetTextBox(panel, control, name);
 }
 
-void ReevaluateIfAutoUpdate() {
-  if (status.autoUpdate) DoFit();
-}
-
 // The trace whose step voltage a PANEL_V* control holds, or -1.
 int TraceOfVoltageControl(int control) {
   for (int k = 0; k < kMaxTraces; ++k) {
@@ -87,36 +83,34 @@ int paramCB(int panel, int control, int event, void*, int eventData1, int) {
   if (index == kNoCurrent) return 0;
   CurrentParams& current = params[index];
   const bool stepped = eventData1 == COMMIT_BY_STEP;
+  const std::string ofCurrent = " of current " + std::to_string(index + 1);
 
   if (const int trace = TraceOfVoltageControl(control); trace >= 0) {
     GetCtrlVal(panel, control, &status.traceV[trace]);
-    NoteChange("voltage of trace " + std::to_string(trace + 1), stepped);
-    ReevaluateIfAutoUpdate();
+    AfterChange({Changed::kTraceVoltage, "voltage of trace " + std::to_string(trace + 1), stepped});
   } else if (const ParamDescriptor* field = DescriptorOfControl(control)) {
     if (field->power) {
       GetCtrlVal(panel, control, &(current.*field->power));
     } else {
       GetCtrlVal(panel, control, &(current.*field->real));
     }
-    NoteChange(std::string(field->name) + " of current " + std::to_string(index + 1), stepped);
     // a zero slope would divide by zero in the model: stored, but not evaluated
-    if (field->kind == FieldKind::Slope && current.*field->real == 0.0) return 1;
-    ReevaluateIfAutoUpdate();
+    const bool zeroSlope = field->kind == FieldKind::Slope && current.*field->real == 0.0;
+    AfterChange({Changed::kParameter, std::string(field->name) + ofCurrent, stepped, !zeroSlope});
+    if (zeroSlope) return 1;
   } else if (control == PANEL_DOFIT) {
-    DoFit();
+    AfterChange({Changed::kFitCommand});
   } else if (control == PANEL_BASELINE) {
     GetCtrlVal(panel, control, &status.baseline);
-    NoteChange("baseline", stepped);
-    ReevaluateIfAutoUpdate();
+    AfterChange({Changed::kBaseline, "baseline", stepped});
   } else if (control == PANEL_NAME) {
     ReadNameControl(panel, control, current.name);
     ResetTextBox(panel, currLab[index], current.name);
-    NoteChange("name of current " + std::to_string(index + 1));
+    AfterChange({Changed::kParameter, "name" + ofCurrent, false, false});
   } else if (control == PANEL_TRACECOLORS) {
     GetCtrlVal(panel, control, &status.colorTraces);
-    ChangeDataColors();
+    AfterChange({Changed::kTraceColors});
   }
-  ShowFreeToggles();  // a gate power decides which toggles apply; an edit outdates the errors
   SetActiveCtrl(panel, control);
   return 0;
 }
@@ -124,7 +118,7 @@ int paramCB(int panel, int control, int event, void*, int eventData1, int) {
 int autoupCB(int panel, int control, int event, void*, int, int) {
   if (event != EVENT_COMMIT) return 0;
   GetCtrlVal(panel, control, &status.autoUpdate);
-  if (status.autoUpdate) DoFit();
+  AfterChange({Changed::kAutoUpdate});
   return 0;
 }
 
@@ -134,7 +128,7 @@ int labelCB(int panel, int control, int event, void*, int, int) {
   if (index == kNoCurrent) return 0;
   ReadNameControl(panel, control, params[index].name);
   if (index == SelectedIndex()) ResetTextBox(panel, PANEL_NAME, params[index].name);
-  NoteChange("name of current " + std::to_string(index + 1));
+  AfterChange({Changed::kParameter, "name of current " + std::to_string(index + 1), false, false});
   return 0;
 }
 
@@ -143,11 +137,11 @@ int labelCB(int panel, int control, int event, void*, int, int) {
 int currentCB(int, int control, int event, void*, int, int) {
   if (event != EVENT_COMMIT) return 0;
   GetFitCurrent(control);
-  if (const int index = IndexIn(currCtl, control); index != kNoCurrent) {
-    NoteChange("current " + std::to_string(index + 1) +
-               (status.fitCurrent[index] ? " in the fit" : " out of the fit"));
-  }
-  if (status.autoUpdate) DoFit();
+  const int index = IndexIn(currCtl, control);
+  if (index == kNoCurrent) return 0;
+  AfterChange(
+      {Changed::kInFit, "current " + std::to_string(index + 1) +
+                            (status.fitCurrent[index] ? " in the fit" : " out of the fit")});
   return 0;
 }
 
@@ -208,7 +202,6 @@ int currbutCB(int panel, int control, int event, void*, int, int) {
   SetCtrlAttribute(panel, PANEL_CURRCOLOR, ATTR_INDICATOR_COLOR, color);
   SetCtrlAttribute(panel, PANEL_MHGRAPH, ATTR_GRAPH_FRAME_COLOR, color);
   SetCtrlAttribute(panel, PANEL_TAUGRAPH, ATTR_GRAPH_FRAME_COLOR, color);
-  ShowMH();
-  ShowTau();
+  AfterChange({Changed::kSelection});
   return 0;
 }

@@ -2,9 +2,9 @@
 // options panel with the header-line count, and the information text.
 #include <string>
 
-#include "app/history.h"
-#include "app/pavik.h"
+#include "display/change.h"
 #include "display/display.h"
+#include "display/panel_handles.h"
 #include "model/model.h"
 #include "panels/panels.h"
 #include "pavikuir.h"
@@ -94,7 +94,7 @@ int dclampCB(int panel, int control, int event, void*, int eventData1, int) {
     return 1;
   }
   GetDclampParams();
-  NoteChange("dynamic-clamp settings", eventData1 == COMMIT_BY_STEP);
+  AfterChange({Changed::kDclamp, "dynamic-clamp settings", eventData1 == COMMIT_BY_STEP});
   return 0;
 }
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "io/abf/import_choices.h"
+#include "platform/import_choices.h"
 
 struct ImportDialogChannel {
   std::string name;  // "IN 0"

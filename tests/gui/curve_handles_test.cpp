@@ -7,6 +7,7 @@
 #include "fit/undo.h"
 #include "model/curve_geometry.h"
 #include "model/param_table.h"
+#include "param_controls.h"
 #include "program_fixture.h"
 
 namespace {
@@ -104,11 +105,11 @@ TEST_F(CurveHandles, EachHandleDragsItsOwnParameterAndCommitsOnce) {
     DragHandle(t.field, x, t.y);
 
     EXPECT_NEAR(params[0].*d.real, t.expect, t.pixel);
-    EXPECT_EQ(DoubleValue(panelHandle, d.control), params[0].*d.real) << "the field follows";
+    EXPECT_EQ(DoubleValue(panelHandle, ControlOf(d)), params[0].*d.real) << "the field follows";
     CurrentParams expected = before;
     expected.*d.real = params[0].*d.real;
     EXPECT_EQ(std::memcmp(&expected, &params[0], sizeof expected), 0) << "only its parameter";
-    EXPECT_EQ(Commits(d.control), 1);
+    EXPECT_EQ(Commits(ControlOf(d)), 1);
     EXPECT_EQ(undoHistory.UndoCount(), 1);
     EXPECT_EQ(undoHistory.UndoLabel(), "Drag " + std::string(d.name) + " of current 1");
   }

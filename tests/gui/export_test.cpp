@@ -6,6 +6,8 @@
 
 #include "app/export.h"
 #include "io/fit_table.h"
+#include "model/evaluation.h"
+#include "model/recording.h"
 #include "program_fixture.h"
 
 namespace {
@@ -95,7 +97,10 @@ TEST_F(Export, PublicationFiguresHaveThePageSizeAndEmbeddedText) {
 TEST_F(Export, TableMenuWritesTheWorkspaceTable) {
   QueueFileSelectAnswer(VAL_NEW_FILE_SELECTED, ScratchPath("fits"));
   TriggerMenu(MENU_EXPORTTABLE);
-  EXPECT_EQ(ReadBytes(ScratchPath("fits.csv")), FormatFitTable(WorkspaceFitTable()));
+  EXPECT_EQ(
+      ReadBytes(ScratchPath("fits.csv")),
+      FormatFitTable(FitTableOf(ViewedRecording(), Evaluate(ViewedRecording(), params,
+                                                            InFitOf(status), status.baseline))));
 }
 
 // The menu writes each current in the fit into the chosen folder as the kind of mechanism asked

@@ -61,14 +61,14 @@ TEST_F(ResidualsAndRegions, StripFollowsAnEditWithAutomaticUpdateOn) {
   ASSERT_EQ(Plots(PANEL_RESIDUALS).size(), 4u);
   const int n = 200;
   for (int k = 0; k < 3; ++k)
-    EXPECT_DOUBLE_EQ(StripValue(k, n), ydata[k][n] - WorkspaceSummedFit(k)[n]) << "trace " << k + 1;
+    EXPECT_DOUBLE_EQ(StripValue(k, n), ydata[k][n] - SummedFit(k)[n]) << "trace " << k + 1;
   const double before = StripValue(1, n);
   const std::string lineBefore = TextValue(panelHandle, PANEL_GOODNESS);
   EXPECT_EQ(lineBefore.rfind("RMS ", 0), 0u) << lineBefore;
 
   TypeAndEnter(panelHandle, PANEL_GMAX, "40");
   EXPECT_NE(StripValue(1, n), before);
-  EXPECT_DOUBLE_EQ(StripValue(1, n), ydata[1][n] - WorkspaceSummedFit(1)[n]);
+  EXPECT_DOUBLE_EQ(StripValue(1, n), ydata[1][n] - SummedFit(1)[n]);
   EXPECT_NE(TextValue(panelHandle, PANEL_GOODNESS), lineBefore);
 }
 

@@ -272,9 +272,10 @@ TEST_F(LoadDataFileTest, CommitRecordingTakesWholeRecordingsOnly) {
   Recording good;
   good.times = {0.0, 0.05, 0.1};
   good.traces = good.pairsStored = 1;
+  good.ResizePairs(1);
   good.voltages[0] = {-80, 0, 0};
   good.currents[0] = {1, 2, 3};
-  good.stepVoltages = std::array<double, kMaxTraces>{-10, -10, -10, -10, -10, -10};
+  good.stepVoltages = std::vector<double>{-10, -10, -10, -10, -10, -10};
   good.name = "imported.abf";
   ASSERT_TRUE(CommitRecording(good));
   EXPECT_EQ(NumPoints, 3);
@@ -289,9 +290,11 @@ TEST_F(LoadDataFileTest, CommitRecordingTakesWholeRecordingsOnly) {
   longName.name = std::string(kDataFileSize, 'n');
   Recording noTraces = good;
   noTraces.traces = 0;
-  for (const Recording* refused : {&shortCurrents, &longName, &noTraces}) {
+  Recording missingPair = good;
+  missingPair.currents.clear();
+  for (const Recording* refused : {&shortCurrents, &longName, &noTraces, &missingPair}) {
     EXPECT_FALSE(CommitRecording(*refused));
     EXPECT_EQ(WorkspaceBytes(), before);
   }
-  EXPECT_EQ(RecordedMessages().size(), 3u);
+  EXPECT_EQ(RecordedMessages().size(), 4u);
 }

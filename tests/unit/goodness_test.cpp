@@ -170,7 +170,7 @@ TEST(WorkspaceGoodness, MeasuresTheDrawnSumOfTheCurrentsInTheFit) {
     }
   }
   const std::vector<TimeRegion> excluded = {{0.0, 1.0}};
-  EXPECT_EQ(WorkspaceSummedFit(1)[7], 3.75);
+  EXPECT_EQ(SummedFit(1)[7], 3.75);
   const FitGoodness g = WorkspaceGoodness(excluded, TimeRegion{0.0, 3.0});
   ASSERT_EQ(g.traces.size(), 2u);
   EXPECT_EQ(g.traces[0].counted, 29);  // samples 11 to 39: a region holds both its ends

@@ -1,7 +1,12 @@
 // The workspace's start-up state, integer powers, the analysis window and the evaluation of the
 // model currents over the traces.
+#include <array>
 #include <climits>
+#include <cmath>
+#include <utility>
 
+#include "model/evaluation.h"
+#include "model/recording.h"
 #include "test_support.h"
 
 namespace {
@@ -179,4 +184,48 @@ TEST_F(ModelTest, DoFitEvaluatesTheEnabledCurrentsOnly) {
   params[1].Gmax = 99;
   DoFit();
   EXPECT_EQ(yfits[1][0][7], before);
+}
+
+// A recording far beyond the trace arrays goes through the same evaluation: each trace's sum is
+// the currents in the fit added in order, each current stepping from its own Vhold.
+TEST(Evaluate, AnyRecordingWithoutTheTraceArrays) {
+  Recording big;
+  const int traces = 40;
+  const int samples = 20000;
+  for (int n = 0; n < samples; ++n) big.times.push_back(0.01 * n);
+  big.traces = big.pairsStored = traces;
+  for (int k = 0; k < traces; ++k) big.commands.push_back({-100.0 + 4.0 * k, -80.0});
+  big.window = {100, samples};
+  std::array<CurrentParams, kMaxCurrents> currents{};
+  for (CurrentParams& c : currents)
+    c = {-30, -60, -8, 7, 2, 0.2, 20, 1, -40, -50, 10, 10, -80, 50, 40, 3, 1, {}};
+  currents[4].p = 4;
+  currents[4].q = 0;
+  currents[4].Erev = -90;
+  InFit inFit{};
+  inFit[0] = inFit[4] = true;
+  const Evaluation e = Evaluate(big, currents, inFit, 0.5);
+  ASSERT_EQ(e.summed.size(), 40u);
+  EXPECT_TRUE(e.currents[1].empty());
+  const auto independent = [&](const CurrentParams& c, double v, double t) {
+    const auto boltzmann = [](double x, double half, double k) {
+      return 1 / (1 + std::exp((x - half) / k));
+    };
+    const auto tau = [](double x, double hi, double lo, double half, double k) {
+      return lo + (hi - lo) / (1 + std::exp((x - half) / k));
+    };
+    const double m0 = boltzmann(c.Vhold, c.Vm, c.Km), mi = boltzmann(v, c.Vm, c.Km);
+    const double h0 = boltzmann(c.Vhold, c.Vh, c.Kh), hi = boltzmann(v, c.Vh, c.Kh);
+    const double m = mi - (mi - m0) * std::exp(-t / tau(v, c.Tmhi, c.Tmlo, c.Vtm, c.Ktm));
+    const double h = hi - (hi - h0) * std::exp(-t / tau(v, c.Thhi, c.Thlo, c.Vth, c.Kth));
+    return 0.001 * c.Gmax * std::pow(m, c.p) * std::pow(h, c.q) * (v - c.Erev) + 0.5;
+  };
+  for (const auto& [k, n] : {std::pair{0, 100}, {7, 150}, {23, 4000}, {39, 19999}}) {
+    const double v = big.commands[k].step;
+    const double t = big.times[n] - big.times[100];
+    EXPECT_NEAR(e.summed[k][n], independent(currents[0], v, t) + independent(currents[4], v, t),
+                1e-9)
+        << "trace " << k << ", sample " << n;
+  }
+  EXPECT_EQ(e.summed[5][99], 1.0) << "before the window: the baseline of each current";
 }

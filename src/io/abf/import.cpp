@@ -275,6 +275,7 @@ std::string ImportRecording(const AmplifierFile& file, const ImportChoices& choi
   for (double& t : made.times) t = 1000.0 * (t / 1000.0);
   made.traces = traces;
   made.pairsStored = traces;
+  made.ResizePairs(traces);
   std::array<double, kMaxTraces> steps{};
   const std::optional<int> stepEpoch =
       file.protocol ? StepEpoch(*file.protocol, file.sweeps) : std::nullopt;
@@ -307,7 +308,7 @@ std::string ImportRecording(const AmplifierFile& file, const ImportChoices& choi
     steps[k] = trace.stepVoltage;
   }
   for (int k = traces; k < kMaxTraces; ++k) steps[k] = steps[traces - 1];
-  made.stepVoltages = steps;
+  made.stepVoltages = std::vector<double>(steps.begin(), steps.end());
   const double holdingFactor = VoltageCommandFactor(file);
   if (holdingFactor != 0) made.holdingLevel = file.protocol->holdingLevel * holdingFactor;
   made.name = std::string(name);

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "io/abf/abf_file.h"
-#include "io/abf/import_choices.h"
 #include "io/recording.h"
+#include "platform/import_choices.h"
 #include "platform/import_dialog.h"
 
 // Conversion of a unit to the program's: the factor from the file's unit, 0 when the unit is

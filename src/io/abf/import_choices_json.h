@@ -5,8 +5,8 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "io/abf/import_choices.h"
 #include "io/abf/import_options.h"
+#include "platform/import_choices.h"
 
 nlohmann::json ImportChoicesToJson(const ImportChoices& choices);
 // "" and *options filled, or why the object does not describe import choices (options is then

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "io/abf/abf_file.h"
-#include "io/abf/import_choices.h"
+#include "platform/import_choices.h"
 
 struct ImportOptions {
   std::optional<std::vector<int>> sweeps;  // 1-based

@@ -1,0 +1,7 @@
+// The panel handles, set by start-up.
+#include "display/panel_handles.h"
+
+int panelHandle;
+int infoPanelHandle;
+int dclampPanelHandle;
+int optionsPanelHandle;

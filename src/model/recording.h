@@ -1,0 +1,59 @@
+// A recording as a value: the sample times; per trace the measured current, the measured voltage
+// and the command; the recording's own analysis window, regions, noise region and import choices.
+// Any number of traces and samples: the fixed trace arrays of the workspace are only a view of
+// the one loaded recording, kept for the code paths that have always read them.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/import_choices.h"
+
+// A closed stretch of time in the recording's time unit (ms). Regions apply to every trace; one
+// given backwards (from > to, as a drag to the left gives) covers the same stretch.
+struct TimeRegion {
+  double from;  // ms
+  double to;    // ms
+};
+
+// The analysis window in sample indices: samples start .. end-1 are evaluated, and t = 0 lies on
+// sample start.
+struct SampleWindow {
+  int start;
+  int end;
+};
+
+// What a trace's command does: it holds at one level and steps to another at the start of the
+// analysis window.
+struct TraceCommand {
+  double step = 0;                // the step voltage (mV)
+  std::optional<double> holding;  // the level it steps from (mV), when the recording says
+};
+
+struct Recording {
+  std::vector<double> times;  // sample times on the program's axis (ms for a file in seconds)
+  int traces = 0;             // traces kept
+  int pairsStored = 0;        // traces whose voltage samples are stored (>= traces)
+  std::vector<std::vector<double>> voltages;  // per stored pair, one per time (mV)
+  std::vector<std::vector<double>> currents;  // per stored pair, one per time (nA)
+  // Step voltage of each trace (mV) as the reader knows it. Unset: each voltage column's mean
+  // (TraceVoltagesOf), as the text reader always gives it.
+  std::optional<std::vector<double>> stepVoltages;
+  std::optional<double> holdingLevel;  // the protocol's holding level (mV), offered as Vhold
+  std::string name;                    // what the data-file field shows
+  std::vector<std::string> notices;    // told to the user after a successful read
+
+  // ---- what the workspace adds once the recording is loaded ----
+  std::vector<TraceCommand> commands;   // per trace: what the model follows
+  SampleWindow window{0, 0};            // the analysis window
+  std::vector<TimeRegion> excluded;     // stretches left out of the fit
+  std::optional<TimeRegion> noise;      // the stretch whose spread is the noise
+  std::optional<ImportChoices> import;  // how an amplifier file became this recording
+
+  int Samples() const { return static_cast<int>(times.size()); }
+  void ResizePairs(int pairs) {
+    voltages.resize(static_cast<size_t>(pairs));
+    currents.resize(static_cast<size_t>(pairs));
+  }
+};
