@@ -10,6 +10,8 @@
 
 #include "app/pavik.h"
 #include "display/display.h"
+#include "fit/fit_settings.h"
+#include "fit/regions.h"
 #include "io/dialog_folder.h"
 #include "io/fit_table.h"
 #include "io/safe_write.h"
@@ -101,7 +103,7 @@ int WriteFigure(const std::string& path, const FigureChoice& choice, int format)
   return Save(kFigureTitle, "figure", path, bytes);
 }
 
-int WriteFitTable(const std::string& path) {
+int WriteFitTable(const std::string& path, bool wholeSpan) {
   if (!status.dataLoaded) {
     Tell(kTableTitle, "There is no table without data: open a data file first.");
     return 0;
@@ -109,7 +111,12 @@ int WriteFitTable(const std::string& path) {
   // the curves of the parameters as they stand, whether or not the graph has caught up
   const Recording& recording = ViewedRecording();
   const Evaluation evaluation = Evaluate(recording, params, InFitOf(status), status.baseline);
-  return Save(kTableTitle, "table", path, FormatFitTable(FitTableOf(recording, evaluation)));
+  FitTable table = FitTableOf(recording, evaluation, wholeSpan);
+  for (double t : recording.times) {
+    table.excluded.push_back(std::any_of(fitSettings.excluded.begin(), fitSettings.excluded.end(),
+                                         [t](const TimeRegion& r) { return InRegion(r, t); }));
+  }
+  return Save(kTableTitle, "table", path, FormatFitTable(table));
 }
 
 int Export_Figure() {
@@ -154,12 +161,15 @@ int Export_Figure() {
 }
 
 int Export_Table() {
+  const int span = QuestionPopup(kTableTitle, "Which samples should the table hold?",
+                                 {"The Analysis Window", "The Whole Recording", "Cancel"}, 0);
+  if (span != 0 && span != 1) return 0;
   std::string path;
   const int chosen = FileSelectPopup(DialogFolder().c_str(), "*.csv", "*.csv", kTableTitle,
                                      VAL_SAVE_BUTTON, 0, 0, 1, 1, &path);
   if (chosen <= 0) return 0;
   path = WithDefaultExtension(path, ".csv");
-  if (WriteFitTable(path) != 1) return 0;
+  if (WriteFitTable(path, span == 1) != 1) return 0;
   RememberFileUsed(path);
   return 1;
 }

@@ -30,7 +30,8 @@ double DefaultFigureHeightMm(int panels);  // of a one-column figure of those gr
 int RenderFigure(const FigureChoice& choice, int format, std::string* bytes);
 // The figure into path; 1 on success, 0 + message.
 int WriteFigure(const std::string& path, const FigureChoice& choice, int format);
-int WriteFitTable(const std::string& path);  // the CSV table of the fit; 1, or 0 + message
-int Export_Figure();                         // questions and dialog, then WriteFigure
-int Export_Table();                          // dialog, then WriteFitTable
-int Export_Nmodl();  // folder dialog and questions, then one NEURON mechanism per current
+// The CSV table of the fit over the analysis window, or the whole span; 1, or 0 + message.
+int WriteFitTable(const std::string& path, bool wholeSpan = false);
+int Export_Figure();  // questions and dialog, then WriteFigure
+int Export_Table();   // which samples, the dialog, then WriteFitTable
+int Export_Nmodl();   // folder dialog and questions, then one NEURON mechanism per current

@@ -92,15 +92,23 @@ TEST_F(Export, PublicationFiguresHaveThePageSizeAndEmbeddedText) {
   EXPECT_EQ(svg.find("<text"), std::string::npos);
 }
 
-// The menu writes the workspace's table of fits (its columns and rows: the table's own tests)
-// under the chosen name with the extension added.
-TEST_F(Export, TableMenuWritesTheWorkspaceTable) {
+// The menu writes the analysis window's rows, or asked, the whole recording's, marking the
+// samples of an excluded region (columns and numbers: the table's own tests).
+TEST_F(Export, TableMenuWritesTheWindowOrTheWholeRecording) {
+  fitSettings.excluded = {{timevals[10], timevals[19]}};
+  QueueQuestionAnswer(0);
   QueueFileSelectAnswer(VAL_NEW_FILE_SELECTED, ScratchPath("fits"));
   TriggerMenu(MENU_EXPORTTABLE);
-  EXPECT_EQ(
-      ReadBytes(ScratchPath("fits.csv")),
-      FormatFitTable(FitTableOf(ViewedRecording(), Evaluate(ViewedRecording(), params,
-                                                            InFitOf(status), status.baseline))));
+  const std::vector<std::string> lines = Lines(ReadBytes(ScratchPath("fits.csv")));
+  ASSERT_EQ(lines.size(), 1u + status.windowEnd - status.windowStart);
+  double excluded = 0;
+  for (size_t i = 1; i < lines.size(); ++i) excluded += Numbers(lines[i])[1];
+  EXPECT_EQ(excluded, 10);
+
+  QueueQuestionAnswer(1);
+  QueueFileSelectAnswer(VAL_NEW_FILE_SELECTED, ScratchPath("all"));
+  TriggerMenu(MENU_EXPORTTABLE);
+  EXPECT_EQ(Lines(ReadBytes(ScratchPath("all.csv"))).size(), 1u + NumPoints);
 }
 
 // The menu writes each current in the fit into the chosen folder as the kind of mechanism asked
