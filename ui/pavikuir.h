@@ -165,6 +165,7 @@ constexpr int MENU_SAVESESSION = 22;
 constexpr int MENU_FILE_SEPARATOR3 = 23;
 constexpr int MENU_EXPORTFIGURE = 24;
 constexpr int MENU_EXPORTTABLE = 25;
+constexpr int MENU_EXPORTNMODL = 26;  // File > Export NEURON Mechanisms
 constexpr int MENU_FIT = 30;  // the Fit menu's title
 constexpr int MENU_POLISH = 31;
 constexpr int MENU_CANCELPOLISH = 32;

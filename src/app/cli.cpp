@@ -4,6 +4,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -102,6 +103,37 @@ std::string ParseImportOption(const std::string& name, const std::string& value,
   return "";
 }
 
+bool IsNmodlOption(const std::string& name) {
+  return name == "--currents" || name == "--density" || name == "--q10" || name == "--celsius";
+}
+
+// The --export-nmodl options; "" or why one is wrong.
+std::string ParseNmodlOption(const std::string& name, const std::string& value,
+                             CliCommand* command) {
+  if (name == "--currents") {
+    size_t start = 0;
+    while (true) {
+      const size_t comma = value.find(',', start);
+      const auto n = ParseCount(value.substr(start, comma - start), kMaxCurrents);
+      if (!n || *n < 1) return "--currents takes current numbers from 1 to 10, separated by commas";
+      command->nmodlCurrents.push_back(*n);
+      if (comma == std::string::npos) return "";
+      start = comma + 1;
+    }
+  }
+  const auto number = ParseNumber(value);
+  if (name == "--celsius") {
+    if (!number) return "--celsius takes the recording's temperature in degrees Celsius";
+    command->celsius = number;
+  } else if (!number || *number <= 0) {
+    return name == "--density" ? "--density takes the membrane area in um2, above 0"
+                               : "--q10 takes a number above 0";
+  } else {
+    (name == "--density" ? command->densityArea : command->q10) = number;
+  }
+  return "";
+}
+
 bool IsImportOption(const std::string& name) {
   return name == "--sweeps" || name == "--channel" || name == "--voltage" || name == "--from" ||
          name == "--to";
@@ -110,6 +142,7 @@ bool IsImportOption(const std::string& name) {
 // Reads one "--name VALUE" option; "" or why it is wrong.
 std::string ParseOption(const std::string& name, const std::string& value, CliCommand* command) {
   if (IsImportOption(name)) return ParseImportOption(name, value, &command->import);
+  if (IsNmodlOption(name)) return ParseNmodlOption(name, value, command);
   if (name == "--header-lines") {
     command->headerLines = ParseCount(value, kMaxHeaderLines);
     if (!command->headerLines) return "--header-lines takes a whole number from 0";
@@ -128,8 +161,29 @@ std::string ParseOption(const std::string& name, const std::string& value, CliCo
     if (value != "pdf" && value != "svg" && value != "png") return "--format takes pdf, svg or png";
     command->figureFormat = value == "pdf" ? FIGURE_PDF : value == "svg" ? FIGURE_SVG : FIGURE_PNG;
   } else if (name == "--graphs") {
-    if (value != "data" && value != "all") return "--graphs takes data or all";
-    command->allGraphs = value == "all";
+    const std::vector<std::string> panels = {"data", "data+residuals", "curves", "all"};
+    const auto found = std::find(panels.begin(), panels.end(), value);
+    if (found == panels.end()) return "--graphs takes data, data+residuals, curves or all";
+    command->figurePanels = static_cast<int>(found - panels.begin());
+  } else if (name == "--style") {
+    if (value != "publication" && value != "window") return "--style takes publication or window";
+    command->publication = value == "publication";
+  } else if (name == "--size-mm") {
+    const size_t comma = value.find(',');
+    const auto width = ParseNumber(value.substr(0, comma));
+    const auto height =
+        comma == std::string::npos ? std::nullopt : ParseNumber(value.substr(comma + 1));
+    const auto fits = [](const std::optional<double>& mm) {
+      return mm && *mm >= kMinFigureMm && *mm <= kMaxFigureMm;
+    };
+    if (!fits(width) || !fits(height))
+      return "--size-mm takes the width and height in mm, W,H, each from 20 to 500";
+    command->widthMm = width;
+    command->heightMm = height;
+  } else if (name == "--dpi") {
+    command->dpi = ParseCount(value, kMaxFigureDpi);
+    if (!command->dpi || *command->dpi < kMinFigureDpi)
+      return "--dpi takes the PNG's dots per inch, from 72 to 1200 (300 or 600 for print)";
   } else if (name == "--exclude" || name == "--noise") {
     const RegionParse parsed = ParseTimeRegion(value);
     if (!parsed.region) return name + " takes FROM:TO in ms: " + parsed.error;
@@ -161,8 +215,14 @@ std::string ParseOption(const std::string& name, const std::string& value, CliCo
 bool TakesValue(const std::string& name) {
   return name == "--header-lines" || name == "--xmin" || name == "--xmax" || name == "--baseline" ||
          name == "--trace-v" || name == "--select" || name == "--format" || name == "--graphs" ||
-         name == "--exclude" || name == "--noise" || name == "--out" || name == "--free" ||
-         name == "--fix" || name == "--bounds" || IsImportOption(name);
+         name == "--style" || name == "--size-mm" || name == "--dpi" || name == "--exclude" ||
+         name == "--noise" || name == "--out" || name == "--free" || name == "--fix" ||
+         name == "--bounds" || IsImportOption(name) || IsNmodlOption(name);
+}
+
+bool AsksForAFigure(const CliCommand& command) {
+  return command.figureFormat || command.figurePanels || command.publication || command.widthMm ||
+         command.dpi;
 }
 
 bool UsesPolishOptions(const CliCommand& command) {
@@ -171,7 +231,7 @@ bool UsesPolishOptions(const CliCommand& command) {
 }
 
 std::string CheckPositionals(CliCommand* command, const std::vector<std::string>& positionals,
-                             bool usedOptions, bool onlyImportOptions) {
+                             bool usedOptions, bool onlyImportOptions, bool onlyNmodlOptions) {
   const size_t n = positionals.size();
   const ImportOptions& import = command->import;
   if (import.fromMs.has_value() != import.toMs.has_value()) return "--from and --to go together";
@@ -180,6 +240,10 @@ std::string CheckPositionals(CliCommand* command, const std::vector<std::string>
   // Before any output is taken from the positionals, output is set by --out alone.
   if (command->mode != CliMode::Polish && UsesPolishOptions(*command))
     return "--out, --free, --fix, --bounds and --json belong to --polish";
+  const bool nmodlOptions =
+      !command->nmodlCurrents.empty() || command->densityArea || command->q10 || command->celsius;
+  if (command->mode != CliMode::ExportNmodl && nmodlOptions)
+    return "--currents, --density, --q10 and --celsius belong to --export-nmodl";
   switch (command->mode) {
     case CliMode::Window:
       if ((usedOptions && !onlyImportOptions) || command->residuals)
@@ -196,8 +260,8 @@ std::string CheckPositionals(CliCommand* command, const std::vector<std::string>
     case CliMode::Fits:
       if (n != 3) return "--fits needs OUT, DATAFILE and PARAMFILE";
       if (command->select != 0) return "--select belongs to --render";
-      if (command->figureFormat || command->allGraphs)
-        return "--format and --graphs belong to --render";
+      if (AsksForAFigure(*command))
+        return "--format, --graphs, --style, --size-mm and --dpi belong to --render";
       break;
     case CliMode::Render:
       if (n != 2 && n != 3) return "--render needs OUT.png, DATAFILE and perhaps PARAMFILE";
@@ -216,8 +280,8 @@ std::string CheckPositionals(CliCommand* command, const std::vector<std::string>
         return "--polish needs --out OUT.fit, the parameter file it writes";
       if (command->output == kStandardOutput)
         return "--out takes a file name: the table of the polish goes to standard output";
-      if (command->select != 0 || command->figureFormat || command->allGraphs)
-        return "--select, --format and --graphs belong to --render";
+      if (command->select != 0 || AsksForAFigure(*command))
+        return "--select, --format, --graphs, --style, --size-mm and --dpi belong to --render";
       if (command->residuals) return "--residuals belongs to --fits";
       command->dataFile = positionals[0];
       command->paramFile = positionals[1];
@@ -226,6 +290,15 @@ std::string CheckPositionals(CliCommand* command, const std::vector<std::string>
       if (usedOptions || command->residuals || n != 1)
         return "--report needs one PARAMFILE and nothing else";
       command->paramFile = positionals[0];
+      return "";
+    case CliMode::ExportNmodl:
+      if (n != 2) return "--export-nmodl needs PARAMFILE and OUTDIR";
+      if (!onlyNmodlOptions || command->residuals || command->json)
+        return "--export-nmodl takes only --currents, --density, --q10 and --celsius";
+      if (command->q10.has_value() != command->celsius.has_value())
+        return "--q10 and --celsius go together";
+      command->paramFile = positionals[0];
+      command->output = positionals[1];
       return "";
     case CliMode::Help:
     case CliMode::Version:
@@ -245,6 +318,7 @@ CliCommand ParseCommandLine(const std::vector<std::string>& args) {
   bool modeGiven = false;
   bool usedOptions = false;
   bool onlyImportOptions = true;  // every option used says how a data file's traces are made
+  bool onlyNmodlOptions = true;   // every option used belongs to --export-nmodl
   bool onlyFiles = false;         // after "--" every argument is a file name
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
@@ -268,11 +342,12 @@ CliCommand ParseCommandLine(const std::vector<std::string>& args) {
     if (arg == "--report") mode = CliMode::Report;
     if (arg == "--convert") mode = CliMode::Convert;
     if (arg == "--polish") mode = CliMode::Polish;
+    if (arg == "--export-nmodl") mode = CliMode::ExportNmodl;
     if (mode) {
       if (modeGiven) {
         command.error =
-            "only one of --fits, --render, --report, --convert, --polish, --help, --version at "
-            "a time";
+            "only one of --fits, --render, --report, --convert, --polish, --export-nmodl, "
+            "--help, --version at a time";
         return command;
       }
       modeGiven = true;
@@ -296,10 +371,12 @@ CliCommand ParseCommandLine(const std::vector<std::string>& args) {
     }
     usedOptions = true;
     if (!IsImportOption(name) && name != "--trace-v") onlyImportOptions = false;
+    if (!IsNmodlOption(name)) onlyNmodlOptions = false;
     command.error = ParseOption(name, value, &command);
     if (!command.error.empty()) return command;
   }
-  command.error = CheckPositionals(&command, positionals, usedOptions, onlyImportOptions);
+  command.error =
+      CheckPositionals(&command, positionals, usedOptions, onlyImportOptions, onlyNmodlOptions);
   return command;
 }
 
@@ -309,11 +386,14 @@ std::string CommandLineHelp() {
          "  pavik SESSION.pavik\n"
          "  pavik --fits OUT DATAFILE PARAMFILE [options]\n"
          "  pavik --render OUT DATAFILE [PARAMFILE] [options] [--select N]\n"
-         "               [--format pdf|svg|png] [--graphs data|all]\n"
+         "               [--format pdf|svg|png] [--graphs data|data+residuals|curves|all]\n"
+         "               [--style publication|window] [--size-mm W,H] [--dpi N]\n"
          "  pavik --report PARAMFILE\n"
          "  pavik --convert IN OUT.txt [import options]\n"
          "  pavik --polish DATAFILE PARAMFILE --out OUT.fit [options] [--free LIST]\n"
          "               [--fix LIST] [--bounds P=LO:HI]... [--json]\n"
+         "  pavik --export-nmodl PARAMFILE OUTDIR [--currents LIST] [--density AREA_UM2]\n"
+         "               [--q10 Q --celsius T]\n"
          "\n"
          "Fits Hodgkin-Huxley-type currents to voltage-clamp recordings.\n"
          "Without options the window opens, with the files given already read and, when both\n"
@@ -328,8 +408,13 @@ std::string CommandLineHelp() {
          "  --baseline X      offset added to every model current\n"
          "  --trace-v V1,...  up to six step voltages (mV) instead of the traces' means\n"
          "  --select N        the current (1 to 10) whose curves --render draws\n"
-         "  --format F        --render draws the graphs alone, as pdf, svg or png (2x)\n"
-         "  --graphs G        --render draws the data graph (data) or all three (all)\n"
+         "  --format F        --render draws the graphs alone as a figure for a paper, as\n"
+         "                    pdf, svg or png (by default from OUT's extension)\n"
+         "  --graphs G        the figure's graphs: data, data+residuals, curves or all\n"
+         "  --style S         publication (white, a legend, print-sized text; the default) or\n"
+         "                    window (the graphs as the window draws them, 800 points wide)\n"
+         "  --size-mm W,H     the publication figure's page (85 mm is one column, 180 two)\n"
+         "  --dpi N           the publication PNG's resolution (300)\n"
          "  --residuals       --fits: a column of measured minus fit after each fit column\n"
          "  --exclude FROM:TO leave a stretch (ms) out of the RMS; may be repeated\n"
          "  --noise FROM:TO   a stretch (ms) whose spread is the noise: RMS/noise is reported\n"
@@ -347,6 +432,13 @@ std::string CommandLineHelp() {
          "  --bounds P=LO:HI  --polish: the bounds of one parameter (1.Vtm=-60:-20); an empty\n"
          "                    LO or HI is no bound; may be repeated\n"
          "  --json            --polish: print the result as one JSON object\n"
+         "  --export-nmodl    write each current in the fit as a NEURON mechanism (NMODL),\n"
+         "                    one OUTDIR/pavik_NAME.mod each, a point process (nA, uS)\n"
+         "  --currents LIST   --export-nmodl: these currents (1,3) instead of those in the fit\n"
+         "  --density AREA    --export-nmodl: density mechanisms (mA/cm2, S/cm2) for a\n"
+         "                    membrane area in um2\n"
+         "  --q10 Q --celsius T  --export-nmodl: time constants scaled by Q10 from the\n"
+         "                    recording's temperature T (degC) to NEURON's celsius\n"
          "\n"
          "Import options, for an ABF or ATF data file (the window asks without them):\n"
          "  --sweeps LIST     up to six sweep numbers from 1, e.g. 1,8,15,22,29,36\n"
@@ -418,6 +510,8 @@ int RunCommandLine(int argc, char* argv[]) {
       return RunRender(command, argc, argv);
     case CliMode::Polish:
       return RunPolish(command);
+    case CliMode::ExportNmodl:
+      return RunExportNmodl(command);
     case CliMode::Window:
       break;
   }

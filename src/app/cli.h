@@ -1,6 +1,7 @@
 // The command line: opening files in the window at start, the headless export of the fitted
 // curves, the offscreen render of the main panel, the text report of a parameter file, the
-// conversion of an amplifier file into a text data file and the least-squares polish.
+// conversion of an amplifier file into a text data file, the least-squares polish and the
+// export of NEURON mechanisms.
 #pragma once
 
 #include <optional>
@@ -14,7 +15,7 @@ constexpr int kExitSuccess = 0;
 constexpr int kExitFileError = 1;  // a file could not be read or written
 constexpr int kExitUsage = 2;      // the arguments do not form a command
 
-enum class CliMode { Window, Fits, Render, Report, Convert, Polish, Help, Version };
+enum class CliMode { Window, Fits, Render, Report, Convert, Polish, ExportNmodl, Help, Version };
 
 // What the arguments ask for; error is non-empty when they ask for nothing sensible.
 struct CliCommand {
@@ -28,9 +29,13 @@ struct CliCommand {
   int select = 0;              // current to select before drawing, 1-based; 0: leave it
   std::string sessionFile;     // the window: a session to open instead of the files
   // --render: the graphs as a figure in this format (FIGURE_PDF, _SVG, _PNG) instead of the
-  // whole panel; all three graphs, or the data graph only
+  // whole panel: which graphs (FigurePanels), in the paper's style or the window's, the page in
+  // mm and the PNG's dots per inch
   std::optional<int> figureFormat;
-  std::optional<bool> allGraphs;
+  std::optional<int> figurePanels;
+  std::optional<bool> publication;
+  std::optional<double> widthMm, heightMm;
+  std::optional<int> dpi;
   std::vector<TimeRegion> excluded;  // --exclude: stretches left out of the RMS (ms)
   std::optional<TimeRegion> noise;   // --noise: the stretch whose spread is the noise (ms)
   bool residuals = false;            // --residuals: a residual column after each fit
@@ -40,6 +45,10 @@ struct CliCommand {
   std::optional<std::string> freeList, fixList;
   std::vector<std::string> bounds;
   bool json = false;
+  // --export-nmodl: the currents exported (1-based; empty: those in the fit), density
+  // mechanisms for a membrane area (um2), the Q10 and the recording's temperature (degC)
+  std::vector<int> nmodlCurrents;
+  std::optional<double> densityArea, q10, celsius;
   std::string error;
 };
 

@@ -15,8 +15,9 @@ int RunReport(const CliCommand& command);
 int RunRender(const CliCommand& command, int argc, char* argv[]);
 int RunWindow(const CliCommand& command, int argc, char* argv[]);  // the event loop's result
 
-int RunConvert(const CliCommand& command);  // cli_convert.cpp
-int RunPolish(const CliCommand& command);   // cli_polish.cpp
+int RunConvert(const CliCommand& command);      // cli_convert.cpp
+int RunPolish(const CliCommand& command);       // cli_polish.cpp
+int RunExportNmodl(const CliCommand& command);  // cli_nmodl.cpp
 
 // ---- shared (cli_shared.cpp) ----
 // The import choices for an amplifier data file: --trace-v gives its step voltages by hand.

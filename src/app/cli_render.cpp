@@ -30,12 +30,18 @@ int RunRender(const CliCommand& command, int argc, char* argv[]) {
   if (command.select != 0) {
     currbutCB(panelHandle, PANEL_CURRBUT1 + command.select - 1, EVENT_COMMIT, nullptr, 0, 0);
   }
-  if (command.figureFormat || command.allGraphs) {
-    std::vector<int> graphs = {PANEL_GRAPH};
-    if (command.allGraphs.value_or(false)) graphs = {PANEL_GRAPH, PANEL_MHGRAPH, PANEL_TAUGRAPH};
+  if (command.figureFormat || command.figurePanels || command.publication || command.widthMm ||
+      command.dpi) {
+    FigureChoice choice;
+    choice.panels = command.figurePanels.value_or(kFigureData);
+    choice.publication = command.publication.value_or(true);
+    choice.widthMm = command.widthMm;
+    choice.heightMm = command.heightMm;
+    choice.dpi = command.dpi.value_or(kDefaultFigureDpi);
+    int format = command.figureFormat.value_or(FigureFormatOf(command.output));
+    if (format < 0) format = FIGURE_PNG;
     std::string figure;
-    if (RenderGraphFigure(panelHandle, graphs, command.figureFormat.value_or(FIGURE_PNG),
-                          kDefaultFigureScale, &figure) != 0) {
+    if (RenderFigure(choice, format, &figure) != 0) {
       std::fprintf(stderr, "The figure of the graphs could not be drawn.\n");
       return kExitFileError;
     }

@@ -40,6 +40,9 @@ void menuCB(int menuBar, int menuItem, void*, int) {
     case MENU_EXPORTTABLE:
       Export_Table();
       break;
+    case MENU_EXPORTNMODL:
+      Export_Nmodl();
+      break;
     case MENU_QUIT:
       if (MayDiscardChanges("Quit")) QuitUserInterface(1);
       break;

@@ -3,7 +3,9 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "model/model.h"
 #include "platform/number_text.h"
@@ -28,22 +30,55 @@ void AppendCell(std::string* line, const std::string& cell) {
   line->push_back('"');
 }
 
-std::string CurrentColumn(const FitTableCurrent& current, size_t trace) {
-  const std::string number = "current " + std::to_string(current.number);
-  const std::string who = current.name.empty() ? number : current.name + " (" + number + ")";
-  return who + " trace " + std::to_string(trace + 1) + " (nA)";
+// A time as the shortest text within kTimeUlps units in its last place: the conversions that
+// make times (seconds x 1000, a sample interval x n) leave such units behind.
+constexpr double kTimeUlps = 4.0;
+
+void AppendTime(std::string* line, double t) {
+  char text[kShortestDoubleChars];
+  const double ulp = std::abs(std::nextafter(t, HUGE_VAL) - t);
+  for (int precision = 1; precision <= std::numeric_limits<double>::max_digits10; ++precision) {
+    const auto written =
+        std::to_chars(text, text + sizeof text, t, std::chars_format::general, precision);
+    double back = 0.0;
+    std::from_chars(text, written.ptr, back);
+    if (std::abs(back - t) <= kTimeUlps * ulp) {
+      line->append(text, written.ptr);
+      return;
+    }
+  }
+  AppendNumber(line, t);  // not finite
+}
+
+std::string VoltageText(double mV) {
+  std::string text;
+  AppendNumber(&text, mV);
+  return text + " mV";
+}
+
+// "(-60 mV)", or with the trace's number when another trace steps to the same voltage.
+std::string TraceLabel(const FitTable& table, size_t trace) {
+  if (trace >= table.stepVoltages.size()) return "(trace " + std::to_string(trace + 1) + ")";
+  const double v = table.stepVoltages[trace];
+  const bool shared = std::count(table.stepVoltages.begin(), table.stepVoltages.end(), v) > 1;
+  return "(" + VoltageText(v) + (shared ? ", trace " + std::to_string(trace + 1) : "") + ")";
 }
 
 std::string Header(const FitTable& table, size_t traces) {
-  std::string line = "time (ms)";
+  std::string line = "time [ms],excluded";
   for (size_t k = 0; k < traces; ++k) {
-    const std::string trace = "trace " + std::to_string(k + 1);
-    line += "," + trace + " measured (nA)," + trace + " fit (nA)," + trace + " residual (nA)";
+    const std::string trace = TraceLabel(table, k);
+    for (const char* what : {"I", "fit", "residual"}) {
+      line.push_back(',');
+      AppendCell(&line, what + trace + " [nA]");
+    }
   }
   for (const FitTableCurrent& current : table.currents) {
+    const std::string who =
+        current.name.empty() ? "current " + std::to_string(current.number) : current.name;
     for (size_t k = 0; k < traces; ++k) {
       line.push_back(',');
-      AppendCell(&line, CurrentColumn(current, k));
+      AppendCell(&line, who + TraceLabel(table, k) + " [nA]");
     }
   }
   line.push_back('\n');
@@ -64,10 +99,13 @@ std::string FormatFitTable(const FitTable& table) {
       rows = std::min(rows, current.traces[k].size());
     }
   }
+  const size_t first = static_cast<size_t>(std::clamp(table.rows.start, 0, kAllRows));
+  const size_t end = std::min(rows, static_cast<size_t>(std::clamp(table.rows.end, 0, kAllRows)));
 
   std::string text = Header(table, traces);
-  for (size_t n = 0; n < rows; ++n) {
-    AppendNumber(&text, table.time[n]);
+  for (size_t n = first; n < end; ++n) {
+    AppendTime(&text, table.time[n]);
+    text += n < table.excluded.size() && table.excluded[n] != 0 ? ",1" : ",0";
     for (size_t k = 0; k < traces; ++k) {
       // Summed in the currents' order from zero, as the data graph sums them.
       double fit = 0.0;
@@ -91,11 +129,15 @@ std::string FormatFitTable(const FitTable& table) {
   return text;
 }
 
-FitTable FitTableOf(const Recording& recording, const Evaluation& evaluation) {
+FitTable FitTableOf(const Recording& recording, const Evaluation& evaluation, bool wholeSpan) {
   const int traces = std::max(recording.traces, 0);
   FitTable table;
   table.time = recording.times;
-  for (int k = 0; k < traces; ++k) table.measured.emplace_back(recording.currents[k]);
+  for (int k = 0; k < traces; ++k) {
+    table.measured.emplace_back(recording.currents[k]);
+    if (static_cast<size_t>(k) < recording.commands.size())
+      table.stepVoltages.push_back(recording.commands[k].step);
+  }
   for (int i = 0; i < kMaxCurrents; ++i) {
     if (evaluation.currents[i].empty()) continue;
     FitTableCurrent current{
@@ -103,5 +145,6 @@ FitTable FitTableOf(const Recording& recording, const Evaluation& evaluation) {
     for (int k = 0; k < traces; ++k) current.traces.emplace_back(evaluation.currents[i][k]);
     table.currents.push_back(std::move(current));
   }
+  if (!wholeSpan) table.rows = recording.window;
   return table;
 }

@@ -189,7 +189,13 @@ int FileSelectPopup(const char* defaultDirectory, const char* defaultFileSpec,
                     const char* fileTypeList, const char* title, int buttonLabel,
                     int restrictDirectory, int restrictExtension, int allowCancel,
                     int allowMakeDirectory, std::string* path);
+// Asks for a folder: 1 with its path when one was chosen, 0 when cancelled or no person can be
+// asked. The test seams answer it from the file dialog's queue.
+int DirSelectPopup(const char* defaultDirectory, const char* title, int allowCancel,
+                   int allowMakeDirectory, std::string* path);
 int MessagePopup(const char* title, const char* message);
+// Asks for one line of text: 1 with the text entered, 0 when cancelled or no person can be asked.
+int PromptPopup(const char* title, const char* message, std::string* response);
 // Asks a question with one button per answer (at most kMaxAnswers); returns the index of the
 // answer chosen, or -1 when the box was closed or no person can be asked.
 constexpr int kMaxAnswers = 4;
@@ -206,6 +212,32 @@ constexpr int FIGURE_PNG = 2;  // raster, at scale times the figure's size in pi
 // scale applies to PNG only (1 to 8). 0 on success.
 int RenderGraphFigure(int panel, const std::vector<int>& graphs, int format, double scale,
                       std::string* bytes);
+
+// A figure for a paper: white, without the window's handles and cursor unless asked, the measured
+// traces pale under the other plots, excluded regions as light bands, everything clipped to the
+// plot rectangles, axis titles and ticks across each axis, a legend beside the top graph, text
+// of at least 7 pt, on a page of the given size.
+struct FigureLegendEntry {
+  std::string label;  // "-60 mV"
+  int color;          // 0xRRGGBB of the line shown beside it
+};
+struct PaperFigure {
+  int topGraph = 0;                       // across the whole width (the data graph); 0: none
+  int stripGraph = 0;                     // under it, on its time axis (the residuals); 0: none
+  std::vector<int> lowerGraphs;           // side by side at the bottom (the curve graphs)
+  std::vector<FigureLegendEntry> legend;  // beside the top graph
+  std::string stripTitle;                 // the strip's y-axis title; "": the window's
+  double widthMm = 85.0;                  // the page: one column of a journal
+  double heightMm = 60.0;
+  int dpi = 300;         // PNG: pixels per inch
+  bool cursor = false;   // cursor 1 and the marks where it crosses the plots
+  bool handles = false;  // the drag handles
+};
+constexpr double kMinFigureMm = 20.0;   // no axis fits on less
+constexpr double kMaxFigureMm = 500.0;  // beyond any page
+constexpr int kMinFigureDpi = 72;
+constexpr int kMaxFigureDpi = 1200;
+int RenderPaperFigure(int panel, const PaperFigure& figure, int format, std::string* bytes);
 
 // ---- formatted reading of data files (no toolkit needed) ----
 int OpenFile(const char* path, int action, int openMode, int fileType);  // handle, -1 failure

@@ -19,7 +19,9 @@ int PendingFileSelectAnswers();
 // Answers (indexes into the box's answers, -1: closed) for the next QuestionPopup calls, consumed
 // in order; every question asked is recorded (title and message), answered or not.
 void QueueQuestionAnswer(int answer);
-void ClearQuestionAnswers();  // forgets queued answers and recorded questions
+void ClearQuestionAnswers();  // forgets queued answers (prompts' too) and recorded questions
+// Texts entered in the next PromptPopup calls, consumed in order; unattended, none: cancelled.
+void QueuePromptAnswer(const std::string& text);
 int PendingQuestionAnswers();
 
 // ---- unattended mode ----

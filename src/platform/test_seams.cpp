@@ -17,6 +17,7 @@ constexpr size_t kMaxDeliveredEvents = 10000;  // a long test run stays small
 struct SeamState {
   std::deque<std::pair<int, std::string>> answers;
   std::deque<int> questionAnswers;
+  std::deque<std::string> promptAnswers;
   std::vector<RecordedMessage> questions;
   std::vector<RecordedMessage> messages;
   std::string clipboard;
@@ -69,6 +70,14 @@ bool RecordMessage(const char* title, const char* message) {
   Seams().fileSelect = AnswerFileSelect;
   Seams().message = RecordMessage;
   Seams().question = AnswerQuestion;
+  Seams().prompt = [](bool* answered, std::string* text) {
+    auto& answers = State().promptAnswers;
+    *answered = !answers.empty();
+    if (answers.empty()) return State().unattended;
+    *text = answers.front();
+    answers.pop_front();
+    return true;
+  };
   Seams().clipboard = [](const char* text) { State().clipboard = text; };
   Seams().delivered = [](int panel, int control, int event) {
     KeepAtMost(State().delivered, kMaxDeliveredEvents);
@@ -104,11 +113,16 @@ void QueueQuestionAnswer(int answer) {
 
 void ClearQuestionAnswers() {
   State().questionAnswers.clear();
+  State().promptAnswers.clear();
   State().questions.clear();
 }
 
 int PendingQuestionAnswers() {
   return static_cast<int>(State().questionAnswers.size());
+}
+
+void QueuePromptAnswer(const std::string& text) {
+  State().promptAnswers.push_back(text);
 }
 
 const std::vector<RecordedMessage>& RecordedQuestions() {

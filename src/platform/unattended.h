@@ -15,6 +15,8 @@ struct SeamHooks {
   std::function<bool(int* result, std::string* path)> fileSelect;
   // May answer a question box instead of a person: true with answer set (-1: closed).
   std::function<bool(const char* title, const char* message, int* answer)> question;
+  // May answer a prompt instead of a person: true with answered (false: cancelled) and text set.
+  std::function<bool(bool* answered, std::string* text)> prompt;
   std::function<void(const char* text)> clipboard;                   // sees every clipboard text
   std::function<void(int panel, int control, int event)> delivered;  // sees every event delivered
   std::string resourceDirectory;  // non-empty: relative resource names resolve here instead

@@ -298,7 +298,7 @@ TEST_F(CliTest, SuccessfulRunsExitZero) {
       {{"--render", panel, data, param, "--select", "2"},
        {},
        [&](const std::string&) { return QImage(panel).size() == QSize(1280, 800); }},
-      {{"--render", graphs, data, param, "--format", "svg", "--graphs", "all"},
+      {{"--render", graphs, data, param, "--format", "svg", "--graphs", "all", "--style", "window"},
        {},
        [&](const std::string&) {
          const std::string svg = ReadBytes(graphs.toStdString());
@@ -306,7 +306,8 @@ TEST_F(CliTest, SuccessfulRunsExitZero) {
        }},
       {{"--render", dataGraph, data, "--graphs", "data"},
        {},
-       [&](const std::string&) { return QImage(dataGraph).size() == QSize(1600, 900); }},
+       // For a paper by default: one column, 85 x 60 mm at 300 dpi.
+       [&](const std::string&) { return QImage(dataGraph).size() == QSize(1004, 709); }},
   };
   for (const auto& c : cases) {
     const ProgramRun run = Pavik(c.args, {}, c.input);

@@ -19,11 +19,17 @@ std::string Summary(const CliCommand& c) {
   for (double v : c.traceV) s << " v " << v;
   if (c.select) s << " select " << c.select;
   if (c.figureFormat) s << " format " << *c.figureFormat;
-  if (c.allGraphs) s << " all " << *c.allGraphs;
+  if (c.figurePanels) s << " panels " << *c.figurePanels;
+  if (c.publication) s << " publication " << *c.publication;
+  if (c.widthMm) s << " mm " << *c.widthMm << "x" << *c.heightMm;
+  if (c.dpi) s << " dpi " << *c.dpi;
   if (c.freeList) s << " free " << *c.freeList;
   if (c.fixList) s << " fix " << *c.fixList;
   for (const std::string& bound : c.bounds) s << " bounds " << bound;
   if (c.json) s << " json";
+  for (int n : c.nmodlCurrents) s << " current " << n;
+  if (c.densityArea) s << " area " << *c.densityArea;
+  if (c.q10) s << " q10 " << *c.q10 << " at " << *c.celsius;
   return s.str();
 }
 
@@ -46,10 +52,16 @@ TEST(ParseCommandLine, EveryFormTakesItsOptions) {
        "1 [-] [a.txt] [b.fit] [] header 3 xmin 1.5 xmax 9 baseline -0.25 v -40 v 0 v 40"},
       {{"--render", "p.png", "a.txt", "--select", "3"}, "2 [p.png] [a.txt] [] [] select 3"},
       {{"--render", "f.pdf", "a.txt", "--format", "pdf", "--graphs=all"},
-       "2 [f.pdf] [a.txt] [] [] format " + std::to_string(FIGURE_PDF) + " all 1"},
+       "2 [f.pdf] [a.txt] [] [] format " + std::to_string(FIGURE_PDF) + " panels 3"},
+      {{"--render", "f.png", "a.txt", "--graphs", "data+residuals", "--style", "window",
+        "--size-mm", "180,75.5", "--dpi", "600"},
+       "2 [f.png] [a.txt] [] [] panels 1 publication 0 mm 180x75.5 dpi 600"},
       {{"--polish", "a.txt", "b.fit", "--out", "c.fit", "--fix", "1.Vm", "--json", "--fix=1.Km",
         "--bounds", "1.Vtm=-60:-20", "--xmax", "9"},
        "5 [c.fit] [a.txt] [b.fit] [] xmax 9 fix 1.Vm,1.Km bounds 1.Vtm=-60:-20 json"},
+      {{"--export-nmodl", "b.fit", "mods", "--currents", "1,3", "--density=100", "--q10", "3",
+        "--celsius", "6.3"},
+       "6 [mods] [] [b.fit] [] current 1 current 3 area 100 q10 3 at 6.3"},
   };
   for (const auto& c : cases) {
     const CliCommand command = ParseCommandLine(c.args);
@@ -70,8 +82,16 @@ TEST(ParseCommandLine, WrongUsageIsRefused) {
                                              {"--fits", "--report", "a"},
                                              {"--render", "f", "a", "--format", "jpg"},
                                              {"--render", "f", "a", "--graphs", "some"},
+                                             {"--render", "f", "a", "--size-mm", "85"},
+                                             {"--render", "f", "a", "--size-mm", "85,5"},
+                                             {"--render", "f", "a", "--dpi", "50"},
                                              {"--polish", "a", "b", "--out", "c", "--out", "d"},
-                                             {"a", "b", "--free", "1.Vm"}}) {
+                                             {"a", "b", "--free", "1.Vm"},
+                                             {"--export-nmodl", "b", "d", "--q10", "3"},
+                                             {"--export-nmodl", "b", "d", "--density", "0"},
+                                             {"--export-nmodl", "b", "d", "--currents", "11"},
+                                             {"--export-nmodl", "b", "d", "--xmin", "1"},
+                                             {"--fits", "-", "a", "b", "--density", "9"}}) {
     EXPECT_NE(ParseCommandLine(args).error, "") << args.back();
   }
 }

@@ -67,6 +67,9 @@ int RenderPanelImage(int, int, int, std::string*) {
 int RenderGraphFigure(int, const std::vector<int>&, int, double, std::string*) {
   return kErrNotStarted;
 }
+int RenderPaperFigure(int, const PaperFigure&, int, std::string*) {
+  return kErrNotStarted;
+}
 
 // ---- controls ----
 
@@ -171,6 +174,20 @@ int FileSelectPopup(const char*, const char*, const char*, const char*, int, int
   int answer = VAL_NO_FILE_SELECTED;
   FileSelectAnsweredBySeam(&answer, path);
   return answer;
+}
+
+int DirSelectPopup(const char*, const char*, int, int, std::string* path) {
+  int answer = VAL_NO_FILE_SELECTED;
+  FileSelectAnsweredBySeam(&answer, path);
+  return answer == VAL_NO_FILE_SELECTED ? 0 : 1;
+}
+
+int PromptPopup(const char*, const char*, std::string* response) {
+  bool answered = false;
+  std::string text;
+  if (!Seams().prompt || !Seams().prompt(&answered, &text) || !answered) return 0;
+  if (response) *response = text;
+  return 1;
 }
 
 int MessagePopup(const char* title, const char* message) {

@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <cstdio>
@@ -48,6 +49,35 @@ int FileSelectPopup(const char* defaultDirectory, const char* defaultFileSpec,
   // The system's own encoding of file names, as the program passes paths on: bytes.
   if (path) *path = QFile::encodeName(QFileInfo(chosen).absoluteFilePath()).toStdString();
   return QFileInfo::exists(chosen) ? VAL_EXISTING_FILE_SELECTED : VAL_NEW_FILE_SELECTED;
+}
+
+int DirSelectPopup(const char* defaultDirectory, const char* title, int, int, std::string* path) {
+  int answer = VAL_NO_FILE_SELECTED;
+  if (FileSelectAnsweredBySeam(&answer, path)) return answer == VAL_NO_FILE_SELECTED ? 0 : 1;
+  if (!CanAskAPerson()) return 0;
+  const QString chosen = QFileDialog::getExistingDirectory(QApplication::activeWindow(),
+                                                           Text(title), Text(defaultDirectory));
+  if (chosen.isEmpty()) return 0;
+  if (path) *path = QFile::encodeName(QFileInfo(chosen).absoluteFilePath()).toStdString();
+  return 1;
+}
+
+// ---- the prompt ----
+
+int PromptPopup(const char* title, const char* message, std::string* response) {
+  bool answered = false;
+  std::string text;
+  if (Seams().prompt && Seams().prompt(&answered, &text)) {
+    if (answered && response) *response = text;
+    return answered ? 1 : 0;
+  }
+  if (!CanAskAPerson()) return 0;
+  bool ok = false;
+  const QString entered = QInputDialog::getText(QApplication::activeWindow(), Text(title),
+                                                Text(message), QLineEdit::Normal, QString(), &ok);
+  if (!ok) return 0;
+  if (response) *response = entered.toUtf8().toStdString();
+  return 1;
 }
 
 // ---- the message box ----
