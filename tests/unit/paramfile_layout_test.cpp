@@ -71,16 +71,6 @@ TEST_F(ParamFileLayout, ChosenWorkspaceGivesTheHandWrittenFile) {
       "1 0 1 0 0 0 0 0 0 1 \n"
       "Na,K,3,4,5,6,7,8,9,10";
   EXPECT_EQ(WorkspaceFileText(), expected);
-
-  // The stream writer puts exactly these bytes on the stream.
-  std::FILE* stream = std::tmpfile();
-  ASSERT_NE(stream, nullptr);
-  EXPECT_TRUE(WriteParamFile(stream, params, dclamp, status));
-  std::string written(expected.size() + 1, '\0');
-  std::rewind(stream);
-  written.resize(std::fread(written.data(), 1, written.size(), stream));
-  std::fclose(stream);
-  EXPECT_EQ(written, expected);
 }
 
 // The largest real is written in full, never with an exponent, and a long name whole.
