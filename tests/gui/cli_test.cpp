@@ -40,11 +40,10 @@ class CliTest : public testing::Test {
     WriteDataFile(data.toStdString(), 2, kSamples);
     CurrentParams currents[kMaxCurrents];
     for (int i = 0; i < kMaxCurrents; ++i) {
-      CurrentParams& c = currents[i];
-      c = CurrentParams{-25.0 + 20 * i, -50, -8, 6, 3, 0.5, 9, 2, -30, -40, -10, 7, -90, 20, 50};
-      c.p = i == 1 ? 1 : 3;
-      c.q = i == 1 ? 0 : 1;
-      std::snprintf(c.name, sizeof c.name, "c%d", c.p);
+      const int p = i == 1 ? 1 : 3;
+      currents[i] = {-25.0 + 20 * i, -50, -8, 6, 3, 0.5, 9, 2, -30, -40, -10, 7, -90, 20, 50, p,
+                     p == 3,         ""};
+      std::snprintf(currents[i].name, sizeof currents[i].name, "c%d", p);
     }
     FitStatus fit{};
     fit.fitCurrent[0] = fit.fitCurrent[1] = 1;

@@ -84,7 +84,7 @@ TEST_F(Editing, ParamCBStoresZeroSlopeWithoutRedrawing) {
 
 // ---- selection ----
 
-// The selector button of current 7 shows it, takes on its colour and redraws only the curves.
+// The selector button of current 7 shows it and redraws only the curves.
 TEST_F(Editing, CurrbutCBSelectsCurrent7AndRedrawsOnlyTheCurves) {
   params[6].Vm = -33.5;
   std::snprintf(params[6].name, sizeof params[6].name, "%s", "Kdr");
@@ -96,10 +96,6 @@ TEST_F(Editing, CurrbutCBSelectsCurrent7AndRedrawsOnlyTheCurves) {
   EXPECT_EQ(status.selCurrent, 7);
   EXPECT_EQ(DoubleValue(panelHandle, PANEL_VM), -33.5);
   EXPECT_EQ(TextValue(panelHandle, PANEL_NAME), "Kdr");
-  int buttonColor = -1, frameColor = -2;
-  GetCtrlAttribute(panelHandle, PANEL_CURRBUT7, ATTR_CMD_BUTTON_COLOR, &buttonColor);
-  GetCtrlAttribute(panelHandle, PANEL_TAUGRAPH, ATTR_GRAPH_FRAME_COLOR, &frameColor);
-  EXPECT_EQ(frameColor, buttonColor);
   EXPECT_EQ(Plots(PANEL_GRAPH), data);
   EXPECT_NE(Plots(PANEL_MHGRAPH), mh);
   EXPECT_EQ(IntValue(panelHandle, PANEL_FITCURR7), 0);
@@ -170,20 +166,4 @@ TEST_F(Editing, NamesNeverHoldAComma) {
   EXPECT_STREQ(params[2].name, "3");
   EXPECT_EQ(TextValue(panelHandle, PANEL_CURRLABEL3), "3");
   EXPECT_EQ(RecordedMessages().size(), 1u);
-}
-
-// ---- trace colours ----
-
-// The traces take their colours without a refit, and go back to black.
-TEST_F(Editing, TraceColorsWithoutARefit) {
-  LoadAndShow(WriteDataFile("three.txt", 3, 100));
-  Click(panelHandle, PANEL_DOFIT);
-  const std::vector<int> drawn = Plots(PANEL_GRAPH);
-  for (int colored : {1, 0}) {
-    Click(panelHandle, PANEL_TRACECOLORS);
-    EXPECT_EQ(status.colorTraces, colored);
-    for (int k = 0; k < NumTraces; ++k)
-      EXPECT_EQ(Plot(PANEL_GRAPH, plotHandles[k]).color, colored ? traceColors[k] : VAL_BLACK);
-    EXPECT_EQ(Plots(PANEL_GRAPH), drawn);
-  }
 }

@@ -1,9 +1,6 @@
 // The graphs of the main panel: the data graph's axes from the range fields, the cursor and its
-// markers, moved by the program and by the mouse, and the conductance measured at the cursor on
-// the steady-state graph. (The summed fits
+// markers, and the conductance measured at the cursor on the steady-state graph. (The summed fits
 // drawn are the residual strip's tests, the curves the curve handles'.)
-#include <QApplication>
-
 #include "program_fixture.h"
 
 namespace {
@@ -68,30 +65,6 @@ TEST_F(Graphs, CursorFindsTheSampleAtOrAfterAndMarksEveryTrace) {
     EXPECT_EQ(Plot(PANEL_GRAPH, pointHandles[k]).y, std::vector<double>{ydata[k][kRows - 1]});
   ASSERT_TRUE(DragGraphCursor(panelHandle, PANEL_GRAPH, 15.0, 15.0));
   EXPECT_NEAR(status.cursorIndex, 150, 2);
-}
-
-// The program's cursor moves fire nothing; dragging moves the cursor with the mouse and commits
-// once, on release; a click is a drag of no length.
-TEST_F(Graphs, CursorSetByProgramSilentlyAndDraggedByMouseWithOneCommit) {
-  ClearDeliveredEvents();
-  ASSERT_EQ(SetGraphCursor(panelHandle, PANEL_GRAPH, 1, 2.5, 0), 0);
-  double x = 0, y = 1;
-  ASSERT_EQ(GetGraphCursor(panelHandle, PANEL_GRAPH, 1, &x, &y), 0);
-  EXPECT_EQ(x, 2.5);
-  EXPECT_EQ(y, 0);
-  EXPECT_LT(SetGraphCursor(panelHandle, PANEL_MHGRAPH, 1, 0, 0), 0);  // no cursor there
-
-  SetAxisRange(panelHandle, PANEL_GRAPH, VAL_MANUAL, 0, 100, VAL_MANUAL, -1, 1);
-  QApplication::processEvents();
-  EXPECT_TRUE(DeliveredEvents().empty());
-  for (const auto& [from, to] : {std::pair{20.0, 70.0}, {35.0, 35.0}}) {
-    ClearDeliveredEvents();
-    ASSERT_TRUE(DragGraphCursor(panelHandle, PANEL_GRAPH, from, to));
-    ASSERT_EQ(DeliveredEvents().size(), 1u);
-    EXPECT_EQ(Commits(PANEL_GRAPH), 1);
-    GetGraphCursor(panelHandle, PANEL_GRAPH, 1, &x, &y);
-    EXPECT_NEAR(x, to, 1.0);  // within a pixel or two of the release point
-  }
 }
 
 // ---- the conductance at the cursor ----

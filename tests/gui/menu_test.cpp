@@ -139,29 +139,3 @@ TEST_F(Menu, CopyOpensPaste) {
   EXPECT_TRUE(MenuItemAction(MenuBar(), MENU_PASTE)->isEnabled());
   EXPECT_EQ(LastClipboardText(), CurrentReport(2));
 }
-
-// ---- panels and ids outside the table ----
-
-TEST_F(Menu, PanelItemsShowTheirPanels) {
-  for (auto [item, panel] :
-       {std::pair{MENU_DCLAMP, dclampPanelHandle}, std::pair{MENU_OPTIONS, optionsPanelHandle},
-        std::pair{MENU_INFO, infoPanelHandle}}) {
-    ASSERT_FALSE(PanelWidget(panel)->isVisible()) << "item " << item;
-    TriggerMenu(item);
-    EXPECT_TRUE(PanelWidget(panel)->isVisible()) << "item " << item;
-  }
-  EXPECT_TRUE(PanelWidget(panelHandle)->isVisible());  // not modal, the main panel stays
-}
-
-// Titles, separators and ids outside the table change nothing anywhere.
-TEST_F(Menu, UnknownIdsDoNothing) {
-  LoadAndShow(WriteDataFile("first.txt", 2, 100));
-  const std::string workspace = WorkspaceBytes();
-  const std::vector<int> drawn = Plots(PANEL_GRAPH);
-  for (int item : {-1, 0, 1, 2, 6, 8, 11, 13, 17, 99})
-    menuCB(MenuBar(), item, nullptr, panelHandle);
-  EXPECT_EQ(WorkspaceBytes(), workspace);
-  EXPECT_EQ(Plots(PANEL_GRAPH), drawn);
-  EXPECT_TRUE(PasteDimmed());
-  EXPECT_TRUE(RecordedMessages().empty());
-}

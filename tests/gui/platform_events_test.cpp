@@ -1,8 +1,6 @@
-// Events of the controls as a user makes them: one commit per finished entry, step, click or
-// menu choice; none for a value the program sets; shortcuts that leave text editing to the
-// fields.
+// Events of the controls as a user makes them: one commit per finished entry, none for a value
+// the program sets, which a field widens its range to show.
 #include <QApplication>
-#include <QClipboard>
 #include <QDoubleSpinBox>
 #include <QLineEdit>
 
@@ -75,47 +73,4 @@ TEST_F(ControlEvents, OutOfRangeValuesWidenOrAreRefused) {
   EXPECT_EQ(IntValue(dclampPanelHandle, DCLAMP_CURRENT), 1);
   EXPECT_LT(SetCtrlVal(panelHandle, PANEL_P, 2.5), 0);  // an int field holds no fraction
   EXPECT_LT(SetCtrlVal(panelHandle, PANEL_VM, std::nan("")), 0);
-}
-
-// Ctrl+C and Ctrl+V stay a field's own copy and paste; Copy Current (Ctrl+Shift+C) and Paste
-// Current (Ctrl+Shift+V) act from any control, a number field included.
-TEST_F(ControlEvents, ShortcutsLeaveTextEditingToTheFields) {
-  const auto press = [](int control, Qt::Key key, Qt::KeyboardModifiers keys) {
-    QWidget* widget = Widget(panelHandle, control);
-    widget->setFocus();
-    QTest::keyClick(widget, key, keys);
-  };
-  static_cast<QLineEdit*>(Widget(panelHandle, PANEL_NAME))->selectAll();
-  press(PANEL_NAME, Qt::Key_C, Qt::ControlModifier);
-  EXPECT_EQ(QApplication::clipboard()->text(), "1");
-  press(PANEL_VM, Qt::Key_V, Qt::ControlModifier);
-  press(PANEL_VM, Qt::Key_C, Qt::ControlModifier);
-  press(PANEL_AUTOUPDATE, Qt::Key_C, Qt::ControlModifier);
-  EXPECT_EQ(MenuChoices(MENU_COPY) + MenuChoices(MENU_PASTE), 0)
-      << "Ctrl+C and Ctrl+V are never these";
-
-  params[0].Vm = -20.0;
-  press(PANEL_VM, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
-  EXPECT_EQ(MenuChoices(MENU_COPY), 1);
-  EXPECT_EQ(copyCurr.Vm, -20.0);
-  EXPECT_EQ(LastClipboardText(), CurrentReport(0));
-
-  Click(panelHandle, PANEL_CURRBUT2);
-  QApplication::clipboard()->setText("pasted");
-  press(PANEL_NAME, Qt::Key_End, Qt::NoModifier);
-  press(PANEL_NAME, Qt::Key_V, Qt::ControlModifier);
-  EXPECT_EQ(static_cast<QLineEdit*>(Widget(panelHandle, PANEL_NAME))->text(), "2pasted");
-  EXPECT_STREQ(params[1].name, "2");  // the copied current was not pasted over current 2
-
-  QApplication::clipboard()->setText("7");
-  press(PANEL_VM, Qt::Key_A, Qt::ControlModifier);
-  press(PANEL_VM, Qt::Key_V, Qt::ControlModifier);
-  EXPECT_EQ(params[1].Vm, 1.0);
-  press(PANEL_VM, Qt::Key_Return, Qt::NoModifier);
-  EXPECT_EQ(params[1].Vm, 7.0) << "Ctrl+V pasted the text into the field";
-
-  press(PANEL_VM, Qt::Key_V, Qt::ControlModifier | Qt::ShiftModifier);
-  EXPECT_EQ(MenuChoices(MENU_PASTE), 1);
-  EXPECT_EQ(params[1].Vm, -20.0);
-  EXPECT_EQ(DoubleValue(panelHandle, PANEL_VM), -20.0);
 }

@@ -1,5 +1,5 @@
-// The main panel after start-up, and the start-up function's two ends: -1 without the resource
-// file beside the program, 0 after the main window was closed.
+// Start-up: the resource file beside the program (-1 without it), loading its panels and
+// failing to, and 0 after the main window was closed.
 #include <QProcess>
 
 #include "app/cli.h"
@@ -42,4 +42,16 @@ TEST(RunCommandLine, ClosingMainWindowReturnsZero) {
   EXPECT_TRUE(PanelWidget(panelHandle)->isVisible());  // closing asks; the program decides
   for (int panel : {panelHandle, infoPanelHandle, dclampPanelHandle, optionsPanelHandle})
     DiscardPanel(panel);
+}
+
+// A missing file or panel is refused; a relative name is found beside the executable when the
+// current directory lacks it; a discarded handle is unknown.
+TEST(LoadPanel, FailuresAndTheFileBesideTheExecutable) {
+  EXPECT_LT(LoadPanel(0, "/nonexistent/pavikuir.uir", PANEL), 0);
+  EXPECT_LT(LoadPanel(0, BuiltResourceFile(), 99), 0);
+  EXPECT_LT(LoadPanel(0, nullptr, PANEL), 0);
+  const int panel = LoadPanel(0, "pavikuir.uir", OPTIONS);
+  EXPECT_GT(panel, 0);
+  DiscardPanel(panel);
+  EXPECT_LT(DisplayPanel(panel), 0);
 }

@@ -116,9 +116,3 @@ TEST(ParseCommandLine, WrongUsageIsRefusedWithItsReason) {
     EXPECT_NE(error.find(c.reason), std::string::npos) << c.reason << ": " << error;
   }
 }
-
-// The analysis window is given in the program's time unit, ms, not in the file's seconds.
-TEST(CommandLineHelp, GivesTheWindowInMilliseconds) {
-  EXPECT_NE(CommandLineHelp().find("--xmin T, --xmax T  the analysis window in ms"),
-            std::string::npos);
-}

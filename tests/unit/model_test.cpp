@@ -1,6 +1,6 @@
-// The workspace's start-up state, integer powers, the analysis window and the evaluation of a
-// model current over the traces (the golden checksums pin every other case of the evaluation:
-// gate powers 0, a trace at the reversal potential, the baseline outside the window).
+// Integer powers, the analysis window and the evaluation of a model current over the traces (the
+// golden checksums pin every other case of the evaluation: gate powers 0, a trace at the reversal
+// potential, the baseline outside the window).
 #include <climits>
 
 #include "test_support.h"
@@ -17,31 +17,6 @@ void LoadEvenTimes(int traces, int points, double step = 1.0) {
 }
 
 }  // namespace
-
-// ---- start-up workspace ----
-
-// What the parameter file does not hold (its start-up layout test pins the currents, the
-// dynamic-clamp settings, the trace voltages and the fit flags).
-TEST_F(ModelTest, InitParamsSetsTheStatusTheFileDoesNotHold) {
-  const double ranges[] = {status.baseline, status.xMin, status.xMax, status.yMin,
-                           status.yMax,     status.vMin, status.vMax};
-  EXPECT_EQ(std::vector<double>(std::begin(ranges), std::end(ranges)),
-            (std::vector<double>{0, 0, 280, -40, 40, -100, 100}));
-  EXPECT_EQ(status.selCurrent, 1);
-  EXPECT_EQ(status.fitCount, 1);
-  EXPECT_EQ(status.headerLines, 13);
-  EXPECT_STREQ(status.paramFile, "temp");
-  EXPECT_EQ(status.dataLoaded + status.paramFileLoaded + status.autoUpdate + status.colorTraces, 0);
-
-  // The copy buffer, the cursor and the loaded traces are not the start-up's to reset.
-  copyCurr.Gmax = 42.0;
-  status.cursorIndex = 7;
-  NumTraces = 3;
-  InitParams();
-  EXPECT_EQ(copyCurr.Gmax, 42.0);
-  EXPECT_EQ(status.cursorIndex, 7);
-  EXPECT_EQ(NumTraces, 3);
-}
 
 // ---- integer powers ----
 
