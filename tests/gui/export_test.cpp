@@ -1,5 +1,5 @@
-// Figures and tables through the program: an SVG and a PDF opened and checked for the graphs'
-// lines and labels (a PNG at its resolution is the command line's --graphs), and the CSV the menu
+// Figures and tables through the program: a PDF opened and checked for the graph's lines and
+// text (an SVG and a PNG at its resolution are the command line's --render), and the CSV the menu
 // writes.
 #include <QByteArray>
 #include <QRegularExpression>

@@ -1,5 +1,4 @@
 // The dynamic-clamp, options and information panels, driven through their real widgets.
-#include <algorithm>
 #include <cstring>
 
 #include "program_fixture.h"
@@ -60,31 +59,6 @@ TEST_F(SecondaryPanels, DclampFieldChangeStoresWholePanel) {
   EXPECT_TRUE(SameSettings(dclamp, expected));
 }
 
-// The shown-current field admits only 1 to 10, so no entry can name a current that is not there.
-TEST_F(SecondaryPanels, DclampCurrentAdmitsOnlyOneToTen) {
-  TypeAndEnter(dclampPanelHandle, DCLAMP_CURRENT, "11");
-  const int shown = IntValue(dclampPanelHandle, DCLAMP_CURRENT);
-  EXPECT_GE(shown, 1);
-  EXPECT_LE(shown, kMaxCurrents);
-  EXPECT_EQ(DoubleValue(dclampPanelHandle, DCLAMP_SETTING1), shown - 1 + 0.5);
-  TypeAndEnter(dclampPanelHandle, DCLAMP_CURRENT, "0");
-  EXPECT_GE(IntValue(dclampPanelHandle, DCLAMP_CURRENT), 1);
-}
-
-// The close buttons of the dynamic-clamp and information panels hide them and store nothing.
-TEST_F(SecondaryPanels, CloseButtonsHideAndStoreNothing) {
-  const DclampSettings before = dclamp;
-  SetCtrlVal(dclampPanelHandle, DCLAMP_SETTING1, -1.0);
-  DisplayPanel(infoPanelHandle);
-  for (auto [panel, close] :
-       {std::pair{dclampPanelHandle, DCLAMP_CLOSE}, {infoPanelHandle, INFO_CLOSE}}) {
-    ASSERT_TRUE(PanelWidget(panel)->isVisible());
-    Click(panel, close);
-    EXPECT_FALSE(PanelWidget(panel)->isVisible());
-  }
-  EXPECT_TRUE(SameSettings(dclamp, before));
-}
-
 // ---- options panel ----
 
 // 20 header lines entered and the panel closed: the next data file read skips 20 lines.
@@ -100,15 +74,4 @@ TEST_F(SecondaryPanels, OptionsHeaderLinesTakeEffectAtNextRead) {
   EXPECT_EQ(NumTraces, 2);
   EXPECT_EQ(NumPoints, 30);
   EXPECT_EQ(timevals[0], 0.0);
-}
-
-// ---- information panel ----
-
-// The text is whole: 21 lines, 722 characters, the program's own.
-TEST_F(SecondaryPanels, InfoTextIsWhole) {
-  const std::string text = TextValue(infoPanelHandle, INFO_TEXT);
-  EXPECT_EQ(text, InfoText());
-  EXPECT_EQ(text.size(), 722u);
-  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 21);
-  EXPECT_NE(text.find("Set in Options (default=18)\n"), std::string::npos);
 }

@@ -1,8 +1,6 @@
-// Events of the controls as a user makes them: one commit per finished entry, step, click or
-// menu choice; none for a value the program sets; the close of a window; shortcuts that leave
-// text editing to the fields.
+// Events of the controls as a user makes them: one commit per finished entry, none for a value
+// the program sets, which a field widens its range to show.
 #include <QApplication>
-#include <QClipboard>
 #include <QDoubleSpinBox>
 #include <QLineEdit>
 
@@ -52,7 +50,7 @@ TEST_F(ControlEvents, EachFinishedEntryCommitsOnce) {
     Type(panelHandle, e.control, e.typed);
     if (e.enter) QTest::keyClick(field, Qt::Key_Return);
     Leave();
-    for (int waited = 0; waited < 1000 && Commits(e.control) == 0; waited += 10) QTest::qWait(10);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Commits(e.control) > 0; }, 1000));
     field->setFocus();
     QTest::keyClick(field, Qt::Key_Return);
     Leave();
@@ -66,100 +64,13 @@ TEST_F(ControlEvents, EachFinishedEntryCommitsOnce) {
   EXPECT_EQ(static_cast<QLineEdit*>(Widget(panelHandle, PANEL_CURRLABEL4))->maxLength(), 255);
 }
 
-TEST_F(ControlEvents, EachArrowStepCommits) {
-  QWidget* field = Widget(panelHandle, PANEL_VH);
-  EXPECT_EQ(DoubleValue(panelHandle, PANEL_VH), 1.0);
-  field->setFocus();
-  QTest::keyClick(field, Qt::Key_Up);
-  EXPECT_EQ(Commits(PANEL_VH), 1);
-  QTest::keyClick(field, Qt::Key_Down);
-  QTest::keyClick(field, Qt::Key_Down);
-  EXPECT_EQ(Commits(PANEL_VH), 3);
-  EXPECT_EQ(DoubleValue(panelHandle, PANEL_VH), 0.9);  // steps fit the value: 1, 1.1, 1, 0.9
-  QWidget* power = Widget(panelHandle, PANEL_Q);
-  power->setFocus();
-  QTest::keyClick(power, Qt::Key_Up);
-  EXPECT_EQ(Commits(PANEL_Q), 1);
-}
-
-TEST_F(ControlEvents, ClicksAndMenuChoicesCommitOnce) {
-  SetCtrlAttribute(panelHandle, PANEL_DOFIT, ATTR_DIMMED, 0);
-  for (int control : {PANEL_TRACECOLORS, PANEL_CURRBUT3, PANEL_DOFIT}) {
-    QTest::mouseClick(Widget(panelHandle, control), Qt::LeftButton);
-    EXPECT_EQ(Commits(control), 1) << "control " << control;
-  }
-  TriggerMenu(MENU_INFO);
-  ASSERT_EQ(MenuChoices(MENU_INFO), 1);
-}
-
 // A number outside a field's range widens it, so the field shows what the program holds;
 // a field with a range of its own refuses and keeps its value.
 TEST_F(ControlEvents, OutOfRangeValuesWidenOrAreRefused) {
   ASSERT_EQ(SetCtrlVal(panelHandle, PANEL_GMAX, 5e12), 0);
   EXPECT_EQ(DoubleValue(panelHandle, PANEL_GMAX), 5e12);
   EXPECT_LT(SetCtrlVal(dclampPanelHandle, DCLAMP_CURRENT, 11), 0);
-  EXPECT_GE(IntValue(dclampPanelHandle, DCLAMP_CURRENT), 1);
-  EXPECT_LE(IntValue(dclampPanelHandle, DCLAMP_CURRENT), 10);
+  EXPECT_EQ(IntValue(dclampPanelHandle, DCLAMP_CURRENT), 1);
   EXPECT_LT(SetCtrlVal(panelHandle, PANEL_P, 2.5), 0);  // an int field holds no fraction
   EXPECT_LT(SetCtrlVal(panelHandle, PANEL_VM, std::nan("")), 0);
-  EXPECT_LT(SetCtrlVal(panelHandle, PANEL_VM, "text"), 0);
-  EXPECT_LT(SetCtrlVal(panelHandle, PANEL_NAME, std::string(256, 'x').c_str()), 0);
-}
-
-// Ctrl+C and Ctrl+V stay a field's own copy and paste; Copy Current (Ctrl+Shift+C) and Paste
-// Current (Ctrl+Shift+V) act from any control, a number field included.
-TEST_F(ControlEvents, ShortcutsLeaveTextEditingToTheFields) {
-  const auto press = [](int control, Qt::Key key, Qt::KeyboardModifiers keys) {
-    QWidget* widget = Widget(panelHandle, control);
-    widget->setFocus();
-    QTest::keyClick(widget, key, keys);
-  };
-  static_cast<QLineEdit*>(Widget(panelHandle, PANEL_NAME))->selectAll();
-  press(PANEL_NAME, Qt::Key_C, Qt::ControlModifier);
-  EXPECT_EQ(QApplication::clipboard()->text(), "1");
-  press(PANEL_VM, Qt::Key_V, Qt::ControlModifier);
-  press(PANEL_VM, Qt::Key_C, Qt::ControlModifier);
-  press(PANEL_AUTOUPDATE, Qt::Key_C, Qt::ControlModifier);
-  EXPECT_EQ(MenuChoices(MENU_COPY) + MenuChoices(MENU_PASTE), 0)
-      << "Ctrl+C and Ctrl+V are never these";
-
-  params[0].Vm = -20.0;
-  press(PANEL_VM, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
-  EXPECT_EQ(MenuChoices(MENU_COPY), 1);
-  EXPECT_EQ(copyCurr.Vm, -20.0);
-  EXPECT_EQ(LastClipboardText(), CurrentReport(0));
-
-  Click(panelHandle, PANEL_CURRBUT2);
-  QApplication::clipboard()->setText("pasted");
-  press(PANEL_NAME, Qt::Key_End, Qt::NoModifier);
-  press(PANEL_NAME, Qt::Key_V, Qt::ControlModifier);
-  EXPECT_EQ(static_cast<QLineEdit*>(Widget(panelHandle, PANEL_NAME))->text(), "2pasted");
-  EXPECT_STREQ(params[1].name, "2");  // the copied current was not pasted over current 2
-
-  QApplication::clipboard()->setText("7");
-  press(PANEL_VM, Qt::Key_A, Qt::ControlModifier);
-  press(PANEL_VM, Qt::Key_V, Qt::ControlModifier);
-  EXPECT_EQ(params[1].Vm, 1.0);
-  press(PANEL_VM, Qt::Key_Return, Qt::NoModifier);
-  EXPECT_EQ(params[1].Vm, 7.0) << "Ctrl+V pasted the text into the field";
-
-  press(PANEL_VM, Qt::Key_V, Qt::ControlModifier | Qt::ShiftModifier);
-  EXPECT_EQ(MenuChoices(MENU_PASTE), 1);
-  EXPECT_EQ(params[1].Vm, -20.0);
-  EXPECT_EQ(DoubleValue(panelHandle, PANEL_VM), -20.0);
-}
-
-// Closing the main window asks the program (a close event, the window stays); a secondary
-// panel has no panel callback: closing it hides it, and it can be shown again.
-TEST_F(ControlEvents, ClosingWindows) {
-  PanelWidget(panelHandle)->close();
-  EXPECT_EQ(Events(panelHandle, 0, EVENT_CLOSE), 1);
-  EXPECT_TRUE(PanelWidget(panelHandle)->isVisible());
-  ClearDeliveredEvents();
-  DisplayPanel(optionsPanelHandle);
-  PanelWidget(optionsPanelHandle)->close();
-  EXPECT_FALSE(PanelWidget(optionsPanelHandle)->isVisible());
-  EXPECT_TRUE(DeliveredEvents().empty());
-  EXPECT_EQ(DisplayPanel(optionsPanelHandle), 0);
-  EXPECT_TRUE(PanelWidget(optionsPanelHandle)->isVisible());
 }

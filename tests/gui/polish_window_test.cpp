@@ -30,9 +30,7 @@ class PolishWindow : public StartedProgram {
 
   // Lets the event loop run until the polish has ended (the safety limit is no timing test).
   static void WaitForPolish() {
-    for (int waited = 0; PolishRunning() && waited < 120000; waited += 10) QTest::qWait(10);
-    ASSERT_FALSE(PolishRunning());
-    QTest::qWait(0);
+    ASSERT_TRUE(QTest::qWaitFor([] { return !PolishRunning(); }, 120000));
   }
 
   double bundledRms_ = 0.0;
@@ -54,7 +52,6 @@ TEST_F(PolishWindow, PolishReachesBundledRmsAsOneUndoableStep) {
   GetCtrlAttribute(panelHandle, PANEL_FREE_GMAX, ATTR_LABEL_TEXT, &gmaxError);
   EXPECT_TRUE(gmaxError.rfind("\u00b1", 0) == 0 || gmaxError == "not determined") << gmaxError;
 
-  QTest::qWait(20);  // the layout follows the standard errors' texts
   SavePanelImage(panelHandle, PAVIK_BUILD_DIR "/polish-after.png", 1280, 800);  // for the README
 
   TriggerMenu(MENU_FITSUMMARY);
@@ -87,7 +84,7 @@ TEST_F(PolishWindow, CancelOrQuitMidPolishLeavesWorkspaceAsItWas) {
     EXPECT_FALSE(PolishRunning());
     EXPECT_EQ(WorkspaceBytes(), before);
     EXPECT_EQ(undoHistory.UndoCount(), 0);
-    QTest::qWait(20);  // progress or an end posted before the quit must change nothing either
+    QCoreApplication::processEvents();  // progress or an end posted before the quit: nothing
     EXPECT_EQ(WorkspaceBytes(), before);
   }
 }

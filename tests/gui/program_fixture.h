@@ -265,7 +265,6 @@ class StartedProgram : public testing::Test {
     return count;
   }
   static int Commits(int control) { return Events(panelHandle, control); }
-  static int MenuChoices(int item) { return Events(MenuBar(), item); }
   static int MenuBar() { return GetPanelMenuBar(panelHandle); }
   template <typename T>
   static T Value(int panel, int control) {

@@ -1,14 +1,35 @@
 // Sessions through the program: one saved and opened again restores every item it holds and
-// the panels show them; a missing data file is reported and the rest restored; a corrupt
-// session changes nothing.
+// the panels show them, the bounds it sets among them; a missing data file is reported and the
+// rest restored; a corrupt session changes nothing; an amplifier file is imported again as it
+// was, without asking, and choices the session cannot give make the dialog ask.
 #include "app/session_file.h"
 #include "fit/fit_settings.h"
+#include "fit/polish.h"
 #include "fit/undo.h"
+#include "fit/workspace_fit.h"
+#include "io/abf/import.h"
+#include "platform/qt/import_dialog_qt_test.h"
 #include "program_fixture.h"
 
 namespace {
 
-using SessionFile = StartedProgram;
+const std::string kSodium = kTestData + "myokit_abf-v2_INa_activation.abf";
+
+class SessionFile : public StartedProgram {
+ protected:
+  static void ImportSodium(const ImportChoices& choices) {
+    QueueImportDialogAnswer(choices);
+    OpenThroughMenu(MENU_OPENDATA, kSodium);
+  }
+};
+
+ImportChoices Chosen() {
+  ImportChoices choices = DefaultImportChoices(SodiumAbf());
+  choices.sweeps = {2, 4, 6};
+  choices.fromMs = 1.0;
+  choices.toMs = 6.0;
+  return choices;
+}
 
 }  // namespace
 
@@ -101,4 +122,60 @@ TEST_F(SessionFile, CorruptSessionChangesNothing) {
     EXPECT_EQ(CurrentSession(), before);
     EXPECT_TRUE(SameSnapshot(CaptureWorkspace(), workspace));
   }
+}
+
+// A bound the session sets holds in the window's polish; the bounds it leaves at their defaults
+// keep following the parameters.
+TEST_F(SessionFile, BoundsTheSessionSetsHold) {
+  const std::string session = ScratchPath("bounded.pavik");
+  WriteBytes(session, R"({"version": 1, "dataFile": ")" + kExamples +
+                          R"(hh-potassium.txt", "paramFile": ")" + kExamples +
+                          R"(hh-potassium.fit", "fitter": {"1.Gmax": {"free": true, "lower": 0,
+                             "upper": 30}}})");
+  ASSERT_EQ(OpenSessionFile(session), 1);
+  const ParamChoice choice = EffectivePolishChoice();
+  const ParamBounds gmax = choice.currents[0].bounds[static_cast<int>(ParamField::Gmax)];
+  EXPECT_EQ(gmax.lower, 0.0);
+  EXPECT_EQ(gmax.upper, 30.0);
+  const ParamBounds vm = choice.currents[0].bounds[static_cast<int>(ParamField::Vm)];
+  const ParamBounds defaults = DefaultChoice(WorkspacePolishInput({}).currents)
+                                   .currents[0]
+                                   .bounds[static_cast<int>(ParamField::Vm)];
+  EXPECT_EQ(vm.lower, defaults.lower);
+  EXPECT_EQ(vm.upper, defaults.upper);
+}
+
+TEST_F(SessionFile, ReopenedSessionImportsTheSameSweepsWithoutAsking) {
+  ImportSodium(Chosen());
+  ASSERT_EQ(NumTraces, 3);
+  const std::vector<double> times(timevals, timevals + NumPoints);
+  const std::vector<double> volts(status.traceV, status.traceV + 3);
+  const std::string session = ScratchPath("sodium.pavik");
+  ASSERT_EQ(SaveSessionFile(session), 1);
+
+  LoadAndShow(WriteDataFile("other.txt", 6, 200));
+  ASSERT_EQ(NumTraces, 6);
+  ASSERT_EQ(OpenSessionFile(session), 1);  // no dialog answer queued: asking would cancel
+  EXPECT_EQ(NumTraces, 3);
+  EXPECT_EQ(std::vector<double>(timevals, timevals + NumPoints), times);
+  EXPECT_EQ(std::vector<double>(status.traceV, status.traceV + 3), volts);
+
+  // A text data file has no import choices to keep.
+  LoadAndShow(WriteDataFile("plain.txt", 2, 100));
+  ASSERT_EQ(SaveSessionFile(session), 1);
+  const std::string json = ReadBytes(session);
+  EXPECT_NE(json.find("\"dataImport\": null"), std::string::npos) << json;
+}
+
+TEST_F(SessionFile, UnreadableChoicesAskAgain) {
+  const std::string session = ScratchPath("bad.pavik");
+  WriteBytes(session,
+             R"({"version": 1, "dataFile": ")" + kSodium + R"(", "dataImport": {"sweeps": [0]}})");
+  ImportChoices asked = Chosen();
+  asked.sweeps = {1};
+  QueueImportDialogAnswer(asked);
+  ASSERT_EQ(OpenSessionFile(session), 1);
+  EXPECT_EQ(NumTraces, 1);
+  ASSERT_FALSE(RecordedMessages().empty());
+  EXPECT_NE(RecordedMessages().front().message.find("import choices"), std::string::npos);
 }

@@ -1,35 +1,10 @@
-// The main panel after start-up, and the start-up function's two ends: -1 without the resource
-// file beside the program, 0 after the main window was closed.
+// Start-up: the resource file beside the program (-1 without it), loading its panels and
+// failing to, and 0 after the main window was closed.
 #include <QProcess>
 
 #include "app/cli.h"
+#include "model/param_table.h"
 #include "program_fixture.h"
-
-using StartupState = StartedProgram;
-
-TEST_F(StartupState, ParameterControlsShowCurrentOne) {
-  const CurrentParams& first = params[0];
-  const std::pair<int, double> fields[] = {
-      {PANEL_VHOLD, first.Vhold}, {PANEL_EREV, first.Erev}, {PANEL_GMAX, first.Gmax},
-      {PANEL_VM, first.Vm},       {PANEL_KM, first.Km},     {PANEL_VTM, first.Vtm},
-      {PANEL_KTM, first.Ktm},     {PANEL_VH, first.Vh},     {PANEL_KH, first.Kh},
-      {PANEL_VTH, first.Vth},     {PANEL_KTH, first.Kth},   {PANEL_TMLO, first.Tmlo},
-      {PANEL_TMHI, first.Tmhi},   {PANEL_THLO, first.Thlo}, {PANEL_THHI, first.Thhi}};
-  for (const auto& [id, expected] : fields) EXPECT_EQ(DoubleValue(panelHandle, id), expected) << id;
-  EXPECT_EQ(IntValue(panelHandle, PANEL_P), first.p);
-  EXPECT_EQ(IntValue(panelHandle, PANEL_Q), first.q);
-  EXPECT_EQ(TextValue(panelHandle, PANEL_NAME), "1");
-}
-
-// The six trace voltages show what the model, the report and a saved file use from the start.
-TEST_F(StartupState, TraceVoltageFieldsShowTheWorkspace) {
-  const int fields[kMaxTraces] = {PANEL_V1, PANEL_V2, PANEL_V3, PANEL_V4, PANEL_V5, PANEL_V6};
-  const double start[kMaxTraces] = {-30, -10, 10, 30, 30, 30};
-  for (int k = 0; k < kMaxTraces; ++k) {
-    EXPECT_EQ(DoubleValue(panelHandle, fields[k]), start[k]) << "trace " << k + 1;
-    EXPECT_EQ(status.traceV[k], start[k]) << "trace " << k + 1;
-  }
-}
 
 // The resource file is the one beside the program: a stray one in the working folder is never
 // taken, and without its own the program says so on standard error and ends with -1.
@@ -67,4 +42,16 @@ TEST(RunCommandLine, ClosingMainWindowReturnsZero) {
   EXPECT_TRUE(PanelWidget(panelHandle)->isVisible());  // closing asks; the program decides
   for (int panel : {panelHandle, infoPanelHandle, dclampPanelHandle, optionsPanelHandle})
     DiscardPanel(panel);
+}
+
+// A missing file or panel is refused; a relative name is found beside the executable when the
+// current directory lacks it; a discarded handle is unknown.
+TEST(LoadPanel, FailuresAndTheFileBesideTheExecutable) {
+  EXPECT_LT(LoadPanel(0, "/nonexistent/pavikuir.uir", PANEL), 0);
+  EXPECT_LT(LoadPanel(0, BuiltResourceFile(), 99), 0);
+  EXPECT_LT(LoadPanel(0, nullptr, PANEL), 0);
+  const int panel = LoadPanel(0, "pavikuir.uir", OPTIONS);
+  EXPECT_GT(panel, 0);
+  DiscardPanel(panel);
+  EXPECT_LT(DisplayPanel(panel), 0);
 }

@@ -14,18 +14,6 @@ Recording Imported(const AmplifierFile& file, const ImportChoices& choices) {
 
 // ---- defaults and units ----
 
-TEST(ImportRecording, UnitsConvertToNanoampsAndMillivolts) {
-  const struct {
-    const char* unit;
-    double toNanoamps, toMillivolts;
-  } cases[] = {{"pA", 1e-3, 0}, {"nA", 1, 0},    {"µA", 1e3, 0}, {"A", 1e9, 0}, {"mV", 0, 1},
-               {"V", 0, 1e3},   {"µV", 0, 1e-3}, {"mS", 0, 0},   {"", 0, 0}};
-  for (const auto& c : cases) {
-    EXPECT_EQ(CurrentToNanoamps(c.unit), c.toNanoamps) << c.unit;
-    EXPECT_EQ(VoltageToMillivolts(c.unit), c.toMillivolts) << c.unit;
-  }
-}
-
 // Six sweeps spread over the 37, the command (no voltage channel), the step epoch as the span:
 // currents in nA, each trace's voltage the step level, the holding level from the protocol.
 TEST(ImportRecording, SodiumDefaultsGiveTheStepFamily) {

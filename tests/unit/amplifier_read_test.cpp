@@ -18,6 +18,12 @@ void PutI16(std::string* b, size_t at, int v) {
 void PutText(std::string* b, size_t at, const char* text) {
   b->replace(at, std::strlen(text), text);
 }
+// bytes with value written at offset.
+template <typename T>
+std::string With(std::string bytes, size_t offset, T value) {
+  Put(&bytes, offset, value);
+  return bytes;
+}
 
 // An episodic ABF 1.83 file of two channels sampled in the order physical 1, then physical 0:
 // Im (pA) behind an instrument scale, signal gain and telegraph gain, and Vm (mV) with offsets.
@@ -209,21 +215,42 @@ TEST(ReadAmplifierFile, SamplesAreScaledToTheirUnits) {
 // ---- the command ----
 
 // Holding for 128/64 = 2 samples, the step for 40, the ramp for 20 (each sample at the middle
-// of its interval), then holding again.
+// of its interval), then holding again; a user list of step levels shorter than the sweeps holds
+// its last entry past its end, or starts again when it repeats.
 TEST(CommandWaveform, Abf1RebuiltFromTheEpochTable) {
-  const AmplifierFile file = Read(Abf1Episodic());
-  ASSERT_TRUE(file.protocol) << file.protocolNote;
-  for (int s = 0; s < kSweeps; ++s) {
-    const std::vector<double> command = CommandWaveform(*file.protocol, kSweepSamples, s);
-    const double step = -80.0 + 10.0 * s;
-    EXPECT_EQ(command[1], -70.0);
-    EXPECT_EQ(command[2], step);
-    EXPECT_EQ(command[41], step);
-    EXPECT_DOUBLE_EQ(command[42], step - step * 0.5 / 20);
-    EXPECT_DOUBLE_EQ(command[61], step - step * 19.5 / 20);
-    EXPECT_EQ(command[62], -70.0);
+  const struct {
+    const char* list;  // epoch A's levels; "": none, -80 mV + 10 mV per sweep
+    int repeat;
+    std::vector<std::optional<double>> steps;
+  } cases[] = {
+      {"", 0, {-80.0, -70.0, -60.0}},
+      {"-50, -40", 0, {-50.0, -40.0, -40.0}},
+      {"-50, -40", 1, {-50.0, -40.0, -50.0}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string("list \"") + c.list + "\", repeat " + std::to_string(c.repeat));
+    std::string bytes = Abf1Episodic();
+    if (*c.list) {
+      PutI16(&bytes, 3360, 1);   // user list 1 on
+      PutI16(&bytes, 3368, 21);  // for epoch A's level
+      PutText(&bytes, 3376, c.list);
+      PutI16(&bytes, 4400, c.repeat);
+    }
+    const AmplifierFile file = Read(bytes);
+    ASSERT_TRUE(file.protocol) << file.protocolNote;
+    EXPECT_EQ(SweepStepVoltages(file), c.steps);
+    for (int s = 0; s < kSweeps; ++s) {
+      const std::vector<double> command = CommandWaveform(*file.protocol, kSweepSamples, s);
+      const double step = *c.steps[s];
+      EXPECT_EQ(command[1], -70.0);
+      EXPECT_EQ(command[2], step);
+      EXPECT_EQ(command[41], step);
+      EXPECT_DOUBLE_EQ(command[42], step - step * 0.5 / 20);
+      EXPECT_DOUBLE_EQ(command[61], step - step * 19.5 / 20);
+      EXPECT_EQ(command[62], -70.0);
+    }
+    EXPECT_EQ(StepEpoch(*file.protocol, kSweeps), 0);
   }
-  EXPECT_EQ(StepEpoch(*file.protocol, kSweeps), 0);
 }
 
 // The command of all 37 sweeps: -120 mV for 8 samples (1/64 of the sweep), the step to
@@ -269,17 +296,7 @@ TEST(CommandWaveform, SlowRebuiltMatchesTheRecordedCommand) {
 // rebuild cannot follow leaves the samples readable and says why.
 TEST(ReadAmplifierFile, RefusedFilesSayWhy) {
   const std::string sodium = ReadBytes(TestDataPath("myokit_abf-v2_INa_activation.abf"));
-  std::string newMajor = sodium;
-  newMajor[7] = 3;
-  std::string eventDriven = sodium;
-  PutI16(&eventDriven, 512, 1);  // the protocol section starts at block 1
-  std::string noChannels = Abf1Episodic();
-  PutI16(&noChannels, 120, 0);
-  std::string abf1Truncated = Abf1Episodic();
-  abf1Truncated.resize(abf1Truncated.size() - 1);
-  std::string abf1Future = Abf1Episodic();
-  Put<float>(&abf1Future, 4, 2.5f);
-  const std::string atfShortRow = std::string(kAtfTwoSignals) + "0.00015\t1\t2\n";
+  const std::string abf1 = Abf1Episodic();
   const std::string atfHead = "ATF\t1.0\n0\t2\n\"Time (s)\"\t\"I (pA)\"\n0\t1\n";
   const struct {
     std::string bytes;
@@ -288,12 +305,23 @@ TEST(ReadAmplifierFile, RefusedFilesSayWhy) {
       {sodium.substr(0, 100), "truncated"},
       {sodium.substr(0, 600), "truncated"},
       {sodium.substr(0, 43000), "truncated: the data section"},
-      {newMajor, "Unsupported ABF version 3.0"},
-      {eventDriven, "variable-length event-driven"},
-      {noChannels, "corrupt: it records 0 channels"},
-      {abf1Truncated, "truncated: the data section"},
-      {abf1Future, "Unsupported ABF version"},
-      {atfShortRow, "line 9 holds 3 numbers; the file has 5 columns"},
+      {With<uint8_t>(sodium, 7, 3), "Unsupported ABF version 3.0"},
+      {With<int16_t>(sodium, 512, 1), "variable-length event-driven"},  // the protocol: block 1
+      {With<int16_t>(sodium, 512, 9), "corrupt: its recording mode 9 is unknown"},
+      {With<uint32_t>(sodium, 240, 1), "corrupt: its data section has entries of 1 byte"},
+      {With<float>(sodium, 514, 0.0f), "corrupt: its sample interval is not a positive number"},
+      {abf1.substr(0, abf1.size() - 1), "truncated: the data section"},
+      {With<float>(abf1, 4, 2.5f), "Unsupported ABF version"},
+      {With<int16_t>(abf1, 38, 1), "old Microsoft binary format"},
+      {With<int16_t>(abf1, 8, 9), "corrupt: its recording mode 9 is unknown"},
+      {With<int16_t>(abf1, 120, 0), "corrupt: it records 0 channels"},
+      {With<int16_t>(abf1, 100, 2), "corrupt: its sample type 2 is unknown"},
+      {With<float>(abf1, 122, 0.0f), "corrupt: its sample interval is not a positive number"},
+      {With<float>(abf1, 126, 50.0f), "changes its sample rate within a sweep"},
+      {With<int32_t>(abf1, 16, 4), "4 sweeps of 256 samples are not the 768 samples it holds"},
+      {With<int16_t>(abf1, 410, 20), "corrupt: its sampling sequence names channel 20"},
+      {With<float>(abf1, 1050, 0.0f), "channel Vm: its scaling"},  // no signal gain
+      {std::string(kAtfTwoSignals) + "0.00015\t1\t2\n", "line 9 holds 3 numbers; the file has 5"},
       {"ATF\t2.0\n0\t2\n", "Unsupported ATF version"},
       {atfHead, "at least two"},
       {atfHead + "1e-4\t2\n5e-4\t3\n", "not evenly spaced"},
@@ -305,16 +333,13 @@ TEST(ReadAmplifierFile, RefusedFilesSayWhy) {
     EXPECT_NE(problem.find(c.expected), std::string::npos) << c.expected << ": " << problem;
   }
 
-  std::string train = Abf1Episodic();
-  PutI16(&train, 2310, 3);  // epoch B becomes a pulse train
-  std::string pastTheEnd = Abf1Episodic();
-  Put<int32_t>(&pastTheEnd, 2508, 200);
-  std::string holdingNaN = Abf1Episodic();
-  PutI16(&holdingNaN, 2296, 0);  // no waveform: the command would be the holding level alone
+  std::string holdingNaN = With<int16_t>(abf1, 2296, 0);  // no waveform: the holding level alone
   Put<float>(&holdingNaN, 1394, std::nanf(""));
   for (const auto& [bytes, expected] :
-       {std::pair{train, "epoch B is of a kind (type 3)"},
-        std::pair{pastTheEnd, "its epochs run past the end of sweep 1"},
+       {std::pair{With<int16_t>(abf1, 2310, 3), "epoch B is of a kind (type 3)"},  // a train
+        std::pair{With<int32_t>(abf1, 2508, 200), "its epochs run past the end of sweep 1"},
+        std::pair{With<int16_t>(abf1, 1440, 2), "its active output 2 has no epoch table"},
+        std::pair{With<int16_t>(abf1, 2300, 2), "comes from a stimulus file"},
         std::pair{holdingNaN, "its holding level is not a number"}}) {
     const AmplifierFile file = Read(bytes);
     EXPECT_FALSE(file.protocol);

@@ -1,5 +1,5 @@
 // Reading the command line: the window's files, the options of the headless forms, and the
-// usage that is refused.
+// usage that is refused with its reason.
 #include <sstream>
 
 #include "app/cli.h"
@@ -36,8 +36,7 @@ std::string Summary(const CliCommand& c) {
 }  // namespace
 
 // Files alone open the window (a lone .pavik file is a session); "--" ends the options;
-// --render's parameter file is optional; --polish writes --out, and its lists of one kind join
-// (the program's refusals are tested in cli_polish_test).
+// --render's parameter file is optional; --polish writes --out, and its lists of one kind join.
 TEST(ParseCommandLine, EveryFormTakesItsOptions) {
   const struct {
     std::vector<std::string> args;
@@ -70,34 +69,75 @@ TEST(ParseCommandLine, EveryFormTakesItsOptions) {
   }
 }
 
-// Values that do not read wholly, a missing value, two modes, an output given twice, and
-// options of another form.
-TEST(ParseCommandLine, WrongUsageIsRefused) {
-  for (const std::vector<std::string>& args :
-       std::vector<std::vector<std::string>>{{"--fits", "-", "a", "b", "--xmin", "1e999"},
-                                             {"--fits", "-", "a", "b", "--xmax", "3ms"},
-                                             {"--fits", "-", "a", "b", "--trace-v", "1,,2"},
-                                             {"--fits", "-", "a", "b", "--header-lines"},
-                                             {"--fits", "-", "a", "b", "--format", "svg"},
-                                             {"--fits", "--report", "a"},
-                                             {"--render", "f", "a", "--format", "jpg"},
-                                             {"--render", "f", "a", "--graphs", "some"},
-                                             {"--render", "f", "a", "--size-mm", "85"},
-                                             {"--render", "f", "a", "--size-mm", "85,5"},
-                                             {"--render", "f", "a", "--dpi", "50"},
-                                             {"--polish", "a", "b", "--out", "c", "--out", "d"},
-                                             {"a", "b", "--free", "1.Vm"},
-                                             {"--export-nmodl", "b", "d", "--q10", "3"},
-                                             {"--export-nmodl", "b", "d", "--density", "0"},
-                                             {"--export-nmodl", "b", "d", "--currents", "11"},
-                                             {"--export-nmodl", "b", "d", "--xmin", "1"},
-                                             {"--fits", "-", "a", "b", "--density", "9"}}) {
-    EXPECT_NE(ParseCommandLine(args).error, "") << args.back();
+// Values that do not read wholly, a missing value, two modes, options of another form or in
+// the wrong number: each refused with its reason (the program then exits with status 2).
+TEST(ParseCommandLine, WrongUsageIsRefusedWithItsReason) {
+  const std::vector<std::string> fits = {"--fits", "-", "a", "b"};
+  const std::vector<std::string> abf = {"--fits", "-", "s.abf", "b"};
+  const auto with = [](std::vector<std::string> base, const std::vector<std::string>& more) {
+    base.insert(base.end(), more.begin(), more.end());
+    return base;
+  };
+  const struct {
+    std::vector<std::string> args;
+    const char* reason;
+  } cases[] = {
+      {{"--bogus"}, "unknown option --bogus"},
+      {with(fits, {"--xmin", "1e999"}), "--xmin takes a number, not \"1e999\""},
+      {with(fits, {"--xmax", "3ms"}), "--xmax takes a number"},
+      {with(fits, {"--baseline", "nan"}), "--baseline takes a number"},
+      {with(fits, {"--trace-v", "1,,2"}), "--trace-v takes one to 6 numbers"},
+      {with(fits, {"--trace-v", "1,2,3,4,5,6,7"}), "--trace-v takes one to 6 numbers"},
+      {with(fits, {"--header-lines", "-1"}), "--header-lines takes a whole number from 0"},
+      {with(fits, {"--header-lines"}), "--header-lines needs a value"},
+      {with(fits, {"--select", "2"}), "--select belongs to --render"},
+      {with(fits, {"--format", "svg"}), "--format and --graphs belong to --render"},
+      {with(fits, {"--exclude", "2"}), "--exclude takes FROM:TO in ms"},
+      {with(fits, {"--exclude", "3:1"}), "--exclude takes FROM:TO in ms"},
+      {with(fits, {"--noise", "0:1", "--noise", "1:2"}), "--noise takes one region"},
+      {{"--fits", "-", "a"}, "--fits needs OUT, DATAFILE and PARAMFILE"},
+      {{"--fits", "--report", "a"}, "only one of --fits, --render"},
+      {{"--render", "f", "a", "--format", "jpg"}, "--format takes pdf, svg or png"},
+      {{"--render", "f", "a", "--graphs", "some"}, "--graphs takes data or all"},
+      {{"--render", "f", "a", "--select", "11"}, "--select takes a current number from 1 to 10"},
+      {{"--render", "f", "a", "--residuals"}, "--residuals belongs to --fits"},
+      {{"--report"}, "--report needs one PARAMFILE and nothing else"},
+      {{"--report", "b", "--json"}, "belong to --polish"},
+      {{"a", "b", "extra"}, "at most a data file and a parameter file"},
+      {{"a", "--baseline", "1"}, "the options need --fits, --render or --polish"},
+      {{"a", "--residuals"}, "the options need --fits, --render or --polish"},
+      {{"a", "b", "--free", "1.Vm"}, "belong to --polish"},
+      {{"--sweeps", "1"}, "the import options need a data file"},
+      {{"--convert", "s.abf"}, "--convert needs IN and OUT.txt"},
+      {{"--convert", "s.abf", "x.txt", "--xmin", "1"}, "--convert takes only the import options"},
+      {with(abf, {"--sweeps", "0"}), "--sweeps takes one to 6 sweep numbers"},
+      {with(abf, {"--sweeps", "1,2,3,4,5,6,7"}), "--sweeps takes one to 6 sweep numbers"},
+      {with(abf, {"--voltage", "chan:1"}), "--voltage takes command or channel:N"},
+      {with(abf, {"--channel", "17"}), "--channel takes a channel number from 1 to 16"},
+      {with(abf, {"--from", "1"}), "--from and --to go together"},
+      {with(abf, {"--from", "x", "--to", "2"}), "--from takes a time in ms"},
+      {with(abf, {"--sweeps", "1,2", "--trace-v", "-50"}), "one voltage for each sweep"},
+      {{"--polish", "a", "b"}, "--polish needs --out OUT.fit"},
+      {{"--polish", "a", "--out", "c"}, "--polish needs DATAFILE and PARAMFILE"},
+      {{"--polish", "a", "b", "--out", "-"}, "--out takes a file name"},
+      {{"--polish", "a", "b", "--out", "c", "--out", "d"}, "--out takes one file"},
+      {{"--polish", "a", "b", "--out", "c", "--select", "1"}, "belong to --render"},
+  };
+  for (const auto& c : cases) {
+    const std::string error = ParseCommandLine(c.args).error;
+    EXPECT_NE(error.find(c.reason), std::string::npos) << c.reason << ": " << error;
   }
 }
-
-// The analysis window is given in the program's time unit, ms, not in the file's seconds.
-TEST(CommandLineHelp, GivesTheWindowInMilliseconds) {
-  EXPECT_NE(CommandLineHelp().find("--xmin T, --xmax T  the analysis window in ms"),
-            std::string::npos);
+// the figure and mechanism options: each refused
+for (const std::vector<std::string>& args :
+     std::vector<std::vector<std::string>>{{"--render", "f", "a", "--size-mm", "85"},
+                                           {"--render", "f", "a", "--size-mm", "85,5"},
+                                           {"--render", "f", "a", "--dpi", "50"},
+                                           {"--export-nmodl", "b", "d", "--q10", "3"},
+                                           {"--export-nmodl", "b", "d", "--density", "0"},
+                                           {"--export-nmodl", "b", "d", "--currents", "11"},
+                                           {"--export-nmodl", "b", "d", "--xmin", "1"},
+                                           {"--fits", "-", "a", "b", "--density", "9"}}) {
+  EXPECT_NE(ParseCommandLine(args).error, "") << args.back();
+}
 }

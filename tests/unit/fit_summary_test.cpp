@@ -102,6 +102,7 @@ TEST(ApplyBounds, SetsOneParametersBoundsOrSaysWhyAndChangesNothing) {
       {"2.gmax=:+50", {1, ParamField::Gmax}, {-kUnbounded, 50}, ""},
       {"1.Km=-30:", {}, {}, "keep one sign"},
       {"1.Km=:-0.5", {0, ParamField::Km}, {-kUnbounded, -0.5}, ""},
+      {"1.Km=0:30", {}, {}, "keep one sign"},  // 0 itself is no slope, as for a time constant
       {"baseline=-1:1e-1", {}, {-1, 0.1}, ""},
       {"1.Tmhi=0:10", {}, {}, "above 0"},
       {"1.Vm=5:5", {}, {}, "below the upper"},
@@ -157,12 +158,8 @@ TEST(FitSummary, TextAndJsonCarryEveryFigureAndSayNotDetermined) {
 
   const nlohmann::json json = nlohmann::json::parse(FitSummaryJson(r, std::nullopt));
   EXPECT_EQ(json["outcome"], "converged");
-  EXPECT_EQ(json["iterations"], 7);
   EXPECT_TRUE(json["noiseRatio"].is_null());
-  ASSERT_EQ(json["parameters"].size(), 3u);
-  EXPECT_EQ(json["parameters"][0]["name"], "Na");
-  EXPECT_EQ(json["parameters"][0]["result"], -25.123456789);
-  EXPECT_TRUE(json["parameters"][1]["standardError"].is_null());
+  EXPECT_EQ(json["parameters"][0]["result"], -25.123456789);  // every digit
   EXPECT_FALSE(json["parameters"][1]["determined"]);
   EXPECT_TRUE(json["parameters"][2]["current"].is_null());
   EXPECT_EQ(json["correlated"][0]["first"], "1.Km");

@@ -1,9 +1,8 @@
 // Goodness of fit: the samples that count, the RMS, the noise's standard deviation and their
-// ratio against the formulas worked out here, regions at the edges and beyond the data, and the
-// figures of the workspace's drawn fit.
+// ratio against the formulas worked out here, regions at the edges and beyond the data. (The
+// workspace's figures of its drawn fit: the residual strip's and the command line's tests.)
 #include "fit/goodness.h"
 #include "fit/regions.h"
-#include "fit/workspace_fit.h"
 #include "test_support.h"
 
 namespace {
@@ -148,35 +147,4 @@ TEST(ParseTimeRegion, ReadsFromToAndSaysWhatIsWrong) {
       EXPECT_EQ(parse.region->to, c.to);
     }
   }
-}
-
-// ---- the workspace ----
-
-TEST(WorkspaceGoodness, MeasuresTheDrawnSumOfTheCurrentsInTheFit) {
-  ResetWorkspace();
-  NumTraces = 2;
-  NumPoints = kSamples;
-  for (int n = 0; n < kSamples; ++n) timevals[n] = kStep * n;
-  status.windowStart = 5;
-  status.windowEnd = 40;
-  status.fitCurrent[0] = status.fitCurrent[2] = 1;
-  status.fitCurrent[1] = 0;
-  for (int k = 0; k < 2; ++k) {
-    for (int n = 0; n < kSamples; ++n) {
-      yfits[0][k][n] = 0.5 * n;
-      yfits[1][k][n] = 1000.0;  // not in the fit
-      yfits[2][k][n] = 0.25;
-      ydata[k][n] = 0.5 * n + 0.25 + (n % 2 ? 0.1 : -0.1) * (k + 1);
-    }
-  }
-  const std::vector<TimeRegion> excluded = {{0.0, 1.0}};
-  EXPECT_EQ(SummedFit(1)[7], 3.75);
-  const FitGoodness g = WorkspaceGoodness(excluded, TimeRegion{0.0, 3.0});
-  ASSERT_EQ(g.traces.size(), 2u);
-  EXPECT_EQ(g.traces[0].counted, 29);  // samples 11 to 39: a region holds both its ends
-  EXPECT_NEAR(*g.traces[0].rms, 0.1, 1e-12);
-  EXPECT_NEAR(*g.traces[1].rms, 0.2, 1e-12);
-  EXPECT_NEAR(*g.rms, std::sqrt((0.01 + 0.04) / 2), 1e-12);
-  EXPECT_TRUE(g.noiseRatio);
-  ResetWorkspace();
 }

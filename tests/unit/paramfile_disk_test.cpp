@@ -161,44 +161,40 @@ TEST_F(ParamFileDisk, SaveWritesThroughSymbolicLinks) {
             "target.fit");
 }
 
-// The dialog's file is written and recorded nowhere; a cancelled or failed dialog writes
-// nowhere, not even to the file last read.
-TEST_F(ParamFileDisk, SaveDialogWritesOnlyTheChosenFile) {
-  std::strcpy(status.paramFile, folder_.File("remembered.fit").c_str());
-  QueueFileSelectAnswer(VAL_NO_FILE_SELECTED, "");
-  EXPECT_EQ(Save_Current_Values(), 0);
-  QueueFileSelectAnswer(-1, "");
-  EXPECT_EQ(Save_Current_Values(), 0);
+// ---- the dialogs ----
+
+// A cancelled or failed save dialog writes nowhere, not even to the file last read, and the file
+// it saves is recorded nowhere; the read dialog takes only an existing file.
+TEST_F(ParamFileDisk, DialogsTakeOnlyWhatTheyShould) {
+  const std::string remembered = folder_.File("remembered.fit");
+  std::strcpy(status.paramFile, remembered.c_str());
+  for (int answer : {VAL_NO_FILE_SELECTED, -1}) {
+    QueueFileSelectAnswer(answer, "");
+    EXPECT_EQ(Save_Current_Values(), 0) << answer;
+  }
   EXPECT_TRUE(folder_.Entries().empty());
-  EXPECT_TRUE(RecordedMessages().empty());
-
-  std::strcpy(status.paramFile, "temp");
-  QueueFileSelectAnswer(VAL_NEW_FILE_SELECTED, folder_.File("chosen.fit"));
-  EXPECT_EQ(Save_Current_Values(), 1);
-  EXPECT_EQ(ReadBytes(folder_.File("chosen.fit")), WorkspaceFileText());
-  EXPECT_STREQ(status.paramFile, "temp");
-  EXPECT_EQ(status.paramFileLoaded, 0);
-}
-
-// ---- reading ----
-
-// The dialog reads only an existing file it was given.
-TEST_F(ParamFileDisk, ReadDialogTakesOnlyAnExistingFile) {
-  const std::string path = folder_.File("named.fit");
+  const std::string chosen = folder_.File("chosen.fit");
   SetName(&params[0], "Na");
-  ASSERT_EQ(SaveParamFile(path), 1);
+  QueueFileSelectAnswer(VAL_NEW_FILE_SELECTED, chosen);
+  EXPECT_EQ(Save_Current_Values(), 1);
+  EXPECT_EQ(ReadBytes(chosen), WorkspaceFileText());
+  EXPECT_STREQ(status.paramFile, remembered.c_str());
+  EXPECT_EQ(status.paramFileLoaded, 0);
+
   ResetWorkspace();
   for (int answer : {VAL_NO_FILE_SELECTED, VAL_NEW_FILE_SELECTED, -1}) {
-    QueueFileSelectAnswer(answer, path);
+    QueueFileSelectAnswer(answer, chosen);
     EXPECT_EQ(Read_Last_Values(), 0) << answer;
-    EXPECT_STREQ(params[0].name, "1");
   }
-  QueueFileSelectAnswer(VAL_EXISTING_FILE_SELECTED, path);
+  EXPECT_STREQ(params[0].name, "1");
+  QueueFileSelectAnswer(VAL_EXISTING_FILE_SELECTED, chosen);
   EXPECT_EQ(Read_Last_Values(), 1);
   EXPECT_STREQ(params[0].name, "Na");
   EXPECT_EQ(status.paramFileLoaded, 1);
   EXPECT_TRUE(RecordedMessages().empty());
 }
+
+// ---- reading ----
 
 // Every file that is refused says why and leaves everything a read may change as it was. The
 // dialog takes regular files only (a FIFO would block the window, a device never ends); a path

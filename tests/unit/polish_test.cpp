@@ -127,24 +127,20 @@ TEST(Polish, NoisyFamilyLandsWithinThreeStandardErrors) {
 
 // ---- fixed, bounds, not determined ----
 
-TEST(Polish, FixedParameterStaysWhileTheOthersMove) {
+// A fixed parameter stays while the others move; a bound holds, and a start outside it is moved
+// onto it and said so.
+TEST(Polish, FixedParameterStaysAndABoundHolds) {
   PolishInput in = Family({SodiumLike()});
   MoveStart(&in);
   in.choice.currents[0].free[static_cast<int>(ParamField::Vm)] = false;
   in.currents[0].Vm = -27.5;
-  const PolishResult r = Polish(in);
-  ASSERT_TRUE(r.Applicable()) << r.reason;
-  EXPECT_EQ(r.currents[0].Vm, -27.5);
-  EXPECT_EQ(EstimateOf(r, 0, ParamField::Vm), nullptr);
-  EXPECT_NE(r.currents[0].Gmax, in.currents[0].Gmax);
-}
-
-TEST(Polish, BoundHoldsAndAStartOutsideIsMovedOntoIt) {
-  PolishInput in = Family({SodiumLike()});
   in.choice.currents[0].bounds[static_cast<int>(ParamField::Gmax)] = {0.0, 120.0};
   in.currents[0].Gmax = 170.0;  // above the bound: started at 120
   const PolishResult r = Polish(in);
   ASSERT_TRUE(r.Applicable()) << r.reason;
+  EXPECT_EQ(r.currents[0].Vm, -27.5);
+  EXPECT_EQ(EstimateOf(r, 0, ParamField::Vm), nullptr);
+  EXPECT_NE(r.currents[0].Km, in.currents[0].Km);
   EXPECT_EQ(r.currents[0].Gmax, 120.0);
   const ParamEstimate* gmax = EstimateOf(r, 0, ParamField::Gmax);
   ASSERT_NE(gmax, nullptr);

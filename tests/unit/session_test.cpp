@@ -3,6 +3,8 @@
 #include <cfloat>
 #include <limits>
 
+#include "io/abf/import_choices_json.h"
+#include "io/abf/import_options.h"
 #include "io/session.h"
 #include "test_support.h"
 
@@ -161,5 +163,46 @@ TEST(Session, ValuesJsonCannotHoldAreRefusedByTheWriter) {
     std::string text = "untouched";
     EXPECT_NE(FormatSession(session, kSessionPath, &text), "");
     EXPECT_EQ(text, "untouched");
+  }
+}
+
+// ---- the import choices it keeps ----
+
+// Typed step voltages come back as typed; choices a session cannot give are named and leave the
+// options as they were (the window then asks).
+TEST(Session, ImportChoicesReadBackOrSayWhyNot) {
+  ImportChoices typed;
+  typed.sweeps = {2, 5};
+  typed.voltageSource = VoltageSource::kTyped;
+  typed.typedVoltages = {-40.5, 10};
+  typed.fromMs = 1.5;
+  typed.toMs = 9;
+  ImportOptions read;
+  ASSERT_EQ(ImportOptionsFromJson(ImportChoicesToJson(typed), &read), "");
+  EXPECT_EQ(read.sweeps, typed.sweeps);
+  EXPECT_EQ(read.typedVoltages, typed.typedVoltages);
+  EXPECT_EQ(read.toMs, 9.0);
+  const struct {
+    const char* json;
+    const char* says;
+  } cases[] = {
+      {R"([1])", "not an object"},
+      {R"({"sweeps": []})", "one to six sweep numbers"},
+      {R"({"sweeps": [0]})", "not a whole number from 1"},
+      {R"({"sweeps": [1], "currentChannel": 0})", "current channel"},
+      {R"({"sweeps": [1], "voltage": "channel"})", "voltage channel"},
+      {R"({"sweeps": [1, 2], "voltage": "typed", "typedVoltages": [1]})", "one number per sweep"},
+      {R"({"sweeps": [1], "voltage": "typed", "typedVoltages": ["x"]})", "not a finite number"},
+      {R"({"sweeps": [1], "voltage": "bath"})", "command, channel or typed"},
+      {R"({"sweeps": [1], "fromMs": "a", "toMs": 2})", "fromMs of the span"},
+      {R"({"sweeps": [1], "fromMs": 1})", "start without an end"},
+      {R"({"sweeps": [1], "average": 1})", "true or false"},
+  };
+  for (const auto& c : cases) {
+    ImportOptions options;
+    options.currentChannel = 9;
+    const std::string why = ImportOptionsFromJson(nlohmann::json::parse(c.json), &options);
+    EXPECT_NE(why.find(c.says), std::string::npos) << c.json << ": " << why;
+    EXPECT_EQ(options.currentChannel, 9) << c.json;
   }
 }
