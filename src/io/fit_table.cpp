@@ -35,15 +35,13 @@ void AppendCell(std::string* line, const std::string& cell) {
 constexpr double kTimeUlps = 4.0;
 
 void AppendTime(std::string* line, double t) {
-  char text[kShortestDoubleChars];
   const double ulp = std::abs(std::nextafter(t, HUGE_VAL) - t);
   for (int precision = 1; precision <= std::numeric_limits<double>::max_digits10; ++precision) {
-    const auto written =
-        std::to_chars(text, text + sizeof text, t, std::chars_format::general, precision);
+    const std::string text = SignificantText(t, precision);
     double back = 0.0;
-    std::from_chars(text, written.ptr, back);
+    std::from_chars(text.data(), text.data() + text.size(), back);
     if (std::abs(back - t) <= kTimeUlps * ulp) {
-      line->append(text, written.ptr);
+      *line += text;
       return;
     }
   }

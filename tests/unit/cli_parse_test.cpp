@@ -91,14 +91,14 @@ TEST(ParseCommandLine, WrongUsageIsRefusedWithItsReason) {
       {with(fits, {"--header-lines", "-1"}), "--header-lines takes a whole number from 0"},
       {with(fits, {"--header-lines"}), "--header-lines needs a value"},
       {with(fits, {"--select", "2"}), "--select belongs to --render"},
-      {with(fits, {"--format", "svg"}), "--format and --graphs belong to --render"},
+      {with(fits, {"--format", "svg"}), "belong to --render"},
       {with(fits, {"--exclude", "2"}), "--exclude takes FROM:TO in ms"},
       {with(fits, {"--exclude", "3:1"}), "--exclude takes FROM:TO in ms"},
       {with(fits, {"--noise", "0:1", "--noise", "1:2"}), "--noise takes one region"},
       {{"--fits", "-", "a"}, "--fits needs OUT, DATAFILE and PARAMFILE"},
       {{"--fits", "--report", "a"}, "only one of --fits, --render"},
       {{"--render", "f", "a", "--format", "jpg"}, "--format takes pdf, svg or png"},
-      {{"--render", "f", "a", "--graphs", "some"}, "--graphs takes data or all"},
+      {{"--render", "f", "a", "--graphs", "some"}, "--graphs takes data,"},
       {{"--render", "f", "a", "--select", "11"}, "--select takes a current number from 1 to 10"},
       {{"--render", "f", "a", "--residuals"}, "--residuals belongs to --fits"},
       {{"--report"}, "--report needs one PARAMFILE and nothing else"},
@@ -127,17 +127,16 @@ TEST(ParseCommandLine, WrongUsageIsRefusedWithItsReason) {
     const std::string error = ParseCommandLine(c.args).error;
     EXPECT_NE(error.find(c.reason), std::string::npos) << c.reason << ": " << error;
   }
-}
-// the figure and mechanism options: each refused
-for (const std::vector<std::string>& args :
-     std::vector<std::vector<std::string>>{{"--render", "f", "a", "--size-mm", "85"},
-                                           {"--render", "f", "a", "--size-mm", "85,5"},
-                                           {"--render", "f", "a", "--dpi", "50"},
-                                           {"--export-nmodl", "b", "d", "--q10", "3"},
-                                           {"--export-nmodl", "b", "d", "--density", "0"},
-                                           {"--export-nmodl", "b", "d", "--currents", "11"},
-                                           {"--export-nmodl", "b", "d", "--xmin", "1"},
-                                           {"--fits", "-", "a", "b", "--density", "9"}}) {
-  EXPECT_NE(ParseCommandLine(args).error, "") << args.back();
-}
+  // the figure and mechanism options: each refused
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"--render", "f", "a", "--size-mm", "85"},
+                                             {"--render", "f", "a", "--size-mm", "85,5"},
+                                             {"--render", "f", "a", "--dpi", "50"},
+                                             {"--export-nmodl", "b", "d", "--q10", "3"},
+                                             {"--export-nmodl", "b", "d", "--density", "0"},
+                                             {"--export-nmodl", "b", "d", "--currents", "11"},
+                                             {"--export-nmodl", "b", "d", "--xmin", "1"},
+                                             {"--fits", "-", "a", "b", "--density", "9"}}) {
+    EXPECT_NE(ParseCommandLine(args).error, "") << args.back();
+  }
 }
