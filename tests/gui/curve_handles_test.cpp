@@ -125,6 +125,16 @@ TEST_F(CurveHandles, DragsStayWithinThePhysicalBounds) {
   EXPECT_EQ(params[0].Tmlo, kLeastTimeConstant);
 }
 
+// With automatic update on, the fits follow a drag.
+TEST_F(CurveHandles, FitsFollowADragWithAutomaticUpdateOn) {
+  LoadAndShow(WriteDataFile("two.txt", 2, 200));
+  Click(panelHandle, PANEL_AUTOUPDATE);
+  const auto fitOfTrace1 = [] { return Plot(PANEL_GRAPH, plotHandles[NumTraces]).y; };
+  const std::vector<double> before = fitOfTrace1();
+  DragHandle(ParamField::Vm, -35, 0.5);
+  EXPECT_NE(fitOfTrace1(), before);
+}
+
 // Arrow steps fit the value, stop a time constant at its least positive step, and step a typed
 // value from what was typed.
 TEST_F(CurveHandles, ArrowStepsFitTheValue) {

@@ -139,3 +139,14 @@ TEST_F(Menu, CopyOpensPaste) {
   EXPECT_TRUE(MenuItemAction(MenuBar(), MENU_PASTE)->isEnabled());
   EXPECT_EQ(LastClipboardText(), CurrentReport(2));
 }
+
+// The panel items show their panels beside the main one.
+TEST_F(Menu, PanelItemsShowTheirPanels) {
+  for (auto [item, panel] :
+       {std::pair{MENU_DCLAMP, dclampPanelHandle}, std::pair{MENU_OPTIONS, optionsPanelHandle},
+        std::pair{MENU_INFO, infoPanelHandle}}) {
+    TriggerMenu(item);
+    EXPECT_TRUE(PanelWidget(panel)->isVisible()) << "item " << item;
+  }
+  EXPECT_TRUE(PanelWidget(panelHandle)->isVisible());
+}

@@ -31,7 +31,8 @@ constexpr int kSettingFields[kCurrentSettings] = {DCLAMP_SETTING1, DCLAMP_SETTIN
 
 // ---- dynamic-clamp panel ----
 
-// Choosing another current shows its settings and stores nothing of the one shown before.
+// Choosing another current shows its settings and stores nothing of the one shown before; nor
+// does closing the panel.
 TEST_F(SecondaryPanels, DclampCurrentChangeStoresNothing) {
   const DclampSettings before = dclamp;
   SetCtrlVal(dclampPanelHandle, DCLAMP_SETTING1, -1.0);  // shown but never committed
@@ -42,6 +43,9 @@ TEST_F(SecondaryPanels, DclampCurrentChangeStoresNothing) {
     EXPECT_EQ(DoubleValue(dclampPanelHandle, kSettingFields[k]), 100 * k + 2 + 0.5);
   EXPECT_EQ(DoubleValue(dclampPanelHandle, DCLAMP_GLOBAL1), 1000.0);  // the stored value again
   EXPECT_EQ(IntValue(dclampPanelHandle, DCLAMP_INT6), 15);
+  Click(dclampPanelHandle, DCLAMP_CLOSE);  // hides the panel and stores nothing either
+  EXPECT_FALSE(PanelWidget(dclampPanelHandle)->isVisible());
+  EXPECT_TRUE(SameSettings(dclamp, before));
 }
 
 // One field committed stores the whole panel, the per-current rows under the shown current.

@@ -154,6 +154,10 @@ TEST_F(Undo, ArrowStepRunIsOneStepAndKeysReachTheMenu) {
   const double stepped = params[0].Vm;
   ASSERT_GT(stepped, start);
   EXPECT_EQ(undoHistory.UndoCount(), 1);
+  QTest::keyClick(Widget(panelHandle, PANEL_Q), Qt::Key_Up);  // a gate power steps too
+  EXPECT_EQ(params[0].q, 2);
+  EXPECT_EQ(undoHistory.UndoCount(), 2);
+  TriggerMenu(MENU_UNDO);
   TypeAndEnter(panelHandle, PANEL_VM, "-10");
   EXPECT_EQ(undoHistory.UndoCount(), 2);
   QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier);

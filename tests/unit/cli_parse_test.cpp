@@ -71,7 +71,7 @@ TEST(ParseCommandLine, EveryFormTakesItsOptions) {
 
 // Values that do not read wholly, a missing value, two modes, options of another form or in
 // the wrong number: each refused with its reason (the program then exits with status 2).
-TEST(ParseCommandLine, WrongUsageIsRefusedWithItsReason) {
+TEST(ParseCommandLine, WrongUsageIsRefused) {
   const std::vector<std::string> fits = {"--fits", "-", "a", "b"};
   const std::vector<std::string> abf = {"--fits", "-", "s.abf", "b"};
   const auto with = [](std::vector<std::string> base, const std::vector<std::string>& more) {

@@ -106,6 +106,8 @@ TEST_F(LoadDataFileTest, Layouts) {
     const int skipped = 13 - rec.headerLines;
     ExpectLoaded(rec, path, (rec.columns - 1) / 2, std::min(rec.rows - skipped, kMaxPoints),
                  skipped);
+    const DataFileRead fromText = ReadDataText(rec.Text(), status.headerLines);  // alike in memory
+    EXPECT_EQ(fromText.recording.times.size(), static_cast<size_t>(NumPoints)) << what;
   }
 }
 

@@ -30,7 +30,8 @@ TEST(BuildFileDialogFilters, DefaultAndListedPatterns) {
   }
 }
 
-// Without a toolkit nothing can start: every operation on a panel is refused and nothing made.
+// Without a toolkit nothing can start: every operation on a panel is refused and nothing made,
+// and no work goes to the background (the command line's polish runs where it is called).
 TEST(HeadlessRunTime, OperationsOnPanelsAreRefused) {
   double x = 0, y = 0;
   int value = 0;
@@ -44,4 +45,20 @@ TEST(HeadlessRunTime, OperationsOnPanelsAreRefused) {
   EXPECT_LT(QuitUserInterface(1), 0);
   EXPECT_LT(RunUserInterface(), 0);
   EXPECT_LT(RenderPanelImage(1, 100, 100, &text), 0);
+  const int results[] = {HidePanel(1),
+                         DiscardPanel(1),
+                         SetCtrlVal(1, 13, 2),
+                         SetCtrlVal(1, 13, 2.5),
+                         SetCtrlVal(1, 45, "x"),
+                         SetCtrlAttribute(1, 13, ATTR_DIMMED, 1),
+                         GetCtrlAttribute(1, 13, ATTR_DIMMED, &value),
+                         ResetTextBox(1, 45, "x"),
+                         PlotXY(1, 36, &x, &y, 1, VAL_DOUBLE, VAL_DOUBLE, VAL_SCATTER,
+                                VAL_EMPTY_CIRCLE, VAL_SOLID, 1, VAL_RED),
+                         DeleteGraphPlot(1, 36, -1, VAL_IMMEDIATE_DRAW),
+                         SetGraphCursor(1, 36, 1, 0, 0),
+                         SetGraphRegions(1, 36, {}),
+                         RunInBackground([] {}),
+                         PostToUserInterface([] {})};
+  for (int result : results) EXPECT_LT(result, 0);
 }
