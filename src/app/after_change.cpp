@@ -7,7 +7,6 @@
 #include "model/model.h"
 
 void HandleChange(const Change& change) {
-  if (!change.step.empty()) NoteChange(change.step, change.stepped);
   switch (change.what) {
     case Changed::kParameter:
     case Changed::kTraceVoltage:
@@ -34,4 +33,7 @@ void HandleChange(const Change& change) {
   }
   // a gate power decides which free toggles apply, and any change outdates the polish's errors
   ShowFreeToggles();
+  // recorded after showing, so that the step holds what showing settles (a file enabling no
+  // current brings current 1 back into the fit)
+  if (!change.step.empty()) NoteChange(change.step, change.stepped);
 }

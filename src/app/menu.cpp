@@ -20,9 +20,8 @@ void menuCB(int menuBar, int menuItem, void*, int) {
       break;
     case MENU_OPENPARAM:
       if (MayDiscardChanges("Open Parameter File") && Read_Last_Values()) {
-        NoteChange("Open Parameter File");
+        AfterChange({Changed::kWorkspace, "Open Parameter File"});
         NoteSaved();
-        ShowWorkspace();
       }
       break;
     case MENU_SAVEPARAM:

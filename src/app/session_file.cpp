@@ -12,6 +12,7 @@
 #include "app/amplifier_open.h"
 #include "app/history.h"
 #include "app/pavik.h"
+#include "display/change.h"
 #include "display/display.h"
 #include "fit/fit_settings.h"
 #include "io/abf/import_choices_json.h"
@@ -172,7 +173,6 @@ void ShowSession() {
     ChangeDataColors();
     ShowAxisRanges();  // the window as the data allow it
   }
-  ShowWorkspace();
 }
 
 // The session's data file, imported with the choices it was imported with before; when those
@@ -252,7 +252,7 @@ int OpenSessionFile(const std::string& path) {
   status.colorTraces = session.colorTraces ? 1 : 0;
   TakeFitSettings(session);
   ShowSession();
-  NoteChange("Open Session");
+  AfterChange({Changed::kWorkspace, "Open Session"});
   if (paramRead) NoteSaved();
   RememberFileUsed(path);
   if (!missing.empty()) {

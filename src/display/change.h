@@ -15,7 +15,7 @@ enum class Changed {
   kAutoUpdate,  // automatic update switched on or off
   kFitCommand,  // the Fit button: evaluate whatever automatic update says
   kSelection,   // another current selected
-  kWorkspace,   // much of the workspace replaced at once (a paste, an undo): show it all
+  kWorkspace,   // much of the workspace replaced at once (a paste, an undo, a file): show it all
   kTraceColors,
   kDclamp,  // the dynamic-clamp settings
 };
