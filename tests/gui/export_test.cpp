@@ -2,6 +2,7 @@
 // text (an SVG and a PNG at its resolution are the command line's --render), and the CSV the menu
 // writes.
 #include <QByteArray>
+#include <QImage>
 #include <QRegularExpression>
 
 #include "app/export.h"
@@ -56,7 +57,7 @@ TEST_F(Export, SvgHoldsLinesAndAxisLabels) {
 }
 
 // In the window's look, the PDF of the data graph is one page of the figure's size whose content
-// draws lines and text.
+// draws lines and text; the PNG is that size times its scale.
 TEST_F(Export, PdfIsOnePageOfLinesAndText) {
   const std::string path = ScratchPath("data.pdf");
   FigureChoice window;
@@ -69,6 +70,9 @@ TEST_F(Export, PdfIsOnePageOfLinesAndText) {
   const std::string content = PdfContent(pdf);
   EXPECT_GT(QString::fromStdString(content).count(QRegularExpression(" l\\n")), 100);
   EXPECT_NE(content.find("Tj"), std::string::npos);
+  window.scale = 2;  // and the PNG is the figure's size times its scale
+  ASSERT_EQ(WriteFigure(ScratchPath("data.png"), window, FIGURE_PNG), 1);
+  EXPECT_EQ(QImage(QString::fromStdString(ScratchPath("data.png"))).size(), QSize(1600, 900));
 }
 
 // For a paper, the one-column PDF is 85 mm wide (whole points) with its font embedded and no

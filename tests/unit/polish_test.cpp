@@ -125,6 +125,37 @@ TEST(Polish, NoisyFamilyLandsWithinThreeStandardErrors) {
   }
 }
 
+// With Gmax alone free the model is linear in it, so its standard error has a closed form: the
+// residuals' variance over n - 1 degrees, over the sum of squares of the current per nS.
+TEST(Polish, StandardErrorOfALinearParameterHasItsClosedForm) {
+  PolishInput in = Family({NonInactivating()}, 0.03);
+  in.choice.currents[0].free.fill(false);
+  in.choice.baselineFree = false;
+  in.choice.currents[0].free[static_cast<int>(ParamField::Gmax)] = true;
+  in.currents[0].Gmax *= 1.1;
+  const PolishResult r = Polish(in);
+  ASSERT_EQ(r.outcome, PolishOutcome::Converged) << r.reason;
+  const ParamEstimate* gmax = EstimateOf(r, 0, ParamField::Gmax);
+  ASSERT_TRUE(gmax && gmax->standardError);
+  CurrentParams perNs = NonInactivating();
+  perNs.Gmax = 1.0;
+  const CurrentReals<double> P = RealsOf(perNs);
+  double currentSquares = 0, residualSquares = 0;
+  int n = 0;
+  for (size_t k = 0; k < in.traceV.size(); ++k) {
+    for (int i = 0; i < kPoints; ++i) {
+      if (!in.counted[i]) continue;
+      const double f =
+          CurrentAt(P, perNs.p, perNs.q, GatesAt(P, in.traceV[k]), in.times[i] - in.times[1]);
+      currentSquares += f * f;
+      residualSquares += std::pow(in.measured[k][i] - gmax->result * f, 2);
+      ++n;
+    }
+  }
+  EXPECT_NEAR(*gmax->standardError, std::sqrt(residualSquares / (n - 1) / currentSquares),
+              1e-6 * *gmax->standardError);
+}
+
 // ---- fixed, bounds, not determined ----
 
 // A fixed parameter stays while the others move; a bound holds, and a start outside it is moved
