@@ -12,6 +12,7 @@
 #include "app/amplifier_open.h"
 #include "app/history.h"
 #include "app/pavik.h"
+#include "app/session_changes.h"
 #include "display/display.h"
 #include "fit/fit_settings.h"
 #include "io/abf/import_choices_json.h"
@@ -74,6 +75,8 @@ Session WorkspaceSession() {
   session.colorTraces = status.colorTraces != 0;
   session.vMin = status.vMin;
   session.vMax = status.vMax;
+  if (DataCursorMarks() && status.cursorIndex >= 0 && status.cursorIndex < NumPoints)
+    session.cursor = timevals[status.cursorIndex];
   return session;
 }
 
@@ -161,7 +164,7 @@ void SelectCurrent(int n) {
   currbutCB(panelHandle, PANEL_CURRBUT1 + n - 1, EVENT_COMMIT, nullptr, 0, 0);
 }
 
-void ShowSession() {
+void ShowSession(const Session& session) {
   ShowAxisRanges();
   SetCtrlVal(panelHandle, PANEL_AUTOUPDATE, status.autoUpdate);
   SetCtrlVal(panelHandle, PANEL_TRACECOLORS, status.colorTraces);
@@ -173,6 +176,7 @@ void ShowSession() {
     ShowAxisRanges();  // the window as the data allow it
   }
   ShowWorkspace();
+  if (session.cursor) PlaceDataCursor(*session.cursor);
 }
 
 // The session's data file, imported with the choices it was imported with before; when those
@@ -214,6 +218,7 @@ int SaveSessionFile(const std::string& path) {
     Tell(SaveFailureMessage("session", path, result));
     return 0;
   }
+  NoteSessionSaved();
   return 1;
 }
 
@@ -227,6 +232,7 @@ int OpenSessionFile(const std::string& path) {
     return 0;
   }
   std::string missing;
+  HeldDataNotices dataNotices;  // told once the parameter file has set Vhold, or not
   if (!session.dataFile.empty()) {
     if (!Exists(session.dataFile))
       missing += "the data file " + session.dataFile + "\n";
@@ -240,6 +246,7 @@ int OpenSessionFile(const std::string& path) {
     else
       paramRead = LoadParamFile(session.paramFile) == 1;
   }
+  dataNotices.Show(paramRead);
   status.xMin = session.xMin;
   status.xMax = session.xMax;
   status.yMin = session.yMin;
@@ -251,9 +258,11 @@ int OpenSessionFile(const std::string& path) {
   status.autoUpdate = session.autoUpdate ? 1 : 0;
   status.colorTraces = session.colorTraces ? 1 : 0;
   TakeFitSettings(session);
-  ShowSession();
+  ShowSession(session);
   NoteChange("Open Session");
   if (paramRead) NoteSaved();
+  NoteSessionSaved();
+  NoteSessionFileSaved("");
   RememberFileUsed(path);
   if (!missing.empty()) {
     Tell("The session\n" + path + "\nnames files that could not be found:\n" + missing +
@@ -270,6 +279,7 @@ int Save_Session() {
   path = WithDefaultExtension(path, kSessionExtension);
   if (SaveSessionFile(path) != 1) return 0;
   RememberFileUsed(path);
+  NoteSessionFileSaved(path);
   return 1;
 }
 
