@@ -85,6 +85,7 @@ constexpr int PANEL_CURRLABEL9 = 89;
 constexpr int PANEL_CURRLABEL10 = 90;
 constexpr int PANEL_GOODNESS = 140;   // the goodness-of-fit line under the data graph
 constexpr int PANEL_RESIDUALS = 141;  // residual strip under the data graph
+constexpr int PANEL_MESSAGE = 142;    // the message line: where the last saves went
 
 // ---- main panel: the least-squares polish ----
 constexpr int PANEL_FREE_VM =
@@ -166,7 +167,7 @@ constexpr int MENU_FILE_SEPARATOR3 = 23;
 constexpr int MENU_EXPORTFIGURE = 24;
 constexpr int MENU_EXPORTTABLE = 25;
 constexpr int MENU_EXPORTNMODL = 26;  // File > Export NEURON Mechanisms
-constexpr int MENU_FIT = 30;  // the Fit menu's title
+constexpr int MENU_FIT = 30;          // the Fit menu's title
 constexpr int MENU_POLISH = 31;
 constexpr int MENU_CANCELPOLISH = 32;
 constexpr int MENU_FITSUMMARY = 33;  // Edit > Copy Fit Summary

@@ -30,6 +30,10 @@ void HandleChange(const Change& change) {
       break;
     case Changed::kDclamp:
       break;
+    case Changed::kRanges:
+    case Changed::kFitSettings:
+      ShowHistoryState();  // a session keeps them: the title's mark of unsaved work
+      break;
   }
   // a gate power decides which free toggles apply, and any change outdates the polish's errors
   ShowFreeToggles();

@@ -5,12 +5,14 @@
 #include <array>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/amplifier_open.h"
 #include "app/pavik.h"
 #include "app/polish_window.h"
+#include "app/session_changes.h"
 #include "display/display.h"
 #include "io/abf/import_options.h"
 #include "io/dialog_folder.h"
@@ -24,6 +26,22 @@
 #include "platform/platform.h"
 
 namespace {
+
+// The notices of a data file taken over while a HeldDataNotices lives.
+struct DataNotices {
+  std::vector<std::string> file;  // the file's own
+  std::string vhold;              // that Vhold was set to the holding level; "" when not
+};
+std::optional<DataNotices> heldNotices;
+
+void TellDataNotices(const DataNotices& notices) {
+  std::vector<std::string> told = notices.file;
+  if (!notices.vhold.empty()) told.push_back(notices.vhold);
+  if (told.empty()) return;
+  std::string message = told[0];
+  for (size_t i = 1; i < told.size(); ++i) message += "\n\n" + told[i];
+  MessagePopup("Data file", message.c_str());
+}
 
 constexpr double kRangeMargin = 1.1;        // the current axis spans 1.1 x the extreme currents
 constexpr double kStartingExtreme = 10000;  // the running current extremes start at -+ this
@@ -224,20 +242,32 @@ bool CommitRecording(const Recording& recording) {
     return false;
   }
   TakeOverRecording(recording);
+  NoteDataWindowDefault();
   ShowRecordingControls();
-  std::vector<std::string> notices = recording.notices;
-  if (recording.holdingLevel) {
-    if (std::string told = TakeOverHoldingLevel(*recording.holdingLevel); !told.empty())
-      notices.push_back(told);
-  }
-  if (!notices.empty()) {
-    std::string message = notices[0];
-    for (size_t i = 1; i < notices.size(); ++i) message += "\n\n" + notices[i];
-    MessagePopup("Data file", message.c_str());
-  }
+  DataNotices notices{recording.notices, ""};
+  if (recording.holdingLevel) notices.vhold = TakeOverHoldingLevel(*recording.holdingLevel);
+  if (heldNotices)
+    *heldNotices = notices;
+  else
+    TellDataNotices(notices);
   ClearGraph(PANEL_GRAPH, VAL_ALL_PLOTS);
   ShowData();
   return true;
+}
+
+HeldDataNotices::HeldDataNotices() {
+  heldNotices.emplace();
+}
+
+HeldDataNotices::~HeldDataNotices() {
+  heldNotices.reset();
+}
+
+void HeldDataNotices::Show(bool vholdSetSince) {
+  DataNotices notices = *heldNotices;
+  if (vholdSetSince) notices.vhold.clear();
+  TellDataNotices(notices);
+  *heldNotices = DataNotices{};
 }
 
 // ---- parameter files ----

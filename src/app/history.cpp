@@ -7,6 +7,7 @@
 #include "app/after_change.h"
 #include "app/pavik.h"
 #include "app/polish_window.h"
+#include "app/session_changes.h"
 #include "display/display.h"
 #include "fit/undo.h"
 #include "model/model.h"
@@ -18,6 +19,20 @@ namespace {
 
 constexpr int kTitleSize = 100;  // the title buffer
 
+std::string paramFileSavedAt;    // where the parameters were last saved; "" after a read
+std::string sessionFileSavedAt;  // where the session was last saved; "" after an open
+
+// Says where the last saves went while what they wrote still holds, so that a save is never
+// silent and the line never describes a workspace that has moved on.
+std::string SaveMessage() {
+  std::string message;
+  if (!paramFileSavedAt.empty() && !HasUnsavedParameters())
+    message = "Parameters saved in " + paramFileSavedAt;
+  if (!sessionFileSavedAt.empty() && !HasUnsavedSessionWork())
+    message += (message.empty() ? "Session saved in " : "; session saved in ") + sessionFileSavedAt;
+  return message;
+}
+
 void AfterRestore(const std::optional<std::string>& step) {
   if (!step) return;
   HandleChange({Changed::kWorkspace});
@@ -28,6 +43,7 @@ void AfterRestore(const std::optional<std::string>& step) {
 
 void StartWorkspaceHistory() {
   ResetWorkspaceHistory();
+  NoteSessionSaved();
   ShowHistoryState();
 }
 
@@ -38,11 +54,27 @@ void NoteChange(const std::string& step, bool stepped) {
 
 void NoteSaved() {
   undoHistory.MarkClean();
+  paramFileSavedAt.clear();
   ShowHistoryState();
 }
 
-bool HasUnsavedChanges() {
+void NoteParamFileSaved(const std::string& path) {
+  undoHistory.MarkClean();
+  paramFileSavedAt = path;
+  ShowHistoryState();
+}
+
+void NoteSessionFileSaved(const std::string& path) {
+  sessionFileSavedAt = path;
+  ShowHistoryState();
+}
+
+bool HasUnsavedParameters() {
   return !undoHistory.IsClean();
+}
+
+bool HasUnsavedChanges() {
+  return HasUnsavedParameters() || HasUnsavedSessionWork();
 }
 
 void UndoChange() {
@@ -84,4 +116,5 @@ void ShowHistoryState() {
   SetMenuBarAttribute(menuBar, MENU_UNDO, ATTR_DIMMED, undoHistory.CanUndo() ? 0 : 1);
   SetMenuBarAttribute(menuBar, MENU_REDO, ATTR_DIMMED, undoHistory.CanRedo() ? 0 : 1);
   SetPanelAttribute(panelHandle, ATTR_TITLE, WindowTitle().c_str());
+  SetCtrlVal(panelHandle, PANEL_MESSAGE, SaveMessage().c_str());
 }

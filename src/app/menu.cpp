@@ -7,6 +7,7 @@
 #include "app/session_file.h"
 #include "app/unsaved_guard.h"
 #include "display/display.h"
+#include "io/dialog_folder.h"
 #include "io/io.h"
 #include "model/model.h"
 #include "panels/panels.h"
@@ -16,22 +17,22 @@
 void menuCB(int menuBar, int menuItem, void*, int) {
   switch (menuItem) {
     case MENU_OPENDATA:
-      ReadDataFile();  // draws what it read
+      if (ReadDataFile()) ShowHistoryState();  // draws what it read; its import choices count
       break;
     case MENU_OPENPARAM:
-      if (MayDiscardChanges("Open Parameter File") && Read_Last_Values()) {
+      if (MayDiscardChanges("Open Parameter File", Guarded::kParameters) && Read_Last_Values()) {
         AfterChange({Changed::kWorkspace, "Open Parameter File"});
         NoteSaved();
       }
       break;
     case MENU_SAVEPARAM:
-      if (Save_Current_Values()) NoteSaved();
+      if (Save_Current_Values()) NoteParamFileSaved(LastParamFile());
       break;
     case MENU_OPENSESSION:
       if (MayDiscardChanges("Open Session")) Open_Session();
       break;
     case MENU_SAVESESSION:
-      if (MayDiscardChanges("Save Session")) Save_Session();
+      if (MayDiscardChanges("Save Session", Guarded::kParameters)) Save_Session();
       break;
     case MENU_EXPORTFIGURE:
       Export_Figure();

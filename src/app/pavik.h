@@ -34,6 +34,16 @@ int LoadDataFile(const std::string& path, const ImportOptions* importOptions = n
 // whose name does not fit the data-file field, or whose sample arrays do not agree with its
 // counts, is refused with a message and changes nothing (false).
 bool CommitRecording(const Recording& recording);
+// While one lives, the notices of a data file taken over are held instead of shown, so that a
+// parameter file read after it can make the one about Vhold untrue first; Show() tells them.
+class HeldDataNotices {
+ public:
+  HeldDataNotices();
+  ~HeldDataNotices();
+  HeldDataNotices(const HeldDataNotices&) = delete;
+  HeldDataNotices& operator=(const HeldDataNotices&) = delete;
+  void Show(bool vholdSetSince);  // vholdSetSince: a parameter file has set Vhold since
+};
 int Read_Last_Values();  // dialog, then LoadParamFile; 1 when a file was read
 // Reads, takes over and refreshes; 1, or 0 and a message. asRead, when given, receives the file's
 // contents as read, before the take-over adjusts anything (a file with no current in the fit gets

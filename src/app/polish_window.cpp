@@ -15,6 +15,7 @@
 
 #include "app/history.h"
 #include "app/pavik.h"
+#include "display/change.h"
 #include "display/display.h"
 #include "fit/fit_settings.h"
 #include "fit/fit_summary.h"
@@ -321,5 +322,6 @@ int freeCB(int panel, int control, int event, void*, int, int) {
     choice.currents[index].free[j] = free != 0;
   }
   fitSettings.choice = choice;
+  AfterChange({Changed::kFitSettings});
   return 0;
 }

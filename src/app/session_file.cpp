@@ -12,6 +12,7 @@
 #include "app/amplifier_open.h"
 #include "app/history.h"
 #include "app/pavik.h"
+#include "app/session_changes.h"
 #include "display/change.h"
 #include "display/display.h"
 #include "fit/fit_settings.h"
@@ -75,6 +76,8 @@ Session WorkspaceSession() {
   session.colorTraces = status.colorTraces != 0;
   session.vMin = status.vMin;
   session.vMax = status.vMax;
+  if (DataCursorMarks() && status.cursorIndex >= 0 && status.cursorIndex < NumPoints)
+    session.cursor = timevals[status.cursorIndex];
   return session;
 }
 
@@ -214,6 +217,7 @@ int SaveSessionFile(const std::string& path) {
     Tell(SaveFailureMessage("session", path, result));
     return 0;
   }
+  NoteSessionSaved();
   return 1;
 }
 
@@ -227,6 +231,7 @@ int OpenSessionFile(const std::string& path) {
     return 0;
   }
   std::string missing;
+  HeldDataNotices dataNotices;  // told once the parameter file has set Vhold, or not
   if (!session.dataFile.empty()) {
     if (!Exists(session.dataFile))
       missing += "the data file " + session.dataFile + "\n";
@@ -240,6 +245,7 @@ int OpenSessionFile(const std::string& path) {
     else
       paramRead = LoadParamFile(session.paramFile) == 1;
   }
+  dataNotices.Show(paramRead);
   status.xMin = session.xMin;
   status.xMax = session.xMax;
   status.yMin = session.yMin;
@@ -253,7 +259,10 @@ int OpenSessionFile(const std::string& path) {
   TakeFitSettings(session);
   ShowSession();
   AfterChange({Changed::kWorkspace, "Open Session"});
+  if (session.cursor) PlaceDataCursor(*session.cursor);
   if (paramRead) NoteSaved();
+  NoteSessionSaved();
+  NoteSessionFileSaved("");
   RememberFileUsed(path);
   if (!missing.empty()) {
     Tell("The session\n" + path + "\nnames files that could not be found:\n" + missing +
@@ -270,6 +279,7 @@ int Save_Session() {
   path = WithDefaultExtension(path, kSessionExtension);
   if (SaveSessionFile(path) != 1) return 0;
   RememberFileUsed(path);
+  NoteSessionFileSaved(path);
   return 1;
 }
 

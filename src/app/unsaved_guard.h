@@ -1,7 +1,12 @@
-// The guard on unsaved parameters: before the workspace is quit or replaced, a question whether
-// to save it first.
+// The guard on unsaved work: before the workspace is quit or replaced, a question whether to save
+// it first, in a parameter file and, for what only a session keeps, in a session.
 #pragma once
 
+enum class Guarded {
+  kParameters,            // the command replaces the parameters only (Open Parameter File)
+  kParametersAndSession,  // the command replaces everything (Quit, Open Session)
+};
+
 // True when the caller may go on: nothing is unsaved, or the user saved, or chose to discard.
-// False when the user cancelled, or chose to save and the save did not happen.
-bool MayDiscardChanges(const char* what);  // what: the command asking ("Quit")
+// False when the user cancelled, or chose to save and a save did not happen.
+bool MayDiscardChanges(const char* what, Guarded guarded = Guarded::kParametersAndSession);

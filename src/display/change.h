@@ -17,7 +17,9 @@ enum class Changed {
   kSelection,   // another current selected
   kWorkspace,   // much of the workspace replaced at once (a paste, an undo, a file): show it all
   kTraceColors,
-  kDclamp,  // the dynamic-clamp settings
+  kDclamp,       // the dynamic-clamp settings
+  kRanges,       // a range field: the analysis window, the current or voltage range
+  kFitSettings,  // the regions left out of the fit, the noise region, the free flags
 };
 
 struct Change {

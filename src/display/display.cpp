@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "display/change.h"
 #include "display/goodness_display.h"
 #include "display/region_editing.h"
 #include "display/residual_strip.h"
@@ -131,6 +132,16 @@ void DoDataCursor() {
   PlotMHPoints();
 }
 
+void PlaceDataCursor(double timeMs) {
+  if (status.dataLoaded == 0) return;
+  SetGraphCursor(panelHandle, PANEL_GRAPH, kDataCursor, timeMs, 0.0);
+  DoDataCursor();
+}
+
+bool DataCursorMarks() {
+  return status.dataLoaded != 0 && pointHandles[0] != 0;
+}
+
 int graph1CB(int, int, int event, void*, int, int) {
   if (event == EVENT_COMMIT) DoDataCursor();
   return 0;
@@ -168,5 +179,6 @@ int datascaleCB(int panel, int control, int event, void*, int, int) {
   } else {
     SetDataAxis();
   }
+  AfterChange({Changed::kRanges});
   return 1;
 }

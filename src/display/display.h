@@ -27,6 +27,8 @@ int ShowFits();
 void EvaluateAndShow();  // DoFit, then the fits and the curves drawn
 void ChangeDataColors();
 void DoDataCursor();
+void PlaceDataCursor(double timeMs);  // cursor 1 put at a time, the traces marked as by a click
+bool DataCursorMarks();               // the cursor marks the traces (it was placed)
 int graph1CB(int panel, int control, int event, void* callbackData, int eventData1, int eventData2);
 int datascaleCB(int panel, int control, int event, void* callbackData, int eventData1,
                 int eventData2);

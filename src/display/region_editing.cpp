@@ -3,30 +3,41 @@
 // samples: they change neither yfits nor the model's time zero.
 #include "display/region_editing.h"
 
-#include <cstdio>
+#include <string>
 #include <vector>
 
+#include "display/change.h"
 #include "display/goodness_display.h"
 #include "display/panel_handles.h"
 #include "display/residual_strip.h"
 #include "fit/fit_settings.h"
 #include "model/model.h"
 #include "pavikuir.h"
+#include "platform/number_text.h"
 #include "platform/platform.h"
 
 namespace {
 
-// The stretch before the analysis window, when it holds at least two samples.
+// Fewer samples than this give a noise figure that varies much from one stretch to the next.
+constexpr int kSteadyNoiseSamples = 50;
+
+// The stretch before the analysis window, when it holds at least two samples; a stretch too
+// short for a steady noise figure says so before it is chosen.
 void OfferNoiseRegion() {
   const int before = status.dataLoaded ? std::min(status.windowStart, NumPoints) - 1 : 0;
   if (before < 1) {
     SetGraphNoiseSuggestion(panelHandle, PANEL_GRAPH, 0, 0, "");
     return;
   }
-  char label[120];
-  std::snprintf(label, sizeof label, "Noise region: the part before the window (%.3g to %.3g ms)",
-                timevals[0], timevals[before]);
-  SetGraphNoiseSuggestion(panelHandle, PANEL_GRAPH, timevals[0], timevals[before], label);
+  const int samples = before + 1;
+  std::string label = "Noise region: the part before the window (" +
+                      SignificantText(timevals[0], 3) + " to " +
+                      SignificantText(timevals[before], 3) + " ms)";
+  if (samples < kSteadyNoiseSamples) {
+    label += ": only " + std::to_string(samples) + " samples, too few for a steady noise figure (" +
+             std::to_string(kSteadyNoiseSamples) + " or more)";
+  }
+  SetGraphNoiseSuggestion(panelHandle, PANEL_GRAPH, timevals[0], timevals[before], label.c_str());
 }
 
 void RegionsChanged(int panel, int graph) {
@@ -42,6 +53,7 @@ void RegionsChanged(int panel, int graph) {
   }
   if (ResidualsShown()) ShowResiduals();  // its scale follows the samples that count
   ShowGoodness();
+  AfterChange({Changed::kFitSettings});
 }
 
 }  // namespace

@@ -22,9 +22,10 @@ nlohmann::ordered_json RegionValue(const SessionRegion& region) {
 // JSON has no NaN and no infinities (an open bound is the one infinity a session means).
 std::string FirstUnwritableNumber(const Session& session) {
   const std::pair<const char*, double> values[] = {
-      {"xMin", session.xMin}, {"xMax", session.xMax}, {"baseline", session.baseline},
-      {"yMin", session.yMin}, {"yMax", session.yMax}, {"vMin", session.vMin},
-      {"vMax", session.vMax}};
+      {"xMin", session.xMin},         {"xMax", session.xMax},
+      {"baseline", session.baseline}, {"yMin", session.yMin},
+      {"yMax", session.yMax},         {"vMin", session.vMin},
+      {"vMax", session.vMax},         {"cursor", session.cursor.value_or(0.0)}};
   for (const auto& [key, value] : values) {
     if (!std::isfinite(value)) return key;
   }
@@ -72,6 +73,7 @@ std::string FormatSession(const Session& session, const std::string& sessionPath
   json["colorTraces"] = session.colorTraces;
   json["vMin"] = session.vMin;
   json["vMax"] = session.vMax;
+  json["cursor"] = session.cursor ? nlohmann::ordered_json(*session.cursor) : nullptr;
   try {
     *text = json.dump(2) + "\n";
   } catch (const nlohmann::json::type_error&) {

@@ -1,5 +1,6 @@
 // Sessions: what the parameter file cannot hold (the files in use, the analysis window, the
-// ranges, the regions, the fitter's free flags and bounds, the panel's choices), as JSON text.
+// ranges, the regions, the fitter's free flags and bounds, the panel's choices, the cursor), as
+// JSON text.
 // The writer returns text and the parser takes text; the program's file routines move it.
 #pragma once
 
@@ -51,6 +52,7 @@ struct Session {
   bool colorTraces = false;                    // measured traces in the trace colours
   double vMin = 0.0;                           // voltage range of the curve graphs (mV)
   double vMax = 0.0;
+  std::optional<double> cursor;  // data-graph cursor 1 marking the traces (ms)
   bool operator==(const Session&) const = default;
 };
 

@@ -75,6 +75,7 @@ class SessionReader {
     ReadFlag("colorTraces", &session_->colorTraces);
     ReadNumber("vMin", &session_->vMin);
     ReadNumber("vMax", &session_->vMax);
+    ReadCursor();
     return error_;
   }
 
@@ -173,6 +174,18 @@ class SessionReader {
       return Refuse("noiseRegion", "null or a [from, to] pair of finite numbers");
     }
     session_->noise = region;
+  }
+
+  void ReadCursor() {
+    const Json* value = Find("cursor");
+    if (value == nullptr) return;
+    double time = 0.0;
+    if (value->is_null())
+      session_->cursor.reset();
+    else if (ReadFinite(*value, &time))
+      session_->cursor = time;
+    else
+      Refuse("cursor", "null or a finite number");
   }
 
   void ReadFitter() {

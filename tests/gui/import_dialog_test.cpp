@@ -37,14 +37,20 @@ TEST(ImportDialog, OpensOnTheDefaultChoices) {
   EXPECT_EQ(sweeps->topLevelItem(8)->text(1), "-60.0 mV");
 }
 
-// A seventh ticked sweep is unticked again with a word why; the six stay chosen.
+// A seventh ticked sweep is unticked again with a word why, which goes once one is cleared.
 TEST(ImportDialog, AtMostSixSweeps) {
   std::unique_ptr<QDialog> dialog(CreateImportDialog(SodiumInput()));
   auto* sweeps = dialog->findChild<QTreeWidget*>("sweeps");
   sweeps->topLevelItem(1)->setCheckState(0, Qt::Checked);
   EXPECT_EQ(sweeps->topLevelItem(1)->checkState(0), Qt::Unchecked);
-  EXPECT_FALSE(dialog->findChild<QLabel*>("problem")->text().isEmpty());
-  EXPECT_EQ(ImportDialogChoices(dialog.get())->sweeps.size(), 6u);
+  auto* problem = dialog->findChild<QLabel*>("problem");
+  EXPECT_FALSE(problem->text().isEmpty());
+  sweeps->topLevelItem(2)->setCheckState(0, Qt::Checked);  // still six: the word stays
+  EXPECT_FALSE(problem->text().isEmpty());
+  const int chosen = SodiumInput().defaults.sweeps.front() - 1;
+  sweeps->topLevelItem(chosen)->setCheckState(0, Qt::Unchecked);  // five: it no longer holds
+  EXPECT_TRUE(problem->text().isEmpty());
+  EXPECT_EQ(ImportDialogChoices(dialog.get())->sweeps.size(), 5u);
 }
 
 // Typed voltages are read with a point and must match the chosen sweeps in number.
@@ -57,7 +63,8 @@ TEST(ImportDialog, TypedVoltagesOnePerSweep) {
   typed->setText("-80, -60.5");
   EXPECT_FALSE(ImportDialogChoices(dialog.get()));
   EXPECT_TRUE(dialog->findChild<QLabel*>("problem")->text().contains("each of the 6"));
-  typed->setText("-80, -60.5, -40, -20, 0, 20");
+  typed->setText("-80, -60.5, -40, -20, 0, 20");  // the refusal goes as soon as it is mended
+  EXPECT_TRUE(dialog->findChild<QLabel*>("problem")->text().isEmpty());
   const std::optional<ImportChoices> choices = ImportDialogChoices(dialog.get());
   ASSERT_TRUE(choices);
   EXPECT_EQ(choices->voltageSource, VoltageSource::kTyped);

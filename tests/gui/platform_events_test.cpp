@@ -1,5 +1,5 @@
 // Events of the controls as a user makes them: one commit per finished entry, none for a value
-// the program sets, which a field widens its range to show.
+// the program sets, which a field widens its range to show and shows to seven digits.
 #include <QApplication>
 #include <QDoubleSpinBox>
 #include <QLineEdit>
@@ -19,8 +19,11 @@ class ControlEvents : public StartedProgram {
   }
 };
 
+// A value the program sets fires nothing, shows at most seven significant digits, and is kept
+// exactly however the focus moves.
 TEST_F(ControlEvents, ProgramSetValuesFireNothing) {
-  SetCtrlVal(panelHandle, PANEL_VM, -33.5);
+  SetCtrlVal(panelHandle, PANEL_VM, -7.555785773931933);
+  SetCtrlVal(panelHandle, PANEL_XMAX, 7.800000000000001);
   SetCtrlVal(panelHandle, PANEL_P, 3);
   SetCtrlVal(panelHandle, PANEL_FITCURR4, 1);
   SetCtrlVal(panelHandle, PANEL_AUTOUPDATE, 1);
@@ -30,8 +33,14 @@ TEST_F(ControlEvents, ProgramSetValuesFireNothing) {
   CtrlWidget(panelHandle, PANEL_VM)->setFocus();
   CtrlWidget(panelHandle, PANEL_NAME)->setFocus();
   CtrlWidget(panelHandle, PANEL_KM)->setFocus();
+  CtrlWidget(panelHandle, PANEL_XMAX)->setFocus();
+  CtrlWidget(panelHandle, PANEL_KM)->setFocus();
   QApplication::processEvents();
   EXPECT_TRUE(DeliveredEvents().empty());
+  EXPECT_EQ(static_cast<QDoubleSpinBox*>(Widget(panelHandle, PANEL_VM))->text(), "-7.555786");
+  EXPECT_EQ(static_cast<QDoubleSpinBox*>(Widget(panelHandle, PANEL_XMAX))->text(), "7.8");
+  EXPECT_EQ(DoubleValue(panelHandle, PANEL_VM), -7.555785773931933);
+  EXPECT_EQ(DoubleValue(panelHandle, PANEL_XMAX), 7.800000000000001);
 }
 
 // A typed entry commits once when finished, by Enter or by leaving the field, and holds what was
@@ -42,8 +51,10 @@ TEST_F(ControlEvents, EachFinishedEntryCommitsOnce) {
     int control;
     const char* typed;
     bool enter;  // else finished by leaving
-  } entries[] = {
-      {PANEL_KM, "-0.0125", true}, {PANEL_GMAX, "2.5e-5", false}, {PANEL_CURRLABEL4, "IA", true}};
+  } entries[] = {{PANEL_KM, "-0.0125", true},
+                 {PANEL_GMAX, "2.5e-5", false},
+                 {PANEL_VH, "-1.23456789", true},  // stored as typed, shown to seven digits
+                 {PANEL_CURRLABEL4, "IA", true}};
   for (const auto& e : entries) {
     SCOPED_TRACE(e.typed);
     QWidget* field = Widget(panelHandle, e.control);
@@ -61,6 +72,7 @@ TEST_F(ControlEvents, EachFinishedEntryCommitsOnce) {
       EXPECT_EQ(DoubleValue(panelHandle, e.control), std::stod(e.typed));
   }
   EXPECT_EQ(static_cast<QDoubleSpinBox*>(Widget(panelHandle, PANEL_KM))->text(), "-0.0125");
+  EXPECT_EQ(static_cast<QDoubleSpinBox*>(Widget(panelHandle, PANEL_VH))->text(), "-1.234568");
   EXPECT_EQ(static_cast<QLineEdit*>(Widget(panelHandle, PANEL_CURRLABEL4))->maxLength(), 255);
 }
 

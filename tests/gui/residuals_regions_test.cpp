@@ -3,7 +3,10 @@
 // from the right-button menu.
 #include <qcustomplot.h>
 
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QMenu>
+#include <QPushButton>
 
 #include "display/goodness_display.h"
 #include "display/region_editing.h"
@@ -42,15 +45,30 @@ class ResidualsAndRegions : public StartedProgram {
     QTest::mouseRelease(graph_, Qt::LeftButton, keys, At(toMs));
   }
 
-  // The right button at a time, and the menu's action `index` chosen.
+  // The right button at a time, and the menu's action `index` chosen; its text is kept.
   void Choose(double timeMs, int index) {
     QTest::mouseClick(graph_, Qt::RightButton, Qt::NoModifier, At(timeMs));
     auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
     ASSERT_NE(menu, nullptr);
     ASSERT_GT(menu->actions().size(), index);
+    chosen_ = menu->actions()[index]->text().toStdString();
     menu->actions()[index]->trigger();
     menu->close();
   }
+
+  // The region editor's edges typed and OK pressed; the editor's complaint, "" when it took them.
+  static std::string TypeEdges(QDialog* editor, const QString& from, const QString& to) {
+    for (const auto& [name, text] : {std::pair{"from", from}, std::pair{"to", to}}) {
+      auto* field = editor->findChild<QDoubleSpinBox*>(name);
+      field->setFocus();
+      QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+      QTest::keyClicks(field, text);
+    }
+    editor->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    return editor->findChild<QLabel*>("problem")->text().toStdString();
+  }
+
+  std::string chosen_;  // the text of the menu action last chosen
 
   QCustomPlot* graph_ = nullptr;
 };
@@ -68,6 +86,8 @@ TEST_F(ResidualsAndRegions, StripFollowsAnEditWithAutomaticUpdateOn) {
   const double before = StripValue(1, n);
   const std::string lineBefore = TextValue(panelHandle, PANEL_GOODNESS);
   EXPECT_EQ(lineBefore.rfind("RMS ", 0), 0u) << lineBefore;
+  // however narrow the line, its tooltip holds every figure
+  EXPECT_TRUE(Widget(panelHandle, PANEL_GOODNESS)->toolTip().startsWith(lineBefore.c_str()));
 
   TypeAndEnter(panelHandle, PANEL_GMAX, "40");
   EXPECT_NE(StripValue(1, n), before);
@@ -114,6 +134,27 @@ TEST_F(ResidualsAndRegions, ShiftDragMarksARegionThatMovesResizesAndGoes) {
   EXPECT_NE(TextValue(panelHandle, PANEL_GOODNESS).find("RMS/noise "), std::string::npos);
   Choose(27, 2);  // and "No noise region" takes it away
   EXPECT_FALSE(fitSettings.noise.has_value());
+}
+
+// A region's edges can be typed: the editor refuses an end before the start and stores what is
+// typed; the noise region offered before a short window warns of its few samples.
+TEST_F(ResidualsAndRegions, EdgesTypedAndAShortNoiseRegionWarned) {
+  Drag(10, 20, Qt::ShiftModifier);
+  Choose(15, 2);
+  EXPECT_EQ(chosen_, "Edit region…");
+  auto* editor = graph_->findChild<QDialog*>("regionEditor");
+  ASSERT_NE(editor, nullptr);
+  EXPECT_FALSE(TypeEdges(editor, "30", "25").empty());
+  ASSERT_EQ(fitSettings.excluded.size(), 1u);
+  EXPECT_NEAR(fitSettings.excluded[0].from, 10, 0.5);
+  EXPECT_EQ(TypeEdges(editor, "12.3456789", "18.5"), "");
+  EXPECT_EQ(fitSettings.excluded[0].from, 12.3456789);
+  EXPECT_EQ(fitSettings.excluded[0].to, 18.5);
+
+  TypeAndEnter(panelHandle, PANEL_XMIN, "2");  // 21 samples up to the window
+  graph_->replot();
+  Choose(30, 1);
+  EXPECT_TRUE(Contains(chosen_, "only 21 samples")) << chosen_;
 }
 
 // A region over the whole window leaves no RMS to show: the line says so, never NaN.

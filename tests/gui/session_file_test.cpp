@@ -59,7 +59,9 @@ TEST_F(SessionFile, SavedAndOpenedRestoresEveryItem) {
   choice.currents[0].bounds[0] = {-70.0, -30.0};
   choice.baselineFree = true;
   fitSettings.choice = choice;
+  PlaceDataCursor(timevals[250]);
   const Session saved = CurrentSession();
+  ASSERT_TRUE(saved.cursor);
   const std::string path = ScratchPath("cell.pavik");
   ASSERT_EQ(SaveSessionFile(path), 1);
 
@@ -77,6 +79,8 @@ TEST_F(SessionFile, SavedAndOpenedRestoresEveryItem) {
   EXPECT_TRUE(RecordedMessages().empty());
   EXPECT_EQ(CurrentSession(), saved);  // the polish's choice among them
   EXPECT_EQ(NumTraces, 3);
+  EXPECT_EQ(status.cursorIndex, 250);
+  EXPECT_NE(pointHandles[0], 0);  // the traces marked at the cursor
   EXPECT_EQ(params[0].Vm, -52.0);
   EXPECT_EQ(DoubleValue(panelHandle, PANEL_XMIN), 0.005);
   EXPECT_EQ(DoubleValue(panelHandle, PANEL_VMIN), -90.0);
@@ -165,6 +169,30 @@ TEST_F(SessionFile, ReopenedSessionImportsTheSameSweepsWithoutAsking) {
   ASSERT_EQ(SaveSessionFile(session), 1);
   const std::string json = ReadBytes(session);
   EXPECT_NE(json.find("\"dataImport\": null"), std::string::npos) << json;
+}
+
+// The recording's holding level sets Vhold as it is taken over; the session's parameter file then
+// sets its own, and no notice says otherwise. Without a parameter file the notice stands.
+TEST_F(SessionFile, VholdNoticeOnlyWhenItHolds) {
+  params[0].Vhold = -80;
+  const std::string param = ScratchPath("own-vhold.fit");
+  ASSERT_EQ(SaveParamFile(param), 1);
+  ImportSodium(Chosen());
+  ASSERT_EQ(params[0].Vhold, -120.0);
+  ASSERT_EQ(LoadParamFile(param), 1);
+  const std::string session = ScratchPath("vhold.pavik");
+  ASSERT_EQ(SaveSessionFile(session), 1);
+
+  ClearRecordedMessages();
+  ASSERT_EQ(OpenSessionFile(session), 1);
+  EXPECT_EQ(params[0].Vhold, -80.0);
+  for (const RecordedMessage& told : RecordedMessages())
+    EXPECT_FALSE(Contains(told.message, "Vhold")) << told.message;
+
+  params[0].Vhold = -80;
+  ImportSodium(Chosen());
+  ASSERT_FALSE(RecordedMessages().empty());
+  EXPECT_TRUE(Contains(RecordedMessages().back().message, "Vhold"));
 }
 
 TEST_F(SessionFile, UnreadableChoicesAskAgain) {

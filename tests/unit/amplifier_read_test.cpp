@@ -172,13 +172,23 @@ TEST(ReadAmplifierFile, ShapeOfEveryKindOfFile) {
        "ABF 1.83, 3 x 128 every 0.05 ms from 0: Im (pA) Vm (mV); Cmd 0 "
        "holds -70 mV"},
       {Read(Abf1GapFree()),
-       "ABF 1.50 gap-free, 1 x 10 every 0.1 ms from 0: IN 0 (nA); a gap-free recording is not "
-       "played from an epoch table"},
+       "ABF 1.50 gap-free, 1 x 10 every 0.1 ms from 0: IN 0 (nA); gap-free: no protocol"},
       {Read(kAtfTwoSignals),
        "ATF 1.0, 2 x 3 every 0.05 ms from 0: IN 0 (pA) IN 1 (mV); no protocol"},
       {Read(kAtfCurrentOnly), "ATF 1.0, 3 x 2 every 0.1 ms from 1: Trace (nA); no protocol"},
   };
   for (const auto& c : cases) EXPECT_EQ(Shape(c.file), c.shape);
+}
+
+// The import dialog says what a file is in plain words, a gap-free one included.
+TEST(ImportDialogInputFor, SaysWhatTheFileIs) {
+  const ImportDialogInput gapFree = ImportDialogInputFor(Read(Abf1GapFree()), "g.abf");
+  EXPECT_EQ(gapFree.summary,
+            "ABF 1.50 file: one gap-free recording of 1 ms, no protocol, sampled at 10 kHz, "
+            "1 channel");
+  EXPECT_EQ(gapFree.commandNote, "gap-free: no protocol");
+  EXPECT_EQ(ImportDialogInputFor(SodiumAbf(), "s.abf").summary,
+            "ABF 2.0.0.0 file: 37 sweeps of 25.8 ms, sampled at 20 kHz, 1 channel");
 }
 
 // ---- samples ----
@@ -336,7 +346,7 @@ TEST(ReadAmplifierFile, RefusedFilesSayWhy) {
   std::string holdingNaN = With<int16_t>(abf1, 2296, 0);  // no waveform: the holding level alone
   Put<float>(&holdingNaN, 1394, std::nanf(""));
   for (const auto& [bytes, expected] :
-       {std::pair{With<int16_t>(abf1, 2310, 3), "epoch B is of a kind (type 3)"},  // a train
+       {std::pair{With<int16_t>(abf1, 2310, 3), "epoch B is a train of rectangular pulses"},
         std::pair{With<int32_t>(abf1, 2508, 200), "its epochs run past the end of sweep 1"},
         std::pair{With<int16_t>(abf1, 1440, 2), "its active output 2 has no epoch table"},
         std::pair{With<int16_t>(abf1, 2300, 2), "comes from a stimulus file"},

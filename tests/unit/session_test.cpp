@@ -36,6 +36,7 @@ Session FullSession() {
   s.colorTraces = true;
   s.vMin = -120.0;
   s.vMax = 60.0;
+  s.cursor = 12.05;
   return s;
 }
 
@@ -67,6 +68,7 @@ TEST(Session, EveryFieldReadsBackExactly) {
   Session none;
   none.noise.reset();
   none.dataImport = nullptr;
+  none.cursor.reset();
   ASSERT_EQ(ParseSession(Text(none), kSessionPath, &read), "");
   EXPECT_TRUE(read == none);
 }
@@ -141,6 +143,7 @@ TEST(Session, RefusedTextsChangeNothing) {
       {R"({"version": 1, "fitter": {"1.Vm": {"lower": 1}}})", "\"1.Vm\""},
       {R"({"version": 1, "fitter": {"1.Vm": {"free": true, "upper": "x"}}})", "\"1.Vm\""},
       {R"({"version": 1, "xMax": 5, "colorTraces": "yes"})", "\"colorTraces\""},
+      {R"({"version": 1, "cursor": [3]})", "\"cursor\""},
       {R"({"version": 1, "dataImport": {"a": )" + Nested(100000) + "}}", "\"dataImport\""},
       {std::string(kMaxSessionBytes + 1, ' '), "too large"},
   };

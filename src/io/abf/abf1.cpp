@@ -71,8 +71,7 @@ std::string ReadProtocol(ByteReader& in, bool extended, Protocol* protocol) {
     if (type == 0) continue;
     const std::string epochName(1, static_cast<char>('A' + e));
     if (type != 1 && type != 2) {
-      return "epoch " + epochName + " is of a kind (type " + std::to_string(type) +
-             ") that the rebuild does not follow: only steps and ramps";
+      return UnfollowedEpochNote(epochName, type);
     }
     ProtocolEpoch epoch;
     epoch.kind = type == 1 ? EpochKind::kStep : EpochKind::kRamp;

@@ -180,8 +180,7 @@ std::string ReadProtocol(ByteReader& in, const Abf2Header& header, const Section
     if (number < 0 || number >= kEpochsPerOutput) return Corrupt("an epoch number is out of range");
     const std::string epochName(1, static_cast<char>('A' + number));
     if (type != 1 && type != 2) {
-      return "epoch " + epochName + " is of a kind (type " + std::to_string(type) +
-             ") that the rebuild does not follow: only steps and ramps";
+      return UnfollowedEpochNote(epochName, type);
     }
     ProtocolEpoch epoch;
     epoch.kind = type == 1 ? EpochKind::kStep : EpochKind::kRamp;

@@ -211,7 +211,28 @@ std::string ModeWords(int mode) {
 }
 
 std::string NotEpisodicNote(int mode) {
-  return "a " + ModeWords(mode) + " recording is not played from an epoch table";
+  return ModeWords(mode) + ": no protocol";
+}
+
+std::string UnfollowedEpochNote(const std::string& epochName, int type) {
+  std::string kind;
+  switch (type) {
+    case kEpochPulseTrain:
+      kind = "a train of rectangular pulses";
+      break;
+    case kEpochTriangle:
+      kind = "a triangle wave";
+      break;
+    case kEpochCosine:
+      kind = "a cosine wave";
+      break;
+    case kEpochBiphasicTrain:
+      kind = "a train of biphasic pulses";
+      break;
+    default:
+      kind = "of a kind Pavik does not know (type " + std::to_string(type) + ")";
+  }
+  return "epoch " + epochName + " is " + kind + "; only steps and ramps are rebuilt";
 }
 
 // ---- the three formats ----

@@ -18,6 +18,12 @@ constexpr int kAbfGapFree = 3;
 constexpr int kAbfHighSpeedOscilloscope = 4;
 constexpr int kAbfEpisodic = 5;
 
+// Kinds of epoch beside the step (1) and the ramp (2), as the file numbers them.
+constexpr int kEpochPulseTrain = 3;
+constexpr int kEpochTriangle = 4;
+constexpr int kEpochCosine = 5;
+constexpr int kEpochBiphasicTrain = 7;  // 6 is no longer used
+
 // Reads numbers at byte offsets of a file. A read past the end gives 0 and marks the reader,
 // so that a parser may read a whole header and ask once whether it was all there.
 class ByteReader {
@@ -80,3 +86,6 @@ std::string ApplyUserList(int code, std::string_view list, bool repeat,
 std::string ModeWords(int mode);  // "variable-length event-driven" etc., for messages
 // Why a recording of a mode other than episodic has no command to rebuild.
 std::string NotEpisodicNote(int mode);
+// Why the command is not rebuilt when an epoch is neither a step nor a ramp, in plain words
+// ("epoch F is a train of rectangular pulses; only steps and ramps are rebuilt").
+std::string UnfollowedEpochNote(const std::string& epochName, int type);

@@ -1,22 +1,30 @@
 // What the import dialog shows of an amplifier file: its summary line, the channels with their
 // kinds, each sweep's step voltage, the command's availability, the sweep's span and the step.
-#include <cstdio>
+#include <string>
 
 #include "io/abf/import.h"
+#include "platform/number_text.h"
 
 namespace {
 
 constexpr double kSecondsFrom = 1000;  // ms: longer sweeps are told in seconds
 
+// What the file is, in plain words: "ABF 2.0.0.0 file: 37 sweeps of 25.8 ms, sampled at 20 kHz,
+// 1 channel", or "...: one gap-free recording of 10 s, no protocol, sampled at ...".
 std::string Summary(const AmplifierFile& file) {
   const double ms = SweepEndMs(file) - file.startTimeMs;
-  char text[160];
-  std::snprintf(text, sizeof text, "%s, %s%d sweep%s of %g %s, %g kHz, %zu channel%s",
-                file.format.c_str(), file.gapFree ? "gap-free, " : "", file.sweeps,
-                file.sweeps == 1 ? "" : "s", ms < kSecondsFrom ? ms : ms / 1000,
-                ms < kSecondsFrom ? "ms" : "s", 1.0 / file.sampleIntervalMs, file.channels.size(),
-                file.channels.size() == 1 ? "" : "s");
-  return text;
+  const std::string length =
+      ms < kSecondsFrom ? SignificantText(ms) + " ms" : SignificantText(ms / 1000) + " s";
+  const auto count = [](size_t n, const std::string& what) {
+    return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
+  };
+  std::string summary = file.format + " file: ";
+  if (file.gapFree)
+    summary += "one gap-free recording of " + length + ", no protocol";
+  else
+    summary += count(static_cast<size_t>(file.sweeps), "sweep") + " of " + length;
+  return summary + ", sampled at " + SignificantText(1.0 / file.sampleIntervalMs) + " kHz, " +
+         count(file.channels.size(), "channel");
 }
 
 }  // namespace
@@ -32,7 +40,8 @@ ImportDialogInput ImportDialogInputFor(const AmplifierFile& file, std::string_vi
   input.sweepSteps = SweepStepVoltages(file);
   input.hasCommand = file.protocol && VoltageToMillivolts(file.protocol->commandUnit) != 0;
   if (file.protocol) input.commandName = file.protocol->commandName;
-  input.commandNote = file.protocolNote;
+  // A gap-free recording has no protocol, whatever its header holds beside the mode.
+  input.commandNote = file.gapFree ? "gap-free: no protocol" : file.protocolNote;
   if (file.protocol && !input.hasCommand) {
     input.commandNote =
         "the protocol's output is in " + file.protocol->commandUnit + ", not a voltage";

@@ -1,4 +1,4 @@
-// The numeric, text and path controls: commit rules of the spin boxes, the shortest number text,
+// The numeric, text and path controls: commit rules of the spin boxes, the number text they show,
 // the characters a text box refuses, the eliding path label.
 #include "platform/qt/fields.h"
 
@@ -17,10 +17,13 @@ namespace {
 constexpr int kMaxDecimals = 323;   // the toolkit rounds to its decimals: keep every digit
 constexpr int kTextCursorRoom = 4;  // pixels beside the text for the cursor and frame
 
-// The text of a number that reads back to exactly that number.
-QString ShortestText(double value) {
+constexpr int kShownDigits = 7;  // a field shows at most this many significant digits
+
+// The text a field shows: the shortest that reads back to the number when that has at most
+// kShownDigits digits, otherwise the number rounded to them ("7.8", not "7.800000000000001").
+QString ShownText(double value) {
   if (value == 0) return QStringLiteral("0");  // also for -0
-  return QLocale::c().toString(value, 'g', QLocale::FloatingPointShortest);
+  return QLocale::c().toString(value, 'g', kShownDigits);
 }
 
 bool IsNumberPrefix(const QString& text) {
@@ -130,10 +133,13 @@ void NumericField::CommitIfChanged(bool stepped) {
 }
 
 QString NumericField::textFromValue(double value) const {
-  return ShortestText(value);
+  return ShownText(value);
 }
 
 double NumericField::valueFromText(const QString& text) const {
+  // The text shown for the value stands for the value, which may carry more digits: only an
+  // edit by the user stores what the field shows.
+  if (text.trimmed() == ShownText(value())) return value();
   bool ok = false;
   const double value = QLocale::c().toDouble(text.trimmed(), &ok);
   return ok ? value : this->value();
@@ -150,7 +156,7 @@ QValidator::State NumericField::validate(QString& text, int&) const {
 }
 
 void NumericField::fixup(QString& text) const {
-  text = ShortestText(value());
+  text = ShownText(value());
 }
 
 // Sized for the numbers people type, not for the many decimals the field keeps.
@@ -218,15 +224,23 @@ void RefuseCharacters(QLineEdit* edit, const QString& refused) {
 
 // ---- PathLabel ----
 
-PathLabel::PathLabel(QWidget* parent) : QLabel(parent) {
+PathLabel::PathLabel(QWidget* parent, Qt::TextElideMode mode) : QLabel(parent), mode_(mode) {
   setTextInteractionFlags(Qt::TextSelectableByMouse);
   setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
 }
 
 void PathLabel::SetFullText(const QString& text) {
   fullText_ = text;
-  setToolTip(text);
+  if (explanation_.isEmpty() || text.isEmpty())
+    setToolTip(text.isEmpty() ? explanation_ : text);
+  else
+    setToolTip(text + "\n\n" + explanation_);
   Elide();
+}
+
+void PathLabel::SetExplanation(const QString& explanation) {
+  explanation_ = explanation;
+  SetFullText(fullText_);
 }
 
 QSize PathLabel::minimumSizeHint() const {
@@ -239,5 +253,5 @@ void PathLabel::resizeEvent(QResizeEvent* event) {
 }
 
 void PathLabel::Elide() {
-  setText(fontMetrics().elidedText(fullText_, Qt::ElideMiddle, width()));
+  setText(fontMetrics().elidedText(fullText_, mode_, width() - std::max(indent(), 0)));
 }

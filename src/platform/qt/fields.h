@@ -10,10 +10,11 @@
 
 constexpr double kDoubleFieldLimit = 1e9;  // default range: no value a user or file gives clips
 
-// A double field: shows the shortest text that reads back to its value ("0.05", "1e-07"),
-// accepts exponents, and emits committed() when the user finished an entry that changed the
-// value, or stepped it by arrow, wheel or page key (stepped true). A value set by the program
-// never commits.
+// A double field: shows its value to at most seven significant digits ("0.05", "1e-07",
+// "-7.555786") and keeps every digit of it until the user edits the text; stores a typed value
+// as typed; accepts exponents; and emits committed() when the user finished an entry that
+// changed the value, or stepped it by arrow, wheel or page key (stepped true). A value set by
+// the program never commits.
 class NumericField : public QDoubleSpinBox {
   Q_OBJECT
  public:
@@ -68,13 +69,17 @@ class IntField : public QSpinBox {
 // why, is shown at once when something is refused.
 void RefuseCharacters(QLineEdit* edit, const QString& refused);
 
-// A read-only path: elided in the middle to the space it has, the whole path in its tooltip.
+// A read-only path: elided in the middle to the space it has, the whole path in its tooltip. A
+// summary line is elided at its end instead, its least important part, and its tooltip holds the
+// whole line above what the line means.
 class PathLabel : public QLabel {
   Q_OBJECT
  public:
-  explicit PathLabel(QWidget* parent = nullptr);
+  explicit PathLabel(QWidget* parent = nullptr, Qt::TextElideMode mode = Qt::ElideMiddle);
   void SetFullText(const QString& text);
   QString FullText() const { return fullText_; }
+  void SetExplanation(const QString& explanation);  // shown under the whole text in the tooltip
+  bool ElidesAtEnd() const { return mode_ == Qt::ElideRight; }
   QSize minimumSizeHint() const override;
 
  protected:
@@ -83,4 +88,6 @@ class PathLabel : public QLabel {
  private:
   void Elide();
   QString fullText_;
+  QString explanation_;
+  Qt::TextElideMode mode_;
 };

@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "platform/qt/graph_state.h"
+#include "platform/qt/region_editor.h"
 #include "platform/qt/runtime.h"
 
 namespace {
@@ -129,6 +130,25 @@ void SetNoise(GraphState& graph, double from, double to) {
   TellProgram(graph);
 }
 
+// The edges typed in the editor, for the region at index when it is still the one the editor
+// was opened for (the program may have replaced the regions meanwhile).
+void EditRegion(const std::shared_ptr<GraphState>& state, int index) {
+  const GraphRegion opened = state->regionEditing.regions[index];
+  OpenRegionEditor(
+      state->plot, opened.kind == REGION_NOISE, opened.from, opened.to,
+      [state, index, opened](double from, double to) {
+        auto& regions = state->regionEditing.regions;
+        if (index >= static_cast<int>(regions.size())) return;
+        GraphRegion& region = regions[index];
+        if (region.kind != opened.kind || region.from != opened.from || region.to != opened.to)
+          return;
+        region.from = from;
+        region.to = to;
+        Redraw(*state);
+        TellProgram(*state);
+      });
+}
+
 // The right-button menu: shown without blocking, so that nothing waits on it.
 void ShowRegionMenu(const std::shared_ptr<GraphState>& state, const QPointF& pixel,
                     const QPoint& global) {
@@ -149,6 +169,7 @@ void ShowRegionMenu(const std::shared_ptr<GraphState>& state, const QPointF& pix
     else
       menu->addAction(QObject::tr("Use this stretch as the noise region instead"),
                       [state, index] { SetKind(*state, index, REGION_NOISE); });
+    menu->addAction(QObject::tr("Edit region…"), [state, index] { EditRegion(state, index); });
   } else {
     QAction* hint = menu->addAction(QObject::tr("Shift+drag: leave a stretch out of the fit"));
     hint->setEnabled(false);

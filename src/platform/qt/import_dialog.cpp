@@ -115,7 +115,20 @@ std::optional<ImportChoices> ImportDialog::Choices() {
 
 std::optional<ImportChoices> ImportDialog::Refuse(const QString& why) {
   problem_->setText(why);
+  sweepLimitShown_ = false;
   return std::nullopt;
+}
+
+void ImportDialog::RecheckProblem() {
+  if (problem_ == nullptr || problem_->text().isEmpty()) return;
+  if (sweepLimitShown_) {
+    if (CheckedSweeps() < kMaxSweepsChosen) {
+      problem_->clear();
+      sweepLimitShown_ = false;
+    }
+    return;
+  }
+  Choices();  // shows what still stands in the way, or clears the line
 }
 
 QGroupBox* ImportDialog::SweepBox() {
@@ -143,8 +156,12 @@ QGroupBox* ImportDialog::SweepBox() {
     if (item->checkState(0) == Qt::Checked && CheckedSweeps() > kMaxSweepsChosen) {
       item->setCheckState(0, Qt::Unchecked);
       problem_->setText("At most six sweeps: clear one first.");
+      sweepLimitShown_ = true;
+      UpdateCount();
+      return;
     }
     UpdateCount();
+    RecheckProblem();
   });
   layout->addWidget(sweeps_, 1);
   auto* row = new QHBoxLayout;
@@ -192,13 +209,16 @@ QGroupBox* ImportDialog::ChannelBox() {
   typed_->setPlaceholderText("mV, one per chosen sweep: -80, -60, -40");
   form->addRow("Step voltages:", typed_);
   if (!input_.hasCommand && !input_.commandNote.empty()) {
-    auto* note = new QLabel("No command from the protocol: " + Utf8(input_.commandNote) + ".");
+    auto* note = new QLabel("No command voltage (" + Utf8(input_.commandNote) + ").");
     note->setWordWrap(true);
     note->setStyleSheet("color: palette(mid);");
     form->addRow(note);
   }
-  connect(voltage_, &QComboBox::currentIndexChanged, this,
-          [this] { typed_->setEnabled(voltage_->currentData().toInt() < 0); });
+  connect(voltage_, &QComboBox::currentIndexChanged, this, [this] {
+    typed_->setEnabled(voltage_->currentData().toInt() < 0);
+    RecheckProblem();
+  });
+  connect(typed_, &QLineEdit::textChanged, this, [this] { RecheckProblem(); });
   return box;
 }
 
@@ -323,6 +343,7 @@ void ImportDialog::UpdateSamples() {
     text += QString(": more than a trace holds (%1)").arg(kPointsPerTrace);
   }
   samples_->setText(text + ".");
+  RecheckProblem();
 }
 
 std::function<bool(std::optional<ImportChoices>*)>& ImportDialogAnswerSeam() {

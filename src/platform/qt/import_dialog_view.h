@@ -32,6 +32,7 @@ class ImportDialog : public QDialog {
   void UpdateCount();
   long SpanSamples() const;
   void UpdateSamples();
+  void RecheckProblem();  // a refusal shown goes, or changes, as soon as it no longer holds
 
   ImportDialogInput input_;
   QTreeWidget* sweeps_ = nullptr;
@@ -44,6 +45,7 @@ class ImportDialog : public QDialog {
   QCheckBox* average_ = nullptr;
   QLabel* samples_ = nullptr;
   QLabel* problem_ = nullptr;
+  bool sweepLimitShown_ = false;  // the refusal shown is the one of a sweep too many
 };
 
 // A test seam may answer instead of a person: true with the answer set.

@@ -155,6 +155,8 @@ class PanelLoader : public QUiLoader {
       widget = new IntField(parent);
     else if (className == QLatin1String("PathLabel"))
       widget = new PathLabel(parent);
+    else if (className == QLatin1String("SummaryLabel"))
+      widget = new PathLabel(parent, Qt::ElideRight);
     else if (className == QLatin1String("QCustomPlot"))
       widget = new QCustomPlot(parent);
     else
@@ -256,7 +258,10 @@ void CollectControls(int panel, PanelRecord& record) {
     control.id = id.toInt();
     control.kind = KindOf(widget);
     control.callback = widget->property(kCallbackProperty).toString().toStdString();
-    if (auto* path = qobject_cast<PathLabel*>(widget)) path->SetFullText(path->text());
+    if (auto* path = qobject_cast<PathLabel*>(widget)) {
+      path->SetFullText(path->text());
+      if (path->ElidesAtEnd()) path->SetExplanation(path->toolTip());  // the resource's words
+    }
     if (control.kind == ControlKind::ColorIndicator)
       control.indicatorColor = ColorFromProperty(widget, "indicatorColor");
     record.controls[control.id] = control;

@@ -18,6 +18,20 @@ namespace {
 QString Text(const char* text) {
   return QString::fromUtf8(text ? text : "");
 }
+
+// The window a box or dialog opens over, centred: the active one, else the shown panel with the
+// menu bar (the main window), else any shown panel. A box with no parent opens wherever the
+// desktop puts it, often far from what it asks about.
+QWidget* DialogParent() {
+  if (QWidget* active = QApplication::activeWindow()) return active;
+  QWidget* shown = nullptr;
+  for (auto& [handle, panel] : AllPanels()) {
+    if (!panel.window || !panel.window->isVisible()) continue;
+    if (panel.menuBar >= 0) return panel.window;
+    if (!shown) shown = panel.window;
+  }
+  return shown;
+}
 }  // namespace
 
 // ---- the file dialog ----
@@ -35,16 +49,16 @@ int FileSelectPopup(const char* defaultDirectory, const char* defaultFileSpec,
   for (const auto& filter : built.filters) filters << QString::fromStdString(filter);
   QString selected = filters.value(built.selected);
   const QString directory = Text(defaultDirectory);  // empty: the current directory
-  const QWidget* parent = QApplication::activeWindow();
+  QWidget* parent = DialogParent();
   const bool saving = buttonLabel == VAL_SAVE_BUTTON;
 
   QString chosen;
   if (saving)
-    chosen = QFileDialog::getSaveFileName(const_cast<QWidget*>(parent), Text(title), directory,
-                                          filters.join(";;"), &selected);
+    chosen =
+        QFileDialog::getSaveFileName(parent, Text(title), directory, filters.join(";;"), &selected);
   else
-    chosen = QFileDialog::getOpenFileName(const_cast<QWidget*>(parent), Text(title), directory,
-                                          filters.join(";;"), &selected);
+    chosen =
+        QFileDialog::getOpenFileName(parent, Text(title), directory, filters.join(";;"), &selected);
   if (chosen.isEmpty()) return VAL_NO_FILE_SELECTED;
   // The system's own encoding of file names, as the program passes paths on: bytes.
   if (path) *path = QFile::encodeName(QFileInfo(chosen).absoluteFilePath()).toStdString();
@@ -55,8 +69,8 @@ int DirSelectPopup(const char* defaultDirectory, const char* title, int, int, st
   int answer = VAL_NO_FILE_SELECTED;
   if (FileSelectAnsweredBySeam(&answer, path)) return answer == VAL_NO_FILE_SELECTED ? 0 : 1;
   if (!CanAskAPerson()) return 0;
-  const QString chosen = QFileDialog::getExistingDirectory(QApplication::activeWindow(),
-                                                           Text(title), Text(defaultDirectory));
+  const QString chosen =
+      QFileDialog::getExistingDirectory(DialogParent(), Text(title), Text(defaultDirectory));
   if (chosen.isEmpty()) return 0;
   if (path) *path = QFile::encodeName(QFileInfo(chosen).absoluteFilePath()).toStdString();
   return 1;
@@ -73,8 +87,8 @@ int PromptPopup(const char* title, const char* message, std::string* response) {
   }
   if (!CanAskAPerson()) return 0;
   bool ok = false;
-  const QString entered = QInputDialog::getText(QApplication::activeWindow(), Text(title),
-                                                Text(message), QLineEdit::Normal, QString(), &ok);
+  const QString entered = QInputDialog::getText(DialogParent(), Text(title), Text(message),
+                                                QLineEdit::Normal, QString(), &ok);
   if (!ok) return 0;
   if (response) *response = entered.toUtf8().toStdString();
   return 1;
@@ -88,7 +102,7 @@ int MessagePopup(const char* title, const char* message) {
     TellOnStandardError(message);  // the command line's message sink
     return 0;
   }
-  QMessageBox::information(QApplication::activeWindow(), Text(title), Text(message));
+  QMessageBox::information(DialogParent(), Text(title), Text(message));
   return 0;
 }
 
@@ -102,10 +116,12 @@ int QuestionPopup(const char* title, const char* message, const std::vector<std:
     return answer >= 0 && answer < static_cast<int>(answers.size()) ? answer : -1;
   if (!CanAskAPerson()) return -1;
   QMessageBox box(QMessageBox::Question, Text(title), Text(message), QMessageBox::NoButton,
-                  QApplication::activeWindow());
+                  DialogParent());
   std::vector<QAbstractButton*> buttons;
-  for (const std::string& text : answers)
+  for (const std::string& text : answers) {
     buttons.push_back(box.addButton(Text(text.c_str()), QMessageBox::AcceptRole));
+    if (text == "Cancel") box.setEscapeButton(buttons.back());  // Escape means Cancel
+  }
   if (defaultAnswer >= 0 && defaultAnswer < static_cast<int>(buttons.size()))
     box.setDefaultButton(static_cast<QPushButton*>(buttons[defaultAnswer]));
   box.exec();
