@@ -71,6 +71,9 @@ std::string ReadAmplifierFile(std::string_view bytes, AmplifierFile* file);
 std::string ReadAbf2(std::string_view bytes, AmplifierFile* file);
 std::string ReadAbf1(std::string_view bytes, AmplifierFile* file);
 std::string ReadAtf(std::string_view bytes, AmplifierFile* file);
+// "" or the refusal of a file whose first bytes declare more samples than can be opened, said
+// before the rest is read; the readers check the whole of what they read again.
+std::string CheckDeclaredSize(std::string_view head);
 
 // The samples of one sweep and channel (both 0-based, within range).
 const std::vector<double>& SweepSamples(const AmplifierFile& file, int sweep, int channel);
