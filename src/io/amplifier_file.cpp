@@ -71,7 +71,7 @@ std::string ReadAmplifierPath(const std::string& path, AmplifierFile* file) {
 }
 
 std::string ConvertAmplifierFile(const std::string& path, const ImportOptions& options,
-                                 std::string* text) {
+                                 std::string* text, std::vector<std::string>* notices) {
   std::string bytes;
   if (std::string why = ReadAmplifierBytes(path, &bytes); !why.empty()) return Sentence(why);
   if (!IsAmplifierFile(bytes)) return "it is not an ABF or ATF file.";
@@ -83,5 +83,7 @@ std::string ConvertAmplifierFile(const std::string& path, const ImportOptions& o
   const std::string name = FileNameOf(path);
   if (std::string why = ImportRecording(file, choices, name, &recording); !why.empty()) return why;
   *text = FormatRecordingAsText(recording, DescribeImport(file, choices, name));
+  *notices = file.notices;
+  notices->insert(notices->end(), recording.notices.begin(), recording.notices.end());
   return "";
 }

@@ -62,6 +62,7 @@ struct AmplifierFile {
   std::vector<std::vector<double>> samples;
   std::optional<Protocol> protocol;  // when the command of every sweep can be rebuilt
   std::string protocolNote;          // why it cannot, when the file has a protocol
+  std::vector<std::string> notices;  // values no amplifier produces, read as the file says
 };
 
 // ---- readers: "" on success, otherwise what is wrong; the record is then to be dropped ----
