@@ -30,6 +30,13 @@ for file in usr/lib/pavik/pavik usr/lib/pavik/pavikuir.uir usr/share/application
 done
 [[ -L $root/usr/bin/pavik ]] || fail "/usr/bin/pavik is not a link to the program"
 xmllint --noout "$root/usr/share/mime/packages/pavik.xml" || fail "the MIME types are not XML"
+if command -v update-mime-database >/dev/null; then
+  # The file types built into a database of their own, as the package's trigger builds them.
+  update-mime-database "$root/usr/share/mime" >/dev/null 2>&1 || fail "update-mime-database failed"
+  for type in x-pavik-parameters x-pavik-session x-axon-binary x-axon-text; do
+    [[ -s $root/usr/share/mime/application/$type.xml ]] || fail "no MIME type $type"
+  done
+fi
 if command -v desktop-file-validate >/dev/null; then
   desktop-file-validate "$root/usr/share/applications/pavik.desktop" || fail "bad desktop entry"
 fi
