@@ -6,7 +6,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -14,7 +13,7 @@
 
 namespace {
 
-constexpr size_t kPipeChunk = 1 << 16;
+constexpr size_t kPipeChunk = 1 << 16;  // also what a file that grew is read on in
 
 std::string SystemReason(const char* what, int error) {
   return std::string(what) + " (" + std::strerror(error) + ")";
@@ -54,9 +53,15 @@ std::string ReadRest(int fd, bool pipe, const ReadOnceLimits& limits, size_t upT
       into = chunk.data();
       room = chunk.size();
     } else {
-      // A regular file is read into the room its size left (one byte more, to see it grew),
-      // its head first, so that a header declaring too much stops the read there.
-      room = had < kHeadCheckBytes ? kHeadCheckBytes - had : std::max(upTo, had) + 1 - had;
+      // A regular file is read into the room reserved for its size, its head first, so that a
+      // header declaring too much stops the read there; the end is seen in the reserve's spare
+      // byte, without moving the bytes. A file that grew since it was looked at is read on in
+      // chunks, up to the bound.
+      const size_t spare = bytes->capacity() - had;
+      room = had < kHeadCheckBytes ? kHeadCheckBytes - had
+             : had < upTo          ? upTo - had
+             : spare > 0           ? spare
+                                   : kPipeChunk;
       bytes->resize(had + room);
       into = bytes->data() + had;
     }
