@@ -239,3 +239,9 @@ std::vector<double> SweepSamples(const AmplifierFile& file, int sweep, int chann
   for (size_t i = 0; i < stored.size(); ++i) values[i] = stored[i] * factor + shift;
   return values;
 }
+
+double SampleAt(const AmplifierFile& file, int sweep, int channel, int64_t i) {
+  const size_t slot = static_cast<size_t>(sweep) * file.channels.size() + channel;
+  if (file.counts.empty()) return file.samples[slot][i];
+  return file.counts[slot][i] * file.countFactor[channel] + file.countShift[channel];
+}

@@ -85,6 +85,8 @@ std::string CheckDeclaredSize(std::string_view head);
 // The samples of one sweep and channel (both 0-based, within range), in the channel's unit
 // after the full scaling chain.
 std::vector<double> SweepSamples(const AmplifierFile& file, int sweep, int channel);
+// One of them, sample i, as SweepSamples gives it, without making the sweep's vector.
+double SampleAt(const AmplifierFile& file, int sweep, int channel, int64_t i);
 
 // ---- the protocol's waveform ----
 struct EpochSpan {
