@@ -45,6 +45,7 @@ int LoadAmplifierFile(const std::string& path, const ImportOptions* options) {
     return 0;
   }
   recording.import = *choices;
+  recording.notices.insert(recording.notices.begin(), file.notices.begin(), file.notices.end());
   if (!CommitRecording(recording)) return 0;
   importChoices = choices;
   return 1;

@@ -254,6 +254,11 @@ std::string CheckPositionals(CliCommand* command, const std::vector<std::string>
         command->sessionFile = positionals[0];
         return "";
       }
+      // A parameter file opened from the desktop comes alone; it is never a data file.
+      if (n == 1 && !usedOptions && positionals[0].ends_with(kParamFileExtension)) {
+        command->paramFile = positionals[0];
+        return "";
+      }
       if (n > 0) command->dataFile = positionals[0];
       if (n > 1) command->paramFile = positionals[1];
       return "";
@@ -384,6 +389,7 @@ std::string CommandLineHelp() {
   return "Usage:\n"
          "  pavik [DATAFILE [PARAMFILE]]\n"
          "  pavik SESSION.pavik\n"
+         "  pavik PARAMFILE.fit\n"
          "  pavik --fits OUT DATAFILE PARAMFILE [options]\n"
          "  pavik --render OUT DATAFILE [PARAMFILE] [options] [--select N]\n"
          "               [--format pdf|svg|png] [--graphs data|data+residuals|curves|all]\n"

@@ -22,6 +22,9 @@ int RunExportNmodl(const CliCommand& command);  // cli_nmodl.cpp
 // ---- shared (cli_shared.cpp) ----
 // The import choices for an amplifier data file: --trace-v gives its step voltages by hand.
 ImportOptions ImportOptionsOf(const CliCommand& command);
+// true when a file can be read; otherwise its name and the system's reason on standard error
+// (the window keeps the readers' own messages).
+bool ReadableOnCommandLine(const std::string& path, const char* what);
 // Reads the command's files as the menu's open commands do, then applies the options as if
 // they were typed; false when a file could not be read (the reader's message, which goes to
 // standard error without a window, said why).

@@ -9,7 +9,9 @@
 
 int RunExportNmodl(const CliCommand& command) {
   InitParams();
-  if (!LoadParamFile(command.paramFile)) return kExitFileError;
+  if (!ReadableOnCommandLine(command.paramFile, "parameter file") ||
+      !LoadParamFile(command.paramFile))
+    return kExitFileError;
   NmodlOptions options;
   options.areaUm2 = command.densityArea;
   options.q10 = command.q10;

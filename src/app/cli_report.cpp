@@ -7,6 +7,8 @@
 
 int RunReport(const CliCommand& command) {
   InitParams();
-  if (!LoadParamFile(command.paramFile)) return kExitFileError;
+  if (!ReadableOnCommandLine(command.paramFile, "parameter file") ||
+      !LoadParamFile(command.paramFile))
+    return kExitFileError;
   return WriteToStandardOutput(CurrentReport(-1), "report");
 }

@@ -8,6 +8,7 @@
 #include "app/pavik.h"
 #include "display/display.h"
 #include "fit/fit_settings.h"
+#include "io/file_kind.h"
 #include "io/safe_write.h"
 #include "model/model.h"
 #include "panels/panels.h"
@@ -20,10 +21,19 @@ ImportOptions ImportOptionsOf(const CliCommand& command) {
   return options;
 }
 
+bool ReadableOnCommandLine(const std::string& path, const char* what) {
+  const std::string why = WhyNotAReadableFile(path);
+  if (why.empty()) return true;
+  std::fprintf(stderr, "pavik: the %s %s was not read: %s.\n", what, path.c_str(), why.c_str());
+  return false;
+}
+
 bool LoadAndApply(const CliCommand& command, ParamFileContents* paramRead) {
   if (command.headerLines) status.headerLines = *command.headerLines;
   const ImportOptions importOptions = ImportOptionsOf(command);
-  if (!LoadDataFile(command.dataFile, &importOptions) ||
+  if (!ReadableOnCommandLine(command.dataFile, "data file") ||
+      (!command.paramFile.empty() && !ReadableOnCommandLine(command.paramFile, "parameter file")) ||
+      !LoadDataFile(command.dataFile, &importOptions) ||
       (!command.paramFile.empty() && !LoadParamFile(command.paramFile, paramRead))) {
     return false;
   }

@@ -48,7 +48,6 @@ constexpr double kStartingExtreme = 10000;  // the running current extremes star
 constexpr const char* kParamFileTitle = "Parameter File";
 constexpr const char* kParamFileSpec = "*.fit";
 constexpr const char* kParamFileTypes = "*.fit;*.V0*";
-constexpr const char* kParamFileExtension = ".fit";  // given to a saved name that has none
 
 // ---- data files ----
 

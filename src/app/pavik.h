@@ -12,6 +12,7 @@ struct ParamFileContents;
 
 inline constexpr const char* kVersion = "3.2";  // shown in the title and by --version
 inline constexpr const char* kVersionDate = "2010-June-03";
+inline constexpr const char* kParamFileExtension = ".fit";  // given to a saved name that has none
 
 // ---- start-up and the main panel (pavik.cpp) ----
 void RegisterPavikCallbacks();           // the callback table the resource file's names refer to

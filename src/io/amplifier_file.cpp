@@ -1,22 +1,38 @@
 // An amplifier file (ABF, ATF) on disk: recognising it by its first bytes, reading it within a
 // bound, applying the command line's import choices, and converting it to a text data file.
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 #include "io/abf/import.h"
 #include "io/abf/import_options.h"
 #include "io/io.h"
+#include "io/read_once.h"
 
 namespace {
 
-constexpr size_t kReadChunk = 1 << 16;
 constexpr size_t kHeadBytes = 8;  // enough for every format's mark
 
 std::string FileNameOf(const std::string& path) {
   const size_t slash = path.find_last_of('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// why as a sentence: the reading's reasons are phrases ("it is a folder"), the header check's a
+// sentence already.
+std::string Sentence(const std::string& why) {
+  return why.ends_with('.') ? why : why + ".";
+}
+
+// The file read once (a pipe cannot be read again), its header's declared size checked first.
+std::string ReadAmplifierBytes(const std::string& path, std::string* bytes) {
+  ReadOnceLimits limits{kMaxAmplifierFileBytes};
+  limits.checkHead = [](std::string_view head) { return CheckDeclaredSize(head); };
+  std::string why = ReadFileOnce(path, limits, bytes);
+  if (why.starts_with("it is larger than")) {
+    why += ", more than an amplifier file of up to " + std::to_string(kMaxAmplifierSamples >> 20) +
+           " Mi samples holds";
+  }
+  return why;
 }
 
 }  // namespace
@@ -49,36 +65,25 @@ bool IsAmplifierPath(const std::string& path) {
 }
 
 std::string ReadAmplifierPath(const std::string& path, AmplifierFile* file) {
-  std::FILE* stream = std::fopen(path.c_str(), "rb");
-  if (stream == nullptr) return std::string("it cannot be opened (") + std::strerror(errno) + ").";
   std::string bytes;
-  std::string chunk(kReadChunk, '\0');
-  size_t got = 0;
-  while ((got = std::fread(chunk.data(), 1, chunk.size(), stream)) > 0) {
-    bytes.append(chunk, 0, got);
-    if (bytes.size() > kMaxAmplifierFileBytes) {
-      std::fclose(stream);
-      return "it is larger than " + std::to_string(kMaxAmplifierFileBytes >> 20) +
-             " MiB, more than an amplifier file of up to " +
-             std::to_string(kMaxAmplifierSamples >> 20) + " Mi samples holds.";
-    }
-  }
-  const bool failed = std::ferror(stream) != 0;
-  const int error = errno;
-  std::fclose(stream);
-  if (failed) return std::string("it could not be read (") + std::strerror(error) + ").";
+  if (std::string why = ReadAmplifierBytes(path, &bytes); !why.empty()) return Sentence(why);
   return ReadAmplifierFile(bytes, file);
 }
 
 std::string ConvertAmplifierFile(const std::string& path, const ImportOptions& options,
-                                 std::string* text) {
+                                 std::string* text, std::vector<std::string>* notices) {
+  std::string bytes;
+  if (std::string why = ReadAmplifierBytes(path, &bytes); !why.empty()) return Sentence(why);
+  if (!IsAmplifierFile(bytes)) return "it is not an ABF or ATF file.";
   AmplifierFile file;
-  if (!IsAmplifierPath(path)) return "it is not an ABF or ATF file.";
-  if (std::string why = ReadAmplifierPath(path, &file); !why.empty()) return why;
+  if (std::string why = ReadAmplifierFile(bytes, &file); !why.empty()) return why;
+  std::string().swap(bytes);  // the samples are read: the file's bytes are not needed again
   const ImportChoices choices = ApplyImportOptions(file, options);
   Recording recording;
   const std::string name = FileNameOf(path);
   if (std::string why = ImportRecording(file, choices, name, &recording); !why.empty()) return why;
   *text = FormatRecordingAsText(recording, DescribeImport(file, choices, name));
+  *notices = file.notices;
+  notices->insert(notices->end(), recording.notices.begin(), recording.notices.end());
   return "";
 }

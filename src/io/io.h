@@ -7,6 +7,7 @@
 #include <iterator>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "io/recording.h"
 #include "model/model.h"
@@ -32,9 +33,10 @@ struct AmplifierFile;
 constexpr size_t kMaxAmplifierFileBytes = size_t{1} << 30;
 bool IsAmplifierPath(const std::string& path);  // a regular file whose first bytes mark ABF/ATF
 std::string ReadAmplifierPath(const std::string& path, AmplifierFile* file);  // "" or why not
-// The file as the program's own text data file; "" or why it cannot be converted.
+// The file as the program's own text data file; "" or why it cannot be converted. notices
+// receive what the user should know of the file (values no amplifier produces).
 std::string ConvertAmplifierFile(const std::string& path, const ImportOptions& options,
-                                 std::string* text);
+                                 std::string* text, std::vector<std::string>* notices);
 
 // ---- parameter file (paramfile*.cpp) ----
 // The layout: line 1 the dynamic-clamp globals and integers, lines 2 to 11 one line per current,

@@ -32,9 +32,15 @@ inline void CheckRead(std::string_view bytes,
   Check(channels >= 1 && channels <= static_cast<size_t>(kMaxAmplifierChannels), "channels");
   Check(file.sweepSamples >= 1, "sweep length");
   Check(file.sampleIntervalMs > 0 && std::isfinite(file.sampleIntervalMs), "sample interval");
-  Check(file.samples.size() == static_cast<size_t>(file.sweeps) * channels, "sample vectors");
-  for (const auto& samples : file.samples) {
-    Check(samples.size() == static_cast<size_t>(file.sweepSamples), "samples per sweep");
+  const size_t slots = file.counts.empty() ? file.samples.size() : file.counts.size();
+  Check(slots == static_cast<size_t>(file.sweeps) * channels, "sample vectors");
+  Check(file.counts.empty() || file.samples.empty(), "samples held one way");
+  for (int sweep = 0; sweep < file.sweeps; ++sweep) {
+    for (size_t c = 0; c < channels; ++c) {
+      Check(SweepSamples(file, sweep, static_cast<int>(c)).size() ==
+                static_cast<size_t>(file.sweepSamples),
+            "samples per sweep");
+    }
   }
   if (file.protocol) {
     Check(CheckProtocolFits(*file.protocol, file.sweepSamples, file.sweeps).empty(), "protocol");

@@ -111,7 +111,9 @@ TEST_F(CliTest, UnreadableFilesAndFailedWritesExitOne) {
     const char* message;
     QString stdoutFile;
   } cases[] = {
-      {{"--fits", out, At("missing.txt"), param}, "file open error", {}},
+      {{"--fits", out, At("missing.txt"), param},
+       "missing.txt was not read: it does not exist",
+       {}},
       {{"--fits", out, data, At("missing.fit")}, "was not read", {}},
       {{"--report", At("missing.fit")}, "was not read", {}},
       // a text file is no amplifier file to convert; a sweep the file lacks is no recording
@@ -129,6 +131,49 @@ TEST_F(CliTest, UnreadableFilesAndFailedWritesExitOne) {
     EXPECT_TRUE(Contains(run.err, c.message)) << run.err;
   }
   EXPECT_EQ(dir.Entries().size(), 2u);
+}
+
+// A file that is not a readable file is named, with what it really is, by --convert and --fits
+// alike (both once said "not an ABF or ATF file" or a bare "file open error").
+TEST_F(CliTest, SpecialInputsAreNamedForWhatTheyAre) {
+  std::filesystem::create_directories(dir.File("folder"));
+  std::filesystem::create_symlink(dir.File("gone"), dir.File("dangling"));
+  std::filesystem::create_symlink(dir.File("loop"), dir.File("loop"));
+  std::filesystem::create_symlink("/dev/zero", dir.File("zero-link"));
+  WriteBytes(dir.File("empty.abf"), "");
+  const std::pair<const char*, const char*> cases[] = {
+      {"missing.abf", "does not exist"},
+      {"dangling", "symbolic link to"},
+      {"loop", "symbolic link in a loop (Too many levels of symbolic links)"},
+      {"folder", "is a folder"},
+      {"zero-link", "is a device, not a file"},
+      {"empty.abf", "is empty"},
+  };
+  for (const auto& [name, reason] : cases) {
+    for (const QStringList& args : {QStringList{"--convert", At(name), At("out.txt")},
+                                    QStringList{"--fits", At("out.tsv"), At(name), param}}) {
+      const ProgramRun run = Pavik(args);
+      EXPECT_EQ(run.exitCode, 1) << name;
+      EXPECT_TRUE(Contains(run.err, dir.File(name)) && Contains(run.err, reason)) << run.err;
+    }
+  }
+  EXPECT_TRUE(Contains(Pavik({"--convert", "/dev/zero", At("out.txt")}).err, "is a device"));
+  EXPECT_FALSE(std::filesystem::exists(dir.File("out.txt")));
+}
+
+// An ABF file through a FIFO is read once and converted as from the disk; the writer may finish
+// before the program reads.
+TEST_F(CliTest, ConvertReadsAPipeOnce) {
+  const QString fifo = At("fifo");
+  ASSERT_EQ(mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+  ASSERT_EQ(Pavik({"--convert", kSodium, At("direct.txt")}).exitCode, 0);
+  QProcess writer;
+  writer.start("sh", {"-c", "cat \"$0\" > \"$1\"", kSodium, fifo});
+  const ProgramRun run = Pavik({"--convert", fifo, At("piped.txt")});
+  writer.waitForFinished();
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  const auto rows = [](const std::string& text) { return text.substr(text.find("\nTime")); };
+  EXPECT_EQ(rows(ReadBytes(dir.File("piped.txt"))), rows(ReadBytes(dir.File("direct.txt"))));
 }
 
 // What an output must not replace is refused with the save-failure message and stays as it was;

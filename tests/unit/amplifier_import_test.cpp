@@ -53,7 +53,8 @@ TEST(ImportRecording, LongSpanAveragedWithoutDroppingSamples) {
   EXPECT_DOUBLE_EQ(recording.times[0], 2.5);  // the middle of the first group's times
   ASSERT_EQ(recording.notices.size(), 1u);
   long double sum = 0;
-  for (int i = 0; i < 51611; ++i) sum += SweepSamples(SlowAbf(), 0, 1)[i];
+  const std::vector<double> voltage = SweepSamples(SlowAbf(), 0, 1);
+  for (int i = 0; i < 51611; ++i) sum += voltage[i];
   EXPECT_NEAR((*recording.stepVoltages)[0], static_cast<double>(sum / 51611), 1e-9);
 
   choices.average = false;

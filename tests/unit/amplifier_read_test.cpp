@@ -331,6 +331,9 @@ TEST(ReadAmplifierFile, RefusedFilesSayWhy) {
       {With<int32_t>(abf1, 16, 4), "4 sweeps of 256 samples are not the 768 samples it holds"},
       {With<int16_t>(abf1, 410, 20), "corrupt: its sampling sequence names channel 20"},
       {With<float>(abf1, 1050, 0.0f), "channel Vm: its scaling"},  // no signal gain
+      {With<int32_t>(abf1, 40, 0), "data section pointer is wrong"},
+      {With<int32_t>(abf1, 40, 4), "starts at byte 2048, inside its 6144-byte header"},
+      {With<uint32_t>(sodium, 236, 0), "starts at byte 0, inside its 512-byte header"},
       {std::string(kAtfTwoSignals) + "0.00015\t1\t2\n", "line 9 holds 3 numbers; the file has 5"},
       {"ATF\t2.0\n0\t2\n", "Unsupported ATF version"},
       {atfHead, "at least two"},
@@ -355,4 +358,25 @@ TEST(ReadAmplifierFile, RefusedFilesSayWhy) {
     EXPECT_FALSE(file.protocol);
     EXPECT_NE(file.protocolNote.find(expected), std::string::npos) << file.protocolNote;
   }
+}
+
+// Values no amplifier produces are read as the file says, each with a notice naming the field
+// and its value; the real recordings and the written files get none.
+TEST(ReadAmplifierFile, ImplausibleValuesAreToldNotHidden) {
+  const std::string abf1 = Abf1Episodic();
+  const std::pair<std::string, const char*> cases[] = {
+      {With<int32_t>(abf1, 252, -32768), "the ADC resolution as -32768"},
+      {With<float>(abf1, 922 + 4 * 1, 1e-45f), "channel Im's instrument scale as 1.4013e-45"},
+      {With<float>(abf1, 2348, 1e38f), "enabled epoch 1 of the command (mV) in sweep 1 as 1e+38"},
+      {With<float>(abf1, 1394, -1e6f), "the holding level (mV) as -1e+06"},
+      {With<float>(abf1, 122, 1e-30f), "the sample interval (us) as 1e-30"},
+  };
+  for (const auto& [bytes, notice] : cases) {
+    const AmplifierFile file = Read(bytes);
+    ASSERT_EQ(file.notices.size(), 1u) << notice;
+    EXPECT_NE(file.notices[0].find(notice), std::string::npos) << file.notices[0];
+  }
+  for (const AmplifierFile& file :
+       {Read(abf1), Read(Abf1GapFree()), SodiumAbf(), SlowAbf(), Read(kAtfTwoSignals)})
+    EXPECT_EQ(file.notices, std::vector<std::string>{}) << file.format;
 }

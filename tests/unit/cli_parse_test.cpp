@@ -35,8 +35,9 @@ std::string Summary(const CliCommand& c) {
 
 }  // namespace
 
-// Files alone open the window (a lone .pavik file is a session); "--" ends the options;
-// --render's parameter file is optional; --polish writes --out, and its lists of one kind join.
+// Files alone open the window (a lone .pavik file is a session, a lone .fit file a parameter
+// file); "--" ends the options; --render's parameter file is optional; --polish writes --out,
+// and its lists of one kind join.
 TEST(ParseCommandLine, EveryFormTakesItsOptions) {
   const struct {
     std::vector<std::string> args;
@@ -45,6 +46,7 @@ TEST(ParseCommandLine, EveryFormTakesItsOptions) {
       {{}, "0 [] [] [] []"},
       {{"a.txt", "b.fit"}, "0 [] [a.txt] [b.fit] []"},
       {{"day.pavik"}, "0 [] [] [] [day.pavik]"},
+      {{"day.fit"}, "0 [] [] [day.fit] []"},
       {{"--", "--odd-name.txt"}, "0 [] [--odd-name.txt] [] []"},
       {{"--fits", "-", "a.txt", "b.fit", "--header-lines", "3", "--xmin=1.5", "--xmax", "9",
         "--baseline", "-0.25", "--trace-v", "-40,0,40"},

@@ -159,6 +159,11 @@ std::string ReadAbf1(std::string_view bytes, AmplifierFile* file) {
            std::to_string(kMaxAmplifierSamples) + " can be opened.";
   }
   if (dataStart <= 0 || ignored < 0) return Corrupt("its data section pointer is wrong");
+  const int64_t headerSize = extended ? kExtendedHeaderSize : kOldHeaderSize;
+  if (dataStart < headerSize) {
+    return Corrupt("its data section starts at byte " + std::to_string(dataStart) +
+                   ", inside its " + std::to_string(headerSize) + "-byte header");
+  }
   const uint64_t offset = static_cast<uint64_t>(dataStart + ignored * sampleBytes);
   if (!in.Has(offset, static_cast<uint64_t>(total) * sampleBytes)) {
     return Truncated("the data section (" + std::to_string(total) + " samples)");
@@ -190,6 +195,7 @@ std::string ReadAbf1(std::string_view bytes, AmplifierFile* file) {
   file->sweepSamples = sweepSamples / channels;
   // The interval is between two multiplexed samples; one channel is sampled once per scan.
   file->sampleIntervalMs = static_cast<double>(interval) * channels / 1000.0;
+  NoteImplausibleInterval(interval, file);
 
   std::vector<double> factor(channels), shift(channels);
   for (int c = 0; c < channels; ++c) {
@@ -219,6 +225,7 @@ std::string ReadAbf1(std::string_view bytes, AmplifierFile* file) {
     if (!floatSamples) {
       const std::string problem = ScalingFactors(scaling, &factor[c], &shift[c]);
       if (!problem.empty()) return Corrupt("channel " + channel.name + ": " + problem);
+      NoteImplausibleScaling(channel.name, scaling, file);
     }
     file->channels.push_back(channel);
   }
@@ -233,7 +240,10 @@ std::string ReadAbf1(std::string_view bytes, AmplifierFile* file) {
       file->protocolNote = CheckProtocolFits(rebuilt, file->sweepSamples, file->sweeps);
     }
     if (in.Overran()) return Truncated("a protocol field");
-    if (file->protocolNote.empty()) file->protocol = rebuilt;
+    if (file->protocolNote.empty()) {
+      NoteImplausibleProtocol(rebuilt, file);
+      file->protocol = rebuilt;
+    }
   } else {
     file->protocolNote = NotEpisodicNote(mode);
   }

@@ -254,6 +254,10 @@ std::string ReadAbf2(std::string_view bytes, AmplifierFile* file) {
         ReadSection(in, s.entry, s.name, s.minBytes, s.wholeSection, s.section);
     if (!problem.empty()) return problem;
   }
+  if (data.entries != 0 && data.offset < kFileInfoSize) {
+    return Corrupt("its data section starts at byte " + std::to_string(data.offset) +
+                   ", inside its " + std::to_string(kFileInfoSize) + "-byte header");
+  }
   if (protocol.entries == 0) return Corrupt("it has no protocol section");
   if (adcs.entries == 0) return Corrupt("it records no input channel");
   if (adcs.entries > kMaxAmplifierChannels) {
@@ -316,6 +320,7 @@ std::string ReadAbf2(std::string_view bytes, AmplifierFile* file) {
                    " samples but its protocol says " + std::to_string(header.samplesPerEpisode));
   }
   file->sampleIntervalMs = header.intervalUs / 1000.0;
+  NoteImplausibleInterval(header.intervalUs, file);
 
   const std::vector<std::string> texts = ReadStrings(in, strings);
   std::vector<double> factor(channels), shift(channels);
@@ -340,6 +345,7 @@ std::string ReadAbf2(std::string_view bytes, AmplifierFile* file) {
     if (!floatSamples) {
       const std::string problem = ScalingFactors(scaling, &factor[c], &shift[c]);
       if (!problem.empty()) return Corrupt("channel " + channel.name + ": " + problem);
+      NoteImplausibleScaling(channel.name, scaling, file);
     }
     file->channels.push_back(channel);
   }
@@ -353,6 +359,9 @@ std::string ReadAbf2(std::string_view bytes, AmplifierFile* file) {
     file->protocolNote = CheckProtocolFits(rebuilt, file->sweepSamples, file->sweeps);
   }
   if (in.Overran()) return Truncated("a protocol field");
-  if (header.mode == kAbfEpisodic && file->protocolNote.empty()) file->protocol = rebuilt;
+  if (header.mode == kAbfEpisodic && file->protocolNote.empty()) {
+    NoteImplausibleProtocol(rebuilt, file);
+    file->protocol = rebuilt;
+  }
   return "";
 }

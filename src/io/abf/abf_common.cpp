@@ -104,24 +104,26 @@ void DeinterleaveSamples(std::string_view data, bool floatSamples,
                          AmplifierFile* file) {
   const int channels = static_cast<int>(file->channels.size());
   const int64_t n = file->sweepSamples;
+  const size_t slots = static_cast<size_t>(file->sweeps) * channels;
   const size_t sampleBytes = floatSamples ? sizeof(float) : sizeof(int16_t);
-  file->samples.assign(static_cast<size_t>(file->sweeps) * channels, {});
+  if (floatSamples) {
+    file->samples.assign(slots, std::vector<double>(n));
+  } else {
+    file->counts.assign(slots, std::vector<int16_t>(n));
+    file->countFactor = factor;
+    file->countShift = shift;
+  }
   size_t at = 0;
   for (int sweep = 0; sweep < file->sweeps; ++sweep) {
-    for (int c = 0; c < channels; ++c) file->samples[sweep * channels + c].resize(n);
     for (int64_t i = 0; i < n; ++i) {
       for (int c = 0; c < channels; ++c, at += sampleBytes) {
-        double value;
         if (floatSamples) {
           float stored;
           std::memcpy(&stored, data.data() + at, sizeof stored);
-          value = stored;  // float data is stored in the channel's unit already
+          file->samples[sweep * channels + c][i] = stored;  // in the channel's unit already
         } else {
-          int16_t stored;
-          std::memcpy(&stored, data.data() + at, sizeof stored);
-          value = stored * factor[c] + shift[c];
+          std::memcpy(&file->counts[sweep * channels + c][i], data.data() + at, sizeof(int16_t));
         }
-        file->samples[sweep * channels + c][i] = value;
       }
     }
   }
@@ -249,6 +251,18 @@ std::string ReadAmplifierFile(std::string_view bytes, AmplifierFile* file) {
   return "This is not an ABF or ATF file: it does not begin with \"ABF\" or \"ATF\".";
 }
 
-const std::vector<double>& SweepSamples(const AmplifierFile& file, int sweep, int channel) {
-  return file.samples[static_cast<size_t>(sweep) * file.channels.size() + channel];
+std::vector<double> SweepSamples(const AmplifierFile& file, int sweep, int channel) {
+  const size_t slot = static_cast<size_t>(sweep) * file.channels.size() + channel;
+  if (file.counts.empty()) return file.samples[slot];
+  const std::vector<int16_t>& stored = file.counts[slot];
+  const double factor = file.countFactor[channel], shift = file.countShift[channel];
+  std::vector<double> values(stored.size());
+  for (size_t i = 0; i < stored.size(); ++i) values[i] = stored[i] * factor + shift;
+  return values;
+}
+
+double SampleAt(const AmplifierFile& file, int sweep, int channel, int64_t i) {
+  const size_t slot = static_cast<size_t>(sweep) * file.channels.size() + channel;
+  if (file.counts.empty()) return file.samples[slot][i];
+  return file.counts[slot][i] * file.countFactor[channel] + file.countShift[channel];
 }

@@ -58,10 +58,17 @@ struct AmplifierFile {
   double sampleIntervalMs = 0;  // between two samples of one channel
   double startTimeMs = 0;       // time of each sweep's first sample from the sweep start
   std::vector<AmplifierChannel> channels;
-  // [sweep * channels + channel][sample], in the channel's unit after the full scaling chain.
+  // The samples of [sweep * channels + channel], held one of two ways (SweepSamples gives
+  // either in the channel's unit): the values themselves (float and text files), or a 16-bit
+  // file's counts, scaled when a sweep is asked for, so that a large file is held in its own
+  // size rather than four times over.
   std::vector<std::vector<double>> samples;
+  std::vector<std::vector<int16_t>> counts;
+  std::vector<double> countFactor;  // per channel: value = count x factor + shift
+  std::vector<double> countShift;
   std::optional<Protocol> protocol;  // when the command of every sweep can be rebuilt
   std::string protocolNote;          // why it cannot, when the file has a protocol
+  std::vector<std::string> notices;  // values no amplifier produces, read as the file says
 };
 
 // ---- readers: "" on success, otherwise what is wrong; the record is then to be dropped ----
@@ -71,9 +78,15 @@ std::string ReadAmplifierFile(std::string_view bytes, AmplifierFile* file);
 std::string ReadAbf2(std::string_view bytes, AmplifierFile* file);
 std::string ReadAbf1(std::string_view bytes, AmplifierFile* file);
 std::string ReadAtf(std::string_view bytes, AmplifierFile* file);
+// "" or the refusal of a file whose first bytes declare more samples than can be opened, said
+// before the rest is read; the readers check the whole of what they read again.
+std::string CheckDeclaredSize(std::string_view head);
 
-// The samples of one sweep and channel (both 0-based, within range).
-const std::vector<double>& SweepSamples(const AmplifierFile& file, int sweep, int channel);
+// The samples of one sweep and channel (both 0-based, within range), in the channel's unit
+// after the full scaling chain.
+std::vector<double> SweepSamples(const AmplifierFile& file, int sweep, int channel);
+// One of them, sample i, as SweepSamples gives it, without making the sweep's vector.
+double SampleAt(const AmplifierFile& file, int sweep, int channel, int64_t i);
 
 // ---- the protocol's waveform ----
 struct EpochSpan {

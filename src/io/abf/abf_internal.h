@@ -83,6 +83,13 @@ bool ParseUserList(std::string_view text, std::vector<double>* values);
 std::string ApplyUserList(int code, std::string_view list, bool repeat,
                           const std::vector<int>& epochByNumber, Protocol* protocol);
 
+// Values no amplifier produces, each added to file->notices with the field named; the file is
+// still read as it says (plausibility.cpp).
+void NoteImplausibleScaling(const std::string& channel, const ChannelScaling& s,
+                            AmplifierFile* file);
+void NoteImplausibleInterval(double intervalUs, AmplifierFile* file);
+void NoteImplausibleProtocol(const Protocol& protocol, AmplifierFile* file);
+
 std::string ModeWords(int mode);  // "variable-length event-driven" etc., for messages
 // Why a recording of a mode other than episodic has no command to rebuild.
 std::string NotEpisodicNote(int mode);

@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 
 #include "io/abf/import.h"
 #include "model/model.h"
@@ -57,36 +58,34 @@ void SpanSamples(const AmplifierFile& file, const TimeSpan& span, int64_t* first
   *end = index(span.toMs);
 }
 
-// The samples of one trace in the program's units, before averaging.
-struct TraceSamples {
-  std::vector<double> voltage;  // mV
-  std::vector<double> current;  // nA
-  double stepVoltage = 0;       // mV
-};
+// The samples of a span are never gathered whole (a gap-free recording may hold tens of millions):
+// each is computed where it is summed. value(j) is sample j of the span, in the program's unit.
+using SpanValue = std::function<double(int64_t)>;
 
-double Mean(const std::vector<double>& values) {
+double MeanOver(int64_t count, const SpanValue& value) {
   long double sum = 0;
-  for (double v : values) sum += v;
-  return static_cast<double>(sum / static_cast<long double>(values.size()));
+  for (int64_t j = 0; j < count; ++j) sum += value(j);
+  return static_cast<double>(sum / static_cast<long double>(count));
 }
 
 // Averages groups of size neighbours (the last group may be shorter).
-std::vector<double> Averaged(const std::vector<double>& values, int64_t size) {
+std::vector<double> AveragedOver(int64_t count, int64_t size, const SpanValue& value) {
   std::vector<double> out;
-  for (size_t start = 0; start < values.size(); start += size) {
-    const size_t end = std::min(values.size(), start + static_cast<size_t>(size));
+  out.reserve(static_cast<size_t>((count + size - 1) / size));
+  for (int64_t start = 0; start < count; start += size) {
+    const int64_t end = std::min(count, start + size);
     long double sum = 0;
-    for (size_t i = start; i < end; ++i) sum += values[i];
+    for (int64_t j = start; j < end; ++j) sum += value(j);
     out.push_back(static_cast<double>(sum / static_cast<long double>(end - start)));
   }
   return out;
 }
 
-std::string FirstNonFinite(const std::vector<double>& values, const char* what, int sweep) {
-  for (size_t i = 0; i < values.size(); ++i) {
-    if (!std::isfinite(values[i])) {
+std::string FirstNonFinite(int64_t count, const SpanValue& value, const char* what, int sweep) {
+  for (int64_t j = 0; j < count; ++j) {
+    if (!std::isfinite(value(j))) {
       return std::string("The ") + what + " of sweep " + std::to_string(sweep) + " is not a " +
-             "number at sample " + std::to_string(i + 1) + " of the span.";
+             "number at sample " + std::to_string(j + 1) + " of the span.";
     }
   }
   return "";
@@ -261,13 +260,10 @@ std::string ImportRecording(const AmplifierFile& file, const ImportChoices& choi
     group = (count + kMaxPoints - 1) / kMaxPoints;
   }
 
-  std::vector<double> times;
-  for (int64_t i = first; i < end; ++i) {
-    const double ms = file.startTimeMs + static_cast<double>(i) * file.sampleIntervalMs;
-    times.push_back(ms);
-  }
   Recording made;
-  made.times = Averaged(times, group);
+  made.times = AveragedOver(count, group, [&](int64_t j) {
+    return file.startTimeMs + static_cast<double>(first + j) * file.sampleIntervalMs;
+  });
   // Each time as the text reader gives it back from the seconds a converted file holds.
   for (double& t : made.times) t = 1000.0 * (t / 1000.0);
   made.traces = traces;
@@ -278,31 +274,32 @@ std::string ImportRecording(const AmplifierFile& file, const ImportChoices& choi
       file.protocol ? StepEpoch(*file.protocol, file.sweeps) : std::nullopt;
   for (int k = 0; k < traces; ++k) {
     const int sweep = choices.sweeps[k];
-    TraceSamples trace;
-    const std::vector<double>& current = SweepSamples(file, sweep - 1, choices.currentChannel - 1);
-    for (int64_t i = first; i < end; ++i) trace.current.push_back(current[i] * currentFactor);
-    std::string problem = FirstNonFinite(trace.current, "current", sweep);
+    const SpanValue current = [&](int64_t j) {
+      return SampleAt(file, sweep - 1, choices.currentChannel - 1, first + j) * currentFactor;
+    };
+    std::string problem = FirstNonFinite(count, current, "current", sweep);
     if (!problem.empty()) return problem;
+    SpanValue voltage;
+    std::vector<double> command;
     if (choices.voltageSource == VoltageSource::kChannel) {
-      const std::vector<double>& v = SweepSamples(file, sweep - 1, choices.voltageChannel - 1);
-      for (int64_t i = first; i < end; ++i) trace.voltage.push_back(v[i] * voltageFactor);
-      problem = FirstNonFinite(trace.voltage, "voltage", sweep);
+      voltage = [&](int64_t j) {
+        return SampleAt(file, sweep - 1, choices.voltageChannel - 1, first + j) * voltageFactor;
+      };
+      problem = FirstNonFinite(count, voltage, "voltage", sweep);
       if (!problem.empty()) return problem;
-      trace.stepVoltage = Mean(trace.voltage);
+      steps[k] = MeanOver(count, voltage);
     } else if (choices.voltageSource == VoltageSource::kCommand) {
-      const std::vector<double> command =
-          CommandWaveform(*file.protocol, file.sweepSamples, sweep - 1);
-      for (int64_t i = first; i < end; ++i) trace.voltage.push_back(command[i] * voltageFactor);
-      trace.stepVoltage =
-          stepEpoch ? EpochLevel(file.protocol->epochs[*stepEpoch], sweep - 1) * voltageFactor
-                    : Mean(trace.voltage);
+      command = CommandWaveform(*file.protocol, file.sweepSamples, sweep - 1);
+      voltage = [&](int64_t j) { return command[first + j] * voltageFactor; };
+      steps[k] = stepEpoch
+                     ? EpochLevel(file.protocol->epochs[*stepEpoch], sweep - 1) * voltageFactor
+                     : MeanOver(count, voltage);
     } else {
-      trace.stepVoltage = choices.typedVoltages[k];
-      trace.voltage.assign(trace.current.size(), trace.stepVoltage);
+      steps[k] = choices.typedVoltages[k];
+      voltage = [&](int64_t) { return steps[k]; };
     }
-    made.currents[k] = Averaged(trace.current, group);
-    made.voltages[k] = Averaged(trace.voltage, group);
-    steps[k] = trace.stepVoltage;
+    made.currents[k] = AveragedOver(count, group, current);
+    made.voltages[k] = AveragedOver(count, group, voltage);
   }
   for (int k = traces; k < kMaxTraces; ++k) steps[k] = steps[traces - 1];
   made.stepVoltages = std::vector<double>(steps.begin(), steps.end());
