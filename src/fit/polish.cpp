@@ -19,8 +19,8 @@ namespace {
 
 constexpr double kBaselineTypicalSize = 0.01;  // nA
 // Restarts: after the given start, up to this many rounds of two solves side by side (one core
-// each) while the best fit so far still has something to warn of. The jitter moves each free
-// parameter by up to this fraction of its size (or of ten arrow steps, near zero).
+// each) while the best fit so far has a fault that another start might not have. The jitter moves
+// each free parameter by up to this fraction of its size (or of ten arrow steps, near zero).
 constexpr int kRestartRounds = 2;
 constexpr double kJitter = 0.3;
 constexpr unsigned kJitterSeed = 24;  // fixed: the same input gives the same result
@@ -449,7 +449,7 @@ PolishResult Polish(const PolishInput& original, const PolishProgressFn& progres
         return Unchanged(original, PolishOutcome::Failed, "the solution is not a number");
       result = *judged;
     }
-    if (result.Good()) break;
+    if (!WorthAnotherStart(input, result)) break;
     starts = {Jittered(model, input, free, start, random),
               Jittered(model, input, free, best->coordinates, random)};
   }

@@ -68,6 +68,20 @@ double FieldOf(const PolishResult& result, int current, ParamField field) {
   return result.currents[current].*Descriptor(field).real;
 }
 
+// Below this fraction of the h gate open at the holding level, Gmax and the inactivation's
+// half-point trade against each other: the traces see only their product.
+constexpr double kLittleAvailable = 0.5;
+
+double HoldingInactivation(const CurrentParams& c) {
+  return kinetics::SteadyState(c.Vhold, c.Vh, c.Kh);
+}
+
+std::string OnlyGmaxTimesHold(const PolishResult& result, const ParamRef& param) {
+  return "only Gmax\u00b7h\u221e(Vhold) is determined (h\u221e(Vhold) = " +
+         Shown(HoldingInactivation(result.currents[param.current])) +
+         "): fix Vh and Kh, or add an inactivation family";
+}
+
 // What the data determine when Gmax runs away: the conductance the traces see.
 std::string RunawayAdvice(const PolishInput& input, const PolishResult& result,
                           const ParamRef& param) {
@@ -77,13 +91,8 @@ std::string RunawayAdvice(const PolishInput& input, const PolishResult& result,
            " is still moving at the iteration limit: the data do not hold it; fix it or "
            "bound it";
   const CurrentParams& c = result.currents[param.current];
-  const double hold = kinetics::SteadyState(c.Vhold, c.Vh, c.Kh);
-  if (c.q != 0 && hold < 0.5) {
-    return name +
-           " is still growing at the iteration limit: only Gmax\u00b7h\u221e(Vhold) is "
-           "determined (h\u221e(Vhold) = " +
-           Shown(hold) + "): fix Vh and Kh, or add an inactivation family";
-  }
+  if (c.q != 0 && HoldingInactivation(c) < kLittleAvailable)
+    return name + " is still growing at the iteration limit: " + OnlyGmaxTimesHold(result, param);
   double highest = -1e300;
   for (double v : input.traceV) highest = std::max(highest, v);
   const double open = kinetics::SteadyState(highest, c.Vm, c.Km);
@@ -135,6 +144,22 @@ std::optional<double> LagOneAutocorrelation(const std::vector<std::vector<double
   return products / squares;
 }
 
+bool WorthAnotherStart(const PolishInput& input, const PolishResult& result) {
+  if (result.outcome != PolishOutcome::Converged) return true;
+  if (result.rmsAfter && result.noise.sd &&
+      *result.rmsAfter > (1.0 + kNoiseExcess) * *result.noise.sd)
+    return true;
+  for (const ParamEstimate& e : result.estimates) {
+    if (e.atBound) return true;
+    if (e.param.IsBaseline() || !IsMidpoint(e.param.field)) continue;
+    const double hold = FieldOf(result, e.param.current, ParamField::Vhold);
+    double low = hold, high = hold;
+    for (double v : input.traceV) low = std::min(low, v), high = std::max(high, v);
+    if (e.result < low || e.result > high) return true;
+  }
+  return false;
+}
+
 std::vector<std::string> FitWarnings(const PolishInput& input, const PolishResult& result,
                                      const std::vector<std::vector<double>>& path) {
   std::vector<std::string> warnings;
@@ -179,7 +204,11 @@ std::vector<std::string> FitWarnings(const PolishInput& input, const PolishResul
                            " to " + Shown(high) + " mV): they do not show where it is");
       }
     }
-    if (e.determination == Determination::Not) {
+    if (e.determination != Determination::Determined && !e.param.IsBaseline() &&
+        e.param.field == ParamField::Gmax && result.currents[e.param.current].q != 0 &&
+        HoldingInactivation(result.currents[e.param.current]) < kLittleAvailable) {
+      warnings.push_back(name + " is not determined: " + OnlyGmaxTimesHold(result, e.param));
+    } else if (e.determination == Determination::Not) {
       warnings.push_back(name + " is not determined by the data");
     } else if (e.determination == Determination::Poorly) {
       warnings.push_back(name + " is poorly determined (standard error " + Shown(*e.standardError) +

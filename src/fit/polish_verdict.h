@@ -33,4 +33,9 @@ std::optional<double> LagOneAutocorrelation(const std::vector<std::vector<double
 std::vector<std::string> FitWarnings(const PolishInput& input, const PolishResult& result,
                                      const std::vector<std::vector<double>>& path);
 
+// Whether another start might find a better fit than `result`: it stopped at the iteration
+// limit, lies far above the noise, on a bound or with a midpoint outside the traces. Parameters
+// the data do not determine stay so from any start.
+bool WorthAnotherStart(const PolishInput& input, const PolishResult& result);
+
 std::string NoiseSourceName(NoiseSource source);  // "the noise region", ...
