@@ -313,7 +313,7 @@ void ShowFreeToggles() {
       std::string mark = !estimate.standardError ? "not determined"
                                                  : "\u00b1" + ErrorFigure(*estimate.standardError);
       if (estimate.determination == Determination::Poorly) mark += " poorly";
-      if (estimate.atBound) mark += " on bound";
+      if (estimate.atBound) mark += " bound";  // short: the label beside the box is narrow
       return mark;
     }
     return "";
