@@ -12,6 +12,7 @@
 #include "app/pavik.h"
 #include "app/polish_window.h"
 #include "display/display.h"
+#include "fit/fit_settings.h"
 #include "io/abf/import_options.h"
 #include "io/dialog_folder.h"
 #include "io/file_kind.h"
@@ -224,8 +225,17 @@ bool CommitRecording(const Recording& recording) {
     return false;
   }
   TakeOverRecording(recording);
-  ShowRecordingControls();
   std::vector<std::string> notices = recording.notices;
+  // Regions and bounds chosen for the previous recording mean nothing for this one (they once
+  // flipped a slope's sign and sent a Gmax to 0 on the next file opened).
+  if (!fitSettings.excluded.empty() || fitSettings.noise || fitSettings.choice) {
+    ResetFitSettings();
+    ShowFreeToggles();
+    notices.push_back(
+        "The excluded regions, the noise region and the polish's free parameters and bounds "
+        "belonged to the previous recording: they are back to their defaults.");
+  }
+  ShowRecordingControls();
   if (recording.holdingLevel) {
     if (std::string told = TakeOverHoldingLevel(*recording.holdingLevel); !told.empty())
       notices.push_back(told);

@@ -115,6 +115,16 @@ TEST_F(PolishWindow, FreeTogglesEditTheChoice) {
   Click(panelHandle, PANEL_POLISH);
   WaitForPolish();
   EXPECT_EQ(params[0].Erev, erevFixed);
+
+  // The choice and the regions belonged to this recording: the next file opened starts from
+  // the defaults, and is told so.
+  fitSettings.excluded = {{0.0, 0.5}};
+  ClearRecordedMessages();
+  ASSERT_EQ(LoadDataFile(kExamples + "hh-sodium.txt"), 1);
+  EXPECT_FALSE(fitSettings.choice.has_value());
+  EXPECT_TRUE(fitSettings.excluded.empty());
+  ASSERT_FALSE(RecordedMessages().empty());
+  EXPECT_NE(RecordedMessages().back().message.find("back to their defaults"), std::string::npos);
 }
 
 }  // namespace
