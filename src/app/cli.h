@@ -14,6 +14,7 @@
 constexpr int kExitSuccess = 0;
 constexpr int kExitFileError = 1;  // a file could not be read or written
 constexpr int kExitUsage = 2;      // the arguments do not form a command
+constexpr int kExitDoubtful = 3;   // a polish written, but not converged or with a warning
 
 enum class CliMode { Window, Fits, Render, Report, Convert, Polish, ExportNmodl, Help, Version };
 

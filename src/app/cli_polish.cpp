@@ -1,7 +1,9 @@
 // The --polish job: the data file and the parameter file read without a window, the free
 // parameters of the currents in the fit polished by least squares (on this thread: there is no
 // window to keep responsive), the parameter file written again with the polished values and
-// every other byte as read, and the fit summary on standard output.
+// every other byte as read, and the fit summary on standard output. A fit that did not converge
+// or has something to warn of is written all the same, its warnings go to standard error too,
+// and the exit status says so.
 #include <algorithm>
 #include <cstdio>
 #include <optional>
@@ -94,6 +96,8 @@ int RunPolish(const CliCommand& command) {
     return NotPolished(command, why);
   }
 
+  // The noise region's spread is the measured current's alone, so it is known before the polish.
+  input.noiseSd = WorkspaceGoodness(fitSettings.excluded, fitSettings.noise).noiseSd;
   const PolishResult result = Polish(input);
   if (!result.Applicable()) return NotPolished(command, result.reason);
   const int saved = SaveOutput(command.output, PolishedParamFile(file, result), "parameter file");
@@ -105,7 +109,14 @@ int RunPolish(const CliCommand& command) {
   DoFit();
   const std::optional<double> noiseSd =
       WorkspaceGoodness(fitSettings.excluded, fitSettings.noise).noiseSd;
-  return WriteToStandardOutput(
+  const int written = WriteToStandardOutput(
       command.json ? FitSummaryJson(result, noiseSd) : FitSummaryText(result, noiseSd),
       "fit summary");
+  if (written != kExitSuccess || result.Good()) return written;
+  // Written, but not a fit to take on trust: a script sees it in the exit status.
+  if (result.outcome != PolishOutcome::Converged)
+    std::fprintf(stderr, "pavik: warning: the polish %s.\n", result.reason.c_str());
+  for (const std::string& warning : result.warnings)
+    std::fprintf(stderr, "pavik: warning: %s.\n", warning.c_str());
+  return kExitDoubtful;
 }

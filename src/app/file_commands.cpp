@@ -14,6 +14,7 @@
 #include "app/polish_window.h"
 #include "app/session_changes.h"
 #include "display/display.h"
+#include "fit/fit_settings.h"
 #include "io/abf/import_options.h"
 #include "io/dialog_folder.h"
 #include "io/file_kind.h"
@@ -242,8 +243,19 @@ bool CommitRecording(const Recording& recording) {
   }
   TakeOverRecording(recording);
   NoteDataWindowDefault();
-  ShowRecordingControls();
   DataNotices notices{recording.notices, ""};
+  // Regions and bounds chosen for the previous recording mean nothing for this one (they once
+  // flipped a slope's sign and sent a Gmax to 0 on the next file opened). A session being opened
+  // sets its own right after, so it is not told.
+  if (!fitSettings.excluded.empty() || fitSettings.noise || fitSettings.choice) {
+    ResetFitSettings();
+    ShowFreeToggles();
+    if (!heldNotices)
+      notices.file.push_back(
+          "The excluded regions, the noise region and the polish's free parameters and bounds "
+          "belonged to the previous recording: they are back to their defaults.");
+  }
+  ShowRecordingControls();
   if (recording.holdingLevel) notices.vhold = TakeOverHoldingLevel(*recording.holdingLevel);
   if (heldNotices)
     *heldNotices = notices;

@@ -17,7 +17,9 @@
 void menuCB(int menuBar, int menuItem, void*, int) {
   switch (menuItem) {
     case MENU_OPENDATA:
-      if (ReadDataFile()) ShowHistoryState();  // draws what it read; its import choices count
+      // a new recording puts the regions, noise region and polish choices back to their defaults
+      if (MayDiscardChanges("Open Data File", Guarded::kSession) && ReadDataFile())
+        ShowHistoryState();  // draws what it read; its import choices count
       break;
     case MENU_OPENPARAM:
       if (MayDiscardChanges("Open Parameter File", Guarded::kParameters) && Read_Last_Values()) {

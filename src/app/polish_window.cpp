@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <charconv>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -33,6 +34,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 // Progress is drawn at most this often: about 20 times a second.
 constexpr auto kProgressInterval = std::chrono::milliseconds(50);
+constexpr int kAppliedDigits = 6;  // significant digits of a polished value as applied
 
 // What the polish's thread shares with the user-interface thread.
 struct PolishRun {
@@ -153,6 +155,14 @@ std::string OutcomeMessage(const PolishResult& result) {
       if (result.rmsBefore && result.rmsAfter)
         text += ": RMS " + Nanoamps(*result.rmsBefore) + " to " + Nanoamps(*result.rmsAfter);
       text += ". Undo takes it back.";
+      if (result.Good()) {
+        text += " A good fit.";
+      } else {
+        text += " Doubtful:";
+        for (const std::string& warning : result.warnings) text += " " + warning + ";";
+        if (result.warnings.empty()) text += " it did not converge;";
+        text.back() = '.';
+      }
       if (!result.correlated.empty()) {
         text += " Strongly correlated:";
         for (const CorrelatedPair& pair : result.correlated)
@@ -172,17 +182,39 @@ std::string OutcomeMessage(const PolishResult& result) {
          "); the parameters are as they were.";
 }
 
+// The polished values as the fields show them: a field holds what is stored, and digits past
+// the sixth are far below any standard error.
+PolishResult RoundedToShownDigits(PolishResult result) {
+  // Read back with from_chars: the text has a point whatever the desktop's locale.
+  const auto rounded = [](double value) {
+    const std::string text = SignificantText(value, kAppliedDigits);
+    double back = value;
+    std::from_chars(text.data(), text.data() + text.size(), back);
+    return back;
+  };
+  for (ParamEstimate& e : result.estimates) {
+    e.result = rounded(e.result);
+    if (e.param.IsBaseline()) {
+      result.baseline = e.result;
+    } else {
+      result.currents[e.param.current].*Descriptor(e.param.field).real = e.result;
+    }
+  }
+  return result;
+}
+
 void FinishPolish(const std::shared_ptr<PolishRun>& run, const PolishResult& result) {
   if (run != activeRun) return;  // a polish already stopped at quitting
   activeRun.reset();
   JoinBackgroundWork();
   const bool untouched = SameSnapshot(CaptureWorkspace(), run->before);
   if (result.Applicable() && untouched) {
-    std::copy(result.currents.begin(), result.currents.end(), params);
-    status.baseline = result.baseline;
+    const PolishResult shown = RoundedToShownDigits(result);
+    std::copy(shown.currents.begin(), shown.currents.end(), params);
+    status.baseline = shown.baseline;
     EvaluateAndShow();
     NoteChange("Polish");  // one step: Undo takes the whole polish back
-    lastResult = result;
+    lastResult = shown;
     afterLastResult = CaptureWorkspace();
     SetPanelParams(SelectedIndex());
     SetCtrlVal(panelHandle, PANEL_BASELINE, status.baseline);
@@ -210,6 +242,7 @@ bool StartPolish() {
   }
   PolishInput input = WorkspacePolishInput(fitSettings.excluded);
   input.choice = WindowChoice();
+  input.noiseSd = WorkspaceGoodness(fitSettings.excluded, fitSettings.noise).noiseSd;
   auto run = std::make_shared<PolishRun>();
   run->before = CaptureWorkspace();
   activeRun = run;
@@ -269,12 +302,20 @@ void ShowFreeToggles() {
   const int index = SelectedIndex();
   const ParamChoice choice = WindowChoice();
   const std::optional<PolishResult> result = CurrentPolishResult();
+  if (lastResult && !result && !activeRun) {
+    // The message described parameters that are no longer the ones shown.
+    lastResult.reset();
+    SetMessage("");
+  }
   const auto errorText = [&](const ParamRef& param) -> std::string {
     if (!result) return "";
     for (const ParamEstimate& estimate : result->estimates) {
       if (!(estimate.param == param)) continue;
-      if (!estimate.standardError) return "not determined";
-      return "\u00b1" + ErrorFigure(*estimate.standardError);
+      std::string mark = !estimate.standardError ? "not determined"
+                                                 : "\u00b1" + ErrorFigure(*estimate.standardError);
+      if (estimate.determination == Determination::Poorly) mark += " poorly";
+      if (estimate.atBound) mark += " bound";  // short: the label beside the box is narrow
+      return mark;
     }
     return "";
   };

@@ -34,9 +34,9 @@ std::string Question(bool parameters, const std::string& sessionWork) {
 }  // namespace
 
 bool MayDiscardChanges(const char* what, Guarded guarded) {
-  const bool parameters = HasUnsavedParameters();
+  const bool parameters = guarded != Guarded::kSession && HasUnsavedParameters();
   const std::string sessionWork =
-      guarded == Guarded::kParametersAndSession ? UnsavedSessionWork() : std::string();
+      guarded != Guarded::kParameters ? UnsavedSessionWork() : std::string();
   if (!parameters && sessionWork.empty()) return true;
   const int answer = QuestionPopup(what, Question(parameters, sessionWork).c_str(),
                                    {"Save", "Discard", "Cancel"}, kCancel);

@@ -4,6 +4,7 @@
 
 enum class Guarded {
   kParameters,            // the command replaces the parameters only (Open Parameter File)
+  kSession,               // what a session keeps beside them only (Open Data File)
   kParametersAndSession,  // the command replaces everything (Quit, Open Session)
 };
 

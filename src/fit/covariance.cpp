@@ -25,6 +25,7 @@ CovarianceFigures EstimateCovariance(const std::vector<double>& r, int n,
   CovarianceFigures figures;
   figures.standardErrors.assign(n, std::nullopt);
   figures.correlation.assign(static_cast<size_t>(n) * n, 0.0);
+  figures.seen.assign(n, 0.0);
   const Eigen::Map<const RowMajorMatrix> R(r.data(), n, n);
 
   // Column lengths of R are those of the Jacobian.
@@ -65,7 +66,9 @@ CovarianceFigures EstimateCovariance(const std::vector<double>& r, int n,
   std::vector<bool> determined(m, false);
   for (int c = 0; c < m; ++c) {
     const double unseen = directions.row(c).tail(m - rank).norm();
-    determined[c] = unseen <= kNullComponent;
+    if (unseen > kNullComponent) continue;
+    figures.seen[seen[c]] = 1.0 / std::sqrt(scaledCovariance(c, c)) / sigma[0];
+    determined[c] = figures.seen[seen[c]] >= kLeastSeen;
     if (!determined[c]) continue;
     figures.standardErrors[seen[c]] =
         std::sqrt(variance * scaledCovariance(c, c)) / length[seen[c]];

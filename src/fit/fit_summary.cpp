@@ -1,9 +1,13 @@
 // The fit summary of a polish as text and as JSON. Numbers are written with a point whatever the
 // desktop's locale.
 #include "fit/fit_summary.h"
+
+#include "fit/polish_verdict.h"
 #include "platform/number_text.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <nlohmann/json.hpp>
 
 namespace {
@@ -40,18 +44,51 @@ std::string ErrorText(const ParamEstimate& estimate) {
   return estimate.standardError ? Number(*estimate.standardError, kErrorDigits) : "not determined";
 }
 
+std::string CorrectedText(const ParamEstimate& estimate) {
+  return estimate.correctedError ? Number(*estimate.correctedError, kErrorDigits) : "";
+}
+
+std::string DeterminationName(Determination determination) {
+  switch (determination) {
+    case Determination::Determined:
+      return "determined";
+    case Determination::Poorly:
+      return "poorly determined";
+    case Determination::Not:
+      break;
+  }
+  return "not determined";
+}
+
+// Samples worth as much as the correlated ones: n (1 - rho) / (1 + rho).
+std::optional<double> EffectiveSamples(const PolishResult& result) {
+  if (!result.lag1 || *result.lag1 >= 1.0) return std::nullopt;
+  const double rho = std::max(*result.lag1, 0.0);
+  return result.counted * (1.0 - rho) / (1.0 + rho);
+}
+
+std::string Verdict(const PolishResult& result) {
+  if (result.Good()) return "good";
+  if (result.outcome == PolishOutcome::IterationLimit && result.warnings.empty())
+    return "not converged";
+  return "doubtful: " + std::to_string(result.warnings.size()) + " warning" +
+         (result.warnings.size() == 1 ? "" : "s");
+}
+
 }  // namespace
 
 std::string FitSummaryText(const PolishResult& result, const std::optional<double>& noiseSd) {
   if (!result.Applicable())
     return "The polish " + OutcomeName(result.outcome) + ": " + result.reason + "\n";
-  std::string text = "current\tparameter\tstart\tresult\tstandard error\n";
+  std::string text =
+      "current\tparameter\tstart\tresult\tstandard error\tcorrected error\tdetermined\n";
   for (const ParamEstimate& e : result.estimates) {
     const std::string current = e.param.IsBaseline() ? "" : std::to_string(e.param.current + 1);
     const std::string name =
         e.param.IsBaseline() ? "baseline" : std::string(Descriptor(e.param.field).name);
     text += current + "\t" + name + "\t" + Number(e.start, kValueDigits) + "\t" +
-            Number(e.result, kValueDigits) + "\t" + ErrorText(e) + "\n";
+            Number(e.result, kValueDigits) + "\t" + ErrorText(e) + "\t" + CorrectedText(e) + "\t" +
+            DeterminationName(e.determination) + "\n";
   }
   text += "\n";
   if (result.rmsBefore) text += "RMS before\t" + Number(*result.rmsBefore, 6) + " nA\n";
@@ -59,8 +96,24 @@ std::string FitSummaryText(const PolishResult& result, const std::optional<doubl
   if (const std::optional<double> ratio = NoiseRatio(result, noiseSd)) {
     text += "noise ratio\t" + Number(*ratio, kErrorDigits) + "\n";
   }
+  if (result.noise.sd) {
+    text += "noise\t" + Number(*result.noise.sd, kErrorDigits) + " nA, from " +
+            NoiseSourceName(result.noise.source) + "\n";
+  }
+  if (result.lag1) {
+    text += "lag-1 autocorrelation\t" + Number(*result.lag1, kErrorDigits);
+    if (const std::optional<double> effective = EffectiveSamples(result)) {
+      text += " (the corrected errors count " + std::to_string(std::lround(*effective)) + " of " +
+              std::to_string(result.counted) + " samples as independent)";
+    }
+    text += "\n";
+  }
+  text += "errors assume\tthe chosen gate powers and leak, and a model that fits\n";
   text += "iterations\t" + std::to_string(result.iterations) + "\n";
+  text += "starts\t" + std::to_string(result.starts) + "\n";
   text += "stopped\t" + result.reason + "\n";
+  text += "verdict\t" + Verdict(result) + "\n";
+  for (const std::string& warning : result.warnings) text += "warning\t" + warning + "\n";
   if (!result.covarianceNote.empty()) {
     text += "standard errors\tnone: " + result.covarianceNote + "\n";
   }
@@ -80,6 +133,10 @@ std::string FitSummaryJson(const PolishResult& result, const std::optional<doubl
   json summary;
   summary["outcome"] = OutcomeName(result.outcome);
   summary["reason"] = result.reason;
+  summary["verdict"] = Verdict(result);
+  summary["warnings"] = result.warnings;
+  summary["seconds"] = result.seconds;
+  summary["starts"] = result.starts;
   summary["iterations"] = result.iterations;
   summary["counted"] = result.counted;
   const auto optional = [](const std::optional<double>& value) {
@@ -89,6 +146,10 @@ std::string FitSummaryJson(const PolishResult& result, const std::optional<doubl
   summary["rmsAfter"] = optional(result.rmsAfter);
   summary["noiseSd"] = optional(noiseSd);
   summary["noiseRatio"] = optional(NoiseRatio(result, noiseSd));
+  summary["noiseEstimate"] = {{"sd", optional(result.noise.sd)},
+                              {"source", NoiseSourceName(result.noise.source)}};
+  summary["lag1"] = optional(result.lag1);
+  summary["effectiveSamples"] = optional(EffectiveSamples(result));
   json parameters = json::array();
   for (const ParamEstimate& e : result.estimates) {
     json p;
@@ -103,7 +164,9 @@ std::string FitSummaryJson(const PolishResult& result, const std::optional<doubl
     p["start"] = e.start;
     p["result"] = e.result;
     p["standardError"] = optional(e.standardError);
+    p["correctedError"] = optional(e.correctedError);
     p["determined"] = e.standardError.has_value();
+    p["determination"] = DeterminationName(e.determination);
     p["atBound"] = e.atBound;
     parameters.push_back(p);
   }

@@ -3,28 +3,29 @@
 // standard errors from the Jacobian at the solution.
 #include "fit/polish.h"
 
-#include <ceres/ceres.h>
-
 #include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <cmath>
-#include <memory>
-#include <mutex>
+#include <random>
 
 #include "fit/covariance.h"
 #include "fit/polish_model.h"
+#include "fit/polish_solve.h"
+#include "fit/polish_verdict.h"
 #include "platform/number_text.h"
 
 namespace {
 
-// A relative change of 1e-6 in the sum of squares of 30,000 residuals is a few hundredths of
-// what moving one parameter by its standard error changes; stopping there spares the long crawl
-// along a direction the data barely see. A step below 1e-10 of the parameters leaves them exact
-// to the digits anyone reads.
-constexpr double kFunctionTolerance = 1e-6;
-constexpr double kParameterTolerance = 1e-10;
-constexpr double kGradientTolerance = 1e-10;
 constexpr double kBaselineTypicalSize = 0.01;  // nA
+// Restarts: after the given start, up to this many rounds of two solves side by side (one core
+// each) while the best fit so far has a fault that another start might not have. The jitter moves
+// each free parameter by up to this fraction of its size (or of ten arrow steps, near zero).
+constexpr int kRestartRounds = 2;
+constexpr double kJitter = 0.3;
+constexpr unsigned kJitterSeed = 24;  // fixed: the same input gives the same result
+// A result closer to a bound than this fraction of its typical size stands on it.
+constexpr double kOnBound = 1e-4;
 
 // A number as the user reads it, with a point whatever the desktop's locale.
 std::string Shown(double value) {
@@ -38,6 +39,11 @@ bool IsBounded(double bound) {
 const ParamBounds& BoundsOf(const ParamChoice& choice, const ParamRef& param) {
   return param.IsBaseline() ? choice.baselineBounds
                             : choice.currents[param.current].bounds[static_cast<int>(param.field)];
+}
+
+double StartOf(const PolishInput& input, const ParamRef& param) {
+  return param.IsBaseline() ? input.baseline
+                            : input.currents[param.current].*Descriptor(param.field).real;
 }
 
 double& ValueOf(PolishInput& input, const ParamRef& param) {
@@ -131,71 +137,34 @@ std::vector<std::string> MoveOntoBounds(PolishInput& input, const std::vector<Pa
   return notices;
 }
 
-class TraceCost final : public ceres::CostFunction {
- public:
-  TraceCost(const PolishModel& model, int trace) : model_(model), trace_(trace) {
-    set_num_residuals(model.ResidualCount(trace));
-    for (const PolishModel::Block& block : model.Blocks()) {
-      mutable_parameter_block_sizes()->push_back(
-          block.current < 0 ? 1 : static_cast<int32_t>(block.fields.size()));
-    }
-  }
-  bool Evaluate(double const* const* parameters, double* residuals,
-                double** jacobians) const override {
-    return model_.EvaluateTrace(trace_, parameters, residuals, jacobians);
-  }
-
- private:
-  const PolishModel& model_;
-  int trace_;
-};
-
 std::vector<const double*> BlockPointers(const std::vector<std::vector<double>>& values) {
   std::vector<const double*> pointers;
   for (const std::vector<double>& block : values) pointers.push_back(block.data());
   return pointers;
 }
 
-// The sum of squared residuals over every trace, or empty when a value is not finite or the
-// polish was cancelled.
-std::optional<double> SumOfSquares(const PolishModel& model,
-                                   const std::vector<std::vector<double>>& values) {
+// The residuals of every trace, or empty when a value is not finite or the polish was
+// cancelled.
+std::optional<std::vector<std::vector<double>>> ResidualsAt(const PolishModel& model,
+                                                            const Coordinates& values) {
   const std::vector<const double*> blocks = BlockPointers(values);
-  double squares = 0.0;
+  std::vector<std::vector<double>> residuals;
   for (int k = 0; k < model.TraceCount(); ++k) {
-    std::vector<double> residuals(model.ResidualCount(k));
-    if (!model.EvaluateTrace(k, blocks.data(), residuals.data(), nullptr)) return std::nullopt;
-    for (double r : residuals) squares += r * r;
+    residuals.emplace_back(model.ResidualCount(k));
+    if (!model.EvaluateTrace(k, blocks.data(), residuals.back().data(), nullptr))
+      return std::nullopt;
   }
-  return squares;
+  return residuals;
 }
 
-class ProgressRelay final : public ceres::IterationCallback {
- public:
-  ProgressRelay(const PolishModel& model, const std::vector<std::vector<double>>& values,
-                const PolishProgressFn& progress, const std::atomic<bool>* cancel)
-      : model_(model), values_(values), progress_(progress), cancel_(cancel) {}
-
-  ceres::CallbackReturnType operator()(const ceres::IterationSummary& summary) override {
-    if (cancel_ && cancel_->load()) return ceres::SOLVER_ABORT;
-    if (progress_) {
-      // The solver keeps the blocks at the iteration's state (update_state_every_iteration).
-      const std::vector<const double*> blocks = BlockPointers(values_);
-      model_.Unpack(blocks.data(), &currents_, &baseline_);
-      const double rms = std::sqrt(2.0 * summary.cost / model_.TotalResiduals());
-      progress_({summary.iteration, rms, currents_, baseline_});
-    }
-    return ceres::SOLVER_CONTINUE;
-  }
-
- private:
-  const PolishModel& model_;
-  const std::vector<std::vector<double>>& values_;
-  const PolishProgressFn& progress_;
-  const std::atomic<bool>* cancel_;
-  std::array<CurrentParams, kMaxCurrents> currents_{};
-  double baseline_ = 0.0;
-};
+std::optional<double> SumOfSquares(const PolishModel& model, const Coordinates& values) {
+  const auto residuals = ResidualsAt(model, values);
+  if (!residuals) return std::nullopt;
+  double squares = 0.0;
+  for (const std::vector<double>& trace : *residuals)
+    for (double r : trace) squares += r * r;
+  return squares;
+}
 
 std::string ConvergedReason(const std::string& message) {
   if (message.starts_with("Function tolerance")) {
@@ -245,74 +214,21 @@ std::optional<std::vector<double>> JacobianFactor(const PolishModel& model,
   return factor;
 }
 
-ceres::Solver::Options SolverOptions(int maxIterations, ceres::IterationCallback* relay) {
-  // The solver's own log would reach the command line's standard error; every failure it could
-  // tell of comes back in its summary instead.
-  static std::once_flag quietLog;
-  std::call_once(quietLog, [] { FLAGS_minloglevel = google::GLOG_FATAL; });
-  ceres::Solver::Options options;
-  options.function_tolerance = kFunctionTolerance;
-  options.parameter_tolerance = kParameterTolerance;
-  options.gradient_tolerance = kGradientTolerance;
-  options.trust_region_strategy_type = ceres::LEVENBERG_MARQUARDT;
-  // With thousands of residuals per parameter, forming J^T J costs a fraction of a QR of J; the
-  // Levenberg-Marquardt damping keeps it well conditioned.
-  options.linear_solver_type = ceres::DENSE_NORMAL_CHOLESKY;
-  // Bounds make the solver search along each step; interpolating from costs alone spares it a
-  // Jacobian at every trial point.
-  options.line_search_interpolation_type = ceres::QUADRATIC;
-  options.max_num_iterations = maxIterations;
-  options.logging_type = ceres::SILENT;
-  options.num_threads = 1;
-  // The progress callback reads the iteration's parameters from the blocks.
-  options.update_state_every_iteration = true;
-  options.callbacks.push_back(relay);
-  return options;
-}
-
 double TypicalSize(const ParamRef& param, double value) {
   const double step = param.IsBaseline() ? kBaselineTypicalSize : Descriptor(param.field).step;
   return std::max(std::abs(value), step);
 }
 
-bool OnBound(double value, const ParamBounds& bounds) {
-  return value == bounds.lower || value == bounds.upper;
+// The solver's coordinates only come near a bound: near enough is on it.
+bool OnBound(double value, const ParamBounds& bounds, double typical) {
+  const double near = kOnBound * typical;
+  return (IsBounded(bounds.lower) && value - bounds.lower <= near) ||
+         (IsBounded(bounds.upper) && bounds.upper - value <= near);
 }
 
 bool IsRaised(const std::atomic<bool>* cancel) {
   return cancel && cancel->load();
 }
-
-// The solver's problem: one residual block per trace over every parameter block, and the bounds.
-struct SolverProblem {
-  std::vector<std::unique_ptr<TraceCost>> costs;
-  ceres::Problem problem;
-
-  SolverProblem(const PolishModel& model, std::vector<std::vector<double>>& values,
-                const std::vector<ParamRef>& free, const ParamChoice& choice)
-      : problem(Ownership()) {
-    std::vector<double*> blocks;
-    for (std::vector<double>& block : values) blocks.push_back(block.data());
-    for (int k = 0; k < model.TraceCount(); ++k) {
-      costs.push_back(std::make_unique<TraceCost>(model, k));
-      problem.AddResidualBlock(costs.back().get(), nullptr, blocks);
-    }
-    size_t column = 0;
-    for (size_t b = 0; b < values.size(); ++b) {
-      for (size_t j = 0; j < values[b].size(); ++j, ++column) {
-        const ParamBounds& bounds = BoundsOf(choice, free[column]);
-        if (IsBounded(bounds.lower)) problem.SetParameterLowerBound(blocks[b], j, bounds.lower);
-        if (IsBounded(bounds.upper)) problem.SetParameterUpperBound(blocks[b], j, bounds.upper);
-      }
-    }
-  }
-
-  static ceres::Problem::Options Ownership() {
-    ceres::Problem::Options options;
-    options.cost_function_ownership = ceres::DO_NOT_TAKE_OWNERSHIP;  // `costs` owns them
-    return options;
-  }
-};
 
 // Standard errors, "not determined" and the strongly correlated pairs of the result's estimates
 // at the solution `values`. False when cancelled.
@@ -331,8 +247,18 @@ bool AddStandardErrors(const PolishModel& model, const std::vector<std::vector<d
   const CovarianceFigures figures =
       EstimateCovariance(*factor, n, typical, sumOfSquares, result->counted);
   result->covarianceNote = figures.note;
+  // Correlated residuals carry less news than as many independent ones: the errors widen by
+  // the root of samples over effective samples, n / n_eff = (1 + rho) / (1 - rho).
+  const double widening = result->lag1 && *result->lag1 > 0.0
+                              ? std::sqrt((1.0 + *result->lag1) / (1.0 - *result->lag1))
+                              : 1.0;
   for (int a = 0; a < n; ++a) {
-    estimates[a].standardError = figures.standardErrors[a];
+    ParamEstimate& e = estimates[a];
+    e.standardError = figures.standardErrors[a];
+    e.determination = !e.standardError                ? Determination::Not
+                      : *e.standardError > typical[a] ? Determination::Poorly
+                                                      : Determination::Determined;
+    if (e.standardError && std::isfinite(widening)) e.correctedError = *e.standardError * widening;
     for (int b = a + 1; b < n; ++b) {
       const double r = figures.correlation[static_cast<size_t>(a) * n + b];
       if (std::abs(r) > kStrongCorrelation) {
@@ -349,6 +275,77 @@ PolishResult Unchanged(const PolishInput& input, PolishOutcome outcome, std::str
   result.reason = std::move(reason);
   result.currents = input.currents;
   result.baseline = input.baseline;
+  return result;
+}
+
+// A start near `from` in the parameters' own units, as another eye might have left it.
+Coordinates Jittered(const PolishModel& model, const PolishInput& input,
+                     const std::vector<ParamRef>& free, const Coordinates& from,
+                     std::mt19937& random) {
+  std::array<CurrentParams, kMaxCurrents> currents;
+  double baseline = 0.0;
+  const std::vector<const double*> blocks = BlockPointers(from);
+  model.Unpack(blocks.data(), &currents, &baseline);
+  std::uniform_real_distribution<double> move(-kJitter, kJitter);
+  for (const ParamRef& param : free) {
+    double& value =
+        param.IsBaseline() ? baseline : currents[param.current].*Descriptor(param.field).real;
+    const double step = param.IsBaseline() ? kBaselineTypicalSize : Descriptor(param.field).step;
+    const ParamBounds& bounds = BoundsOf(input.choice, param);
+    value = std::clamp(value + move(random) * std::max(std::abs(value), 10.0 * step), bounds.lower,
+                       bounds.upper);
+  }
+  return model.CoordinatesOf(currents, baseline);
+}
+
+// The result of the solve `run`: values, RMS, standard errors and the verdict. Empty when
+// cancelled or when the solution is not a number.
+std::optional<PolishResult> Judge(const PolishInput& input, const PolishModel& model,
+                                  const SolveRun& run, const std::vector<ParamRef>& free,
+                                  const std::vector<std::string>& notices, double startSquares,
+                                  const NoiseEstimate& noise, const std::atomic<bool>* cancel) {
+  PolishResult result;
+  result.outcome =
+      run.end == SolveEnd::Converged ? PolishOutcome::Converged : PolishOutcome::IterationLimit;
+  result.reason = run.end == SolveEnd::Converged ? ConvergedReason(run.message)
+                                                 : "stopped at the iteration limit (" +
+                                                       std::to_string(input.maxIterations) + ")";
+  const std::vector<const double*> solution = BlockPointers(run.coordinates);
+  PolishInput solved = input;
+  model.Unpack(solution.data(), &solved.currents, &solved.baseline);
+  // The coordinates only approach a bound: a result that close to one is put on it.
+  std::vector<bool> onBound;
+  for (const ParamRef& param : free) {
+    double& value = ValueOf(solved, param);
+    const ParamBounds& bounds = BoundsOf(input.choice, param);
+    onBound.push_back(OnBound(value, bounds, TypicalSize(param, value)));
+    if (onBound.back())
+      value = std::abs(value - bounds.lower) < std::abs(value - bounds.upper) ? bounds.lower
+                                                                              : bounds.upper;
+  }
+  // Residuals, standard errors and the RMS are of the parameters themselves.
+  const PolishModel plain(solved, cancel, PolishModel::Coordinates::Plain);
+  const Coordinates values = plain.StartValues();
+  const auto residuals = ResidualsAt(plain, values);
+  if (IsRaised(cancel) || !residuals) return std::nullopt;
+  double squares = 0.0;
+  for (const std::vector<double>& trace : *residuals)
+    for (double r : trace) squares += r * r;
+  result.currents = solved.currents;
+  result.baseline = solved.baseline;
+  result.notices = notices;
+  result.iterations = run.iterations;
+  result.counted = model.TotalResiduals();
+  result.rmsBefore = std::sqrt(startSquares / result.counted);
+  result.rmsAfter = std::sqrt(squares / result.counted);
+  result.noise = noise;
+  result.lag1 = LagOneAutocorrelation(*residuals);
+  for (size_t j = 0; j < free.size(); ++j) {
+    result.estimates.push_back({free[j], StartOf(input, free[j]), StartOf(solved, free[j]),
+                                std::nullopt, onBound[j], std::nullopt, Determination::Not});
+  }
+  if (!AddStandardErrors(plain, values, squares, cancel, &result)) return std::nullopt;
+  result.warnings = FitWarnings(input, result, run.path);
   return result;
 }
 
@@ -396,6 +393,7 @@ ParamChoice DefaultChoice(const std::array<CurrentParams, kMaxCurrents>& current
 
 PolishResult Polish(const PolishInput& original, const PolishProgressFn& progress,
                     const std::atomic<bool>* cancel) {
+  const auto began = std::chrono::steady_clock::now();
   const auto cancelled = [&] { return Unchanged(original, PolishOutcome::Cancelled, "cancelled"); };
   const std::vector<ParamRef> free = FreeParams(original);
   if (std::string fault = InputFault(original, free); !fault.empty()) {
@@ -404,53 +402,59 @@ PolishResult Polish(const PolishInput& original, const PolishProgressFn& progres
   PolishInput input = original;
   const std::vector<std::string> notices = MoveOntoBounds(input, free);
   const PolishModel model(input, cancel);
-  std::vector<std::vector<double>> values = model.StartValues();
-  const std::optional<double> startSquares = SumOfSquares(model, values);
+  const Coordinates start = model.StartValues();
+  const std::optional<double> startSquares = SumOfSquares(model, start);
   if (IsRaised(cancel)) return cancelled();
   if (!startSquares) {
     return Unchanged(original, PolishOutcome::Refused,
                      "the model is not a number at some counted sample: look for a zero slope or "
                      "time constant");
   }
+  const NoiseEstimate noise = EstimateNoise(input);
 
-  SolverProblem solver(model, values, free, input.choice);
-  ProgressRelay relay(model, values, progress, cancel);
-  ceres::Solver::Summary summary;
-  ceres::Solve(SolverOptions(input.maxIterations, &relay), &solver.problem, &summary);
-  if (IsRaised(cancel)) return cancelled();
+  const IterationObserver observe = [&](int iteration, double squares, const Coordinates& at) {
+    if (!progress) return;
+    std::array<CurrentParams, kMaxCurrents> currents;
+    double baseline = 0.0;
+    const std::vector<const double*> blocks = BlockPointers(at);
+    model.Unpack(blocks.data(), &currents, &baseline);
+    progress({iteration, std::sqrt(squares / model.TotalResiduals()), currents, baseline});
+  };
+  std::mt19937 random(kJitterSeed);
+  std::vector<Coordinates> starts = {start};
+  std::optional<SolveRun> best;
+  std::string failure;
+  int solves = 0;
   PolishResult result;
-  switch (summary.termination_type) {
-    case ceres::CONVERGENCE:
-      result.outcome = PolishOutcome::Converged;
-      result.reason = ConvergedReason(summary.message);
-      break;
-    case ceres::NO_CONVERGENCE:
-      result.outcome = PolishOutcome::IterationLimit;
-      result.reason =
-          "stopped at the iteration limit (" + std::to_string(input.maxIterations) + ")";
-      break;
-    default:
-      return Unchanged(original, PolishOutcome::Failed, "the solver gave up: " + summary.message);
+  for (int round = 0; round <= kRestartRounds; ++round) {
+    std::vector<SolveRun> runs =
+        SolveSideBySide(model, starts, input.maxIterations, round == 0 ? observe : nullptr, cancel);
+    if (IsRaised(cancel)) return cancelled();
+    solves += static_cast<int>(runs.size());
+    bool improved = false;
+    for (SolveRun& run : runs) {
+      if (run.end == SolveEnd::Failed && failure.empty()) failure = run.message;
+      if (run.end != SolveEnd::Converged && run.end != SolveEnd::IterationLimit) continue;
+      // A restart must do clearly better to replace a fit: equal fits keep the given start's.
+      if (best && !(run.squares < best->squares * (1.0 - 1e-9))) continue;
+      best = std::move(run);
+      improved = true;
+    }
+    if (!best) break;
+    if (improved) {
+      const std::optional<PolishResult> judged =
+          Judge(input, model, *best, free, notices, *startSquares, noise, cancel);
+      if (IsRaised(cancel)) return cancelled();
+      if (!judged)
+        return Unchanged(original, PolishOutcome::Failed, "the solution is not a number");
+      result = *judged;
+    }
+    if (!WorthAnotherStart(input, result)) break;
+    starts = {Jittered(model, input, free, start, random),
+              Jittered(model, input, free, best->coordinates, random)};
   }
-  const std::optional<double> endSquares = SumOfSquares(model, values);
-  if (IsRaised(cancel)) return cancelled();
-  if (!endSquares)
-    return Unchanged(original, PolishOutcome::Failed, "the solution is not a number");
-
-  const std::vector<const double*> solution = BlockPointers(values);
-  model.Unpack(solution.data(), &result.currents, &result.baseline);
-  result.notices = notices;
-  result.iterations = std::max(0, static_cast<int>(summary.iterations.size()) - 1);
-  result.counted = model.TotalResiduals();
-  result.rmsBefore = std::sqrt(*startSquares / result.counted);
-  result.rmsAfter = std::sqrt(*endSquares / result.counted);
-  for (const ParamRef& param : free) {
-    const double end = param.IsBaseline()
-                           ? result.baseline
-                           : result.currents[param.current].*Descriptor(param.field).real;
-    result.estimates.push_back({param, ValueOf(input, param), end, std::nullopt,
-                                OnBound(end, BoundsOf(input.choice, param))});
-  }
-  if (!AddStandardErrors(model, values, *endSquares, cancel, &result)) return cancelled();
+  if (!best) return Unchanged(original, PolishOutcome::Failed, "the solver gave up: " + failure);
+  result.starts = solves;
+  result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
   return result;
 }

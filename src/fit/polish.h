@@ -71,6 +71,7 @@ struct PolishInput {
   double baseline = 0.0;                      // nA, carried by every current in the fit
   ParamChoice choice;
   int maxIterations = kDefaultMaxIterations;
+  std::optional<double> noiseSd;  // nA, over the noise region when one is set
 };
 
 // Handed to the progress callback after every iteration, on the polish's own thread.
@@ -90,12 +91,34 @@ enum class PolishOutcome {
   Refused,         // the input cannot be polished (reason says why); the result is the input
 };
 
+// How well the data pin a parameter down (fit/covariance.h says where the lines are drawn).
+enum class Determination {
+  Determined,
+  Poorly,  // its standard error exceeds its size
+  Not,     // a combination of it with others is all the data see; no standard error
+};
+
 struct ParamEstimate {
   ParamRef param;
   double start;  // after moving onto its bounds
   double result;
-  std::optional<double> standardError;  // empty: not determined by the data
-  bool atBound = false;                 // the result lies on one of its bounds
+  std::optional<double> standardError;   // empty: not determined by the data
+  bool atBound = false;                  // the result lies on one of its bounds
+  std::optional<double> correctedError;  // the standard error widened for correlated residuals
+  Determination determination = Determination::Not;
+};
+
+// Where the noise figure that the fit's RMS is held against came from.
+enum class NoiseSource {
+  Region,       // the noise region the user set
+  Baseline,     // the samples before the analysis window, before the step
+  Differences,  // the spread of second differences of the counted samples
+  None,
+};
+
+struct NoiseEstimate {
+  std::optional<double> sd;  // nA
+  NoiseSource source = NoiseSource::None;
 };
 
 struct CorrelatedPair {
@@ -117,11 +140,20 @@ struct PolishResult {
   int counted = 0;                  // samples that count, over all traces
   std::optional<double> rmsBefore;  // nA
   std::optional<double> rmsAfter;   // nA
+  // Why the fit may not be good: far above the noise, on a bound, a midpoint the traces do not
+  // reach, a parameter running away or not determined. Empty: nothing to warn of.
+  std::vector<std::string> warnings;
+  NoiseEstimate noise;         // what the RMS is held against
+  std::optional<double> lag1;  // lag-1 autocorrelation of the residuals
+  int starts = 0;              // solves run: the given start and the restarts
+  double seconds = 0.0;        // wall time of the solves
 
   // Converged or stopped at its iteration limit: the result is meant to be applied.
   bool Applicable() const {
     return outcome == PolishOutcome::Converged || outcome == PolishOutcome::IterationLimit;
   }
+  // Converged, and nothing to warn of.
+  bool Good() const { return outcome == PolishOutcome::Converged && warnings.empty(); }
 };
 
 // Runs the polish. `progress` (may be empty) is called after every iteration; raising `cancel`

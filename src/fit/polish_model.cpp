@@ -1,13 +1,15 @@
 // The polish's residuals and their exact derivatives. Each sample's model current depends on the
 // parameters only through eight quantities of its trace (the steady states, time constants and
 // holding values of the two gates, the driving force and Gmax). So the derivatives come in two
-// automatic differentiations through the model's own evaluation: once per trace, of those eight
-// quantities with respect to the fifteen real fields, and once per sample, of the current with
-// respect to the eight; their product is the Jacobian row. Values are those of the plain
-// evaluation, bit for bit.
+// parts: once per trace, those eight quantities differentiated automatically with respect to the
+// fifteen real fields; once per sample, the current differentiated by hand with respect to the
+// eight, sharing the exponentials and powers of its own value. Their product, with the
+// coordinates' own slopes, is the Jacobian row. Values are those of the plain evaluation, bit
+// for bit.
 #include "fit/polish_model.h"
 
 #include <ceres/jet.h>
+
 #include <Eigen/Core>
 #include <cmath>
 
@@ -19,12 +21,9 @@ namespace {
 enum Intermediate { kMinf, kHinf, kTaum, kTauh, kMinf0, kHinf0, kDrivingForce, kGmax };
 constexpr int kIntermediates = 8;
 
-using SampleJet = ceres::Jet<double, kIntermediates>;
 using ParamJet = ceres::Jet<double, kRealFieldCount>;
 // d(intermediate)/d(real field) at one trace voltage.
 using Chain = Eigen::Matrix<double, kIntermediates, kRealFieldCount>;
-using RowMajorMatrix = Eigen::Matrix<double, Eigen::Dynamic, Eigen::Dynamic, Eigen::RowMajor>;
-using SampleGradients = Eigen::Matrix<double, Eigen::Dynamic, kIntermediates, Eigen::RowMajor>;
 
 template <typename T>
 CurrentReals<T> RealsFrom(const std::array<T, kRealFieldCount>& r) {
@@ -56,28 +55,94 @@ Chain ChainAt(const std::array<double, kRealFieldCount>& reals, double v) {
   return chain.unaryExpr([](double d) { return std::isfinite(d) ? d : 0.0; });
 }
 
-TraceGates<SampleJet> SeededGates(const TraceGates<double>& g) {
-  return {SampleJet(g.minf, kMinf),
-          SampleJet(g.hinf, kHinf),
-          SampleJet(g.taum, kTaum),
-          SampleJet(g.tauh, kTauh),
-          SampleJet(g.minf0, kMinf0),
-          SampleJet(g.hinf0, kHinf0),
-          SampleJet(g.drivingForce, kDrivingForce)};
+// A free column's Jacobian entry: its field moves at most two of the intermediates (a
+// half-point or slope both the steady state at the step and at the holding level, Vhold both
+// holding values, every other field one).
+struct Column {
+  int first = kGmax, second = kGmax;
+  double firstFactor = 0.0, secondFactor = 0.0;  // -d(intermediate)/d(coordinate)
+};
+
+// d(current)/d(intermediate) at one sample, and the current itself, from the same operations
+// as CurrentAt.
+struct SampleSlopes {
+  double value;
+  double d[kIntermediates];
+};
+
+// x^n and x^(n-1) with the multiplications of GatePower, so that x^n is bit for bit its value.
+inline void PowerAndBelow(double x, int32_t n, double* power, double* below) {
+  if (n == 1) {
+    *below = 1.0;
+    *power = x;
+    return;
+  }
+  if (n >= 2 && n <= static_cast<int32_t>(kinetics::kSequentialPowerLimit)) {
+    double result = x;
+    for (int32_t i = 2; i < n; ++i) result *= x;
+    *below = result;
+    *power = result * x;
+    return;
+  }
+  *power = kinetics::GatePower(x, n);
+  *below = kinetics::GatePower(x, n - 1);
+}
+
+inline SampleSlopes Slopes(const CurrentReals<double>& P, int32_t p, int32_t q,
+                           const TraceGates<double>& g, double t) {
+  SampleSlopes s{};
+  double m = 1.0, h = 1.0, em = 0.0, eh = 0.0;
+  double mp = 1.0, mBelow = 0.0, hq = 1.0, hBelow = 0.0;
+  if (p != 0) {
+    em = std::exp(-t / g.taum);
+    m = g.minf + (g.minf0 - g.minf) * em;
+    PowerAndBelow(m, p, &mp, &mBelow);
+  }
+  if (q != 0) {
+    eh = std::exp(-t / g.tauh);
+    h = g.hinf + (g.hinf0 - g.hinf) * eh;
+    PowerAndBelow(h, q, &hq, &hBelow);
+  }
+  s.value = 0.001 * (((P.Gmax * mp) * hq) * g.drivingForce);
+  const double scale = 0.001 * g.drivingForce;
+  s.d[kGmax] = scale * mp * hq;
+  s.d[kDrivingForce] = 0.001 * P.Gmax * mp * hq;
+  const double perM = scale * P.Gmax * hq * p * mBelow;
+  s.d[kMinf] = perM * (1.0 - em);
+  s.d[kMinf0] = perM * em;
+  s.d[kTaum] = p != 0 ? perM * (g.minf0 - g.minf) * em * t / (g.taum * g.taum) : 0.0;
+  const double perH = scale * P.Gmax * mp * q * hBelow;
+  s.d[kHinf] = perH * (1.0 - eh);
+  s.d[kHinf0] = perH * eh;
+  s.d[kTauh] = q != 0 ? perH * (g.hinf0 - g.hinf) * eh * t / (g.tauh * g.tauh) : 0.0;
+  return s;
+}
+
+double TypicalStep(const ParamRef& param) {
+  constexpr double kBaselineStep = 0.01;  // nA
+  return param.IsBaseline() ? kBaselineStep : Descriptor(param.field).step;
 }
 
 }  // namespace
 
-PolishModel::PolishModel(const PolishInput& input, const std::atomic<bool>* cancel)
+PolishModel::PolishModel(const PolishInput& input, const std::atomic<bool>* cancel,
+                         Coordinates coordinates)
     : currents_(input.currents), baseline_(input.baseline), cancel_(cancel) {
+  const auto mapOf = [coordinates](const ParamBounds& bounds, const ParamRef& param) {
+    if (coordinates == Coordinates::Plain) return BoundMapOf({-kUnbounded, kUnbounded}, 1.0);
+    return BoundMapOf(bounds, TypicalStep(param));
+  };
   for (int i = 0; i < kMaxCurrents; ++i) {
     if (!input.inFit[i]) continue;
     const CurrentParams& c = input.currents[i];
     FitCurrent current{{}, c.p, c.q, -1};
-    Block block{i, {}};
+    Block block{i, {}, {}};
     for (int j = 0; j < kRealFieldCount; ++j) {
       current.reals[j] = c.*kParamTable[j].real;
-      if (input.choice.currents[i].free[j]) block.fields.push_back(kParamTable[j].field);
+      if (!input.choice.currents[i].free[j]) continue;
+      const ParamField field = kParamTable[j].field;
+      block.fields.push_back(field);
+      block.maps.push_back(mapOf(input.choice.currents[i].bounds[j], ParamRef{i, field}));
     }
     if (!block.fields.empty()) {
       current.block = static_cast<int>(blocks_.size());
@@ -87,7 +152,7 @@ PolishModel::PolishModel(const PolishInput& input, const std::atomic<bool>* canc
   }
   if (input.choice.baselineFree) {
     baselineBlock_ = static_cast<int>(blocks_.size());
-    blocks_.push_back({-1, {}});
+    blocks_.push_back({-1, {}, {mapOf(input.choice.baselineBounds, ParamRef{})}});
   }
   const int samples = static_cast<int>(input.times.size());
   const int end = std::min(input.windowEnd, samples);
@@ -104,28 +169,36 @@ PolishModel::PolishModel(const PolishInput& input, const std::atomic<bool>* canc
   }
 }
 
-std::vector<std::vector<double>> PolishModel::StartValues() const {
+std::vector<std::vector<double>> PolishModel::CoordinatesOf(
+    const std::array<CurrentParams, kMaxCurrents>& currents, double baseline) const {
   std::vector<std::vector<double>> values;
   for (const Block& block : blocks_) {
     if (block.current < 0) {
-      values.push_back({baseline_});
+      values.push_back({ToCoordinate(block.maps[0], baseline)});
       continue;
     }
     std::vector<double> start;
-    for (ParamField field : block.fields) {
-      start.push_back(currents_[block.current].*Descriptor(field).real);
+    for (size_t j = 0; j < block.fields.size(); ++j) {
+      start.push_back(
+          ToCoordinate(block.maps[j], currents[block.current].*Descriptor(block.fields[j]).real));
     }
     values.push_back(std::move(start));
   }
   return values;
 }
 
+std::vector<std::vector<double>> PolishModel::StartValues() const {
+  return CoordinatesOf(currents_, baseline_);
+}
+
 std::array<double, kRealFieldCount> PolishModel::RealsAt(const FitCurrent& current,
                                                          const double* const* blocks) const {
   std::array<double, kRealFieldCount> reals = current.reals;
   if (current.block < 0) return reals;
-  const std::vector<ParamField>& fields = blocks_[current.block].fields;
-  for (size_t j = 0; j < fields.size(); ++j) reals[Index(fields[j])] = blocks[current.block][j];
+  const Block& block = blocks_[current.block];
+  for (size_t j = 0; j < block.fields.size(); ++j) {
+    reals[Index(block.fields[j])] = FromCoordinate(block.maps[j], blocks[current.block][j]);
+  }
   return reals;
 }
 
@@ -134,11 +207,13 @@ bool PolishModel::EvaluateTrace(int trace, const double* const* blocks, double* 
   if (cancel_ && cancel_->load(std::memory_order_relaxed)) return false;
   const Trace& data = traces_[trace];
   const int samples = static_cast<int>(data.t.size());
-  const double baseline = baselineBlock_ >= 0 ? blocks[baselineBlock_][0] : baseline_;
+  const double baseline = baselineBlock_ >= 0 ? FromCoordinate(blocks_[baselineBlock_].maps[0],
+                                                               blocks[baselineBlock_][0])
+                                              : baseline_;
   // Summed from zero over the currents in index order, each carrying the baseline: the sum the
-  // data graph draws.
-  std::vector<double> sum(samples, 0.0);
-  SampleGradients gradients;
+  // data graph draws. The residuals hold the sum until the end.
+  double* sum = residuals;
+  std::fill(sum, sum + samples, 0.0);
   for (const FitCurrent& current : fit_) {
     const std::array<double, kRealFieldCount> reals = RealsAt(current, blocks);
     const CurrentReals<double> P = RealsFrom(reals);
@@ -149,25 +224,34 @@ bool PolishModel::EvaluateTrace(int trace, const double* const* blocks, double* 
         sum[s] += CurrentAt(P, current.p, current.q, g, data.t[s]) + baseline;
       continue;
     }
-    const TraceGates<SampleJet> seeded = SeededGates(g);
-    CurrentReals<SampleJet> seededReals{};
-    seededReals.Gmax = SampleJet(P.Gmax, kGmax);  // the only field read per sample
-    gradients.resize(samples, kIntermediates);
-    for (int s = 0; s < samples; ++s) {
-      const SampleJet y = CurrentAt(seededReals, current.p, current.q, seeded, data.t[s]);
-      sum[s] += y.a + baseline;
-      gradients.row(s) = y.v.transpose();
-    }
-    const std::vector<ParamField>& fields = blocks_[current.block].fields;
+    const Block& block = blocks_[current.block];
+    const int width = static_cast<int>(block.fields.size());
     const Chain chain = ChainAt(reals, data.v);
-    Eigen::Matrix<double, kIntermediates, Eigen::Dynamic> freeChain(kIntermediates, fields.size());
-    // The residual is measured minus model: its derivatives are the model's, negated.
-    for (size_t j = 0; j < fields.size(); ++j) freeChain.col(j) = -chain.col(Index(fields[j]));
-    Eigen::Map<RowMajorMatrix> block(jacobian, samples, fields.size());
-    block.noalias() = gradients * freeChain;
+    std::array<Column, kRealFieldCount> columns{};
+    for (int j = 0; j < width; ++j) {
+      const double slope = ValuePerCoordinate(block.maps[j], blocks[current.block][j]);
+      int terms = 0;
+      for (int k = 0; k < kIntermediates && terms < 2; ++k) {
+        const double d = chain(k, Index(block.fields[j]));
+        if (d == 0.0) continue;
+        (terms++ == 0 ? columns[j].first : columns[j].second) = k;
+        (terms == 1 ? columns[j].firstFactor : columns[j].secondFactor) = -d * slope;
+      }
+    }
+    bool finite = true;
+    for (int s = 0; s < samples; ++s) {
+      const SampleSlopes slopes = Slopes(P, current.p, current.q, g, data.t[s]);
+      sum[s] += slopes.value + baseline;
+      double* row = jacobian + static_cast<size_t>(s) * width;
+      for (int j = 0; j < width; ++j) {
+        const Column& c = columns[j];
+        row[j] = slopes.d[c.first] * c.firstFactor + slopes.d[c.second] * c.secondFactor;
+        finite = finite && std::isfinite(row[j]);
+      }
+    }
     // A derivative that overflows at a trial point fails the evaluation quietly, as a value that
     // is not finite does; the solver then takes a shorter step.
-    if (!block.allFinite()) return false;
+    if (!finite) return false;
   }
   bool finite = true;
   for (int s = 0; s < samples; ++s) {
@@ -175,7 +259,9 @@ bool PolishModel::EvaluateTrace(int trace, const double* const* blocks, double* 
     finite = finite && std::isfinite(residuals[s]);
   }
   if (jacobians && baselineBlock_ >= 0 && jacobians[baselineBlock_]) {
-    const double perSample = -static_cast<double>(fit_.size());
+    const double perSample =
+        -static_cast<double>(fit_.size()) *
+        ValuePerCoordinate(blocks_[baselineBlock_].maps[0], blocks[baselineBlock_][0]);
     std::fill(jacobians[baselineBlock_], jacobians[baselineBlock_] + samples, perSample);
   }
   return finite;
@@ -185,12 +271,15 @@ void PolishModel::Unpack(const double* const* blocks,
                          std::array<CurrentParams, kMaxCurrents>* currents,
                          double* baseline) const {
   *currents = currents_;
-  *baseline = baselineBlock_ >= 0 ? blocks[baselineBlock_][0] : baseline_;
+  *baseline = baselineBlock_ >= 0
+                  ? FromCoordinate(blocks_[baselineBlock_].maps[0], blocks[baselineBlock_][0])
+                  : baseline_;
   for (const Block& block : blocks_) {
     if (block.current < 0) continue;
     const size_t index = &block - blocks_.data();
     for (size_t j = 0; j < block.fields.size(); ++j) {
-      (*currents)[block.current].*Descriptor(block.fields[j]).real = blocks[index][j];
+      (*currents)[block.current].*Descriptor(block.fields[j]).real =
+          FromCoordinate(block.maps[j], blocks[index][j]);
     }
   }
 }

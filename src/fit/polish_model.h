@@ -1,12 +1,15 @@
 // The polish's residuals, measured minus summed model over the counted samples of one trace, and
-// their exact derivatives with respect to the free parameters. The free parameters come in
-// blocks: one per current in the fit that has free fields, one for the baseline when it is free.
+// their exact derivatives with respect to the solver's coordinates of the free parameters. The
+// free parameters come in blocks: one per current in the fit that has free fields, one for the
+// baseline when it is free. The solver moves each parameter's coordinate (fit/bound_map.h), so
+// that the parameter stays within its bounds.
 #pragma once
 
 #include <array>
 #include <atomic>
 #include <vector>
 
+#include "fit/bound_map.h"
 #include "fit/polish.h"
 #include "model/model.h"
 #include "model/param_table.h"
@@ -16,25 +19,36 @@ class PolishModel {
   struct Block {
     int current;                     // 0-based; -1 for the baseline
     std::vector<ParamField> fields;  // its free fields in table order; empty for the baseline
+    std::vector<BoundMap> maps;      // each free field's coordinate (one for the baseline)
+  };
+
+  enum class Coordinates {
+    WithinBounds,  // the solver's: each parameter kept within its bounds (fit/bound_map.h)
+    Plain,         // the parameters themselves, for their standard errors
   };
 
   // The currents and baseline of `input` are the values the fixed parameters keep and the free
   // ones start from. A raised `cancel` makes every later evaluation fail at once.
-  PolishModel(const PolishInput& input, const std::atomic<bool>* cancel);
+  PolishModel(const PolishInput& input, const std::atomic<bool>* cancel,
+              Coordinates coordinates = Coordinates::WithinBounds);
 
   const std::vector<Block>& Blocks() const { return blocks_; }
-  std::vector<std::vector<double>> StartValues() const;
+  std::vector<std::vector<double>> StartValues() const;  // coordinates of the start
+  // Coordinates of the given currents and baseline.
+  std::vector<std::vector<double>> CoordinatesOf(
+      const std::array<CurrentParams, kMaxCurrents>& currents, double baseline) const;
   int TraceCount() const { return static_cast<int>(traces_.size()); }
   int ResidualCount(int trace) const { return static_cast<int>(traces_[trace].t.size()); }
   int TotalResiduals() const { return totalResiduals_; }
 
   // Fills `residuals` (ResidualCount(trace) values) and, where `jacobians` and its entry for a
-  // block are not null, that block's Jacobian (row-major, residuals x block size). False when
-  // cancelled or when a value is not finite.
+  // block are not null, that block's Jacobian (row-major, residuals x block size) with respect
+  // to the coordinates. False when cancelled or when a value is not finite. Allocates nothing,
+  // and may run on several threads at once.
   bool EvaluateTrace(int trace, const double* const* blocks, double* residuals,
                      double** jacobians) const;
 
-  // The currents and the baseline at the given block values.
+  // The currents and the baseline at the given coordinates.
   void Unpack(const double* const* blocks, std::array<CurrentParams, kMaxCurrents>* currents,
               double* baseline) const;
 

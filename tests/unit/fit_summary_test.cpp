@@ -139,20 +139,26 @@ TEST(FitSummary, TextAndJsonCarryEveryFigureAndSayNotDetermined) {
   r.outcome = PolishOutcome::Converged;
   r.reason = "converged: the sum of squares stopped falling";
   std::snprintf(r.currents[0].name, sizeof r.currents[0].name, "%s", "Na");
-  r.estimates = {{{0, ParamField::Vm}, -30.0, -25.123456789, 0.0421, false},
-                 {{0, ParamField::Thlo}, 1.2, 0.001, std::nullopt, true},
-                 {{}, 0.0, 0.0125, 0.0003, false}};
+  r.estimates = {
+      {{0, ParamField::Vm}, -30.0, -25.123456789, 0.0421, false, 0.0842, Determination::Determined},
+      {{0, ParamField::Thlo}, 1.2, 0.001, std::nullopt, true, std::nullopt, Determination::Not},
+      {{}, 0.0, 0.0125, 0.0003, false, 0.0006, Determination::Determined}};
+  r.warnings = {"1.Thlo is on its bound (0.001)", "1.Thlo is not determined by the data"};
+  r.lag1 = 0.5;
   r.correlated = {{{0, ParamField::Km}, {0, ParamField::Gmax}, -0.9975}};
   r.iterations = 7;
-  r.counted = 29994;
+  r.counted = 30000;
   r.rmsBefore = 0.1722;
   r.rmsAfter = 0.03;
 
   const std::string text = FitSummaryText(r, 0.025);
   for (const char* part :
-       {"1\tVm\t-30\t-25.123457\t0.0421\n", "1\tThlo\t1.2\t0.001\tnot determined\n",
-        "\tbaseline\t0\t0.0125\t0.0003\n", "noise ratio\t1.2\n", "iterations\t7\n",
-        "1.Km and 1.Gmax (r = -0.998)", "on its bound\t1.Thlo"}) {
+       {"1\tVm\t-30\t-25.123457\t0.0421\t0.0842\tdetermined\n",
+        "1\tThlo\t1.2\t0.001\tnot determined\t\tnot determined\n",
+        "\tbaseline\t0\t0.0125\t0.0003\t0.0006\tdetermined\n", "noise ratio\t1.2\n",
+        "iterations\t7\n", "1.Km and 1.Gmax (r = -0.998)", "on its bound\t1.Thlo",
+        "lag-1 autocorrelation\t0.5 (the corrected errors count 10000 of 30000",
+        "verdict\tdoubtful: 2 warnings\n", "warning\t1.Thlo is not determined by the data\n"}) {
     EXPECT_NE(text.find(part), std::string::npos) << part << " in\n" << text;
   }
 
@@ -161,6 +167,10 @@ TEST(FitSummary, TextAndJsonCarryEveryFigureAndSayNotDetermined) {
   EXPECT_TRUE(json["noiseRatio"].is_null());
   EXPECT_EQ(json["parameters"][0]["result"], -25.123456789);  // every digit
   EXPECT_FALSE(json["parameters"][1]["determined"]);
+  EXPECT_EQ(json["parameters"][1]["determination"], "not determined");
+  EXPECT_EQ(json["parameters"][0]["correctedError"], 0.0842);
+  EXPECT_EQ(json["verdict"], "doubtful: 2 warnings");
+  EXPECT_EQ(json["warnings"].size(), 2u);
   EXPECT_TRUE(json["parameters"][2]["current"].is_null());
   EXPECT_EQ(json["correlated"][0]["first"], "1.Km");
 

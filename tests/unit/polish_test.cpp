@@ -4,8 +4,10 @@
 #include <atomic>
 #include <random>
 
+#include "fit/covariance.h"
 #include "fit/polish.h"
 #include "fit/polish_model.h"
+#include "fit/polish_verdict.h"
 #include "model/evaluate.h"
 #include "test_support.h"
 
@@ -272,10 +274,6 @@ TEST(PolishModel, ResidualsAreMeasuredMinusTheDrawnSumWhateverIsExcluded) {
   status.windowStart = in.windowStart;
   status.windowEnd = in.windowEnd;
   status.baseline = in.baseline;
-  params[0] = in.currents[0];
-  params[1] = in.currents[1];
-  CalcThisCurrent(0);
-  CalcThisCurrent(1);
 
   for (int firstCounted : {1, 12}) {
     for (int n = 0; n < kPoints; ++n) in.counted[n] = n >= firstCounted ? 1 : 0;
@@ -283,6 +281,12 @@ TEST(PolishModel, ResidualsAreMeasuredMinusTheDrawnSumWhateverIsExcluded) {
     const std::vector<std::vector<double>> start = model.StartValues();
     std::vector<const double*> blocks;
     for (const std::vector<double>& b : start) blocks.push_back(b.data());
+    // The drawn fit of the parameters the solver's coordinates stand for.
+    std::array<CurrentParams, kMaxCurrents> unpacked;
+    model.Unpack(blocks.data(), &unpacked, &status.baseline);
+    std::copy(unpacked.begin(), unpacked.end(), params);
+    CalcThisCurrent(0);
+    CalcThisCurrent(1);
     for (int k = 0; k < model.TraceCount(); ++k) {
       std::vector<double> residuals(model.ResidualCount(k));
       ASSERT_TRUE(model.EvaluateTrace(k, blocks.data(), residuals.data(), nullptr));
@@ -326,5 +330,103 @@ TEST(Polish, RefusesInputItCannotPolishAndReturnsItUnchanged) {
     EXPECT_EQ(r.outcome, PolishOutcome::Refused) << c.what;
     EXPECT_NE(r.reason.find(c.what), std::string::npos) << r.reason;
     EXPECT_EQ(std::memcmp(r.currents.data(), in.currents.data(), sizeof in.currents), 0);
+  }
+}
+
+// ---- the verdict ----
+
+// Each fault a fit can have is named, and a fit without one is called good.
+TEST(Polish, VerdictNamesWhatIsWrongWithAFit) {
+  struct Case {
+    const char* warning;  // "" for a good fit
+    void (*spoil)(PolishInput*);
+  };
+  const Case cases[] = {
+      {"", [](PolishInput*) {}},
+      {"times the noise", [](PolishInput* in) { in->currents[0].q = 0; }},
+      {"1.Gmax is on its bound",
+       [](PolishInput* in) {
+         in->choice.currents[0].bounds[static_cast<int>(ParamField::Gmax)] = {0.0, 120.0};
+       }},
+  };
+  for (const Case& c : cases) {
+    PolishInput in = Family({SodiumLike()}, 0.03);
+    MoveStart(&in);
+    c.spoil(&in);
+    const PolishResult r = Polish(in);
+    ASSERT_TRUE(r.Applicable()) << r.reason;
+    std::string all;
+    for (const std::string& w : r.warnings) all += w + "\n";
+    if (*c.warning == '\0') {
+      EXPECT_TRUE(r.Good()) << all;
+    } else {
+      EXPECT_FALSE(r.Good());
+      EXPECT_NE(all.find(c.warning), std::string::npos) << all;
+    }
+  }
+}
+
+// A time-constant midpoint beyond every step and the holding level cannot be seen; the noise is
+// the noise region's when there is one, else the baseline's before the window.
+TEST(Polish, MidpointOutsideTheTracesAndTheNoiseSource) {
+  CurrentParams truth = SodiumLike();
+  truth.Vtm = 90.0;
+  PolishInput in = Family({truth}, 0.03);
+  MoveStart(&in);
+  PolishResult r = Polish(in);
+  ASSERT_TRUE(r.Applicable()) << r.reason;
+  bool named = false;
+  for (const std::string& w : r.warnings) named = named || w.starts_with("1.Vtm (");
+  EXPECT_TRUE(named);
+  EXPECT_EQ(r.noise.source, NoiseSource::Differences);
+  EXPECT_NEAR(*r.noise.sd, 0.03, 0.003);
+
+  in.windowStart = 100;  // the samples before it hold the baseline (zero current) and noise
+  std::mt19937 random(3);
+  std::normal_distribution<double> gauss(0.0, 0.05);
+  for (std::vector<double>& trace : in.measured)
+    for (int n = 0; n < in.windowStart; ++n) trace[n] = gauss(random);
+  EXPECT_EQ(EstimateNoise(in).source, NoiseSource::Baseline);
+  EXPECT_NEAR(*EstimateNoise(in).sd, 0.05, 0.005);
+  in.noiseSd = 0.04;
+  EXPECT_EQ(EstimateNoise(in).source, NoiseSource::Region);
+}
+
+// Correlated noise (lag-1 autocorrelation 0.8) leaves independent-looking standard errors 3 times
+// too small: the corrected ones are widened by sqrt(1.8 / 0.2).
+TEST(Polish, CorrelatedResidualsWidenTheCorrectedErrors) {
+  PolishInput in = Family({SodiumLike()});
+  std::mt19937 random(11);
+  std::normal_distribution<double> gauss(0.0, 0.03 * std::sqrt(1.0 - 0.64));
+  for (std::vector<double>& trace : in.measured) {
+    double noise = 0.0;
+    for (double& sample : trace) sample += (noise = 0.8 * noise + gauss(random));
+  }
+  MoveStart(&in);
+  const PolishResult r = Polish(in);
+  ASSERT_TRUE(r.Applicable()) << r.reason;
+  ASSERT_TRUE(r.lag1);
+  EXPECT_NEAR(*r.lag1, 0.8, 0.03);
+  for (const ParamEstimate& e : r.estimates) {
+    ASSERT_TRUE(e.standardError && e.correctedError) << ParamName(e.param);
+    EXPECT_NEAR(*e.correctedError / *e.standardError, std::sqrt(1.8 / 0.2), 0.3);
+  }
+}
+
+// Two parameters that move the data almost alike: below the documented cut both are not
+// determined, wherever their tiny difference falls; above it both have standard errors.
+TEST(EstimateCovariance, NearlyAlikeParametersAreLabelledAlikeAcrossTheRoundingCut) {
+  struct Case {
+    double angle;  // between the two parameters' effects (rad)
+    bool determined;
+  };
+  for (const Case c : {Case{5e-9, false}, Case{1e-8, false}, Case{3e-8, false}, Case{1e-5, false},
+                       Case{0.05, true}}) {
+    // R of a Jacobian whose two unit columns are `angle` apart.
+    const std::vector<double> r = {1.0, std::cos(c.angle), 0.0, std::sin(c.angle)};
+    const std::vector<double> typical = {1.0, 1.0};
+    const CovarianceFigures figures = EstimateCovariance(r, 2, typical, 1.0, 1000);
+    for (int j = 0; j < 2; ++j)
+      EXPECT_EQ(figures.standardErrors[j].has_value(), c.determined) << c.angle;
   }
 }
