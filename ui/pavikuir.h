@@ -83,8 +83,9 @@ constexpr int PANEL_CURRLABEL7 = 87;
 constexpr int PANEL_CURRLABEL8 = 88;
 constexpr int PANEL_CURRLABEL9 = 89;
 constexpr int PANEL_CURRLABEL10 = 90;
-constexpr int PANEL_GOODNESS = 140;   // the goodness-of-fit line under the data graph
-constexpr int PANEL_RESIDUALS = 141;  // residual strip under the data graph
+constexpr int PANEL_GOODNESS = 140;      // the goodness-of-fit line under the data graph
+constexpr int PANEL_RESIDUALS = 141;     // residual strip under the data graph
+constexpr int PANEL_COMMANDSTRIP = 142;  // each trace's command over the data graph (steps)
 
 // ---- main panel: the least-squares polish ----
 constexpr int PANEL_FREE_VM =
@@ -132,8 +133,9 @@ constexpr int DCLAMP_CURRENT = 21;  // shown current, 1 to 10
 
 // ---- options panel ----
 constexpr int OPTIONS_HEADERLINES = 2;
-constexpr int OPTIONS_CLOSE = 3;      // OK button: stores and hides
-constexpr int OPTIONS_NORMALISE = 4;  // toggle: measured points divided by 0.001 * Gmax
+constexpr int OPTIONS_CLOSE = 3;          // OK button: stores and hides
+constexpr int OPTIONS_NORMALISE = 4;      // toggle: measured points divided by 0.001 * Gmax
+constexpr int OPTIONS_FOLLOWCOMMAND = 5;  // toggle: the model follows each trace's whole command
 
 // ---- information panel ----
 constexpr int INFO_TEXT = 2;
@@ -166,7 +168,7 @@ constexpr int MENU_FILE_SEPARATOR3 = 23;
 constexpr int MENU_EXPORTFIGURE = 24;
 constexpr int MENU_EXPORTTABLE = 25;
 constexpr int MENU_EXPORTNMODL = 26;  // File > Export NEURON Mechanisms
-constexpr int MENU_FIT = 30;  // the Fit menu's title
+constexpr int MENU_FIT = 30;          // the Fit menu's title
 constexpr int MENU_POLISH = 31;
 constexpr int MENU_CANCELPOLISH = 32;
 constexpr int MENU_FITSUMMARY = 33;  // Edit > Copy Fit Summary

@@ -105,8 +105,8 @@ void TakeOverRecording(const Recording& recording) {
   loadedRecording = recording;
   loadedRecording.commands.clear();
   for (int k = 0; k < recording.traces; ++k)
-    loadedRecording.commands.push_back(
-        {traceV[std::min(k, kMaxTraces - 1)], recording.holdingLevel});
+    loadedRecording.commands.push_back({traceV[std::min(k, kMaxTraces - 1)], recording.holdingLevel,
+                                        CommandLevelsOf(recording, k)});
   loadedRecording.window = {status.windowStart, status.windowEnd};
 }
 
@@ -225,6 +225,8 @@ bool CommitRecording(const Recording& recording) {
   }
   TakeOverRecording(recording);
   ShowRecordingControls();
+  ShowCommandMode();
+  SetPanelParams(SelectedIndex());  // Vhold as the commands have it
   std::vector<std::string> notices = recording.notices;
   if (recording.holdingLevel) {
     if (std::string told = TakeOverHoldingLevel(*recording.holdingLevel); !told.empty())

@@ -13,6 +13,7 @@
 #include "app/history.h"
 #include "app/pavik.h"
 #include "display/change.h"
+#include "display/command_strip.h"
 #include "display/display.h"
 #include "fit/fit_settings.h"
 #include "io/abf/import_choices_json.h"
@@ -22,6 +23,7 @@
 #include "io/safe_write.h"
 #include "model/model.h"
 #include "model/param_table.h"
+#include "model/recording.h"
 #include "panels/panels.h"
 #include "pavikuir.h"
 #include "platform/platform.h"
@@ -65,6 +67,7 @@ Session WorkspaceSession() {
   Session session;
   session.dataFile = FieldText(status.dataFile, sizeof status.dataFile);
   session.paramFile = FieldText(status.paramFile, sizeof status.paramFile);
+  if (status.dataLoaded) session.command = loadedRecording.commandMode;
   session.xMin = status.xMin;
   session.xMax = status.xMax;
   session.baseline = status.baseline;
@@ -232,6 +235,9 @@ int OpenSessionFile(const std::string& path) {
       missing += "the data file " + session.dataFile + "\n";
     else
       OpenSessionDataFile(session);  // it tells why when it fails; the rest goes on
+    if (session.command) loadedRecording.commandMode = *session.command;
+    ShowCommandMode();
+    ShowCommandStrip();
   }
   bool paramRead = false;
   if (!session.paramFile.empty()) {

@@ -2,10 +2,12 @@
 // goodness line), the cursor markers, the axis ranges, and the bookkeeping of plot handles for the
 // three graphs of the main panel.
 #include "display/display.h"
+
 #include "display/panel_handles.h"
 
 #include <algorithm>
 
+#include "display/command_strip.h"
 #include "display/goodness_display.h"
 #include "display/region_editing.h"
 #include "display/residual_strip.h"
@@ -66,6 +68,7 @@ void SetDataAxis() {
   if (ResidualsShown()) ShowResiduals();
   ShowGoodness();
   ShowRegions();
+  ShowCommandStrip();  // shares the time axis too
 }
 
 int ShowData() {

@@ -86,6 +86,7 @@ std::optional<ImportChoices> ImportDialog::Choices() {
   choices.fromMs = from_->value();
   choices.toMs = to_->value();
   choices.average = average_->isChecked();
+  choices.command = follow_->isChecked() ? CommandMode::kSteps : CommandMode::kSingle;
   if (choices.sweeps.empty()) return Refuse("Choose at least one sweep.");
   if (choices.voltageSource == VoltageSource::kTyped) {
     for (const QString& part : typed_->text().split(',', Qt::SkipEmptyParts)) {
@@ -244,6 +245,17 @@ QGroupBox* ImportDialog::SpanBox() {
   presets->addWidget(whole);
   presets->addStretch(1);
   form->addRow("", presets);
+  follow_ = new QCheckBox("The model follows each sweep's whole command");
+  follow_->setObjectName("follow");
+  follow_->setToolTip(
+      "On: the gates start at rest at the holding level and follow every step, ramp and tail "
+      "of the sweep, so the whole sweep is kept and the analysis window may lie anywhere in it. "
+      "Off: each trace is one step from Vhold at the start of the span (the step).");
+  connect(follow_, &QCheckBox::toggled, this, [this](bool on) {
+    from_->setValue(on ? input_.sweepStartMs : input_.stepFromMs);
+    to_->setValue(on ? input_.sweepEndMs : input_.stepToMs);
+  });
+  form->addRow(follow_);
   average_ = new QCheckBox("Average neighbouring samples down to at most 5000 points");
   average_->setObjectName("average");
   connect(average_, &QCheckBox::toggled, this, [this] { UpdateSamples(); });
@@ -264,8 +276,13 @@ void ImportDialog::ApplyDefaults() {
                                                                    : -1;
   voltage_->setCurrentIndex(std::max(voltage_->findData(voltage), 0));
   typed_->setEnabled(voltage_->currentData().toInt() < 0);
-  from_->setValue(d.fromMs.value_or(input_.stepFromMs));
-  to_->setValue(d.toMs.value_or(input_.stepToMs));
+  {
+    QSignalBlocker quiet(follow_);  // the span below is the default's, whatever the toggle says
+    follow_->setChecked(d.command == CommandMode::kSteps);
+  }
+  const bool steps = d.command == CommandMode::kSteps;
+  from_->setValue(d.fromMs.value_or(steps ? input_.sweepStartMs : input_.stepFromMs));
+  to_->setValue(d.toMs.value_or(steps ? input_.sweepEndMs : input_.stepToMs));
   average_->setChecked(d.average);
   UpdateSamples();
   problem_->clear();

@@ -41,6 +41,7 @@ class ImportDialog : public QDialog {
   QLineEdit* typed_ = nullptr;
   QDoubleSpinBox* from_ = nullptr;
   QDoubleSpinBox* to_ = nullptr;
+  QCheckBox* follow_ = nullptr;  // the model follows each sweep's whole command
   QCheckBox* average_ = nullptr;
   QLabel* samples_ = nullptr;
   QLabel* problem_ = nullptr;
