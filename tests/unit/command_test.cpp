@@ -2,6 +2,7 @@
 // prepulse protocol, checked against an independent integration of the gate equations.
 #include <random>
 
+#include "fit/polish.h"
 #include "model/command.h"
 #include "model/evaluation.h"
 #include "test_support.h"
@@ -129,6 +130,42 @@ TEST(Evaluate, StepsFollowAPrepulseFamily) {
   const Evaluation singleWithLevels = Evaluate(family, currents, inFit, 0.25);
   for (TraceCommand& command : family.commands) command.levels.clear();
   EXPECT_EQ(singleWithLevels.summed, Evaluate(family, currents, inFit, 0.25).summed);
+}
+
+// The family made by the integration, with noise, is fitted back by the polish following the
+// whole command, from a start an eye would give, to within three standard errors.
+TEST(Polish, RecoversAPrepulseFamilyWithinThreeStandardErrors) {
+  const CurrentParams truth = SodiumLike();
+  const Recording family = PrepulseFamily();
+  PolishInput in;
+  in.currents[0] = truth;
+  in.inFit[0] = true;
+  in.times = family.times;
+  std::mt19937 random(7);
+  std::normal_distribution<double> noise(0.0, 0.05);
+  for (int k = 0; k < family.traces; ++k) {
+    in.traceV.push_back(family.commands[k].step);
+    in.commands.push_back(family.commands[k].levels);
+    std::vector<double> trace = IntegratedTrace(truth, family.commands[k].levels, family.times);
+    for (double& y : trace) y += noise(random);
+    in.measured.push_back(trace);
+  }
+  in.windowStart = 0;
+  in.windowEnd = family.Samples();
+  in.counted.assign(family.times.size(), 1);
+  in.choice = DefaultChoice(in.currents);
+  in.currents[0].Vm += 3;
+  in.currents[0].Vh -= 3;
+  in.currents[0].Gmax *= 0.9;
+  in.currents[0].Thhi *= 1.15;
+  const PolishResult r = Polish(in);
+  ASSERT_TRUE(r.Applicable()) << r.reason;
+  EXPECT_NEAR(*r.rmsAfter, 0.05, 0.05 * 0.05);
+  for (const ParamEstimate& e : r.estimates) {
+    ASSERT_TRUE(e.standardError) << ParamName(e.param);
+    const double expected = truth.*Descriptor(e.param.field).real;
+    EXPECT_LE(std::abs(e.result - expected), 3.0 * *e.standardError) << ParamName(e.param);
+  }
 }
 
 // ---- the command of an amplifier file ----
