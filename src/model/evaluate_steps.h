@@ -4,6 +4,7 @@
 // step's evaluation is, so that the polish can differentiate it.
 #pragma once
 
+#include <limits>
 #include <span>
 
 #include "model/command.h"
@@ -37,21 +38,29 @@ void EvaluateTraceSteps(const CurrentReals<T>& P, int32_t p, int32_t q,
   size_t piece = 0;
   LevelGates<T> g = LevelGatesAt(P, pieces[0].v);
   T m0 = g.minf, h0 = g.hinf;  // at the start of the piece in force
-  for (int n = window.start; n < window.end; ++n) {
-    const double t = times[n];
-    while (piece + 1 < pieces.size() && pieces[piece + 1].startMs <= t) {
+  int n = window.start;
+  while (n < window.end) {
+    while (piece + 1 < pieces.size() && pieces[piece + 1].startMs <= times[n]) {
       const double length = pieces[piece + 1].startMs - pieces[piece].startMs;
       if (p != 0) m0 = Relaxation(g.minf, m0, length, g.taum);
       if (q != 0) h0 = Relaxation(g.hinf, h0, length, g.tauh);
       g = LevelGatesAt(P, pieces[++piece].v);
     }
-    // A sample before the command's first level finds the gates at rest there.
-    const double elapsed = std::max(0.0, t - pieces[piece].startMs);
-    const T m = p == 0 ? T(1.0) : Relaxation(g.minf, m0, elapsed, g.taum);
-    const T h = q == 0 ? T(1.0) : Relaxation(g.hinf, h0, elapsed, g.tauh);
-    T y = 0.001 * (((P.Gmax * GatePower(m, p)) * GatePower(h, q)) * (pieces[piece].v - P.Erev));
-    y += baseline;
-    out[n] = y;
+    // The samples within this piece, in a loop as plain as the single step's.
+    const double start = pieces[piece].startMs;
+    const double next =
+        piece + 1 < pieces.size() ? pieces[piece + 1].startMs : std::numeric_limits<double>::max();
+    const T drivingForce = pieces[piece].v - P.Erev;
+    // At least one sample each time round, so that no time (not even a NaN) can stall it.
+    do {
+      // A sample before the command's first level finds the gates at rest there.
+      const double elapsed = std::max(0.0, times[n] - start);
+      const T m = p == 0 ? T(1.0) : Relaxation(g.minf, m0, elapsed, g.taum);
+      const T h = q == 0 ? T(1.0) : Relaxation(g.hinf, h0, elapsed, g.tauh);
+      T y = 0.001 * (((P.Gmax * GatePower(m, p)) * GatePower(h, q)) * drivingForce);
+      y += baseline;
+      out[n] = y;
+    } while (++n < window.end && times[n] < next);
   }
-  for (int n = std::max(window.end, window.start); n < points; ++n) out[n] = T(baseline);
+  for (n = std::max(window.end, window.start); n < points; ++n) out[n] = T(baseline);
 }
