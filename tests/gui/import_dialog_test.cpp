@@ -5,6 +5,7 @@
 #include <QDoubleSpinBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSpinBox>
 #include <QTreeWidget>
 #include <memory>
 
@@ -40,6 +41,17 @@ TEST(ImportDialog, OpensOnTheDefaultChoices) {
   EXPECT_EQ(single->command, CommandMode::kSingle);
   EXPECT_DOUBLE_EQ(*single->fromMs, 0.4);
   EXPECT_DOUBLE_EQ(*single->toMs, 25.4);
+  // The leak and the P/N control: hold or a stretch, a sweep; anything else is refused.
+  auto* leak = dialog->findChild<QLineEdit*>("leak");
+  leak->setText("30:60");
+  dialog->findChild<QSpinBox*>("pnSweep")->setValue(1);
+  const std::optional<ImportChoices> subtracted = ImportDialogChoices(dialog.get());
+  EXPECT_EQ(subtracted->leak, LeakSubtraction::kRange);
+  EXPECT_EQ(subtracted->leakToMs, 60);
+  EXPECT_EQ(subtracted->pnSweep, 1);
+  leak->setText("5");
+  EXPECT_FALSE(ImportDialogChoices(dialog.get()));
+  EXPECT_TRUE(RenderImportDialog(input, PAVIK_BUILD_DIR "/import-dialog.png"));  // to look at
   auto* sweeps = dialog->findChild<QTreeWidget*>("sweeps");
   EXPECT_EQ(sweeps->topLevelItem(8)->text(1), "-60.0 mV");
 }

@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
 #include <cmath>
 
@@ -50,6 +51,7 @@ ImportDialog::ImportDialog(const ImportDialogInput& input) : input_(input) {
   auto* right = new QVBoxLayout;
   right->addWidget(ChannelBox());
   right->addWidget(SpanBox());
+  right->addWidget(SubtractionBox());
   right->addStretch(1);
   columns->addLayout(right, 1);
   layout->addLayout(columns, 1);
@@ -87,6 +89,21 @@ std::optional<ImportChoices> ImportDialog::Choices() {
   choices.toMs = to_->value();
   choices.average = average_->isChecked();
   choices.command = follow_->isChecked() ? CommandMode::kSteps : CommandMode::kSingle;
+  choices.pnSweep = pnSweep_->value();
+  const QString leak = leak_->text().trimmed();
+  if (leak == "hold") {
+    choices.leak = LeakSubtraction::kHolding;
+  } else if (!leak.isEmpty()) {
+    const QStringList ends = leak.split(':');
+    bool from = false, to = false;
+    if (ends.size() == 2) {
+      choices.leakFromMs = QLocale::c().toDouble(ends[0].trimmed(), &from);
+      choices.leakToMs = QLocale::c().toDouble(ends[1].trimmed(), &to);
+    }
+    if (!from || !to || !std::isfinite(choices.leakFromMs) || !std::isfinite(choices.leakToMs))
+      return Refuse("The leak is hold or a stretch FROM:TO in ms, not \"" + leak + "\".");
+    choices.leak = LeakSubtraction::kRange;
+  }
   if (choices.sweeps.empty()) return Refuse("Choose at least one sweep.");
   if (choices.voltageSource == VoltageSource::kTyped) {
     for (const QString& part : typed_->text().split(',', Qt::SkipEmptyParts)) {
@@ -267,6 +284,27 @@ QGroupBox* ImportDialog::SpanBox() {
   return box;
 }
 
+QGroupBox* ImportDialog::SubtractionBox() {
+  auto* box = new QGroupBox("Taken out of every trace");
+  auto* form = new QFormLayout(box);
+  leak_ = new QLineEdit;
+  leak_->setObjectName("leak");
+  leak_->setPlaceholderText("none, hold or FROM:TO (ms)");
+  leak_->setToolTip(
+      "hold: the mean current before the step. FROM:TO: a leak g (V - E) fitted over the holding "
+      "and this stretch, taken out along each sweep's command.");
+  form->addRow("Leak:", leak_);
+  pnSweep_ = new QSpinBox;
+  pnSweep_->setObjectName("pnSweep");
+  pnSweep_->setRange(0, static_cast<int>(input_.sweepSteps.size()));
+  pnSweep_->setSpecialValueText("none");
+  pnSweep_->setToolTip(
+      "A sweep in which no channel opens, scaled by each sweep's step and subtracted: the "
+      "capacitive transient and the leak (P/N-style).");
+  form->addRow("P/N control sweep:", pnSweep_);
+  return box;
+}
+
 void ImportDialog::ApplyDefaults() {
   const ImportChoices& d = input_.defaults;
   CheckSweeps(d.sweeps);
@@ -284,6 +322,11 @@ void ImportDialog::ApplyDefaults() {
   from_->setValue(d.fromMs.value_or(steps ? input_.sweepStartMs : input_.stepFromMs));
   to_->setValue(d.toMs.value_or(steps ? input_.sweepEndMs : input_.stepToMs));
   average_->setChecked(d.average);
+  pnSweep_->setValue(d.pnSweep);
+  leak_->setText(d.leak == LeakSubtraction::kHolding ? QString("hold")
+                 : d.leak == LeakSubtraction::kRange
+                     ? QString("%1:%2").arg(d.leakFromMs).arg(d.leakToMs)
+                     : QString());
   UpdateSamples();
   problem_->clear();
 }
