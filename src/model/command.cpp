@@ -71,3 +71,27 @@ std::string DescribeLevels(std::span<const CommandLevel> levels) {
   }
   return text;
 }
+
+std::optional<std::vector<double>> ConditioningLevels(const std::vector<TraceCommand>& commands,
+                                                      double t) {
+  if (commands.size() < 2) return std::nullopt;
+  const std::vector<CommandLevel>& first = commands[0].levels;
+  std::optional<size_t> differing;
+  for (size_t i = 0; i < first.size(); ++i) {
+    bool differs = false;
+    for (const TraceCommand& command : commands) {
+      if (command.levels.size() != first.size() || command.levels[i].startMs != first[i].startMs)
+        return std::nullopt;  // levels that start at other times do not line up
+      differs = differs || command.levels[i].level != first[i].level;
+    }
+    if (!differs) continue;
+    if (differing) return std::nullopt;  // more than one level differs
+    differing = i;
+  }
+  size_t at = 0;
+  while (at + 1 < first.size() && first[at + 1].startMs <= t) ++at;
+  if (!differing || first.empty() || first[0].startMs > t || at <= *differing) return std::nullopt;
+  std::vector<double> levels;
+  for (const TraceCommand& command : commands) levels.push_back(command.levels[*differing].level);
+  return levels;
+}

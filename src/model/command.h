@@ -2,6 +2,7 @@
 // command cut into pieces of one voltage each (a ramp into short steps) for the evaluation.
 #pragma once
 
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -32,6 +33,12 @@ void CommandPieces(std::span<const CommandLevel> levels, double maxPieceMs,
 
 // The voltage the command holds at time t (a ramp at its exact value).
 double CommandVoltageAt(std::span<const CommandLevel> levels, double t);
+
+// For a family whose commands differ in one level only (a prepulse family, a family of steps
+// before a common tail): when time t lies in a later level, common to every trace, each trace's
+// level that differs; nothing otherwise (t in or before that level, commands that do not line up).
+std::optional<std::vector<double>> ConditioningLevels(const std::vector<TraceCommand>& commands,
+                                                      double t);
 
 // "-35 mV from 0 ms, -145 mV from 200 ms, ..." for the notices.
 std::string DescribeLevels(std::span<const CommandLevel> levels);

@@ -105,6 +105,32 @@ TEST(LevelsFromVoltages, SplitsAtJumpsNotAtNoise) {
   }
 }
 
+// The level that differs, read where the cursor lies in a later common level: the prepulse of a
+// prepulse family in its test step, the step of a tail family in its tail; nothing in the level
+// itself, for a plain step family, or when the levels do not line up.
+TEST(ConditioningLevels, PrepulseAndTailFamilies) {
+  const auto family = [](std::vector<std::vector<double>> plans) {
+    std::vector<TraceCommand> commands;
+    for (const std::vector<double>& plan : plans) {
+      TraceCommand command;
+      for (size_t i = 0; i < plan.size(); ++i)
+        command.levels.push_back({10.0 * static_cast<double>(i), plan[i]});
+      commands.push_back(command);
+    }
+    return commands;
+  };
+  const auto prepulse = family({{-90, -120, -10, -90}, {-90, -70, -10, -90}, {-90, -30, -10, -90}});
+  const auto tail = family({{-35, -145, 0}, {-35, -115, 0}});
+  const auto steps = family({{-120, -60}, {-120, 0}});
+  auto shifted = prepulse;
+  shifted[1].levels[2].startMs = 21;
+  EXPECT_EQ(ConditioningLevels(prepulse, 25), (std::vector<double>{-120, -70, -30}));
+  EXPECT_EQ(ConditioningLevels(prepulse, 35), (std::vector<double>{-120, -70, -30}));
+  EXPECT_EQ(ConditioningLevels(tail, 22), (std::vector<double>{-145, -115}));
+  for (const auto& [commands, t] : {std::pair{prepulse, 15.0}, {steps, 15.0}, {shifted, 25.0}})
+    EXPECT_FALSE(ConditioningLevels(commands, t)) << t;
+}
+
 // ---- the model following the command ----
 
 // A prepulse family (10 prepulse levels, then one test step) evaluated along the whole command
