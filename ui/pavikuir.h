@@ -85,7 +85,7 @@ constexpr int PANEL_CURRLABEL9 = 89;
 constexpr int PANEL_CURRLABEL10 = 90;
 constexpr int PANEL_GOODNESS = 140;      // the goodness-of-fit line under the data graph
 constexpr int PANEL_RESIDUALS = 141;     // residual strip under the data graph
-constexpr int PANEL_COMMANDSTRIP = 142;  // each trace's command over the data graph (steps)
+constexpr int PANEL_COMMANDSTRIP = 143;  // each trace's command over the data graph (steps)
 
 // ---- main panel: the least-squares polish ----
 constexpr int PANEL_FREE_VM =
