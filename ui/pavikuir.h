@@ -83,9 +83,10 @@ constexpr int PANEL_CURRLABEL7 = 87;
 constexpr int PANEL_CURRLABEL8 = 88;
 constexpr int PANEL_CURRLABEL9 = 89;
 constexpr int PANEL_CURRLABEL10 = 90;
-constexpr int PANEL_GOODNESS = 140;   // the goodness-of-fit line under the data graph
-constexpr int PANEL_RESIDUALS = 141;  // residual strip under the data graph
-constexpr int PANEL_MESSAGE = 142;    // the message line: where the last saves went
+constexpr int PANEL_GOODNESS = 140;      // the goodness-of-fit line under the data graph
+constexpr int PANEL_RESIDUALS = 141;     // residual strip under the data graph
+constexpr int PANEL_MESSAGE = 142;       // the message line: where the last saves went
+constexpr int PANEL_COMMANDSTRIP = 143;  // each trace's command over the data graph (steps)
 
 // ---- main panel: the least-squares polish ----
 constexpr int PANEL_FREE_VM =
@@ -133,8 +134,9 @@ constexpr int DCLAMP_CURRENT = 21;  // shown current, 1 to 10
 
 // ---- options panel ----
 constexpr int OPTIONS_HEADERLINES = 2;
-constexpr int OPTIONS_CLOSE = 3;      // OK button: stores and hides
-constexpr int OPTIONS_NORMALISE = 4;  // toggle: measured points divided by 0.001 * Gmax
+constexpr int OPTIONS_CLOSE = 3;          // OK button: stores and hides
+constexpr int OPTIONS_NORMALISE = 4;      // toggle: measured points divided by 0.001 * Gmax
+constexpr int OPTIONS_FOLLOWCOMMAND = 5;  // toggle: the model follows each trace's whole command
 
 // ---- information panel ----
 constexpr int INFO_TEXT = 2;

@@ -3,6 +3,9 @@
 // update on, the main panel at its opening size and full screen (offscreen). Beside it the parts,
 // at the opening size: the model alone, the residual strip with its repaint and the goodness line;
 // the ratios at the end give the step in key-repeat intervals and the parts as fractions of it.
+// A prepulse protocol (a prepulse to one of ten levels, then a test step) is timed both ways the
+// model reads a command: the arrow step with the workspace's traces following it, and the model
+// alone over ten such traces.
 #include <benchmark/benchmark.h>
 #include <qcustomplot.h>
 
@@ -22,7 +25,9 @@
 #include "display/display.h"
 #include "display/goodness_display.h"
 #include "display/residual_strip.h"
+#include "model/evaluation.h"
 #include "model/model.h"
+#include "model/recording.h"
 #include "panels/panels.h"
 #include "pavikuir.h"
 #include "platform/platform.h"
@@ -76,10 +81,10 @@ QCustomPlot* GraphWidget(int control) {
   return qobject_cast<QCustomPlot*>(CtrlWidget(panelHandle, control));
 }
 
-// Arg 0: the panel at its opening size; arg 1: a full-screen window, whose graph is larger.
-void BM_ArrowStepToRepaint(benchmark::State& state) {
+// Arrow steps on Vm, each timed to the end of the data graph's repaint.
+void TimeArrowSteps(benchmark::State& state, bool fullScreen) {
   static const QSize opening = PanelWidget(panelHandle)->size();
-  PanelWidget(panelHandle)->resize(state.range(0) ? QSize(1920, 1080) : opening);
+  PanelWidget(panelHandle)->resize(fullScreen ? QSize(1920, 1080) : opening);
   QApplication::processEvents();
   QCustomPlot* graph = GraphWidget(PANEL_GRAPH);
   bool replotted = false;
@@ -103,6 +108,49 @@ void BM_ArrowStepToRepaint(benchmark::State& state) {
   state.counters["graph_px"] = graph->width() * graph->height();
   PanelWidget(panelHandle)->resize(opening);  // the parts below are timed at the opening size
   QApplication::processEvents();
+}
+
+// Arg 0: the panel at its opening size; arg 1: a full-screen window, whose graph is larger.
+void BM_ArrowStepToRepaint(benchmark::State& state) {
+  TimeArrowSteps(state, state.range(0) == 1);
+}
+
+// The prepulse protocol of trace k (0.1 ms samples, 500 ms): hold, prepulse, test step, hold.
+std::vector<CommandLevel> PrepulseLevels(int k) {
+  return {{0, -90}, {10, -130.0 + 10 * k}, {260, -10}, {400, -90}};
+}
+
+// The arrow step as above (opening size), arg 0 with the single step, arg 1 with the workspace's
+// traces following the prepulse protocol.
+void BM_PrepulseArrowStep(benchmark::State& state) {
+  const Recording kept = loadedRecording;
+  if (state.range(0) == 1) {
+    loadedRecording.commandMode = CommandMode::kSteps;
+    for (size_t k = 0; k < loadedRecording.commands.size(); ++k)
+      loadedRecording.commands[k].levels = PrepulseLevels(static_cast<int>(k));
+  }
+  TimeArrowSteps(state, false);
+  loadedRecording = kept;
+}
+
+// The model alone over ten prepulse traces of 5000 samples, every current in the fit: arg 0 the
+// single step, arg 1 the whole command.
+void BM_PrepulseModel(benchmark::State& state) {
+  Recording family;
+  constexpr int kPrepulseTraces = 10;
+  for (int n = 0; n < kMaxPoints; ++n) family.times.push_back(0.1 * n);
+  family.traces = family.pairsStored = kPrepulseTraces;
+  for (int k = 0; k < kPrepulseTraces; ++k)
+    family.commands.push_back({-10, -90, PrepulseLevels(k)});
+  family.window = {0, kMaxPoints};
+  family.commandMode = state.range(0) ? CommandMode::kSteps : CommandMode::kSingle;
+  InFit inFit{};
+  inFit.fill(true);
+  Evaluation into;
+  for (auto _ : state) {
+    Evaluate(family, std::span<const CurrentParams, kMaxCurrents>(params), inFit, 0, &into);
+    benchmark::DoNotOptimize(into.summed.back().back());
+  }
 }
 
 void BM_ModelAlone(benchmark::State& state) {
@@ -148,6 +196,8 @@ class RatioReporter : public benchmark::ConsoleReporter {
 
 BENCHMARK(BM_ArrowStepToRepaint)->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ModelAlone)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PrepulseArrowStep)->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PrepulseModel)->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ResidualStrip)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GoodnessLine)->UseRealTime()->Unit(benchmark::kMillisecond);
 
@@ -169,6 +219,13 @@ int main(int argc, char** argv) {
               reporter.Seconds("BM_ModelAlone/real_time") / step,
               reporter.Seconds("BM_ResidualStrip/real_time") / step,
               reporter.Seconds("BM_GoodnessLine/real_time") / step);
+  std::printf(
+      "A prepulse protocol, whole command over single step: arrow step %.2f, model of "
+      "ten traces %.2f\n",
+      reporter.Seconds("BM_PrepulseArrowStep/1/real_time") /
+          reporter.Seconds("BM_PrepulseArrowStep/0/real_time"),
+      reporter.Seconds("BM_PrepulseModel/1/real_time") /
+          reporter.Seconds("BM_PrepulseModel/0/real_time"));
   benchmark::Shutdown();
   return 0;
 }

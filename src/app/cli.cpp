@@ -95,6 +95,21 @@ std::string ParseImportOption(const std::string& name, const std::string& value,
     } else {
       return "--voltage takes command or channel:N (N from 1 to " + channels + ")";
     }
+  } else if (name == "--leak") {
+    if (value == "hold") {
+      import->leak = LeakSubtraction::kHolding;
+      return "";
+    }
+    const RegionParse parsed = ParseTimeRegion(value);
+    if (!parsed.region)
+      return "--leak takes hold, or FROM:TO in ms where no active current flows: " + parsed.error;
+    import->leak = LeakSubtraction::kRange;
+    import->leakFromMs = parsed.region->from;
+    import->leakToMs = parsed.region->to;
+  } else if (name == "--pn") {
+    const auto sweep = ParseCount(value, kMaxAmplifierSweeps);
+    if (!sweep || *sweep < 1) return "--pn takes the number of a sweep in which no channel opens";
+    import->pnSweep = *sweep;
   } else {
     const auto ms = ParseNumber(value);
     if (!ms) return name + " takes a time in ms, not \"" + value + "\"";
@@ -136,7 +151,7 @@ std::string ParseNmodlOption(const std::string& name, const std::string& value,
 
 bool IsImportOption(const std::string& name) {
   return name == "--sweeps" || name == "--channel" || name == "--voltage" || name == "--from" ||
-         name == "--to";
+         name == "--to" || name == "--leak" || name == "--pn";
 }
 
 // Reads one "--name VALUE" option; "" or why it is wrong.
@@ -157,6 +172,9 @@ std::string ParseOption(const std::string& name, const std::string& value, CliCo
     if (!ParseVoltages(value, &command->traceV))
       return "--trace-v takes one to " + std::to_string(kMaxTraces) +
              " numbers separated by commas";
+  } else if (name == "--command") {
+    if (value != "single" && value != "steps") return "--command takes single or steps";
+    command->import.command = value == "single" ? CommandMode::kSingle : CommandMode::kSteps;
   } else if (name == "--format") {
     if (value != "pdf" && value != "svg" && value != "png") return "--format takes pdf, svg or png";
     command->figureFormat = value == "pdf" ? FIGURE_PDF : value == "svg" ? FIGURE_SVG : FIGURE_PNG;
@@ -217,7 +235,7 @@ bool TakesValue(const std::string& name) {
          name == "--trace-v" || name == "--select" || name == "--format" || name == "--graphs" ||
          name == "--style" || name == "--size-mm" || name == "--dpi" || name == "--exclude" ||
          name == "--noise" || name == "--out" || name == "--free" || name == "--fix" ||
-         name == "--bounds" || IsImportOption(name) || IsNmodlOption(name);
+         name == "--bounds" || name == "--command" || IsImportOption(name) || IsNmodlOption(name);
 }
 
 bool AsksForAFigure(const CliCommand& command) {
@@ -273,7 +291,8 @@ std::string CheckPositionals(CliCommand* command, const std::vector<std::string>
       if (command->residuals) return "--residuals belongs to --fits";
       break;
     case CliMode::Convert:
-      if (!onlyImportOptions) return "--convert takes only the import options and --trace-v";
+      if (!onlyImportOptions)
+        return "--convert takes only the import options, --command and --trace-v";
       if (n != 2) return "--convert needs IN and OUT.txt";
       command->dataFile = positionals[0];
       command->output = positionals[1];
@@ -375,7 +394,8 @@ CliCommand ParseCommandLine(const std::vector<std::string>& args) {
       return command;
     }
     usedOptions = true;
-    if (!IsImportOption(name) && name != "--trace-v") onlyImportOptions = false;
+    if (!IsImportOption(name) && name != "--trace-v" && name != "--command")
+      onlyImportOptions = false;
     if (!IsNmodlOption(name)) onlyNmodlOptions = false;
     command.error = ParseOption(name, value, &command);
     if (!command.error.empty()) return command;
@@ -413,6 +433,9 @@ std::string CommandLineHelp() {
          "  --xmin T, --xmax T  the analysis window in ms (the data file's times are in s)\n"
          "  --baseline X      offset added to every model current\n"
          "  --trace-v V1,...  up to six step voltages (mV) instead of the traces' means\n"
+         "  --command MODE    single: each trace one step from the currents' Vhold at the\n"
+         "                    window's start (text data files); steps: each trace's whole\n"
+         "                    command from its first level (ABF and ATF files)\n"
          "  --select N        the current (1 to 10) whose curves --render draws\n"
          "  --format F        --render draws the graphs alone as a figure for a paper, as\n"
          "                    pdf, svg or png (by default from OUT's extension)\n"
@@ -452,6 +475,11 @@ std::string CommandLineHelp() {
          "  --voltage SOURCE  command (rebuilt from the protocol) or channel:N\n"
          "  --from MS --to MS the span kept, in ms from the sweep start (the step)\n"
          "  --trace-v V1,...  with an ABF or ATF file: the step voltages of the sweeps\n"
+         "  --leak hold       take the mean current before the step out of every trace\n"
+         "  --leak FROM:TO    take out the leak g (V - E), g and E fitted over the holding and\n"
+         "                    this stretch (ms), where no active current flows\n"
+         "  --pn SWEEP        subtract this sweep (no channel opens in it), scaled by each\n"
+         "                    sweep's step over its own: the capacitive transient and leak\n"
          "  -h, --help        this text\n"
          "  -v, --version     the program's version\n"
          "\n"
@@ -472,7 +500,8 @@ std::string ImportOptionsMisplaced(const CliCommand& command) {
   if (!command.import.Any() || command.dataFile.empty() ||
       KindOfFile(command.dataFile) == FileKind::None || IsAmplifierDataFile(command.dataFile))
     return "";
-  return "--sweeps, --channel, --voltage, --from and --to apply to ABF and ATF files; " +
+  return "--sweeps, --channel, --voltage, --from, --to, --leak and --pn apply to ABF and ATF "
+         "files; " +
          command.dataFile + " is not one";
 }
 

@@ -6,11 +6,13 @@
 
 #include "app/cli_jobs.h"
 #include "app/pavik.h"
+#include "display/command_strip.h"
 #include "display/display.h"
 #include "fit/fit_settings.h"
 #include "io/file_kind.h"
 #include "io/safe_write.h"
 #include "model/model.h"
+#include "model/recording.h"
 #include "panels/panels.h"
 #include "pavikuir.h"
 #include "platform/platform.h"
@@ -36,6 +38,12 @@ bool LoadAndApply(const CliCommand& command, ParamFileContents* paramRead) {
       !LoadDataFile(command.dataFile, &importOptions) ||
       (!command.paramFile.empty() && !LoadParamFile(command.paramFile, paramRead))) {
     return false;
+  }
+  if (command.import.command) {
+    loadedRecording.commandMode = *command.import.command;
+    ShowCommandMode();
+    ShowCommandStrip();
+    SetPanelParams(SelectedIndex());
   }
   for (size_t k = 0; k < command.traceV.size(); ++k) status.traceV[k] = command.traceV[k];
   if (command.baseline) status.baseline = *command.baseline;

@@ -123,8 +123,8 @@ void TakeOverRecording(const Recording& recording) {
   loadedRecording = recording;
   loadedRecording.commands.clear();
   for (int k = 0; k < recording.traces; ++k)
-    loadedRecording.commands.push_back(
-        {traceV[std::min(k, kMaxTraces - 1)], recording.holdingLevel});
+    loadedRecording.commands.push_back({traceV[std::min(k, kMaxTraces - 1)], recording.holdingLevel,
+                                        CommandLevelsOf(recording, k)});
   loadedRecording.window = {status.windowStart, status.windowEnd};
 }
 
@@ -256,6 +256,8 @@ bool CommitRecording(const Recording& recording) {
           "belonged to the previous recording: they are back to their defaults.");
   }
   ShowRecordingControls();
+  ShowCommandMode();
+  SetPanelParams(SelectedIndex());  // Vhold as the commands have it
   if (recording.holdingLevel) notices.vhold = TakeOverHoldingLevel(*recording.holdingLevel);
   if (heldNotices)
     *heldNotices = notices;

@@ -32,6 +32,7 @@ void RegisterPavikCallbacks() {
   RegisterCtrlCallback("dclampCB", dclampCB);
   RegisterCtrlCallback("optionsCB", optionsCB);
   RegisterCtrlCallback("pointsCB", pointsCB);
+  RegisterCtrlCallback("commandCB", commandCB);
   RegisterCtrlCallback("infoCB", infoCB);
   RegisterCtrlCallback("polishCB", polishCB);
   RegisterCtrlCallback("freeCB", freeCB);

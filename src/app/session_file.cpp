@@ -14,6 +14,7 @@
 #include "app/pavik.h"
 #include "app/session_changes.h"
 #include "display/change.h"
+#include "display/command_strip.h"
 #include "display/display.h"
 #include "fit/fit_settings.h"
 #include "io/abf/import_choices_json.h"
@@ -23,6 +24,7 @@
 #include "io/safe_write.h"
 #include "model/model.h"
 #include "model/param_table.h"
+#include "model/recording.h"
 #include "panels/panels.h"
 #include "pavikuir.h"
 #include "platform/platform.h"
@@ -66,6 +68,7 @@ Session WorkspaceSession() {
   Session session;
   session.dataFile = FieldText(status.dataFile, sizeof status.dataFile);
   session.paramFile = FieldText(status.paramFile, sizeof status.paramFile);
+  if (status.dataLoaded) session.command = loadedRecording.commandMode;
   session.xMin = status.xMin;
   session.xMax = status.xMax;
   session.baseline = status.baseline;
@@ -237,6 +240,9 @@ int OpenSessionFile(const std::string& path) {
       missing += "the data file " + session.dataFile + "\n";
     else
       OpenSessionDataFile(session);  // it tells why when it fails; the rest goes on
+    if (session.command) loadedRecording.commandMode = *session.command;
+    ShowCommandMode();
+    ShowCommandStrip();
   }
   bool paramRead = false;
   if (!session.paramFile.empty()) {

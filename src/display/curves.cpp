@@ -1,12 +1,17 @@
 // The steady-state and time-constant curves of the selected current on the two curve graphs,
 // and the measured conductances at the data-graph cursor beside the steady-state curves.
 #include <algorithm>
+#include <cmath>
+#include <optional>
+#include <vector>
 
 #include "display/curve_handles.h"
 #include "display/display.h"
 #include "display/panel_handles.h"
+#include "model/command.h"
 #include "model/kinetics.h"
 #include "model/model.h"
+#include "model/recording.h"
 #include "pavikuir.h"
 #include "platform/platform.h"
 
@@ -50,11 +55,41 @@ void ShowMH() {
   PlaceCurveHandles(PANEL_MHGRAPH);
 }
 
+namespace {
+
+// Following the whole command, a family that differs in one level before the cursor's (a
+// prepulse family, steps before a common tail) gives points of the current at the cursor,
+// normalised to the largest, against that level: the inactivation or activation curve by eye.
+bool PlotConditioningPoints(int s) {
+  if (loadedRecording.commandMode != CommandMode::kSteps) return false;
+  std::vector<TraceCommand> shown(loadedRecording.commands.begin(),
+                                  loadedRecording.commands.begin() +
+                                      std::min<size_t>(NumTraces, loadedRecording.commands.size()));
+  const std::optional<std::vector<double>> levels = ConditioningLevels(shown, timevals[s]);
+  if (!levels) return false;
+  double largest = 0;
+  for (size_t k = 0; k < levels->size(); ++k)
+    if (std::abs(ydata[k][s]) > std::abs(largest)) largest = ydata[k][s];
+  if (largest == 0) return false;
+  for (size_t k = 0; k < levels->size(); ++k) {
+    const double fraction = ydata[k][s] / largest;
+    int32_t& slot = MHhandles[kFirstPointSlot + k];
+    if (slot != 0) ClearGraph(PANEL_MHGRAPH, slot);
+    slot = KeptHandle(PlotXY(panelHandle, PANEL_MHGRAPH, &(*levels)[k], &fraction, 1, VAL_DOUBLE,
+                             VAL_DOUBLE, VAL_SCATTER, VAL_EMPTY_CIRCLE, VAL_SOLID, kEveryPoint,
+                             VAL_RED));
+  }
+  return true;
+}
+
+}  // namespace
+
 void PlotMHPoints() {
   const CurrentParams* selected = SelectedCurrent();
   if (LoadedPoints() == 0 || selected == nullptr) return;
   const CurrentParams& c = *selected;
   const int s = std::clamp(status.cursorIndex, 0, LoadedPoints() - 1);
+  if (PlotConditioningPoints(s)) return;
   for (int k = 0; k < NumTraces; ++k) {
     // The measured current over the driving force: neither Gmax nor the model's 0.001 enter.
     double g = ydata[k][s] / (status.traceV[k] - c.Erev);

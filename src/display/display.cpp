@@ -2,11 +2,13 @@
 // goodness line), the cursor markers, the axis ranges, and the bookkeeping of plot handles for the
 // three graphs of the main panel.
 #include "display/display.h"
+
 #include "display/panel_handles.h"
 
 #include <algorithm>
 
 #include "display/change.h"
+#include "display/command_strip.h"
 #include "display/goodness_display.h"
 #include "display/region_editing.h"
 #include "display/residual_strip.h"
@@ -67,6 +69,7 @@ void SetDataAxis() {
   if (ResidualsShown()) ShowResiduals();
   ShowGoodness();
   ShowRegions();
+  ShowCommandStrip();  // shares the time axis too
 }
 
 int ShowData() {

@@ -15,6 +15,7 @@
 #include "fit/regions.h"
 #include "model/model.h"
 #include "model/param_table.h"
+#include "model/recording.h"
 
 inline constexpr int kRealFieldCount = 15;  // Vm ... Erev: the real fields, first in the table
 inline constexpr int kDefaultMaxIterations = 200;
@@ -61,9 +62,11 @@ bool OfSilentGate(const CurrentParams& current, ParamField field);
 // Everything the polish needs, copied out of the workspace.
 struct PolishInput {
   std::array<CurrentParams, kMaxCurrents> currents{};
-  std::array<bool, kMaxCurrents> inFit{};     // the currents summed in the fit
-  std::vector<double> times;                  // ms, one per sample, shared by the traces
-  std::vector<double> traceV;                 // step voltage of each trace (mV)
+  std::array<bool, kMaxCurrents> inFit{};  // the currents summed in the fit
+  std::vector<double> times;               // ms, one per sample, shared by the traces
+  std::vector<double> traceV;              // step voltage of each trace (mV)
+  // Per trace, its whole command when the model follows it; empty (or none): the single step.
+  std::vector<std::vector<CommandLevel>> commands;
   std::vector<std::vector<double>> measured;  // nA, per trace, one per sample
   int windowStart = 0;                        // the model's time zero is times[windowStart]
   int windowEnd = 0;                          // exclusive

@@ -14,6 +14,7 @@
 #include <cmath>
 
 #include "model/evaluate.h"
+#include "model/evaluate_steps.h"
 
 namespace {
 
@@ -157,11 +158,15 @@ PolishModel::PolishModel(const PolishInput& input, const std::atomic<bool>* canc
   const int samples = static_cast<int>(input.times.size());
   const int end = std::min(input.windowEnd, samples);
   const double origin = input.times[input.windowStart];
+  const double maxPiece =
+      samples > 1 ? (input.times.back() - input.times.front()) / (samples - 1) : 0.0;
   for (size_t k = 0; k < input.measured.size(); ++k) {
-    Trace trace{input.traceV[k], {}, {}};
+    Trace trace{input.traceV[k], {}, {}, {}};
+    if (k < input.commands.size()) CommandPieces(input.commands[k], maxPiece, &trace.pieces);
+    const double traceOrigin = trace.pieces.empty() ? origin : 0.0;
     for (int n = input.windowStart; n < end; ++n) {
       if (!input.counted[n]) continue;
-      trace.t.push_back(input.times[n] - origin);
+      trace.t.push_back(input.times[n] - traceOrigin);
       trace.measured.push_back(input.measured[k][n]);
     }
     totalResiduals_ += static_cast<int>(trace.t.size());
@@ -214,7 +219,9 @@ bool PolishModel::EvaluateTrace(int trace, const double* const* blocks, double* 
   // data graph draws. The residuals hold the sum until the end.
   double* sum = residuals;
   std::fill(sum, sum + samples, 0.0);
-  for (const FitCurrent& current : fit_) {
+  if (!data.pieces.empty() && !EvaluateSteps(data, blocks, baseline, sum, jacobians)) return false;
+  static const std::vector<FitCurrent> kNone;
+  for (const FitCurrent& current : data.pieces.empty() ? fit_ : kNone) {
     const std::array<double, kRealFieldCount> reals = RealsAt(current, blocks);
     const CurrentReals<double> P = RealsFrom(reals);
     const TraceGates<double> g = GatesAt(P, data.v);
@@ -265,6 +272,49 @@ bool PolishModel::EvaluateTrace(int trace, const double* const* blocks, double* 
     std::fill(jacobians[baselineBlock_], jacobians[baselineBlock_] + samples, perSample);
   }
   return finite;
+}
+
+// Along the whole command a sample depends on every level's gates, so the derivatives are those
+// of the step evaluation itself in numbers carrying all fifteen real fields, then taken to the
+// solver's coordinates.
+bool PolishModel::EvaluateSteps(const Trace& data, const double* const* blocks, double baseline,
+                                double* sum, double** jacobians) const {
+  const int samples = static_cast<int>(data.t.size());
+  const SampleWindow all{0, samples};
+  std::vector<double> values(samples);
+  std::vector<ParamJet> jets;
+  for (const FitCurrent& current : fit_) {
+    const std::array<double, kRealFieldCount> reals = RealsAt(current, blocks);
+    double* jacobian = jacobians && current.block >= 0 ? jacobians[current.block] : nullptr;
+    if (!jacobian) {
+      EvaluateTraceSteps(RealsFrom(reals), current.p, current.q,
+                         std::span<const CommandPiece>(data.pieces), data.t.data(), samples, all,
+                         baseline, values.data());
+      for (int s = 0; s < samples; ++s) sum[s] += values[s];
+      continue;
+    }
+    std::array<ParamJet, kRealFieldCount> seeded;
+    for (int j = 0; j < kRealFieldCount; ++j) seeded[j] = ParamJet(reals[j], j);
+    jets.resize(samples);
+    EvaluateTraceSteps(RealsFrom(seeded), current.p, current.q,
+                       std::span<const CommandPiece>(data.pieces), data.t.data(), samples, all,
+                       baseline, jets.data());
+    const Block& block = blocks_[current.block];
+    const size_t width = block.fields.size();
+    std::array<double, kRealFieldCount> perCoordinate{};
+    for (size_t j = 0; j < width; ++j)
+      perCoordinate[j] = ValuePerCoordinate(block.maps[j], blocks[current.block][j]);
+    for (int s = 0; s < samples; ++s) {
+      sum[s] += jets[s].a;
+      for (size_t j = 0; j < width; ++j) {
+        // The residual is measured minus model; a derivative lost to overflow far out on a
+        // sigmoid is below the smallest double, as in the single step's chain.
+        const double d = jets[s].v[Index(block.fields[j])];
+        jacobian[s * width + j] = std::isfinite(d) ? -d * perCoordinate[j] : 0.0;
+      }
+    }
+  }
+  return true;
 }
 
 void PolishModel::Unpack(const double* const* blocks,

@@ -11,6 +11,7 @@
 
 #include "fit/bound_map.h"
 #include "fit/polish.h"
+#include "model/command.h"
 #include "model/model.h"
 #include "model/param_table.h"
 
@@ -59,10 +60,14 @@ class PolishModel {
     int block;  // index into blocks_, or -1 when nothing of it is free
   };
   struct Trace {
-    double v;                      // step voltage (mV)
-    std::vector<double> t;         // time since the window start of each counted sample (ms)
-    std::vector<double> measured;  // nA at each counted sample
+    double v;                          // step voltage (mV)
+    std::vector<double> t;             // time since the window start of each counted sample (ms);
+                                       // following the whole command, the sample's own time
+    std::vector<double> measured;      // nA at each counted sample
+    std::vector<CommandPiece> pieces;  // the whole command followed; empty: the single step
   };
+  bool EvaluateSteps(const Trace& data, const double* const* blocks, double baseline, double* sum,
+                     double** jacobians) const;
 
   std::array<double, kRealFieldCount> RealsAt(const FitCurrent& current,
                                               const double* const* blocks) const;

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "model/model.h"
+#include "model/recording.h"
 
 namespace {
 
@@ -41,6 +42,10 @@ PolishInput WorkspacePolishInput(std::span<const TimeRegion> excluded) {
   input.times.assign(times.begin(), times.end());
   for (int k = 0; k < LoadedTraces(); ++k) {
     input.traceV.push_back(status.traceV[k]);
+    const bool steps = loadedRecording.commandMode == CommandMode::kSteps &&
+                       static_cast<size_t>(k) < loadedRecording.commands.size();
+    input.commands.push_back(steps ? loadedRecording.commands[k].levels
+                                   : std::vector<CommandLevel>{});
     const std::span<const double> measured = MeasuredOf(k);
     input.measured.emplace_back(measured.begin(), measured.end());
   }

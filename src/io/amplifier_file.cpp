@@ -52,6 +52,13 @@ ImportChoices ApplyImportOptions(const AmplifierFile& file, const ImportOptions&
   if (options.fromMs) choices.fromMs = options.fromMs;
   if (options.toMs) choices.toMs = options.toMs;
   if (options.average) choices.average = *options.average;
+  if (options.command) choices.command = *options.command;
+  if (options.leak) {
+    choices.leak = *options.leak;
+    choices.leakFromMs = options.leakFromMs;
+    choices.leakToMs = options.leakToMs;
+  }
+  if (options.pnSweep) choices.pnSweep = *options.pnSweep;
   return choices;
 }
 

@@ -1,5 +1,8 @@
-// What a recording gives the workspace beyond its samples: the step voltage of each trace.
+// What a recording gives the workspace beyond its samples: the step voltage and the whole command
+// of each trace.
 #include "io/recording.h"
+
+#include "model/command.h"
 
 std::array<double, kMaxTraces> TraceVoltagesOf(const Recording& recording) {
   std::array<double, kMaxTraces> voltages{};
@@ -20,4 +23,12 @@ std::array<double, kMaxTraces> TraceVoltagesOf(const Recording& recording) {
     voltages[k] = sum / count;
   }
   return voltages;
+}
+
+std::vector<CommandLevel> CommandLevelsOf(const Recording& recording, int trace) {
+  const size_t k = static_cast<size_t>(trace);
+  if (k < recording.commandLevels.size() && !recording.commandLevels[k].empty())
+    return recording.commandLevels[k];
+  if (trace < 0 || trace >= recording.pairsStored || k >= recording.voltages.size()) return {};
+  return LevelsFromVoltages(recording.times, recording.voltages[k]);
 }

@@ -1,7 +1,9 @@
-// What the data readers give beyond the samples of a recording: each trace's step voltage.
+// What the data readers give beyond the samples of a recording: each trace's step voltage and
+// its whole command.
 #pragma once
 
 #include <array>
+#include <vector>
 
 #include "model/model.h"
 #include "model/recording.h"
@@ -11,3 +13,7 @@
 // text reader always has); a trace beyond those known takes the last known one's. Needs at least
 // one sample and one pair.
 std::array<double, kMaxTraces> TraceVoltagesOf(const Recording& recording);
+
+// A trace's whole command: the levels the reader rebuilt, else the levels of its voltage samples
+// (a jump of more than the tolerance starting a new one); empty without either.
+std::vector<CommandLevel> CommandLevelsOf(const Recording& recording, int trace);

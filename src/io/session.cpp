@@ -52,6 +52,9 @@ std::string FormatSession(const Session& session, const std::string& sessionPath
   json["dataFile"] = StoredSessionPath(session.dataFile, folder);
   json["dataImport"] = session.dataImport;
   json["paramFile"] = StoredSessionPath(session.paramFile, folder);
+  json["command"] = nullptr;
+  if (session.command)
+    json["command"] = *session.command == CommandMode::kSteps ? "steps" : "single";
   json["xMin"] = session.xMin;
   json["xMax"] = session.xMax;
   json["baseline"] = session.baseline;

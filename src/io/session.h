@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/import_choices.h"
+
 // ---- capacities ----
 // Raised only when a reader of an older version would misread a session; keys can be added
 // without it, since readers ignore keys they do not know.
@@ -39,10 +41,12 @@ struct Session {
   nlohmann::json dataImport;      // the choices of an amplifier file's import (sweeps, channel,
                                   // voltage source, span), passed through; null when none
   std::string paramFile;          // the parameter file, an absolute path; "" none
-  double xMin = 0.0;              // analysis window start (ms)
-  double xMax = 0.0;              // analysis window end (ms)
-  double baseline = 0.0;          // offset added to every model current (nA)
-  double yMin = 0.0;              // current range of the data graph (nA)
+  // How the model reads the traces' commands; unset (an older session): the data file's default.
+  std::optional<CommandMode> command;
+  double xMin = 0.0;      // analysis window start (ms)
+  double xMax = 0.0;      // analysis window end (ms)
+  double baseline = 0.0;  // offset added to every model current (nA)
+  double yMin = 0.0;      // current range of the data graph (nA)
   double yMax = 0.0;
   std::vector<SessionRegion> excluded;         // regions left out of the goodness of fit
   std::optional<SessionRegion> noise;          // the region the noise is measured over

@@ -62,6 +62,7 @@ class SessionReader {
     ReadPath("dataFile", &session_->dataFile);
     ReadImport();
     ReadPath("paramFile", &session_->paramFile);
+    ReadCommand();
     ReadNumber("xMin", &session_->xMin);
     ReadNumber("xMax", &session_->xMax);
     ReadNumber("baseline", &session_->baseline);
@@ -125,6 +126,20 @@ class SessionReader {
                                       " levels deep");
     }
     session_->dataImport = *value;
+  }
+
+  void ReadCommand() {
+    const Json* value = Find("command");
+    if (value == nullptr) return;
+    if (value->is_null()) {
+      session_->command.reset();
+    } else if (*value == "single") {
+      session_->command = CommandMode::kSingle;
+    } else if (*value == "steps") {
+      session_->command = CommandMode::kSteps;
+    } else {
+      Refuse("command", "\"single\", \"steps\" or null");
+    }
   }
 
   void ReadNumber(const char* key, double* number) {

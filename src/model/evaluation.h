@@ -7,6 +7,7 @@
 #include <span>
 #include <vector>
 
+#include "model/command.h"
 #include "model/model.h"
 #include "model/recording.h"
 
@@ -18,13 +19,17 @@ struct Evaluation {
   std::array<std::vector<std::vector<double>>, kMaxCurrents> currents;
   // [trace]: the curves of the currents in the fit added in the order of the currents.
   std::vector<std::vector<double>> summed;
+  // [trace]: the command cut into pieces when it is followed whole; kept only for its storage.
+  std::vector<std::vector<CommandPiece>> pieces;
 };
 
 InFit InFitOf(const FitStatus& fitStatus);
 
-// Each trace steps from the current's own Vhold to its command's step voltage at the start of
-// the recording's analysis window. into keeps its storage from one call to the next, so that an
-// edit repeated at the pace of a held arrow key allocates nothing.
+// With the single step, each trace steps from the current's own Vhold to its command's step
+// voltage at the start of the recording's analysis window. With the whole command, each trace
+// whose levels are known follows them from the first (the others take the single step). into keeps
+// its storage from one call to the next, so that an edit repeated at the pace of a held arrow key
+// allocates nothing.
 void Evaluate(const Recording& recording, std::span<const CurrentParams, kMaxCurrents> currents,
               const InFit& inFit, double baseline, Evaluation* into);
 Evaluation Evaluate(const Recording& recording,

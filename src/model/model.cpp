@@ -143,7 +143,11 @@ Recording& ViewedCommands() {
   r.times.assign(timevals, timevals + points);
   r.traces = traces;
   r.commands.resize(static_cast<size_t>(traces));
-  for (int k = 0; k < traces; ++k) r.commands[k] = {status.traceV[k], r.holdingLevel};
+  // The fields' step voltages and the holding level may change; the levels come with the file.
+  for (int k = 0; k < traces; ++k) {
+    r.commands[k].step = status.traceV[k];
+    r.commands[k].holding = r.holdingLevel;
+  }
   r.window = {ClampedIndex(status.windowStart), ClampedIndex(status.windowEnd)};
   return r;
 }

@@ -24,11 +24,21 @@ struct SampleWindow {
   int end;
 };
 
-// What a trace's command does: it holds at one level and steps to another at the start of the
-// analysis window.
+// One level of a trace's command: it holds from startMs until the next level starts.
+struct CommandLevel {
+  double startMs;     // on the recording's time axis: the first sample that holds the level
+  double level;       // mV; for a ramp, the level it reaches at its end
+  bool ramp = false;  // a straight line from the level before to this one, ending where the next
+                      // level starts
+};
+
+// What a trace's command does. The text's evaluation reads only the step: the trace holds at
+// one level and steps to another at the start of the analysis window. The levels are the
+// whole command from the sweep's start, the first one the holding level.
 struct TraceCommand {
-  double step = 0;                // the step voltage (mV)
-  std::optional<double> holding;  // the level it steps from (mV), when the recording says
+  double step = 0;                   // the step voltage (mV)
+  std::optional<double> holding;     // the level it steps from (mV), when the recording says
+  std::vector<CommandLevel> levels;  // the whole command in time order; empty when not known
 };
 
 struct Recording {
@@ -43,13 +53,16 @@ struct Recording {
   std::optional<double> holdingLevel;  // the protocol's holding level (mV), offered as Vhold
   std::string name;                    // what the data-file field shows
   std::vector<std::string> notices;    // told to the user after a successful read
+  // Per trace, the whole command as the reader rebuilt it (empty when it could not).
+  std::vector<std::vector<CommandLevel>> commandLevels;
 
   // ---- what the workspace adds once the recording is loaded ----
-  std::vector<TraceCommand> commands;   // per trace: what the model follows
-  SampleWindow window{0, 0};            // the analysis window
-  std::vector<TimeRegion> excluded;     // stretches left out of the fit
-  std::optional<TimeRegion> noise;      // the stretch whose spread is the noise
-  std::optional<ImportChoices> import;  // how an amplifier file became this recording
+  std::vector<TraceCommand> commands;              // per trace: what the model follows
+  CommandMode commandMode = CommandMode::kSingle;  // how the model reads the commands
+  SampleWindow window{0, 0};                       // the analysis window
+  std::vector<TimeRegion> excluded;                // stretches left out of the fit
+  std::optional<TimeRegion> noise;                 // the stretch whose spread is the noise
+  std::optional<ImportChoices> import;             // how an amplifier file became this recording
 
   int Samples() const { return static_cast<int>(times.size()); }
   void ResizePairs(int pairs) {

@@ -5,6 +5,7 @@
 #include "display/panel_handles.h"
 #include "model/model.h"
 #include "model/param_table.h"
+#include "model/recording.h"
 #include "panels/panels.h"
 #include "param_controls.h"
 #include "pavikuir.h"
@@ -26,6 +27,13 @@ void SetPanelParams(int index) {
       SetCtrlVal(panelHandle, ControlOf(d), current.*d.real);
     }
   }
+  // Following the whole command, the gates start at rest at the command's first level: that level
+  // stands in for Vhold, shown dimmed so that it is not taken for the current's own.
+  const bool steps = status.dataLoaded != 0 && loadedRecording.commandMode == CommandMode::kSteps &&
+                     !loadedRecording.commands.empty() &&
+                     !loadedRecording.commands[0].levels.empty();
+  if (steps) SetCtrlVal(panelHandle, PANEL_VHOLD, loadedRecording.commands[0].levels[0].level);
+  SetCtrlAttribute(panelHandle, PANEL_VHOLD, ATTR_DIMMED, steps ? 1 : 0);
   char text[kParamFileTextSize];
   std::snprintf(text, sizeof text, "%s", status.paramFileLoaded ? status.paramFile : kNoParamFile);
   SetCtrlVal(panelHandle, PANEL_PARAMFILE, text);

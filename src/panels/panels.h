@@ -6,6 +6,7 @@
 
 #include "model/model.h"
 #include "pavikuir.h"
+#include "platform/import_choices.h"
 
 // The step-voltage fields of traces 1 to 6 (the resource numbers them out of order).
 inline constexpr int kTraceVoltageControls[kMaxTraces] = {PANEL_V1, PANEL_V2, PANEL_V3,
@@ -38,9 +39,13 @@ void GetDclampParams();
 int dclampCB(int panel, int control, int event, void* callbackData, int eventData1, int eventData2);
 void SetOptionsPanel();
 void GetOptions();
+void SetCommandMode(CommandMode mode);  // stores how the model reads the commands, re-evaluates
+void ShowCommandMode();                 // the Options panel's toggle as the recording has it
 int optionsCB(int panel, int control, int event, void* callbackData, int eventData1,
               int eventData2);
 int pointsCB(int panel, int control, int event, void* callbackData, int eventData1, int eventData2);
+int commandCB(int panel, int control, int event, void* callbackData, int eventData1,
+              int eventData2);
 void SetInfoPanel();
 std::string InfoText();  // the information text, as SetInfoPanel shows it
 int infoCB(int panel, int control, int event, void* callbackData, int eventData1, int eventData2);

@@ -3,9 +3,11 @@
 #include <string>
 
 #include "display/change.h"
+#include "display/command_strip.h"
 #include "display/display.h"
 #include "display/panel_handles.h"
 #include "model/model.h"
+#include "model/recording.h"
 #include "panels/panels.h"
 #include "pavikuir.h"
 #include "platform/platform.h"
@@ -112,6 +114,27 @@ int optionsCB(int, int, int event, void*, int, int) {
   if (event != EVENT_COMMIT) return 0;
   GetOptions();
   HidePanel(optionsPanelHandle);
+  return 0;
+}
+
+void ShowCommandMode() {
+  SetCtrlVal(optionsPanelHandle, OPTIONS_FOLLOWCOMMAND,
+             loadedRecording.commandMode == CommandMode::kSteps ? 1 : 0);
+}
+
+void SetCommandMode(CommandMode mode) {
+  loadedRecording.commandMode = mode;
+  ShowCommandMode();
+  ShowCommandStrip();
+  SetPanelParams(status.selCurrent - 1);        // Vhold shows the holding level, dimmed, or its own
+  AfterChange(Change(Changed::kTraceVoltage));  // re-evaluated as a changed step voltage is
+}
+
+int commandCB(int panel, int control, int event, void*, int, int) {
+  if (event != EVENT_COMMIT) return 0;
+  int on = 0;
+  GetCtrlVal(panel, control, &on);
+  SetCommandMode(on != 0 ? CommandMode::kSteps : CommandMode::kSingle);
   return 0;
 }
 

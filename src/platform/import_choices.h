@@ -12,6 +12,20 @@ enum class VoltageSource {
   kTyped,    // step voltages typed by hand, one per sweep
 };
 
+// How the model reads a trace's command: one step from each current's Vhold at the start of the
+// analysis window (the text's evaluation), or the trace's whole command from the sweep's start.
+enum class CommandMode {
+  kSingle,
+  kSteps,
+};
+
+// The leak taken out of every trace, as g (V - E) along its command.
+enum class LeakSubtraction {
+  kNone,
+  kHolding,  // the mean current before the first step, taken out as a constant (g = 0)
+  kRange,    // g and E fitted over the holding and a stretch where no active current flows
+};
+
 struct ImportChoices {
   std::vector<int> sweeps;  // 1-based sweep numbers, one to six, in the order of the traces
   int currentChannel = 1;   // 1-based
@@ -21,4 +35,11 @@ struct ImportChoices {
   std::optional<double> fromMs;       // the span kept, from the sweep start; unset: the step,
   std::optional<double> toMs;         // or the whole sweep without a protocol
   bool average = true;  // a span of more samples than a trace holds is averaged down to fit
+  // What the model follows; with kSteps and no span chosen the whole sweep is kept.
+  CommandMode command = CommandMode::kSteps;
+  LeakSubtraction leak = LeakSubtraction::kNone;
+  double leakFromMs = 0;  // with kRange: the stretch (ms from the sweep start) with no active
+  double leakToMs = 0;    // current, in every chosen sweep
+  int pnSweep = 0;  // 1-based: a sweep in which no channel opens, scaled by the command step and
+                    // subtracted from every trace (P/N-style); 0: none
 };

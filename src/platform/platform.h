@@ -25,6 +25,7 @@ constexpr int COMMIT_BY_STEP = 1;
 
 // ---- attributes ----
 constexpr int ATTR_DIMMED = 500;              // int 0/1; controls and menu items
+constexpr int ATTR_VISIBLE = 530;             // int 0/1; a control shown or hidden
 constexpr int ATTR_ITEM_NAME = 501;           // text; a menu item's text
 constexpr int ATTR_INDICATOR_COLOR = 550;     // int RGB; the colour a coloured indicator shows
 constexpr int ATTR_TITLE = 573;               // text; a panel's window title

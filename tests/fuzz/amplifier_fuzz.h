@@ -1,6 +1,7 @@
 // What every fuzz target of an amplifier-file reader checks: a read that succeeds gives a
 // consistent record whose protocol fits every sweep, and the default import and the converted
-// text file work on it; a read that fails says why.
+// text file work on it, as do the single step and the leak and P/N subtraction along the rebuilt
+// command; a read that fails says why.
 #pragma once
 
 #include <cmath>
@@ -60,8 +61,28 @@ inline void CheckRead(std::string_view bytes,
     Check(recording.currents[k].size() == recording.times.size(), "current length");
     Check(recording.voltages[k].size() == recording.times.size(), "voltage length");
   }
+  for (size_t k = 0; k < recording.commandLevels.size(); ++k) {
+    const auto& levels = recording.commandLevels[k];
+    for (size_t i = 1; i < levels.size(); ++i)
+      Check(levels[i].startMs >= levels[i - 1].startMs, "levels in time order");
+  }
   const std::string text = FormatRecordingAsText(recording, DescribeImport(file, choices, "f"));
   Check(!text.empty(), "converted text");
+
+  // The other import paths: the single step's span, the leak over the sweep's second half and the
+  // first sweep as a P/N control; each either works whole or says why.
+  ImportChoices other = choices;
+  other.command = CommandMode::kSingle;
+  other.leak = LeakSubtraction::kRange;
+  other.leakFromMs = SweepEndMs(file) / 2;
+  other.leakToMs = SweepEndMs(file);
+  other.pnSweep = 1;
+  Recording subtracted;
+  if (ImportRecording(file, other, "fuzz", &subtracted).empty()) {
+    Check(subtracted.traces == recording.traces, "subtracted traces");
+    for (int k = 0; k < subtracted.traces; ++k)
+      Check(subtracted.currents[k].size() == subtracted.times.size(), "subtracted length");
+  }
 }
 
 }  // namespace amplifier_fuzz

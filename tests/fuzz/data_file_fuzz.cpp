@@ -10,7 +10,9 @@
 
 #include "app/pavik.h"
 #include "io/io.h"
+#include "model/evaluation.h"
 #include "model/model.h"
+#include "model/recording.h"
 #include "platform/platform_test.h"
 
 namespace {
@@ -93,6 +95,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(!read.recording.times.empty(), "a recording without rows");
     Check(CommitRecording(read.recording), "an accepted recording was not taken over");
     CheckLoaded();
+    loadedRecording.commandMode = CommandMode::kSteps;
+    status.fitCurrent[0] = 1;
+    DoFit();
+    loadedRecording.commandMode = CommandMode::kSingle;
+    status.fitCurrent[0] = 0;
   } else {
     Check(read.recording.times.empty(), "a refused file with rows");
   }

@@ -91,3 +91,29 @@ TEST_F(OpenAmplifierFile, ConvertedFileReadsBackAsTheSameSamples) {
   ASSERT_EQ(LoadDataFile(converted), 1);
   ExpectWorkspaceHolds(Imported(Chosen({1, 8, 15, 22, 29, 36})));
 }
+
+// An amplifier file follows each sweep's whole command: the strip shows it and Vhold is the
+// holding level, dimmed. The Options toggle goes back to the single step, which the model, the
+// strip and the Vhold field all follow.
+TEST_F(OpenAmplifierFile, OptionsToggleSwitchesHowTheModelReadsTheCommand) {
+  status.fitCurrent[0] = 1;
+  QueueImportDialogAnswer(Chosen());
+  Open(kSodium);
+  QWidget* strip = CtrlWidget(panelHandle, PANEL_COMMANDSTRIP);
+  int dimmed = 0;
+  ASSERT_EQ(loadedRecording.commandMode, CommandMode::kSteps);
+  EXPECT_FALSE(strip->isHidden());
+  GetCtrlAttribute(panelHandle, PANEL_VHOLD, ATTR_DIMMED, &dimmed);
+  EXPECT_EQ(dimmed, 1);
+  DoFit();
+  const std::vector<double> steps = SummedFit(2);
+
+  DisplayPanel(optionsPanelHandle);
+  Click(optionsPanelHandle, OPTIONS_FOLLOWCOMMAND);
+  EXPECT_EQ(loadedRecording.commandMode, CommandMode::kSingle);
+  EXPECT_TRUE(strip->isHidden());
+  GetCtrlAttribute(panelHandle, PANEL_VHOLD, ATTR_DIMMED, &dimmed);
+  EXPECT_EQ(dimmed, 0);
+  DoFit();
+  EXPECT_NE(SummedFit(2), steps);
+}

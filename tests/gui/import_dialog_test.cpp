@@ -5,6 +5,7 @@
 #include <QDoubleSpinBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSpinBox>
 #include <QTreeWidget>
 #include <memory>
 
@@ -21,7 +22,8 @@ ImportDialogInput SodiumInput() {
 }  // namespace
 
 // Without a person to ask (offscreen) the dialog is not shown and the import is cancelled; shown,
-// it opens on the default choices.
+// it opens on the default choices: following the whole command, over the whole sweep; the toggle
+// off takes the single step over the step.
 TEST(ImportDialog, OpensOnTheDefaultChoices) {
   const ImportDialogInput input = SodiumInput();
   EXPECT_FALSE(ShowImportDialog(input));
@@ -31,8 +33,25 @@ TEST(ImportDialog, OpensOnTheDefaultChoices) {
   EXPECT_EQ(choices->sweeps, input.defaults.sweeps);
   EXPECT_EQ(choices->currentChannel, 1);
   EXPECT_EQ(choices->voltageSource, VoltageSource::kCommand);
-  EXPECT_DOUBLE_EQ(*choices->fromMs, 0.4);
-  EXPECT_DOUBLE_EQ(*choices->toMs, 25.4);
+  EXPECT_EQ(choices->command, CommandMode::kSteps);
+  EXPECT_DOUBLE_EQ(*choices->fromMs, 0);
+  EXPECT_DOUBLE_EQ(*choices->toMs, 25.8);
+  dialog->findChild<QCheckBox*>("follow")->setChecked(false);
+  const std::optional<ImportChoices> single = ImportDialogChoices(dialog.get());
+  EXPECT_EQ(single->command, CommandMode::kSingle);
+  EXPECT_DOUBLE_EQ(*single->fromMs, 0.4);
+  EXPECT_DOUBLE_EQ(*single->toMs, 25.4);
+  // The leak and the P/N control: hold or a stretch, a sweep; anything else is refused.
+  auto* leak = dialog->findChild<QLineEdit*>("leak");
+  leak->setText("30:60");
+  dialog->findChild<QSpinBox*>("pnSweep")->setValue(1);
+  const std::optional<ImportChoices> subtracted = ImportDialogChoices(dialog.get());
+  EXPECT_EQ(subtracted->leak, LeakSubtraction::kRange);
+  EXPECT_EQ(subtracted->leakToMs, 60);
+  EXPECT_EQ(subtracted->pnSweep, 1);
+  leak->setText("5");
+  EXPECT_FALSE(ImportDialogChoices(dialog.get()));
+  EXPECT_TRUE(RenderImportDialog(input, PAVIK_BUILD_DIR "/import-dialog.png"));  // to look at
   auto* sweeps = dialog->findChild<QTreeWidget*>("sweeps");
   EXPECT_EQ(sweeps->topLevelItem(8)->text(1), "-60.0 mV");
 }

@@ -17,7 +17,8 @@ Recording Imported(const AmplifierFile& file, const ImportChoices& choices) {
 // Six sweeps spread over the 37, the command (no voltage channel), the step epoch as the span:
 // currents in nA, each trace's voltage the step level, the holding level from the protocol.
 TEST(ImportRecording, SodiumDefaultsGiveTheStepFamily) {
-  const ImportChoices choices = DefaultImportChoices(SodiumAbf());
+  ImportChoices choices = DefaultImportChoices(SodiumAbf());
+  choices.command = CommandMode::kSingle;  // the single step keeps the step alone
   EXPECT_EQ(choices.sweeps, (std::vector<int>{1, 8, 15, 23, 30, 37}));
   EXPECT_EQ(choices.voltageSource, VoltageSource::kCommand);
   const Recording recording = Imported(SodiumAbf(), choices);
@@ -40,6 +41,7 @@ TEST(ImportRecording, SodiumDefaultsGiveTheStepFamily) {
 // that no sample is dropped; a recorded voltage gives the trace voltage as its mean.
 TEST(ImportRecording, LongSpanAveragedWithoutDroppingSamples) {
   ImportChoices choices = DefaultImportChoices(SlowAbf());
+  choices.command = CommandMode::kSingle;
   choices.fromMs = 0;
   choices.toMs = SweepEndMs(SlowAbf()) - 0.5;  // all but the last sample: 51611
   const Recording recording = Imported(SlowAbf(), choices);
@@ -68,7 +70,8 @@ TEST(ImportRecording, LongSpanAveragedWithoutDroppingSamples) {
 // lasts 2 s in sweep 1 and 3 s in the others (a user list): the default span is sweep 1's step,
 // and the user is told.
 TEST(ImportRecording, SlowDefaultsFollowTheFirstSweepAndSaySo) {
-  const ImportChoices choices = DefaultImportChoices(SlowAbf());
+  ImportChoices choices = DefaultImportChoices(SlowAbf());
+  choices.command = CommandMode::kSingle;
   EXPECT_EQ(choices.sweeps, (std::vector<int>{1, 2, 3}));
   EXPECT_EQ(choices.currentChannel, 1);
   EXPECT_EQ(choices.voltageSource, VoltageSource::kChannel);
@@ -179,7 +182,7 @@ TEST(FormatRecordingAsText, HeaderDescribesTheImportInThirteenLines) {
       "Sweeps: 1, 8, 15, 23, 30, 37\n"
       "Current: IN 0 (pA), written in nA\n"
       "Voltage: the command rebuilt from the protocol (Cmd 0)\n"
-      "Span: 0.4 to 25.4 ms from the sweep start"))
+      "Span: 0 to 25.8 ms from the sweep start"))  // the whole sweep, following the command
       << text.substr(0, 400);
   EXPECT_NE(text.find("Step voltages (mV): -100 -65 -30 10 45 80\nHolding level (mV): -120\n"),
             std::string::npos);

@@ -30,6 +30,11 @@ std::string Summary(const CliCommand& c) {
   for (int n : c.nmodlCurrents) s << " current " << n;
   if (c.densityArea) s << " area " << *c.densityArea;
   if (c.q10) s << " q10 " << *c.q10 << " at " << *c.celsius;
+  if (c.import.command) s << " command " << static_cast<int>(*c.import.command);
+  if (c.import.leak)
+    s << " leak " << static_cast<int>(*c.import.leak) << " " << c.import.leakFromMs << ":"
+      << c.import.leakToMs;
+  if (c.import.pnSweep) s << " pn " << *c.import.pnSweep;
   return s.str();
 }
 
@@ -63,6 +68,10 @@ TEST(ParseCommandLine, EveryFormTakesItsOptions) {
       {{"--export-nmodl", "b.fit", "mods", "--currents", "1,3", "--density=100", "--q10", "3",
         "--celsius", "6.3"},
        "6 [mods] [] [b.fit] [] current 1 current 3 area 100 q10 3 at 6.3"},
+      {{"--fits", "-", "s.abf", "b.fit", "--command", "steps", "--leak", "30:60", "--pn", "2"},
+       "1 [-] [s.abf] [b.fit] [] command 1 leak 2 30:60 pn 2"},
+      {{"--convert", "s.abf", "x.txt", "--command=single", "--leak", "hold"},
+       "4 [x.txt] [s.abf] [] [] command 0 leak 1 0:0"},
   };
   for (const auto& c : cases) {
     const CliCommand command = ParseCommandLine(c.args);
@@ -119,6 +128,9 @@ TEST(ParseCommandLine, WrongUsageIsRefused) {
       {with(abf, {"--from", "1"}), "--from and --to go together"},
       {with(abf, {"--from", "x", "--to", "2"}), "--from takes a time in ms"},
       {with(abf, {"--sweeps", "1,2", "--trace-v", "-50"}), "one voltage for each sweep"},
+      {with(abf, {"--command", "all"}), "--command takes single or steps"},
+      {with(abf, {"--leak", "5"}), "--leak takes hold, or FROM:TO"},
+      {with(abf, {"--pn", "0"}), "--pn takes the number of a sweep"},
       {{"--polish", "a", "b"}, "--polish needs --out OUT.fit"},
       {{"--polish", "a", "--out", "c"}, "--polish needs DATAFILE and PARAMFILE"},
       {{"--polish", "a", "b", "--out", "-"}, "--out takes a file name"},

@@ -99,7 +99,7 @@ TEST(Evaluate, AnyRecordingWithoutTheTraceArrays) {
   const int samples = 20000;
   for (int n = 0; n < samples; ++n) big.times.push_back(0.01 * n);
   big.traces = big.pairsStored = traces;
-  for (int k = 0; k < traces; ++k) big.commands.push_back({-100.0 + 4.0 * k, -80.0});
+  for (int k = 0; k < traces; ++k) big.commands.push_back({-100.0 + 4.0 * k, -80.0, {}});
   big.window = {100, samples};
   std::array<CurrentParams, kMaxCurrents> currents{};
   for (CurrentParams& c : currents)

@@ -21,6 +21,7 @@ Session FullSession() {
                   {"voltageSource", "command"},
                   {"span", {{"from", 0.5}, {"to", 120.0}}}};
   s.paramFile = "/lab/fits/na.fit";
+  s.command = CommandMode::kSteps;
   s.xMin = 0.1 + 0.2;  // not a short decimal: any rounding shows
   s.xMax = 280.000000000001;
   s.baseline = -0.0123456789012345;
@@ -180,11 +181,20 @@ TEST(Session, ImportChoicesReadBackOrSayWhyNot) {
   typed.typedVoltages = {-40.5, 10};
   typed.fromMs = 1.5;
   typed.toMs = 9;
+  typed.command = CommandMode::kSingle;
+  typed.leak = LeakSubtraction::kRange;
+  typed.leakFromMs = 2.5;
+  typed.leakToMs = 4;
+  typed.pnSweep = 3;
   ImportOptions read;
   ASSERT_EQ(ImportOptionsFromJson(ImportChoicesToJson(typed), &read), "");
   EXPECT_EQ(read.sweeps, typed.sweeps);
   EXPECT_EQ(read.typedVoltages, typed.typedVoltages);
   EXPECT_EQ(read.toMs, 9.0);
+  EXPECT_EQ(read.command, CommandMode::kSingle);
+  EXPECT_EQ(read.leak, LeakSubtraction::kRange);
+  EXPECT_EQ(read.leakToMs, 4.0);
+  EXPECT_EQ(read.pnSweep, 3);
   const struct {
     const char* json;
     const char* says;
@@ -200,6 +210,9 @@ TEST(Session, ImportChoicesReadBackOrSayWhyNot) {
       {R"({"sweeps": [1], "fromMs": "a", "toMs": 2})", "fromMs of the span"},
       {R"({"sweeps": [1], "fromMs": 1})", "start without an end"},
       {R"({"sweeps": [1], "average": 1})", "true or false"},
+      {R"({"sweeps": [1], "command": "all"})", "single or steps"},
+      {R"({"sweeps": [1], "leak": {"fromMs": 1}})", "leak stretch"},
+      {R"({"sweeps": [1], "pnSweep": -2})", "P/N control sweep"},
   };
   for (const auto& c : cases) {
     ImportOptions options;

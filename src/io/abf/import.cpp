@@ -9,6 +9,8 @@
 #include <functional>
 
 #include "io/abf/import.h"
+#include "io/abf/import_command.h"
+#include "model/command.h"
 #include "model/model.h"
 #include "platform/number_text.h"
 
@@ -31,20 +33,6 @@ double FactorOf(const UnitFactor (&table)[N], std::string_view unit) {
     if (unit == entry.unit) return entry.factor;
   }
   return 0;
-}
-
-std::string ChannelWords(const AmplifierFile& file, int channel) {  // 1-based
-  const AmplifierChannel& c = file.channels[channel - 1];
-  return "channel " + std::to_string(channel) + " (" + c.name +
-         (c.unit.empty() ? std::string(", no unit") : ", " + c.unit) + ")";
-}
-
-std::string Number(double value) {
-  return SignificantText(value);
-}
-
-double VoltageCommandFactor(const AmplifierFile& file) {
-  return file.protocol ? VoltageToMillivolts(file.protocol->commandUnit) : 0;
 }
 
 // Where the kept samples of a span start and end (end exclusive).
@@ -108,6 +96,20 @@ void AppendShortest(std::string* text, double value) {
 }
 
 }  // namespace
+
+double VoltageCommandFactor(const AmplifierFile& file) {
+  return file.protocol ? VoltageToMillivolts(file.protocol->commandUnit) : 0;
+}
+
+std::string Number(double value) {
+  return SignificantText(value);
+}
+
+std::string ChannelWords(const AmplifierFile& file, int channel) {  // 1-based
+  const AmplifierChannel& c = file.channels[channel - 1];
+  return "channel " + std::to_string(channel) + " (" + c.name +
+         (c.unit.empty() ? std::string(", no unit") : ", " + c.unit) + ")";
+}
 
 double CurrentToNanoamps(std::string_view unit) {
   return FactorOf(kCurrentUnits, unit);
@@ -235,7 +237,10 @@ std::string ImportRecording(const AmplifierFile& file, const ImportChoices& choi
       break;
   }
 
-  TimeSpan span = DefaultSpan(file, choices.sweeps[0]);
+  const bool steps = choices.command == CommandMode::kSteps;
+  // Following the whole command, the whole sweep is kept: the window then picks any part of it.
+  TimeSpan span =
+      steps ? TimeSpan{file.startTimeMs, SweepEndMs(file)} : DefaultSpan(file, choices.sweeps[0]);
   if (choices.fromMs) span.fromMs = *choices.fromMs;
   if (choices.toMs) span.toMs = *choices.toMs;
   const double sweepEnd = SweepEndMs(file);
@@ -269,14 +274,23 @@ std::string ImportRecording(const AmplifierFile& file, const ImportChoices& choi
   made.traces = traces;
   made.pairsStored = traces;
   made.ResizePairs(traces);
-  std::array<double, kMaxTraces> steps{};
+  std::vector<std::vector<double>> subtracted;  // whole sweeps, when anything is taken out
+  if (choices.leak != LeakSubtraction::kNone || choices.pnSweep != 0) {
+    if (std::string why =
+            SubtractedCurrents(file, choices, currentFactor, &subtracted, &made.notices);
+        !why.empty())
+      return why;
+  }
+  std::array<double, kMaxTraces> stepVoltages{};
   const std::optional<int> stepEpoch =
       file.protocol ? StepEpoch(*file.protocol, file.sweeps) : std::nullopt;
   for (int k = 0; k < traces; ++k) {
     const int sweep = choices.sweeps[k];
-    const SpanValue current = [&](int64_t j) {
-      return SampleAt(file, sweep - 1, choices.currentChannel - 1, first + j) * currentFactor;
-    };
+    const SpanValue current =
+        subtracted.empty() ? SpanValue([&](int64_t j) {
+          return SampleAt(file, sweep - 1, choices.currentChannel - 1, first + j) * currentFactor;
+        })
+                           : SpanValue([&](int64_t j) { return subtracted[k][first + j]; });
     std::string problem = FirstNonFinite(count, current, "current", sweep);
     if (!problem.empty()) return problem;
     SpanValue voltage;
@@ -287,26 +301,40 @@ std::string ImportRecording(const AmplifierFile& file, const ImportChoices& choi
       };
       problem = FirstNonFinite(count, voltage, "voltage", sweep);
       if (!problem.empty()) return problem;
-      steps[k] = MeanOver(count, voltage);
+      // Over a whole sweep the mean mixes every level; the protocol's step says what it is.
+      const std::optional<double> protocolStep =
+          steps ? SweepStepVoltages(file)[sweep - 1] : std::nullopt;
+      stepVoltages[k] = protocolStep ? *protocolStep : MeanOver(count, voltage);
     } else if (choices.voltageSource == VoltageSource::kCommand) {
       command = CommandWaveform(*file.protocol, file.sweepSamples, sweep - 1);
       voltage = [&](int64_t j) { return command[first + j] * voltageFactor; };
-      steps[k] = stepEpoch
-                     ? EpochLevel(file.protocol->epochs[*stepEpoch], sweep - 1) * voltageFactor
-                     : MeanOver(count, voltage);
+      stepVoltages[k] =
+          stepEpoch ? EpochLevel(file.protocol->epochs[*stepEpoch], sweep - 1) * voltageFactor
+                    : MeanOver(count, voltage);
     } else {
-      steps[k] = choices.typedVoltages[k];
-      voltage = [&](int64_t) { return steps[k]; };
+      stepVoltages[k] = choices.typedVoltages[k];
+      voltage = [&](int64_t) { return stepVoltages[k]; };
     }
     made.currents[k] = AveragedOver(count, group, current);
     made.voltages[k] = AveragedOver(count, group, voltage);
   }
-  for (int k = traces; k < kMaxTraces; ++k) steps[k] = steps[traces - 1];
-  made.stepVoltages = std::vector<double>(steps.begin(), steps.end());
+  for (int k = traces; k < kMaxTraces; ++k) stepVoltages[k] = stepVoltages[traces - 1];
+  made.stepVoltages = std::vector<double>(stepVoltages.begin(), stepVoltages.end());
   const double holdingFactor = VoltageCommandFactor(file);
   if (holdingFactor != 0) made.holdingLevel = file.protocol->holdingLevel * holdingFactor;
   made.name = std::string(name);
-  if (!choices.fromMs && !choices.toMs && stepEpoch) {
+  made.commandMode = choices.command;
+  if (steps) TakeOverCommands(file, choices, &made);
+  // The command column then holds the rebuilt command at each kept time, not a mean over a
+  // group of samples that may straddle a level's start.
+  if (steps && choices.voltageSource == VoltageSource::kCommand) {
+    for (int k = 0; k < traces; ++k) {
+      if (made.commandLevels[k].empty()) continue;
+      for (size_t i = 0; i < made.times.size(); ++i)
+        made.voltages[k][i] = CommandVoltageAt(made.commandLevels[k], made.times[i]);
+    }
+  }
+  if (!steps && !choices.fromMs && !choices.toMs && stepEpoch) {
     for (int k = 1; k < traces; ++k) {
       const TimeSpan own = DefaultSpan(file, choices.sweeps[k]);
       if (own.fromMs != span.fromMs || own.toMs != span.toMs) {
@@ -355,13 +383,23 @@ std::string DescribeImport(const AmplifierFile& file, const ImportChoices& choic
       text += "Voltage: step voltages typed by hand\n";
       break;
   }
-  const TimeSpan span = DefaultSpan(file, choices.sweeps.empty() ? 1 : choices.sweeps[0]);
+  const TimeSpan span = choices.command == CommandMode::kSteps
+                            ? TimeSpan{file.startTimeMs, SweepEndMs(file)}
+                            : DefaultSpan(file, choices.sweeps.empty() ? 1 : choices.sweeps[0]);
   text += "Span: " + Number(choices.fromMs.value_or(span.fromMs)) + " to " +
           Number(choices.toMs.value_or(span.toMs)) + " ms from the sweep start" +
           (choices.average ? ", averaged down to at most " + std::to_string(kMaxPoints) +
                                  " points per trace when longer"
                            : std::string()) +
           "\n";
+  if (choices.pnSweep != 0)
+    text += "P/N: sweep " + std::to_string(choices.pnSweep) +
+            " scaled by each sweep's step and subtracted\n";
+  if (choices.leak == LeakSubtraction::kHolding)
+    text += "Leak: the mean holding current taken out\n";
+  if (choices.leak == LeakSubtraction::kRange)
+    text += "Leak: g (V - E) fitted over the holding and " + Number(choices.leakFromMs) + " to " +
+            Number(choices.leakToMs) + " ms, taken out\n";
   return text;
 }
 

@@ -43,6 +43,11 @@ Json ImportChoicesToJson(const ImportChoices& choices) {
   if (choices.fromMs) json["fromMs"] = *choices.fromMs;
   if (choices.toMs) json["toMs"] = *choices.toMs;
   json["average"] = choices.average;
+  json["command"] = choices.command == CommandMode::kSteps ? "steps" : "single";
+  if (choices.leak == LeakSubtraction::kHolding) json["leak"] = "hold";
+  if (choices.leak == LeakSubtraction::kRange)
+    json["leak"] = {{"fromMs", choices.leakFromMs}, {"toMs", choices.leakToMs}};
+  if (choices.pnSweep != 0) json["pnSweep"] = choices.pnSweep;
   return json;
 }
 
@@ -91,6 +96,25 @@ std::string ImportOptionsFromJson(const Json& json, ImportOptions* options) {
   const Json average = json.value("average", Json(true));
   if (!average.is_boolean()) return "the averaging is not true or false";
   read.average = average.get<bool>();
+  // A session from before the whole command was followed took the single step.
+  const Json command = json.value("command", Json("single"));
+  if (command != "single" && command != "steps") return "the command is not single or steps";
+  read.command = command == "single" ? CommandMode::kSingle : CommandMode::kSteps;
+  if (const Json leak = json.value("leak", Json()); leak == "hold") {
+    read.leak = LeakSubtraction::kHolding;
+  } else if (leak.is_object()) {
+    const Json from = leak.value("fromMs", Json()), to = leak.value("toMs", Json());
+    if (!IsFinite(from) || !IsFinite(to)) return "the leak stretch is not two numbers";
+    read.leak = LeakSubtraction::kRange;
+    read.leakFromMs = from.get<double>();
+    read.leakToMs = to.get<double>();
+  } else if (!leak.is_null()) {
+    return "the leak is not hold or a stretch";
+  }
+  if (json.contains("pnSweep")) {
+    if (!IsCount(json["pnSweep"])) return "the P/N control sweep is not a whole number from 1";
+    read.pnSweep = json["pnSweep"].get<int>();
+  }
   *options = read;
   return "";
 }

@@ -15,9 +15,14 @@ struct ImportOptions {
   int voltageChannel = 0;             // 1-based, with kChannel
   std::vector<double> typedVoltages;  // --trace-v: the step voltages typed by hand (mV)
   std::optional<double> fromMs, toMs;
-  std::optional<bool> average;  // a session's choice; the command line keeps the default
+  std::optional<bool> average;          // a session's choice; the command line keeps the default
+  std::optional<CommandMode> command;   // --command: what the model follows
+  std::optional<LeakSubtraction> leak;  // --leak hold or FROM:TO
+  double leakFromMs = 0, leakToMs = 0;
+  std::optional<int> pnSweep;  // --pn SWEEP
   bool Any() const {
-    return sweeps || currentChannel || voltageSource || fromMs || toMs || !typedVoltages.empty();
+    return sweeps || currentChannel || voltageSource || fromMs || toMs || !typedVoltages.empty() ||
+           leak || pnSweep;
   }
 };
 

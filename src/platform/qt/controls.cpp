@@ -194,6 +194,9 @@ int SetCtrlAttribute(int panel, int control, int attribute, int value) {
     case ATTR_DIMMED:
       widget->setEnabled(value == 0);
       return 0;
+    case ATTR_VISIBLE:
+      widget->setVisible(value != 0);
+      return 0;
     case ATTR_CMD_BUTTON_COLOR:
       if (record->kind != ControlKind::Command) return kErrBadAttribute;
       SetButtonColor(widget, value);

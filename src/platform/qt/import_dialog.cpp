@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
 #include <cmath>
 
@@ -50,6 +51,7 @@ ImportDialog::ImportDialog(const ImportDialogInput& input) : input_(input) {
   auto* right = new QVBoxLayout;
   right->addWidget(ChannelBox());
   right->addWidget(SpanBox());
+  right->addWidget(SubtractionBox());
   right->addStretch(1);
   columns->addLayout(right, 1);
   layout->addLayout(columns, 1);
@@ -86,6 +88,22 @@ std::optional<ImportChoices> ImportDialog::Choices() {
   choices.fromMs = from_->value();
   choices.toMs = to_->value();
   choices.average = average_->isChecked();
+  choices.command = follow_->isChecked() ? CommandMode::kSteps : CommandMode::kSingle;
+  choices.pnSweep = pnSweep_->value();
+  const QString leak = leak_->text().trimmed();
+  if (leak == "hold") {
+    choices.leak = LeakSubtraction::kHolding;
+  } else if (!leak.isEmpty()) {
+    const QStringList ends = leak.split(':');
+    bool from = false, to = false;
+    if (ends.size() == 2) {
+      choices.leakFromMs = QLocale::c().toDouble(ends[0].trimmed(), &from);
+      choices.leakToMs = QLocale::c().toDouble(ends[1].trimmed(), &to);
+    }
+    if (!from || !to || !std::isfinite(choices.leakFromMs) || !std::isfinite(choices.leakToMs))
+      return Refuse("The leak is hold or a stretch FROM:TO in ms, not \"" + leak + "\".");
+    choices.leak = LeakSubtraction::kRange;
+  }
   if (choices.sweeps.empty()) return Refuse("Choose at least one sweep.");
   if (choices.voltageSource == VoltageSource::kTyped) {
     for (const QString& part : typed_->text().split(',', Qt::SkipEmptyParts)) {
@@ -264,6 +282,17 @@ QGroupBox* ImportDialog::SpanBox() {
   presets->addWidget(whole);
   presets->addStretch(1);
   form->addRow("", presets);
+  follow_ = new QCheckBox("The model follows each sweep's whole command");
+  follow_->setObjectName("follow");
+  follow_->setToolTip(
+      "On: the gates start at rest at the holding level and follow every step, ramp and tail "
+      "of the sweep, so the whole sweep is kept and the analysis window may lie anywhere in it. "
+      "Off: each trace is one step from Vhold at the start of the span (the step).");
+  connect(follow_, &QCheckBox::toggled, this, [this](bool on) {
+    from_->setValue(on ? input_.sweepStartMs : input_.stepFromMs);
+    to_->setValue(on ? input_.sweepEndMs : input_.stepToMs);
+  });
+  form->addRow(follow_);
   average_ = new QCheckBox("Average neighbouring samples down to at most 5000 points");
   average_->setObjectName("average");
   connect(average_, &QCheckBox::toggled, this, [this] { UpdateSamples(); });
@@ -272,6 +301,27 @@ QGroupBox* ImportDialog::SpanBox() {
   samples_->setObjectName("samples");
   samples_->setWordWrap(true);
   form->addRow(samples_);
+  return box;
+}
+
+QGroupBox* ImportDialog::SubtractionBox() {
+  auto* box = new QGroupBox("Taken out of every trace");
+  auto* form = new QFormLayout(box);
+  leak_ = new QLineEdit;
+  leak_->setObjectName("leak");
+  leak_->setPlaceholderText("none, hold or FROM:TO (ms)");
+  leak_->setToolTip(
+      "hold: the mean current before the step. FROM:TO: a leak g (V - E) fitted over the holding "
+      "and this stretch, taken out along each sweep's command.");
+  form->addRow("Leak:", leak_);
+  pnSweep_ = new QSpinBox;
+  pnSweep_->setObjectName("pnSweep");
+  pnSweep_->setRange(0, static_cast<int>(input_.sweepSteps.size()));
+  pnSweep_->setSpecialValueText("none");
+  pnSweep_->setToolTip(
+      "A sweep in which no channel opens, scaled by each sweep's step and subtracted: the "
+      "capacitive transient and the leak (P/N-style).");
+  form->addRow("P/N control sweep:", pnSweep_);
   return box;
 }
 
@@ -284,9 +334,19 @@ void ImportDialog::ApplyDefaults() {
                                                                    : -1;
   voltage_->setCurrentIndex(std::max(voltage_->findData(voltage), 0));
   typed_->setEnabled(voltage_->currentData().toInt() < 0);
-  from_->setValue(d.fromMs.value_or(input_.stepFromMs));
-  to_->setValue(d.toMs.value_or(input_.stepToMs));
+  {
+    QSignalBlocker quiet(follow_);  // the span below is the default's, whatever the toggle says
+    follow_->setChecked(d.command == CommandMode::kSteps);
+  }
+  const bool steps = d.command == CommandMode::kSteps;
+  from_->setValue(d.fromMs.value_or(steps ? input_.sweepStartMs : input_.stepFromMs));
+  to_->setValue(d.toMs.value_or(steps ? input_.sweepEndMs : input_.stepToMs));
   average_->setChecked(d.average);
+  pnSweep_->setValue(d.pnSweep);
+  leak_->setText(d.leak == LeakSubtraction::kHolding ? QString("hold")
+                 : d.leak == LeakSubtraction::kRange
+                     ? QString("%1:%2").arg(d.leakFromMs).arg(d.leakToMs)
+                     : QString());
   UpdateSamples();
   problem_->clear();
 }

@@ -9,6 +9,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSpinBox>
 #include <QTreeWidget>
 #include <functional>
 #include <optional>
@@ -26,6 +27,7 @@ class ImportDialog : public QDialog {
   QGroupBox* SweepBox();
   QGroupBox* ChannelBox();
   QGroupBox* SpanBox();
+  QGroupBox* SubtractionBox();  // the leak and the P/N control
   void ApplyDefaults();
   void CheckSweeps(const std::vector<int>& numbers);
   int CheckedSweeps() const;
@@ -42,8 +44,11 @@ class ImportDialog : public QDialog {
   QLineEdit* typed_ = nullptr;
   QDoubleSpinBox* from_ = nullptr;
   QDoubleSpinBox* to_ = nullptr;
+  QCheckBox* follow_ = nullptr;  // the model follows each sweep's whole command
   QCheckBox* average_ = nullptr;
   QLabel* samples_ = nullptr;
+  QLineEdit* leak_ = nullptr;    // empty, "hold" or FROM:TO
+  QSpinBox* pnSweep_ = nullptr;  // 0: none
   QLabel* problem_ = nullptr;
   bool sweepLimitShown_ = false;  // the refusal shown is the one of a sweep too many
 };
