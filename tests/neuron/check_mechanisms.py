@@ -82,21 +82,21 @@ def compile_mechanisms(folder, mod_files):
     return library
 
 
-def simulate(spec):
+def simulate(clamp_run):
     """Runs in a process of its own, since NEURON keeps each mechanism name once per process."""
     from neuron import h
-    h.nrn_load_dll(spec["library"])
+    h.nrn_load_dll(clamp_run["library"])
     cell = h.Section(name="cell")
-    mechanisms = [getattr(h, name)(cell(0.5)) for name in spec["mechanisms"]]
+    mechanisms = [getattr(h, name)(cell(0.5)) for name in clamp_run["mechanisms"]]
     clamp = h.SEClamp(cell(0.5))
     clamp.rs = 1e-9  # MOhm: the current through it moves the voltage by pV
-    clamp.dur1, clamp.amp1 = HOLD_MS, spec["vhold"]
-    clamp.dur2, clamp.amp2 = spec["duration"] + 1.0, spec["step"]
-    h.dt = spec["dt"]
+    clamp.dur1, clamp.amp1 = HOLD_MS, clamp_run["vhold"]
+    clamp.dur2, clamp.amp2 = clamp_run["duration"] + 1.0, clamp_run["step"]
+    h.dt = clamp_run["dt"]
     currents = [h.Vector().record(m._ref_i) for m in mechanisms]
     voltage = h.Vector().record(cell(0.5)._ref_v)
-    h.finitialize(spec["vhold"])
-    while h.t < HOLD_MS + spec["duration"] + spec["dt"] / 2:
+    h.finitialize(clamp_run["vhold"])
+    while h.t < HOLD_MS + clamp_run["duration"] + clamp_run["dt"] / 2:
         h.fadvance()
     total = [sum(c[j] for c in currents) for j in range(len(currents[0]))]
     print(json.dumps(dict(v=list(voltage), i=total)))
@@ -114,10 +114,10 @@ def check(pavik, name, data_file, param_file, folder):
     start = 1
     worst = peak = 0.0
     for step, fit in zip(step_voltages(data_file), fits):
-        spec = dict(library=library, mechanisms=mechanisms, vhold=holding_level(param_file),
+        clamp_run = dict(library=library, mechanisms=mechanisms, vhold=holding_level(param_file),
                     step=step, dt=dt, duration=times[-1] - times[start])
         # Not in folder: NEURON loads an x86_64/libnrnmech.so it finds there by itself.
-        run = subprocess.run([sys.executable, __file__, "--simulate", json.dumps(spec)],
+        run = subprocess.run([sys.executable, __file__, "--simulate", json.dumps(clamp_run)],
                              capture_output=True, text=True, cwd=os.path.dirname(folder))
         if run.returncode != 0:
             sys.exit("NEURON did not run %s:\n%s" % (name, run.stderr))
