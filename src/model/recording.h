@@ -41,6 +41,9 @@ struct TraceCommand {
   std::vector<CommandLevel> levels;  // the whole command in time order; empty when not known
 };
 
+// The recordings fitted together at most, in a session or on the command line.
+inline constexpr int kMaxRecordings = 32;
+
 struct Recording {
   std::vector<double> times;  // sample times on the program's axis (ms for a file in seconds)
   int traces = 0;             // traces kept

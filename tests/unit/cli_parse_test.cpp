@@ -35,6 +35,7 @@ std::string Summary(const CliCommand& c) {
     s << " leak " << static_cast<int>(*c.import.leak) << " " << c.import.leakFromMs << ":"
       << c.import.leakToMs;
   if (c.import.pnSweep) s << " pn " << *c.import.pnSweep;
+  for (const CliCommand& also : c.also) s << " also {" << Summary(also) << "}";
   return s.str();
 }
 
@@ -72,6 +73,11 @@ TEST(ParseCommandLine, EveryFormTakesItsOptions) {
        "1 [-] [s.abf] [b.fit] [] command 1 leak 2 30:60 pn 2"},
       {{"--convert", "s.abf", "x.txt", "--command=single", "--leak", "hold"},
        "4 [x.txt] [s.abf] [] [] command 0 leak 1 0:0"},
+      // the options after an --also are that recording's; those before, the first one's
+      {{"--polish", "a.abf", "b.fit", "--out", "c.fit", "--xmax", "9", "--also", "d.abf", "--pn",
+        "1", "--xmin=2", "--also", "--noise", "0:1", "e.txt"},
+       "5 [c.fit] [a.abf] [b.fit] [] xmax 9 also {0 [] [d.abf] [] [] xmin 2 pn 1} "
+       "also {0 [] [e.txt] [] []}"},
   };
   for (const auto& c : cases) {
     const CliCommand command = ParseCommandLine(c.args);
@@ -136,6 +142,10 @@ TEST(ParseCommandLine, WrongUsageIsRefused) {
       {{"--polish", "a", "b", "--out", "-"}, "--out takes a file name"},
       {{"--polish", "a", "b", "--out", "c", "--out", "d"}, "--out takes one file"},
       {{"--polish", "a", "b", "--out", "c", "--select", "1"}, "belong to --render"},
+      {{"--polish", "a", "b", "--out", "c", "--also"}, "--also needs one DATAFILE"},
+      {{"--polish", "a", "b", "--also", "d", "--out", "c"}, "--out belongs to the whole command"},
+      {{"--render", "f", "a", "--also", "d"}, "--also belongs to --polish and --fits"},
+      {{"--fits", "-", "a", "b", "--also", "d"}, "give OUT as a name"},
   };
   for (const auto& c : cases) {
     const std::string error = ParseCommandLine(c.args).error;
