@@ -21,6 +21,7 @@
 #include "io/dialog_folder.h"
 #include "io/file_kind.h"
 #include "io/io.h"
+#include "io/read_once.h"
 #include "io/safe_write.h"
 #include "model/model.h"
 #include "model/param_table.h"
@@ -141,7 +142,13 @@ void TakeFitSettings(const Session& session) {
 // ---------------------------------------------------------------- reading
 
 std::string ReadSessionText(const std::string& path, std::string* text) {
-  if (KindOfFile(path) == FileKind::Device) return "it is a device, not a file";
+  const FileKind kind = KindOfFile(path);
+  if (kind == FileKind::Device) return "it is a device, not a file";
+  // A pipe within a bound of time: a FIFO that no writer opens would hold the open for ever.
+  if (kind == FileKind::Pipe) {
+    const std::string why = ReadFileOnce(path, {kMaxSessionBytes}, text);
+    return why.starts_with("it is larger than") ? "it is far larger than a session" : why;
+  }
   std::FILE* stream = std::fopen(path.c_str(), "rb");
   if (stream == nullptr) return std::string("it cannot be opened (") + std::strerror(errno) + ")";
   char chunk[kReadChunk];
