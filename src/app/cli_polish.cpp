@@ -86,7 +86,7 @@ int RunPolish(const CliCommand& command) {
   if (!AnyCurrentInFit(file))
     return NotPolished(command, command.paramFile + " puts no current in the fit (its line 14)");
   ApplyRegions(command);
-  PolishInput input = WorkspacePolishInput(fitSettings.excluded);
+  PolishInput input = WorkspacePolishInput(loadedRecording.excluded);
   if (const std::string why = ChooseParams(command, &input); !why.empty()) return UsageError(why);
   if (!AnySampleCounts(input)) {
     const std::string why =
@@ -97,7 +97,7 @@ int RunPolish(const CliCommand& command) {
   }
 
   // The noise region's spread is the measured current's alone, so it is known before the polish.
-  input.noiseSd = WorkspaceGoodness(fitSettings.excluded, fitSettings.noise).noiseSd;
+  input.noiseSd = WorkspaceGoodness(loadedRecording.excluded, loadedRecording.noise).noiseSd;
   const PolishResult result = Polish(input);
   if (!result.Applicable()) return NotPolished(command, result.reason);
   const int saved = SaveOutput(command.output, PolishedParamFile(file, result), "parameter file");
@@ -108,7 +108,7 @@ int RunPolish(const CliCommand& command) {
   status.baseline = result.baseline;
   DoFit();
   const std::optional<double> noiseSd =
-      WorkspaceGoodness(fitSettings.excluded, fitSettings.noise).noiseSd;
+      WorkspaceGoodness(loadedRecording.excluded, loadedRecording.noise).noiseSd;
   const int written = WriteToStandardOutput(
       command.json ? FitSummaryJson(result, noiseSd) : FitSummaryText(result, noiseSd),
       "fit summary");

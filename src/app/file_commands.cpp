@@ -241,14 +241,15 @@ bool CommitRecording(const Recording& recording) {
     MessagePopup("Error", "The recording was not taken over: its samples are incomplete.");
     return false;
   }
+  // The regions and bounds belong to the recording being replaced.
+  const bool fitterStateDropped = HasFitterState(loadedRecording);
   TakeOverRecording(recording);
   NoteDataWindowDefault();
   DataNotices notices{recording.notices, ""};
   // Regions and bounds chosen for the previous recording mean nothing for this one (they once
   // flipped a slope's sign and sent a Gmax to 0 on the next file opened). A session being opened
   // sets its own right after, so it is not told.
-  if (!fitSettings.excluded.empty() || fitSettings.noise || fitSettings.choice) {
-    ResetFitSettings();
+  if (fitterStateDropped) {
     ShowFreeToggles();
     if (!heldNotices)
       notices.file.push_back(

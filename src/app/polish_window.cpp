@@ -91,16 +91,17 @@ ParamChoice WindowChoice() {
   std::array<CurrentParams, kMaxCurrents> currents;
   std::copy(params, params + kMaxCurrents, currents.begin());
   ParamChoice choice = DefaultChoice(currents);
-  if (!fitSettings.choice) return choice;
-  const ParamChoice& user = *fitSettings.choice;
+  if (!loadedRecording.fitter.choice) return choice;
+  const ParamChoice& user = *loadedRecording.fitter.choice;
   for (int i = 0; i < kMaxCurrents; ++i) {
     choice.currents[i].free = user.currents[i].free;
     for (int f = 0; f < kRealFieldCount; ++f) {
-      if (fitSettings.userBounds[i][f]) choice.currents[i].bounds[f] = user.currents[i].bounds[f];
+      if (loadedRecording.fitter.userBounds[i][f])
+        choice.currents[i].bounds[f] = user.currents[i].bounds[f];
     }
   }
   choice.baselineFree = user.baselineFree;
-  if (fitSettings.baselineUserBounds) choice.baselineBounds = user.baselineBounds;
+  if (loadedRecording.fitter.baselineUserBounds) choice.baselineBounds = user.baselineBounds;
   return choice;
 }
 
@@ -240,9 +241,9 @@ bool StartPolish() {
     MessagePopup("Polish", "Open a data file first: the polish fits the currents to its traces.");
     return false;
   }
-  PolishInput input = WorkspacePolishInput(fitSettings.excluded);
+  PolishInput input = WorkspacePolishInput(loadedRecording.excluded);
   input.choice = WindowChoice();
-  input.noiseSd = WorkspaceGoodness(fitSettings.excluded, fitSettings.noise).noiseSd;
+  input.noiseSd = WorkspaceGoodness(loadedRecording.excluded, loadedRecording.noise).noiseSd;
   auto run = std::make_shared<PolishRun>();
   run->before = CaptureWorkspace();
   activeRun = run;
@@ -335,7 +336,7 @@ void CopyFitSummary() {
   const std::optional<PolishResult> result = CurrentPolishResult();
   if (!result) return;
   const std::optional<double> noiseSd =
-      WorkspaceGoodness(fitSettings.excluded, fitSettings.noise).noiseSd;
+      WorkspaceGoodness(loadedRecording.excluded, loadedRecording.noise).noiseSd;
   std::string text = FitSummaryText(*result, noiseSd);
   ClipboardPutText(text.c_str());
 }
@@ -362,7 +363,7 @@ int freeCB(int panel, int control, int event, void*, int, int) {
     if (j < 0 || j >= kRealFieldCount || index < 0) return 0;
     choice.currents[index].free[j] = free != 0;
   }
-  fitSettings.choice = choice;
+  loadedRecording.fitter.choice = choice;
   AfterChange({Changed::kFitSettings});
   return 0;
 }

@@ -22,7 +22,7 @@ class PolishWindow : public StartedProgram {
     LoadAndShow(kExamples + "hh-potassium.txt");
     ASSERT_EQ(LoadParamFile(kExamples + "hh-potassium.fit"), 1);
     DoFit();
-    bundledRms_ = *WorkspaceGoodness(fitSettings.excluded, fitSettings.noise).rms;
+    bundledRms_ = *WorkspaceGoodness(loadedRecording.excluded, loadedRecording.noise).rms;
     Roughen(params[0]);
     SetPanelParams(0);
     DoFit();
@@ -44,7 +44,7 @@ TEST_F(PolishWindow, PolishReachesBundledRmsAsOneUndoableStep) {
 
   const std::optional<PolishResult> result = CurrentPolishResult();
   ASSERT_TRUE(result.has_value()) << TextValue(panelHandle, PANEL_POLISHMSG);
-  const double rms = *WorkspaceGoodness(fitSettings.excluded, fitSettings.noise).rms;
+  const double rms = *WorkspaceGoodness(loadedRecording.excluded, loadedRecording.noise).rms;
   // applied rounded to six significant digits, which moves the RMS by far less than a part in
   // a million
   EXPECT_LE(rms, bundledRms_ * (1 + 1e-6));
@@ -103,10 +103,11 @@ TEST_F(PolishWindow, FreeTogglesEditTheChoice) {
     SCOPED_TRACE(c.toggle);
     EXPECT_EQ(IntValue(panelHandle, c.toggle), c.freeBefore ? 1 : 0);
     Click(panelHandle, c.toggle);
-    ASSERT_TRUE(fitSettings.choice.has_value());
-    const bool freeNow = c.toggle == PANEL_FREE_BASELINE
-                             ? fitSettings.choice->baselineFree
-                             : fitSettings.choice->currents[0].free[c.toggle - PANEL_FREE_VM];
+    ASSERT_TRUE(loadedRecording.fitter.choice.has_value());
+    const bool freeNow =
+        c.toggle == PANEL_FREE_BASELINE
+            ? loadedRecording.fitter.choice->baselineFree
+            : loadedRecording.fitter.choice->currents[0].free[c.toggle - PANEL_FREE_VM];
     EXPECT_EQ(freeNow, !c.freeBefore);
   }
   // a fixed parameter stays put through a polish
@@ -118,11 +119,11 @@ TEST_F(PolishWindow, FreeTogglesEditTheChoice) {
 
   // The choice and the regions belonged to this recording: the next file opened starts from
   // the defaults, and is told so.
-  fitSettings.excluded = {{0.0, 0.5}};
+  loadedRecording.excluded = {{0.0, 0.5}};
   ClearRecordedMessages();
   ASSERT_EQ(LoadDataFile(kExamples + "hh-sodium.txt"), 1);
-  EXPECT_FALSE(fitSettings.choice.has_value());
-  EXPECT_TRUE(fitSettings.excluded.empty());
+  EXPECT_FALSE(loadedRecording.fitter.choice.has_value());
+  EXPECT_TRUE(loadedRecording.excluded.empty());
   ASSERT_FALSE(RecordedMessages().empty());
   EXPECT_NE(RecordedMessages().back().message.find("back to their defaults"), std::string::npos);
 }
