@@ -15,6 +15,7 @@
 #include "app/session_changes.h"
 #include "display/display.h"
 #include "fit/fit_settings.h"
+#include "fit/undo.h"
 #include "io/abf/import_options.h"
 #include "io/dialog_folder.h"
 #include "io/file_kind.h"
@@ -121,6 +122,7 @@ void TakeOverRecording(const Recording& recording) {
   status.dataLoaded = 1;
   std::snprintf(status.dataFile, sizeof status.dataFile, "%s", recording.name.c_str());
   loadedRecording = recording;
+  NoteRecordingReplaced();
   loadedRecording.commands.clear();
   for (int k = 0; k < recording.traces; ++k)
     loadedRecording.commands.push_back({traceV[std::min(k, kMaxTraces - 1)], recording.holdingLevel,

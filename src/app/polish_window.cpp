@@ -208,7 +208,7 @@ void FinishPolish(const std::shared_ptr<PolishRun>& run, const PolishResult& res
   if (run != activeRun) return;  // a polish already stopped at quitting
   activeRun.reset();
   JoinBackgroundWork();
-  const bool untouched = SameSnapshot(CaptureWorkspace(), run->before);
+  const bool untouched = SameParameters(CaptureWorkspace(), run->before);
   if (result.Applicable() && untouched) {
     const PolishResult shown = RoundedToShownDigits(result);
     std::copy(shown.currents.begin(), shown.currents.end(), params);
@@ -295,7 +295,8 @@ void ShowPolishCommands() {
 // ---- free toggles and standard errors ----
 
 std::optional<PolishResult> CurrentPolishResult() {
-  if (!lastResult || !SameSnapshot(CaptureWorkspace(), afterLastResult)) return std::nullopt;
+  // Its errors hold for the parameters it left, whatever is freed or bounded since.
+  if (!lastResult || !SameParameters(CaptureWorkspace(), afterLastResult)) return std::nullopt;
   return lastResult;
 }
 
@@ -355,6 +356,7 @@ int freeCB(int panel, int control, int event, void*, int, int) {
   int free = 0;
   GetCtrlVal(panel, control, &free);
   ParamChoice choice = WindowChoice();
+  std::string what = "baseline";
   if (control == PANEL_FREE_BASELINE) {
     choice.baselineFree = free != 0;
   } else {
@@ -362,8 +364,9 @@ int freeCB(int panel, int control, int event, void*, int, int) {
     const int index = SelectedIndex();
     if (j < 0 || j >= kRealFieldCount || index < 0) return 0;
     choice.currents[index].free[j] = free != 0;
+    what = std::string(kParamTable[j].name) + " of current " + std::to_string(index + 1);
   }
   loadedRecording.fitter.choice = choice;
-  AfterChange({Changed::kFitSettings});
+  AfterChange({Changed::kFitSettings, (free != 0 ? "Free " : "Fix ") + what});
   return 0;
 }

@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "app/history.h"
 #include "app/polish_window.h"
 #include "fit/fit_settings.h"
 #include "fit/undo.h"
@@ -93,22 +94,38 @@ TEST_F(PolishWindow, CancelOrQuitMidPolishLeavesWorkspaceAsItWas) {
   }
 }
 
-TEST_F(PolishWindow, FreeTogglesEditTheChoice) {
+// A tick is an undo step of its own that leaves the parameter file's saved mark alone.
+TEST_F(PolishWindow, FreeTogglesEditTheChoiceAndUndo) {
   struct Case {
     int toggle;
     bool freeBefore;
+    const char* step;
   };
-  for (const Case& c : {Case{PANEL_FREE_GMAX, true}, Case{PANEL_FREE_EREV, false},
-                        Case{PANEL_FREE_VHOLD, false}, Case{PANEL_FREE_BASELINE, false}}) {
-    SCOPED_TRACE(c.toggle);
+  const Case cases[] = {{PANEL_FREE_GMAX, true, "Fix Gmax of current 1"},
+                        {PANEL_FREE_EREV, false, "Free Erev of current 1"},
+                        {PANEL_FREE_VHOLD, false, "Free Vhold of current 1"},
+                        {PANEL_FREE_BASELINE, false, "Free baseline"}};
+  const auto freeNow = [](const Case& c) {
+    if (!loadedRecording.fitter.choice) return c.freeBefore;  // the defaults
+    const ParamChoice& choice = *loadedRecording.fitter.choice;
+    return c.toggle == PANEL_FREE_BASELINE ? choice.baselineFree
+                                           : choice.currents[0].free[c.toggle - PANEL_FREE_VM];
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.step);
     EXPECT_EQ(IntValue(panelHandle, c.toggle), c.freeBefore ? 1 : 0);
     Click(panelHandle, c.toggle);
-    ASSERT_TRUE(loadedRecording.fitter.choice.has_value());
-    const bool freeNow =
-        c.toggle == PANEL_FREE_BASELINE
-            ? loadedRecording.fitter.choice->baselineFree
-            : loadedRecording.fitter.choice->currents[0].free[c.toggle - PANEL_FREE_VM];
-    EXPECT_EQ(freeNow, !c.freeBefore);
+    EXPECT_EQ(freeNow(c), !c.freeBefore);
+    EXPECT_EQ(UndoMenuText(undoHistory), std::string("Undo ") + c.step);
+    EXPECT_FALSE(HasUnsavedParameters());
+  }
+  for (const bool undo : {true, false}) {
+    for (int k = 0; k < 4; ++k) undo ? UndoChange() : RedoChange();
+    for (const Case& c : cases) {
+      SCOPED_TRACE(c.step);
+      EXPECT_EQ(freeNow(c), undo ? c.freeBefore : !c.freeBefore);
+      EXPECT_EQ(IntValue(panelHandle, c.toggle), freeNow(c) ? 1 : 0);
+    }
   }
   // a fixed parameter stays put through a polish
   const double erevFixed = params[0].Erev;
@@ -126,6 +143,8 @@ TEST_F(PolishWindow, FreeTogglesEditTheChoice) {
   EXPECT_TRUE(loadedRecording.excluded.empty());
   ASSERT_FALSE(RecordedMessages().empty());
   EXPECT_NE(RecordedMessages().back().message.find("back to their defaults"), std::string::npos);
+  UndoChange();  // the polish: the new recording keeps its own choice
+  EXPECT_FALSE(loadedRecording.fitter.choice.has_value());
 }
 
 }  // namespace
