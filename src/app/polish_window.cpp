@@ -84,27 +84,6 @@ int FreeToggleOf(ParamField field) {
   return PANEL_FREE_VM + static_cast<int>(field);
 }
 
-// The free flags are the user's. The window offers no bounds editor, so bounds follow the
-// parameters as they are now (a slope's bound keeps its present sign), except those a session
-// set to something other than the defaults.
-ParamChoice WindowChoice() {
-  std::array<CurrentParams, kMaxCurrents> currents;
-  std::copy(params, params + kMaxCurrents, currents.begin());
-  ParamChoice choice = DefaultChoice(currents);
-  if (!loadedRecording.fitter.choice) return choice;
-  const ParamChoice& user = *loadedRecording.fitter.choice;
-  for (int i = 0; i < kMaxCurrents; ++i) {
-    choice.currents[i].free = user.currents[i].free;
-    for (int f = 0; f < kRealFieldCount; ++f) {
-      if (loadedRecording.fitter.userBounds[i][f])
-        choice.currents[i].bounds[f] = user.currents[i].bounds[f];
-    }
-  }
-  choice.baselineFree = user.baselineFree;
-  if (loadedRecording.fitter.baselineUserBounds) choice.baselineBounds = user.baselineBounds;
-  return choice;
-}
-
 // Draws the fit with the polish's latest parameters and puts the workspace straight back: the
 // workspace is never left holding a half-polished state.
 void DrawProgress(const std::shared_ptr<PolishRun>& run) {
@@ -293,6 +272,27 @@ void ShowPolishCommands() {
 }
 
 // ---- free toggles and standard errors ----
+
+// The free flags are the user's. Bounds follow the parameters as they are now (a slope's bound
+// keeps its present sign), except those the user set in the bounds editor or a session set to
+// something other than the defaults.
+ParamChoice WindowChoice() {
+  std::array<CurrentParams, kMaxCurrents> currents;
+  std::copy(params, params + kMaxCurrents, currents.begin());
+  ParamChoice choice = DefaultChoice(currents);
+  if (!loadedRecording.fitter.choice) return choice;
+  const ParamChoice& user = *loadedRecording.fitter.choice;
+  for (int i = 0; i < kMaxCurrents; ++i) {
+    choice.currents[i].free = user.currents[i].free;
+    for (int f = 0; f < kRealFieldCount; ++f) {
+      if (loadedRecording.fitter.userBounds[i][f])
+        choice.currents[i].bounds[f] = user.currents[i].bounds[f];
+    }
+  }
+  choice.baselineFree = user.baselineFree;
+  if (loadedRecording.fitter.baselineUserBounds) choice.baselineBounds = user.baselineBounds;
+  return choice;
+}
 
 std::optional<PolishResult> CurrentPolishResult() {
   // Its errors hold for the parameters it left, whatever is freed or bounded since.

@@ -127,6 +127,36 @@ TEST_F(PolishWindow, FreeTogglesEditTheChoiceAndUndo) {
       EXPECT_EQ(IntValue(panelHandle, c.toggle), freeNow(c) ? 1 : 0);
     }
   }
+  // Bounds from the tick's right-button menu: one step each; a bad entry changes nothing.
+  const ParamBounds kmDefault = WindowChoice().currents[0].bounds[2];
+  struct BoundsCase {
+    const char* lower;
+    const char* upper;
+    bool refused;
+    ParamBounds want;
+  };
+  const BoundsCase boundsCases[] = {{"-20", "-1", false, {-20, -1}},
+                                    {"abc", "-1", true, {-20, -1}},  // not a number
+                                    {"-20", "", true, {-20, -1}},    // the slope could reach 0
+                                    {"", "-0.5", false, {-kUnbounded, -0.5}}};
+  for (const BoundsCase& c : boundsCases) {
+    SCOPED_TRACE(std::string(c.lower) + " | " + c.upper);
+    ClearRecordedMessages();
+    QueuePromptAnswer(c.lower);
+    QueuePromptAnswer(c.upper);
+    ASSERT_TRUE(ChooseCtrlMenuItem(panelHandle, PANEL_FREE_KM, 0));
+    EXPECT_EQ(WindowChoice().currents[0].bounds[2], c.want);
+    EXPECT_EQ(RecordedMessages().size(), c.refused ? 1u : 0u);
+  }
+  EXPECT_EQ(UndoMenuText(undoHistory), "Undo Bounds of Km of current 1");
+  UndoChange();
+  EXPECT_EQ(WindowChoice().currents[0].bounds[2], (ParamBounds{-20, -1}));
+  UndoChange();
+  EXPECT_EQ(WindowChoice().currents[0].bounds[2], kmDefault);
+  RedoChange();
+  RedoChange();
+  EXPECT_EQ(WindowChoice().currents[0].bounds[2], (ParamBounds{-kUnbounded, -0.5}));
+
   // a fixed parameter stays put through a polish
   const double erevFixed = params[0].Erev;
   Click(panelHandle, PANEL_FREE_EREV);  // fixed again

@@ -72,7 +72,7 @@ TEST_F(SessionFile, SavedAndOpenedRestoresEveryItem) {
     Click(panelHandle, control);
   status.baseline = 0;
   status.vMin = -50;
-  ResetFitterState(&loadedRecording);
+  EXPECT_FALSE(HasFitterState(loadedRecording));  // they belonged to the recording replaced
 
   ClearRecordedMessages();
   ASSERT_EQ(OpenSessionFile(path), 1);
