@@ -38,6 +38,28 @@ void BoundsChosen(int, int control, int) {
 
 }  // namespace
 
+std::string FreeToggleTip(const ParamChoice& choice, const ParamRef& param) {
+  const bool baseline = param.IsBaseline();
+  const int j = static_cast<int>(param.field);
+  const bool free = baseline ? choice.baselineFree : choice.currents[param.current].free[j];
+  const ParamBounds& b =
+      baseline ? choice.baselineBounds : choice.currents[param.current].bounds[j];
+  const std::string unit = baseline ? " nA" : " " + std::string(Descriptor(param.field).unit);
+  const std::string lower = BoundText(b.lower);
+  const std::string upper = BoundText(b.upper);
+  std::string within = "without bounds";
+  if (!lower.empty() && !upper.empty())
+    within = "between " + lower + " and " + upper + unit;
+  else if (!lower.empty())
+    within = "above " + lower + unit;
+  else if (!upper.empty())
+    within = "below " + upper + unit;
+  const std::string what =
+      free ? "Free: the polish may move this parameter, " + within
+           : "Fixed: the polish leaves this parameter as it is (freed: " + within + ")";
+  return what + ". After a polish, its standard error.\nRight-click for its bounds.";
+}
+
 void InitBoundsEditing() {
   for (int j = 0; j < kRealFieldCount; ++j)
     SetCtrlContextMenu(panelHandle, PANEL_FREE_VM + j, {kBoundsItem}, BoundsChosen);

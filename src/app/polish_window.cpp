@@ -14,6 +14,7 @@
 #include <mutex>
 #include <string>
 
+#include "app/bounds_editor.h"
 #include "app/history.h"
 #include "app/pavik.h"
 #include "display/change.h"
@@ -327,9 +328,13 @@ void ShowFreeToggles() {
     SetCtrlVal(panelHandle, toggle, choice.currents[index].free[j] ? 1 : 0);
     SetCtrlAttribute(panelHandle, toggle, ATTR_DIMMED, OfSilentGate(params[index], field) ? 1 : 0);
     SetCtrlAttribute(panelHandle, toggle, ATTR_LABEL_TEXT, errorText({index, field}).c_str());
+    SetCtrlAttribute(panelHandle, toggle, ATTR_TOOLTIP_TEXT,
+                     FreeToggleTip(choice, {index, field}).c_str());
   }
   SetCtrlVal(panelHandle, PANEL_FREE_BASELINE, choice.baselineFree ? 1 : 0);
   SetCtrlAttribute(panelHandle, PANEL_FREE_BASELINE, ATTR_LABEL_TEXT, errorText({}).c_str());
+  SetCtrlAttribute(panelHandle, PANEL_FREE_BASELINE, ATTR_TOOLTIP_TEXT,
+                   FreeToggleTip(choice, {}).c_str());
   SetMenuBarAttribute(MenuBar(), MENU_FITSUMMARY, ATTR_DIMMED, result ? 0 : 1);
 }
 

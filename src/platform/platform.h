@@ -30,6 +30,7 @@ constexpr int ATTR_ITEM_NAME = 501;           // text; a menu item's text
 constexpr int ATTR_INDICATOR_COLOR = 550;     // int RGB; the colour a coloured indicator shows
 constexpr int ATTR_TITLE = 573;               // text; a panel's window title
 constexpr int ATTR_LABEL_TEXT = 641;          // text; a control's label (a button's caption)
+constexpr int ATTR_TOOLTIP_TEXT = 1190;       // text; shown while the pointer rests on a control
 constexpr int ATTR_CONSTANT_NAME = 643;       // text; a control's constant name (read only)
 constexpr int ATTR_CMD_BUTTON_COLOR = 880;    // int RGB; a command button's colour
 constexpr int ATTR_PLOT_BGCOLOR = 1081;       // int RGB; a graph's plot-area background

@@ -99,6 +99,8 @@ int PromptPopup(const char* title, const char* message, std::string* response) {
   return 1;
 }
 
+constexpr int kPairPopupWidth = 380;  // pixels: the message reads in two lines, not five
+
 // A box with two labelled lines, for a pair of values such as a lower and an upper bound.
 int PromptPairPopup(const char* title, const char* message, const char* firstLabel,
                     const char* secondLabel, std::string* first, std::string* second) {
@@ -113,6 +115,7 @@ int PromptPairPopup(const char* title, const char* message, const char* firstLab
   if (!CanAskAPerson()) return 0;
   QDialog dialog(DialogParent());
   dialog.setWindowTitle(Text(title));
+  dialog.setMinimumWidth(kPairPopupWidth);
   auto* layout = new QFormLayout(&dialog);
   auto* text = new QLabel(Text(message));
   text->setWordWrap(true);
