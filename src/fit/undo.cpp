@@ -11,8 +11,6 @@ UndoHistory undoHistory;
 
 namespace {
 
-uint64_t recordingsTakenOver = 0;  // which recording the workspace's free flags belong to
-
 template <typename T, size_t N>
 bool SameBits(const T (&a)[N], const T (&b)[N]) {
   return std::memcmp(a, b, sizeof a) == 0;
@@ -59,7 +57,6 @@ WorkspaceSnapshot CaptureWorkspace() {
   state.baseline = status.baseline;
   state.dclamp = dclamp;
   state.fitter = loadedRecording.fitter;
-  state.recording = recordingsTakenOver;
   return state;
 }
 
@@ -70,15 +67,15 @@ void RestoreWorkspace(const WorkspaceSnapshot& state) {
   std::copy_n(state.traceV, kTraceVSlots, status.traceV);
   status.baseline = state.baseline;
   dclamp = state.dclamp;
-  if (state.recording == recordingsTakenOver) loadedRecording.fitter = state.fitter;
+  loadedRecording.fitter = state.fitter;
 }
 
 void NoteRecordingReplaced() {
-  ++recordingsTakenOver;
+  undoHistory.AdoptFitterChoice(loadedRecording.fitter);
 }
 
 bool SameSnapshot(const WorkspaceSnapshot& a, const WorkspaceSnapshot& b) {
-  return SameParameters(a, b) && a.fitter == b.fitter && a.recording == b.recording;
+  return SameParameters(a, b) && a.fitter == b.fitter;
 }
 
 bool SameParameters(const WorkspaceSnapshot& a, const WorkspaceSnapshot& b) {
@@ -140,6 +137,10 @@ bool UndoHistory::Record(const std::string& label, const WorkspaceSnapshot& stat
 uint64_t UndoHistory::ParamSerialAfter(const Entry& before, const WorkspaceSnapshot& state,
                                        uint64_t serial) const {
   return SameParameters(before.state, state) ? before.paramSerial : serial;
+}
+
+void UndoHistory::AdoptFitterChoice(const FitterChoice& fitter) {
+  for (Entry& entry : entries_) entry.state.fitter = fitter;
 }
 
 void UndoHistory::EndRun() {

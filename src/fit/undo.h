@@ -24,7 +24,6 @@ struct WorkspaceSnapshot {
   double baseline;                       // status.baseline
   DclampSettings dclamp;                 // the dynamic-clamp settings
   FitterChoice fitter;                   // the loaded recording's free flags and bounds
-  uint64_t recording;                    // the recording they belong to (NoteRecordingReplaced)
 };
 
 // What an undo or a redo hands back: the state to restore and the step it took back or redid.
@@ -39,8 +38,8 @@ void RestoreWorkspace(const WorkspaceSnapshot& state);  // into params, status a
 bool SameSnapshot(const WorkspaceSnapshot& a, const WorkspaceSnapshot& b);  // bit for bit
 // The same but for the free flags and bounds: what the parameter file and a polish's result hold.
 bool SameParameters(const WorkspaceSnapshot& a, const WorkspaceSnapshot& b);
-// Another recording was taken over: an undo past this point leaves the new recording's free
-// flags and bounds alone, since those of the one before mean nothing for it.
+// Another recording was taken over: every state in the history takes its free flags and bounds
+// (see UndoHistory::AdoptFitterChoice).
 void NoteRecordingReplaced();
 
 // ---- the history ----
@@ -62,6 +61,9 @@ class UndoHistory {
   bool Record(const std::string& label, const WorkspaceSnapshot& state,
               const std::string& mergeKey = {});
   void EndRun();  // the next record starts a new step whatever its key
+  // Every state takes these free flags and bounds, those of a recording just taken over: the
+  // previous recording's mean nothing for it, so an undo must not bring them back.
+  void AdoptFitterChoice(const FitterChoice& fitter);
 
   bool CanUndo() const;
   bool CanRedo() const;
