@@ -56,7 +56,7 @@ std::string Figure(const std::optional<double>& value) {
 // The goodness of the fit on standard error, so that the table on standard output stays as
 // scripts read it.
 void ReportGoodness() {
-  const FitGoodness goodness = WorkspaceGoodness(fitSettings.excluded, fitSettings.noise);
+  const FitGoodness goodness = WorkspaceGoodness(loadedRecording.excluded, loadedRecording.noise);
   std::string rms = "RMS (nA) over " + std::to_string(goodness.counted) +
                     " samples that count: all " + Figure(goodness.rms);
   std::string ratio = "RMS/noise: all " + Figure(goodness.noiseRatio);
@@ -66,7 +66,7 @@ void ReportGoodness() {
     ratio += trace + Figure(goodness.traces[k].noiseRatio);
   }
   std::fprintf(stderr, "%s\n", rms.c_str());
-  if (fitSettings.noise) std::fprintf(stderr, "%s\n", ratio.c_str());
+  if (loadedRecording.noise) std::fprintf(stderr, "%s\n", ratio.c_str());
 }
 
 // With further recordings, each one's table: OUT.1.tsv for the first (OUT without its .tsv).

@@ -81,12 +81,12 @@ std::optional<PolishSamples> AlsoSamples(const CliCommand& recording) {
   status.headerLines = headerLines;
   if (!read) return std::nullopt;
   ApplyRegions(recording);
-  PolishSamples samples = WorkspacePolishInput(fitSettings.excluded);
-  samples.noiseSd = WorkspaceGoodness(fitSettings.excluded, fitSettings.noise).noiseSd;
+  PolishSamples samples = WorkspacePolishInput(loadedRecording.excluded);
+  samples.noiseSd = WorkspaceGoodness(loadedRecording.excluded, loadedRecording.noise).noiseSd;
   samples.name = std::filesystem::path(recording.dataFile).filename().string();
   // Its regions were its own: the next recording read starts without them, and without a
   // notice that they were dropped.
-  ResetFitSettings();
+  ResetFitterState(&loadedRecording);
   return samples;
 }
 
@@ -113,7 +113,7 @@ int RunPolish(const CliCommand& command) {
   if (!AnyCurrentInFit(file))
     return NotPolished(command, command.paramFile + " puts no current in the fit (its line 14)");
   ApplyRegions(command);
-  PolishInput input = WorkspacePolishInput(fitSettings.excluded);
+  PolishInput input = WorkspacePolishInput(loadedRecording.excluded);
   if (const std::string why = ChooseParams(command, &input); !why.empty()) return UsageError(why);
   if (!AnySampleCounts(input)) {
     const std::string why =
@@ -124,7 +124,7 @@ int RunPolish(const CliCommand& command) {
   }
 
   // The noise region's spread is the measured current's alone, so it is known before the polish.
-  input.noiseSd = WorkspaceGoodness(fitSettings.excluded, fitSettings.noise).noiseSd;
+  input.noiseSd = WorkspaceGoodness(loadedRecording.excluded, loadedRecording.noise).noiseSd;
   input.name = std::filesystem::path(command.dataFile).filename().string();
   input.also = std::move(also);
   const PolishResult result = Polish(input);
@@ -137,7 +137,7 @@ int RunPolish(const CliCommand& command) {
   status.baseline = result.baseline;
   DoFit();
   const std::optional<double> noiseSd =
-      WorkspaceGoodness(fitSettings.excluded, fitSettings.noise).noiseSd;
+      WorkspaceGoodness(loadedRecording.excluded, loadedRecording.noise).noiseSd;
   const int written = WriteToStandardOutput(
       command.json ? FitSummaryJson(result, noiseSd) : FitSummaryText(result, noiseSd),
       "fit summary");

@@ -86,12 +86,12 @@ Session WorkspaceSession() {
 }
 
 void PutFitSettings(Session* session) {
-  for (const TimeRegion& region : fitSettings.excluded)
+  for (const TimeRegion& region : loadedRecording.excluded)
     session->excluded.push_back({region.from, region.to});
-  if (fitSettings.noise)
-    session->noise = SessionRegion{fitSettings.noise->from, fitSettings.noise->to};
-  if (!fitSettings.choice) return;  // the defaults: nothing chosen to keep
-  const ParamChoice& choice = *fitSettings.choice;
+  if (loadedRecording.noise)
+    session->noise = SessionRegion{loadedRecording.noise->from, loadedRecording.noise->to};
+  if (!loadedRecording.fitter.choice) return;  // the defaults: nothing chosen to keep
+  const ParamChoice& choice = *loadedRecording.fitter.choice;
   for (int i = 0; i < kMaxCurrents; ++i) {
     for (int f = 0; f < kRealFieldCount; ++f) {
       const ParamBounds& bounds = choice.currents[i].bounds[f];
@@ -106,14 +106,14 @@ void PutFitSettings(Session* session) {
 // Keys the session lists override the defaults for the parameters just taken over; a key that
 // names no field is ignored, as unknown keys are.
 void TakeFitSettings(const Session& session) {
-  fitSettings.excluded.clear();
+  loadedRecording.excluded.clear();
   for (const SessionRegion& region : session.excluded)
-    fitSettings.excluded.push_back({region.from, region.to});
-  fitSettings.noise.reset();
-  if (session.noise) fitSettings.noise = TimeRegion{session.noise->from, session.noise->to};
-  fitSettings.choice.reset();
-  fitSettings.userBounds = {};
-  fitSettings.baselineUserBounds = false;
+    loadedRecording.excluded.push_back({region.from, region.to});
+  loadedRecording.noise.reset();
+  if (session.noise) loadedRecording.noise = TimeRegion{session.noise->from, session.noise->to};
+  loadedRecording.fitter.choice.reset();
+  loadedRecording.fitter.userBounds = {};
+  loadedRecording.fitter.baselineUserBounds = false;
   if (session.fitter.empty()) return;
   ParamChoice choice = EffectivePolishChoice();
   auto differ = [](const ParamBounds& a, const ParamBounds& b) {
@@ -123,7 +123,7 @@ void TakeFitSettings(const Session& session) {
     const ParamBounds bounds{PolishBoundOf(bound.lower), PolishBoundOf(bound.upper)};
     if (key == kBaselineKey) {
       choice.baselineFree = bound.free;
-      fitSettings.baselineUserBounds = differ(bounds, choice.baselineBounds);
+      loadedRecording.fitter.baselineUserBounds = differ(bounds, choice.baselineBounds);
       choice.baselineBounds = bounds;
       continue;
     }
@@ -131,12 +131,12 @@ void TakeFitSettings(const Session& session) {
       for (int f = 0; f < kRealFieldCount; ++f) {
         if (key != FitterKey(i, f)) continue;
         choice.currents[i].free[f] = bound.free;
-        fitSettings.userBounds[i][f] = differ(bounds, choice.currents[i].bounds[f]);
+        loadedRecording.fitter.userBounds[i][f] = differ(bounds, choice.currents[i].bounds[f]);
         choice.currents[i].bounds[f] = bounds;
       }
     }
   }
-  fitSettings.choice = choice;
+  loadedRecording.fitter.choice = choice;
 }
 
 // ---------------------------------------------------------------- reading

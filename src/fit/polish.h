@@ -13,30 +13,13 @@
 #include <vector>
 
 #include "fit/regions.h"
+#include "model/fitter_choice.h"
 #include "model/model.h"
 #include "model/param_table.h"
 #include "model/recording.h"
 
-inline constexpr int kRealFieldCount = 15;  // Vm ... Erev: the real fields, first in the table
 inline constexpr int kDefaultMaxIterations = 200;
 inline constexpr double kStrongCorrelation = 0.95;  // |r| above this is listed
-
-struct ParamBounds {
-  double lower;  // the field's unit; -kUnbounded: none
-  double upper;  // kUnbounded: none
-};
-
-// Which real fields of one current the polish moves, and within what.
-struct CurrentChoice {
-  std::array<bool, kRealFieldCount> free{};
-  std::array<ParamBounds, kRealFieldCount> bounds{};
-};
-
-struct ParamChoice {
-  std::array<CurrentChoice, kMaxCurrents> currents{};
-  bool baselineFree = false;
-  ParamBounds baselineBounds{-kUnbounded, kUnbounded};  // nA
-};
 
 // A parameter the polish can move: a real field of a current, or the baseline.
 struct ParamRef {
