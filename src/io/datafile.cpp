@@ -273,17 +273,16 @@ DataFileRead ReadDataFileAt(const std::string& path, int headerLines) {
     return {Recording{}, "The data file\n" + path + "\nwas not read: it is " + FileKindWords(kind) +
                              ", not a file."};
   }
-  // A pipe is read whole first, within a bound of time: a FIFO that no writer opens would
-  // otherwise hold the open for ever.
+  // A pipe is opened once its writer has sent something, within a bound of time: a FIFO that no
+  // writer opens would otherwise hold the open for ever.
+  int descriptor = -1;
   if (KindOfFile(path) == FileKind::Pipe) {
-    std::string bytes;
-    if (const std::string why = ReadFileOnce(path, {kMaxPipedDataFileBytes}, &bytes); !why.empty())
+    if (const std::string why = OpenPipeWhenReady(path, kPipeSilenceMs, &descriptor); !why.empty())
       return {Recording{}, "The data file\n" + path + "\nwas not read: " + why + "."};
-    DataFileRead read = ReadDataText(bytes, headerLines);
-    if (read.error.empty()) read.recording.name = path;
-    return read;
   }
-  const int handle = OpenFile(path.c_str(), VAL_READ_ONLY, VAL_OPEN_AS_IS, VAL_ASCII);
+  const int handle = descriptor >= 0
+                         ? OpenDescriptor(descriptor)
+                         : OpenFile(path.c_str(), VAL_READ_ONLY, VAL_OPEN_AS_IS, VAL_ASCII);
   if (handle < 0) return {Recording{}, "file open error"};
   DataFileRead read = ReadOpened(handle, headerLines);
   CloseFile(handle);

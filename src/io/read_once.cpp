@@ -118,3 +118,18 @@ std::string ReadFileOnce(const std::string& path, const ReadOnceLimits& limits,
   }
   return why;
 }
+
+std::string OpenPipeWhenReady(const std::string& path, int silenceMs, int* descriptor) {
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return SystemReason("it cannot be opened", errno);
+  std::string why = AwaitPipe(fd, silenceMs);
+  const int flags = why.empty() ? fcntl(fd, F_GETFL) : -1;
+  if (why.empty() && (flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) < 0))
+    why = SystemReason("it could not be read", errno);
+  if (!why.empty()) {
+    close(fd);
+    return why;
+  }
+  *descriptor = fd;
+  return "";
+}

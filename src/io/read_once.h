@@ -23,3 +23,8 @@ struct ReadOnceLimits {
 // Reads the file at path once into *bytes; "" or why not, in words for "it ..." ("it is a
 // folder", "it is larger than 1024 MiB ...", "nothing came through the pipe for 20 s").
 std::string ReadFileOnce(const std::string& path, const ReadOnceLimits& limits, std::string* bytes);
+
+// Opens a pipe for reading once a writer has sent bytes or gone, waiting at most silenceMs;
+// *descriptor then reads blocking, as an ordinary file does. "" or why not ("nothing came
+// through the pipe for 20 s").
+std::string OpenPipeWhenReady(const std::string& path, int silenceMs, int* descriptor);

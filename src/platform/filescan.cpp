@@ -1,6 +1,8 @@
 // Formatted reading of data files: open, close, whole lines, and the scanning of real numbers,
 // from a file or from text in memory. A file is read a character at a time from a buffered
 // stream, so no line or number is ever held whole.
+#include <unistd.h>
+
 #include <algorithm>
 #include <charconv>
 #include <climits>
@@ -209,6 +211,16 @@ int OpenFile(const char* path, int action, int, int) {
   if (slot < 0) return kBadCall;
   // Binary mode: line ends are handled here, the same way on every system.
   return Adopt(slot, std::fopen(path, "rb"));
+}
+
+int OpenDescriptor(int descriptor) {
+  const int slot = FreeSlot();
+  std::FILE* stream = slot < 0 ? nullptr : fdopen(descriptor, "rb");
+  if (stream == nullptr) {
+    close(descriptor);
+    return kBadCall;
+  }
+  return Adopt(slot, stream);
 }
 
 int OpenBytes(const char* bytes, size_t length) {

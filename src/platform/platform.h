@@ -257,6 +257,9 @@ int OpenFile(const char* path, int action, int openMode, int fileType);  // hand
 // Opens length bytes held in memory for the same reading, so that a reader takes text or bytes
 // as well as a file; the bytes must outlive the handle. A handle, -1 on failure.
 int OpenBytes(const char* bytes, size_t length);
+// Opens an open file descriptor for reading as OpenFile does (CloseFile closes it too); -1 and
+// the descriptor closed on failure.
+int OpenDescriptor(int descriptor);
 int CloseFile(int fileHandle);
 // Reads the next line without its line end and a terminating NUL into buffer (maxChars + 1
 // bytes, or null to skip the line); returns the number of bytes stored, -1 at the end of the
