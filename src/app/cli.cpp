@@ -53,8 +53,10 @@ bool ParseVoltages(const std::string& text, std::vector<double>* voltages) {
   return voltages->size() <= static_cast<size_t>(kMaxTraces);
 }
 
+// "all" is every sweep of the file: the empty list.
 std::optional<std::vector<int>> ParseSweeps(const std::string& text) {
   std::vector<int> sweeps;
+  if (text == "all") return sweeps;
   size_t start = 0;
   while (true) {
     const size_t comma = text.find(',', start);
@@ -64,7 +66,8 @@ std::optional<std::vector<int>> ParseSweeps(const std::string& text) {
     if (comma == std::string::npos) break;
     start = comma + 1;
   }
-  if (sweeps.size() > static_cast<size_t>(kMaxTraces)) return std::nullopt;
+  // The import says how many traces a recording may hold: averaged repeats may come from more.
+  if (sweeps.size() > static_cast<size_t>(kMaxAmplifierSweeps)) return std::nullopt;
   return sweeps;
 }
 
@@ -74,9 +77,7 @@ std::string ParseImportOption(const std::string& name, const std::string& value,
   const std::string channels = std::to_string(kMaxAmplifierChannels);
   if (name == "--sweeps") {
     import->sweeps = ParseSweeps(value);
-    if (!import->sweeps)
-      return "--sweeps takes one to " + std::to_string(kMaxTraces) +
-             " sweep numbers from 1, separated by commas";
+    if (!import->sweeps) return "--sweeps takes all, or sweep numbers from 1 separated by commas";
   } else if (name == "--channel") {
     const auto channel = ParseCount(value, kMaxAmplifierChannels);
     if (!channel || *channel < 1) return "--channel takes a channel number from 1 to " + channels;
@@ -470,7 +471,8 @@ std::string CommandLineHelp() {
          "                    recording's temperature T (degC) to NEURON's celsius\n"
          "\n"
          "Import options, for an ABF or ATF data file (the window asks without them):\n"
-         "  --sweeps LIST     up to six sweep numbers from 1, e.g. 1,8,15,22,29,36\n"
+         "  --sweeps LIST     sweep numbers from 1, e.g. 1,8,15,22,29,36, or all (at most\n"
+         "                    64 traces; the parameter file keeps the first six voltages)\n"
          "  --channel N       the current channel, from 1 (the first in a current unit)\n"
          "  --voltage SOURCE  command (rebuilt from the protocol) or channel:N\n"
          "  --from MS --to MS the span kept, in ms from the sweep start (the step)\n"

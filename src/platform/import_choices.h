@@ -6,6 +6,10 @@
 #include <optional>
 #include <vector>
 
+// Traces a recording made from an amplifier file may hold (each chosen sweep, or each group of
+// averaged repeats): a bound on the workspace's trace arrays and on the work of one evaluation.
+constexpr int kMaxImportedTraces = 64;
+
 enum class VoltageSource {
   kChannel,  // a recorded voltage channel
   kCommand,  // the command rebuilt from the protocol
@@ -27,7 +31,7 @@ enum class LeakSubtraction {
 };
 
 struct ImportChoices {
-  std::vector<int> sweeps;  // 1-based sweep numbers, one to six, in the order of the traces
+  std::vector<int> sweeps;  // 1-based sweep numbers, in the order of the traces
   int currentChannel = 1;   // 1-based
   VoltageSource voltageSource = VoltageSource::kCommand;
   int voltageChannel = 0;             // 1-based, with kChannel

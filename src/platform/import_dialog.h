@@ -1,5 +1,5 @@
-// The dialog that asks how an amplifier file (ABF, ATF) becomes a recording: which sweeps (up
-// to six), the current channel, the voltage source, the span and the averaging. Plain types only:
+// The dialog that asks how an amplifier file (ABF, ATF) becomes a recording: which sweeps, the
+// current channel, the voltage source, the span and the averaging. Plain types only:
 // the caller describes the file, the dialog answers with the choices or nothing (cancelled).
 #pragma once
 

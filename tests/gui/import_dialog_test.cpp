@@ -1,10 +1,11 @@
 // The import dialog of an amplifier file, driven through its real widgets: it opens on the
-// default choices, refuses a seventh sweep and incomplete choices.
+// default choices, takes all sweeps or none, and refuses incomplete choices.
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QTreeWidget>
 #include <memory>
@@ -56,20 +57,16 @@ TEST(ImportDialog, OpensOnTheDefaultChoices) {
   EXPECT_EQ(sweeps->topLevelItem(8)->text(1), "-60.0 mV");
 }
 
-// A seventh ticked sweep is unticked again with a word why, which goes once one is cleared.
-TEST(ImportDialog, AtMostSixSweeps) {
+// Any number of sweeps: All ticks every one, None clears them and Import then says why.
+TEST(ImportDialog, AllOrNoneOfTheSweeps) {
   std::unique_ptr<QDialog> dialog(CreateImportDialog(SodiumInput()));
-  auto* sweeps = dialog->findChild<QTreeWidget*>("sweeps");
-  sweeps->topLevelItem(1)->setCheckState(0, Qt::Checked);
-  EXPECT_EQ(sweeps->topLevelItem(1)->checkState(0), Qt::Unchecked);
-  auto* problem = dialog->findChild<QLabel*>("problem");
-  EXPECT_FALSE(problem->text().isEmpty());
-  sweeps->topLevelItem(2)->setCheckState(0, Qt::Checked);  // still six: the word stays
-  EXPECT_FALSE(problem->text().isEmpty());
-  const int chosen = SodiumInput().defaults.sweeps.front() - 1;
-  sweeps->topLevelItem(chosen)->setCheckState(0, Qt::Unchecked);  // five: it no longer holds
-  EXPECT_TRUE(problem->text().isEmpty());
-  EXPECT_EQ(ImportDialogChoices(dialog.get())->sweeps.size(), 5u);
+  dialog->findChild<QPushButton*>("allSweeps")->click();
+  EXPECT_EQ(ImportDialogChoices(dialog.get())->sweeps.size(), 37u);
+  dialog->findChild<QPushButton*>("noSweeps")->click();
+  EXPECT_FALSE(ImportDialogChoices(dialog.get()));
+  EXPECT_EQ(dialog->findChild<QLabel*>("problem")->text(), "Choose at least one sweep.");
+  dialog->findChild<QTreeWidget*>("sweeps")->topLevelItem(7)->setCheckState(0, Qt::Checked);
+  EXPECT_TRUE(dialog->findChild<QLabel*>("problem")->text().isEmpty());  // mended: it goes
 }
 
 // Typed voltages are read with a point and must match the chosen sweeps in number.

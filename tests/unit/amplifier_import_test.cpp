@@ -1,5 +1,7 @@
 // An amplifier file made into a recording: the defaults, units, span and averaging, the
 // messages that name what is missing, and the text data file that reads back the same samples.
+#include <numeric>
+
 #include "test_support.h"
 
 namespace {
@@ -35,6 +37,22 @@ TEST(ImportRecording, SodiumDefaultsGiveTheStepFamily) {
   }
   EXPECT_EQ(recording.holdingLevel, -120.0);
   EXPECT_TRUE(recording.notices.empty());
+}
+
+// Every sweep of the family is a trace with its own step voltage; the notice says the parameter
+// file keeps the first six.
+TEST(ImportRecording, EverySweepOfTheFamily) {
+  ImportChoices choices = DefaultImportChoices(SodiumAbf());
+  choices.sweeps.resize(37);
+  std::iota(choices.sweeps.begin(), choices.sweeps.end(), 1);
+  const Recording recording = Imported(SodiumAbf(), choices);
+  ASSERT_EQ(recording.traces, 37);
+  EXPECT_EQ(recording.currents.size(), 37u);
+  EXPECT_EQ((*recording.stepVoltages)[36], 80.0);
+  EXPECT_EQ(recording.commandLevels[36][1].level, 80.0);
+  EXPECT_EQ(recording.notices.back(),
+            "37 traces are shown and fitted; the trace-voltage fields and the parameter file keep "
+            "the step voltages of the first 6.");
 }
 
 // A span longer than a trace is averaged in groups of neighbours, the last group shorter, so
@@ -89,9 +107,12 @@ TEST(ImportRecording, RefusedChoicesNameWhatIsMissing) {
   ImportChoices typedMissing = base;
   typedMissing.voltageSource = VoltageSource::kTyped;
   ImportChoices noSweep = base, twice = base, tooMany = base, outside = base, backwards = base;
+  ImportChoices none = base;
   noSweep.sweeps = {38};
   twice.sweeps = {3, 3};
-  tooMany.sweeps = {1, 2, 3, 4, 5, 6, 7};
+  none.sweeps.clear();
+  tooMany.sweeps.resize(kMaxRecordingTraces + 1);
+  std::iota(tooMany.sweeps.begin(), tooMany.sweeps.end(), 1);
   outside.fromMs = 30;
   outside.toMs = 40;
   backwards.fromMs = 10;
@@ -108,7 +129,8 @@ TEST(ImportRecording, RefusedChoicesNameWhatIsMissing) {
       {SodiumAbf(), typedMissing, "step voltages are missing: type one for each of the 6"},
       {SodiumAbf(), noSweep, "Sweep 38 does not exist: the file has 37 sweeps"},
       {SodiumAbf(), twice, "Sweep 3 is chosen twice"},
-      {SodiumAbf(), tooMany, "Choose one to 6 sweeps"},
+      {SodiumAbf(), tooMany, "Choose at most 64 sweeps (65 are chosen)"},
+      {SodiumAbf(), none, "Choose at least one sweep"},
       {SodiumAbf(), outside, "holds no sample: a sweep runs from 0 to 25.8 ms"},
       {SodiumAbf(), backwards, "must end after it starts"},
       {SlowAbf(), voltageAsCurrent, "current unit (pA, nA, µA, A); channel 2 (AO #0, mV)"},

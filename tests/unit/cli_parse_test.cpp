@@ -35,6 +35,7 @@ std::string Summary(const CliCommand& c) {
     s << " leak " << static_cast<int>(*c.import.leak) << " " << c.import.leakFromMs << ":"
       << c.import.leakToMs;
   if (c.import.pnSweep) s << " pn " << *c.import.pnSweep;
+  if (c.import.sweeps) s << " sweeps " << c.import.sweeps->size();
   return s.str();
 }
 
@@ -72,6 +73,9 @@ TEST(ParseCommandLine, EveryFormTakesItsOptions) {
        "1 [-] [s.abf] [b.fit] [] command 1 leak 2 30:60 pn 2"},
       {{"--convert", "s.abf", "x.txt", "--command=single", "--leak", "hold"},
        "4 [x.txt] [s.abf] [] [] command 0 leak 1 0:0"},
+      {{"--convert", "s.abf", "x.txt", "--sweeps", "all"}, "4 [x.txt] [s.abf] [] [] sweeps 0"},
+      {{"--convert", "s.abf", "x.txt", "--sweeps", "1,2,3,4,5,6,7"},
+       "4 [x.txt] [s.abf] [] [] sweeps 7"},
   };
   for (const auto& c : cases) {
     const CliCommand command = ParseCommandLine(c.args);
@@ -121,8 +125,8 @@ TEST(ParseCommandLine, WrongUsageIsRefused) {
       {{"--sweeps", "1"}, "the import options need a data file"},
       {{"--convert", "s.abf"}, "--convert needs IN and OUT.txt"},
       {{"--convert", "s.abf", "x.txt", "--xmin", "1"}, "--convert takes only the import options"},
-      {with(abf, {"--sweeps", "0"}), "--sweeps takes one to 6 sweep numbers"},
-      {with(abf, {"--sweeps", "1,2,3,4,5,6,7"}), "--sweeps takes one to 6 sweep numbers"},
+      {with(abf, {"--sweeps", "0"}), "--sweeps takes all, or sweep numbers from 1"},
+      {with(abf, {"--sweeps", "all,1"}), "--sweeps takes all, or sweep numbers from 1"},
       {with(abf, {"--voltage", "chan:1"}), "--voltage takes command or channel:N"},
       {with(abf, {"--channel", "17"}), "--channel takes a channel number from 1 to 16"},
       {with(abf, {"--from", "1"}), "--from and --to go together"},

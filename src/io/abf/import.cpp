@@ -173,9 +173,10 @@ ImportChoices DefaultImportChoices(const AmplifierFile& file) {
 std::string ImportRecording(const AmplifierFile& file, const ImportChoices& choices,
                             std::string_view name, Recording* recording) {
   const int traces = static_cast<int>(choices.sweeps.size());
-  if (traces < 1 || traces > kMaxTraces) {
-    return "Choose one to " + std::to_string(kMaxTraces) + " sweeps (" + std::to_string(traces) +
-           " are chosen).";
+  if (traces < 1) return "Choose at least one sweep (none is chosen).";
+  if (traces > kMaxRecordingTraces) {
+    return "Choose at most " + std::to_string(kMaxRecordingTraces) + " sweeps (" +
+           std::to_string(traces) + " are chosen).";
   }
   for (int k = 0; k < traces; ++k) {
     const int sweep = choices.sweeps[k];
@@ -281,7 +282,8 @@ std::string ImportRecording(const AmplifierFile& file, const ImportChoices& choi
         !why.empty())
       return why;
   }
-  std::array<double, kMaxTraces> stepVoltages{};
+  // At least six: the trace-voltage fields beyond the last trace repeat its voltage.
+  std::vector<double> stepVoltages(static_cast<size_t>(std::max(traces, kMaxTraces)));
   const std::optional<int> stepEpoch =
       file.protocol ? StepEpoch(*file.protocol, file.sweeps) : std::nullopt;
   for (int k = 0; k < traces; ++k) {
@@ -319,7 +321,7 @@ std::string ImportRecording(const AmplifierFile& file, const ImportChoices& choi
     made.voltages[k] = AveragedOver(count, group, voltage);
   }
   for (int k = traces; k < kMaxTraces; ++k) stepVoltages[k] = stepVoltages[traces - 1];
-  made.stepVoltages = std::vector<double>(stepVoltages.begin(), stepVoltages.end());
+  made.stepVoltages = std::move(stepVoltages);
   const double holdingFactor = VoltageCommandFactor(file);
   if (holdingFactor != 0) made.holdingLevel = file.protocol->holdingLevel * holdingFactor;
   made.name = std::string(name);
@@ -345,6 +347,12 @@ std::string ImportRecording(const AmplifierFile& file, const ImportChoices& choi
         break;
       }
     }
+  }
+  if (traces > kMaxTraces) {
+    made.notices.push_back(std::to_string(traces) +
+                           " traces are shown and fitted; the trace-voltage fields and the "
+                           "parameter file keep the step voltages of the first " +
+                           std::to_string(kMaxTraces) + ".");
   }
   if (group > 1) {
     made.notices.push_back("The span holds " + std::to_string(count) + " samples per trace; " +

@@ -7,8 +7,6 @@ namespace {
 
 using Json = nlohmann::json;
 
-constexpr int kMostSweeps = 6;  // one trace per sweep
-
 const char* SourceName(VoltageSource source) {
   switch (source) {
     case VoltageSource::kChannel:
@@ -55,8 +53,8 @@ std::string ImportOptionsFromJson(const Json& json, ImportOptions* options) {
   if (!json.is_object()) return "the import choices are not an object";
   ImportOptions read;
   const Json sweeps = json.value("sweeps", Json::array());
-  if (!sweeps.is_array() || sweeps.empty() || sweeps.size() > kMostSweeps)
-    return "the sweeps are not a list of one to six sweep numbers";
+  if (!sweeps.is_array() || sweeps.empty() || sweeps.size() > kMaxAmplifierSweeps)
+    return "the sweeps are not a list of sweep numbers";
   std::vector<int> numbers;
   for (const Json& sweep : sweeps) {
     if (!IsCount(sweep)) return "a sweep number is not a whole number from 1";

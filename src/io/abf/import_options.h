@@ -9,7 +9,7 @@
 #include "platform/import_choices.h"
 
 struct ImportOptions {
-  std::optional<std::vector<int>> sweeps;  // 1-based
+  std::optional<std::vector<int>> sweeps;  // 1-based; an empty list: every sweep of the file
   std::optional<int> currentChannel;       // 1-based
   std::optional<VoltageSource> voltageSource;
   int voltageChannel = 0;             // 1-based, with kChannel

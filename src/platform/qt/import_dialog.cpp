@@ -1,5 +1,5 @@
 // The import dialog of an amplifier file on Qt Widgets: the sweep list with step voltages and
-// check boxes (at most six), the current channel, the voltage source, the span and the
+// check boxes, the current channel, the voltage source, the span and the
 // averaging, with a line that tells how many points each trace will hold.
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -9,13 +9,13 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 #include <cmath>
+#include <numeric>
 
 #include "platform/qt/import_dialog_view.h"
 #include "platform/qt/runtime.h"
 
 namespace {
 
-constexpr int kMaxSweepsChosen = 6;    // a recording holds six traces
 constexpr int kPointsPerTrace = 5000;  // samples a trace holds
 constexpr int kSpanDecimals = 3;       // ms: a microsecond
 constexpr int kListWidth = 230;        // px: sweep number and step voltage
@@ -105,6 +105,10 @@ std::optional<ImportChoices> ImportDialog::Choices() {
     choices.leak = LeakSubtraction::kRange;
   }
   if (choices.sweeps.empty()) return Refuse("Choose at least one sweep.");
+  if (static_cast<int>(choices.sweeps.size()) > kMaxImportedTraces)
+    return Refuse(QString("A recording holds at most %1 traces; %2 sweeps are chosen.")
+                      .arg(kMaxImportedTraces)
+                      .arg(choices.sweeps.size()));
   if (choices.voltageSource == VoltageSource::kTyped) {
     for (const QString& part : typed_->text().split(',', Qt::SkipEmptyParts)) {
       bool number = false;
@@ -133,24 +137,16 @@ std::optional<ImportChoices> ImportDialog::Choices() {
 
 std::optional<ImportChoices> ImportDialog::Refuse(const QString& why) {
   problem_->setText(why);
-  sweepLimitShown_ = false;
   return std::nullopt;
 }
 
 void ImportDialog::RecheckProblem() {
   if (problem_ == nullptr || problem_->text().isEmpty()) return;
-  if (sweepLimitShown_) {
-    if (CheckedSweeps() < kMaxSweepsChosen) {
-      problem_->clear();
-      sweepLimitShown_ = false;
-    }
-    return;
-  }
   Choices();  // shows what still stands in the way, or clears the line
 }
 
 QGroupBox* ImportDialog::SweepBox() {
-  auto* box = new QGroupBox("Sweeps (up to six)");
+  auto* box = new QGroupBox("Sweeps");
   auto* layout = new QVBoxLayout(box);
   sweeps_ = new QTreeWidget;
   sweeps_->setObjectName("sweeps");
@@ -170,14 +166,7 @@ QGroupBox* ImportDialog::SweepBox() {
     item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
     item->setCheckState(0, Qt::Unchecked);
   }
-  connect(sweeps_, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item) {
-    if (item->checkState(0) == Qt::Checked && CheckedSweeps() > kMaxSweepsChosen) {
-      item->setCheckState(0, Qt::Unchecked);
-      problem_->setText("At most six sweeps: clear one first.");
-      sweepLimitShown_ = true;
-      UpdateCount();
-      return;
-    }
+  connect(sweeps_, &QTreeWidget::itemChanged, this, [this] {
     UpdateCount();
     RecheckProblem();
   });
@@ -190,9 +179,18 @@ QGroupBox* ImportDialog::SweepBox() {
   spread->setToolTip("Six sweeps spread evenly over the family");
   connect(spread, &QPushButton::clicked, this, [this] { CheckSweeps(input_.defaults.sweeps); });
   row->addWidget(spread);
-  auto* clear = new QPushButton("Clear");
-  connect(clear, &QPushButton::clicked, this, [this] { CheckSweeps({}); });
-  row->addWidget(clear);
+  auto* all = new QPushButton("All");
+  all->setObjectName("allSweeps");
+  connect(all, &QPushButton::clicked, this, [this] {
+    std::vector<int> every(static_cast<size_t>(sweeps_->topLevelItemCount()));
+    std::iota(every.begin(), every.end(), 1);
+    CheckSweeps(every);
+  });
+  row->addWidget(all);
+  auto* none = new QPushButton("None");
+  none->setObjectName("noSweeps");
+  connect(none, &QPushButton::clicked, this, [this] { CheckSweeps({}); });
+  row->addWidget(none);
   layout->addLayout(row);
   return box;
 }

@@ -50,7 +50,6 @@ class ImportDialog : public QDialog {
   QLineEdit* leak_ = nullptr;    // empty, "hold" or FROM:TO
   QSpinBox* pnSweep_ = nullptr;  // 0: none
   QLabel* problem_ = nullptr;
-  bool sweepLimitShown_ = false;  // the refusal shown is the one of a sweep too many
 };
 
 // A test seam may answer instead of a person: true with the answer set.
