@@ -355,6 +355,11 @@ CliCommand ParseCommandLine(const std::vector<std::string>& args) {
       onlyFiles = true;
       continue;
     }
+    if (arg == "--average") {  // an import option without a value
+      command.import.averageRepeats = true;
+      usedOptions = true;
+      continue;
+    }
     if (arg == "--residuals" || arg == "--json") {  // switches, no value
       (arg == "--json" ? command.json : command.residuals) = true;
       continue;
@@ -480,6 +485,7 @@ std::string CommandLineHelp() {
          "  --leak hold       take the mean current before the step out of every trace\n"
          "  --leak FROM:TO    take out the leak g (V - E), g and E fitted over the holding and\n"
          "                    this stretch (ms), where no active current flows\n"
+         "  --average         sweeps with the same command become one trace, their mean\n"
          "  --pn SWEEP        subtract this sweep (no channel opens in it), scaled by each\n"
          "                    sweep's step over its own: the capacitive transient and leak\n"
          "  -h, --help        this text\n"
@@ -502,7 +508,8 @@ std::string ImportOptionsMisplaced(const CliCommand& command) {
   if (!command.import.Any() || command.dataFile.empty() ||
       KindOfFile(command.dataFile) == FileKind::None || IsAmplifierDataFile(command.dataFile))
     return "";
-  return "--sweeps, --channel, --voltage, --from, --to, --leak and --pn apply to ABF and ATF "
+  return "--sweeps, --channel, --voltage, --from, --to, --leak, --pn and --average apply to ABF "
+         "and ATF "
          "files; " +
          command.dataFile + " is not one";
 }

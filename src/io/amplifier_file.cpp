@@ -61,6 +61,7 @@ ImportChoices ApplyImportOptions(const AmplifierFile& file, const ImportOptions&
     choices.leakToMs = options.leakToMs;
   }
   if (options.pnSweep) choices.pnSweep = *options.pnSweep;
+  if (options.averageRepeats) choices.averageRepeats = *options.averageRepeats;
   return choices;
 }
 

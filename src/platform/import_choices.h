@@ -38,7 +38,8 @@ struct ImportChoices {
   std::vector<double> typedVoltages;  // mV, one per chosen sweep, with kTyped
   std::optional<double> fromMs;       // the span kept, from the sweep start; unset: the step,
   std::optional<double> toMs;         // or the whole sweep without a protocol
-  bool average = true;  // a span of more samples than a trace holds is averaged down to fit
+  bool average = true;          // a span of more samples than a trace holds is averaged down to fit
+  bool averageRepeats = false;  // sweeps with the same command become one trace: their mean
   // What the model follows; with kSteps and no span chosen the whole sweep is kept.
   CommandMode command = CommandMode::kSteps;
   LeakSubtraction leak = LeakSubtraction::kNone;

@@ -61,7 +61,9 @@ TEST(ImportDialog, OpensOnTheDefaultChoices) {
 TEST(ImportDialog, AllOrNoneOfTheSweeps) {
   std::unique_ptr<QDialog> dialog(CreateImportDialog(SodiumInput()));
   dialog->findChild<QPushButton*>("allSweeps")->click();
+  dialog->findChild<QCheckBox*>("averageRepeats")->setChecked(true);
   EXPECT_EQ(ImportDialogChoices(dialog.get())->sweeps.size(), 37u);
+  EXPECT_TRUE(ImportDialogChoices(dialog.get())->averageRepeats);
   dialog->findChild<QPushButton*>("noSweeps")->click();
   EXPECT_FALSE(ImportDialogChoices(dialog.get()));
   EXPECT_EQ(dialog->findChild<QLabel*>("problem")->text(), "Choose at least one sweep.");

@@ -2,6 +2,7 @@
 // messages that name what is missing, and the text data file that reads back the same samples.
 #include <numeric>
 
+#include "io/abf/repeats.h"
 #include "test_support.h"
 
 namespace {
@@ -53,6 +54,47 @@ TEST(ImportRecording, EverySweepOfTheFamily) {
   EXPECT_EQ(recording.notices.back(),
             "37 traces are shown and fitted; the trace-voltage fields and the parameter file keep "
             "the step voltages of the first 6.");
+}
+
+// Sweeps 1 and 3 step to the same level, sweep 2 to another: averaged, they are two traces, the
+// first the mean of both, and the notice says which sweeps went into each. Unlike commands
+// (another level, a later start) stay apart.
+TEST(ImportRecording, RepeatsOfOneCommandAveraged) {
+  AmplifierFile file;
+  ASSERT_EQ(
+      ReadAmplifierFile("ATF\t1.0\n2\t7\n\"AcquisitionMode=Episodic Stimulation\"\n"
+                        "\"Signals=\"\t\"IN 0\"\t\"IN 1\"\t\"IN 0\"\t\"IN 1\"\t\"IN 0\"\t\"IN 1\"\n"
+                        "\"Time (s)\"\t\"Trace #1 (pA)\"\t\"Trace #1 (mV)\"\t\"Trace #2 (pA)\"\t"
+                        "\"Trace #2 (mV)\"\t\"Trace #3 (pA)\"\t\"Trace #3 (mV)\"\n"
+                        "0\t1\t-80\t10\t-80\t3\t-80.5\n5e-05\t2\t-80\t20\t-80\t4\t-80\n"
+                        "0.0001\t3\t-20\t30\t0\t5\t-20.5\n0.00015\t4\t-20\t40\t0\t6\t-20\n",
+                        &file),
+      "");
+  ImportChoices choices = DefaultImportChoices(file);
+  choices.averageRepeats = true;
+  const Recording recording = Imported(file, choices);
+  ASSERT_EQ(recording.traces, 2);
+  EXPECT_EQ(recording.currents[0], (std::vector<double>{0.002, 0.003, 0.004, 0.005}));
+  EXPECT_EQ(recording.currents[1][3], 0.04);
+  EXPECT_EQ(recording.commandLevels[1].back().level, 0.0);
+  EXPECT_NE(std::find(recording.notices.begin(), recording.notices.end(),
+                      "Sweeps with the same command were averaged: trace 1: mean of 2 sweeps "
+                      "(1, 3); trace 2: sweep 2."),
+            recording.notices.end());
+
+  const std::vector<CommandLevel> step = {{0, -80}, {0.1, -20}};
+  const struct {
+    std::vector<CommandLevel> other;
+    bool same;
+  } cases[] = {
+      {{{0, -80.4}, {0.1, -19.2}}, true},     // levels within 1 mV
+      {{{0, -80}, {0.15, -20}}, true},        // a start one sample later
+      {{{0, -80}, {0.2, -20}}, false},        // two samples later
+      {{{0, -80}, {0.1, -22}}, false},        // another level
+      {{{0, -80}, {0.1, -20, true}}, false},  // a ramp to it
+      {{{0, -80}}, false},                    // no step
+  };
+  for (const auto& c : cases) EXPECT_EQ(SameCommand(step, c.other, 0.05), c.same);
 }
 
 // A span longer than a trace is averaged in groups of neighbours, the last group shorter, so

@@ -36,6 +36,7 @@ std::string Summary(const CliCommand& c) {
       << c.import.leakToMs;
   if (c.import.pnSweep) s << " pn " << *c.import.pnSweep;
   if (c.import.sweeps) s << " sweeps " << c.import.sweeps->size();
+  if (c.import.averageRepeats) s << " repeats";
   return s.str();
 }
 
@@ -73,7 +74,8 @@ TEST(ParseCommandLine, EveryFormTakesItsOptions) {
        "1 [-] [s.abf] [b.fit] [] command 1 leak 2 30:60 pn 2"},
       {{"--convert", "s.abf", "x.txt", "--command=single", "--leak", "hold"},
        "4 [x.txt] [s.abf] [] [] command 0 leak 1 0:0"},
-      {{"--convert", "s.abf", "x.txt", "--sweeps", "all"}, "4 [x.txt] [s.abf] [] [] sweeps 0"},
+      {{"--convert", "s.abf", "x.txt", "--sweeps", "all", "--average"},
+       "4 [x.txt] [s.abf] [] [] sweeps 0 repeats"},
       {{"--convert", "s.abf", "x.txt", "--sweeps", "1,2,3,4,5,6,7"},
        "4 [x.txt] [s.abf] [] [] sweeps 7"},
   };

@@ -46,6 +46,7 @@ Json ImportChoicesToJson(const ImportChoices& choices) {
   if (choices.leak == LeakSubtraction::kRange)
     json["leak"] = {{"fromMs", choices.leakFromMs}, {"toMs", choices.leakToMs}};
   if (choices.pnSweep != 0) json["pnSweep"] = choices.pnSweep;
+  if (choices.averageRepeats) json["averageRepeats"] = true;
   return json;
 }
 
@@ -113,6 +114,9 @@ std::string ImportOptionsFromJson(const Json& json, ImportOptions* options) {
     if (!IsCount(json["pnSweep"])) return "the P/N control sweep is not a whole number from 1";
     read.pnSweep = json["pnSweep"].get<int>();
   }
+  const Json repeats = json.value("averageRepeats", Json(false));
+  if (!repeats.is_boolean()) return "the averaging of repeats is not true or false";
+  if (repeats.get<bool>()) read.averageRepeats = true;
   *options = read;
   return "";
 }

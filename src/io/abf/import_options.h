@@ -19,10 +19,11 @@ struct ImportOptions {
   std::optional<CommandMode> command;   // --command: what the model follows
   std::optional<LeakSubtraction> leak;  // --leak hold or FROM:TO
   double leakFromMs = 0, leakToMs = 0;
-  std::optional<int> pnSweep;  // --pn SWEEP
+  std::optional<int> pnSweep;          // --pn SWEEP
+  std::optional<bool> averageRepeats;  // --average: repeats of one command become one trace
   bool Any() const {
     return sweeps || currentChannel || voltageSource || fromMs || toMs || !typedVoltages.empty() ||
-           leak || pnSweep;
+           leak || pnSweep || averageRepeats;
   }
 };
 

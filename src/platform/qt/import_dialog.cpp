@@ -88,6 +88,7 @@ std::optional<ImportChoices> ImportDialog::Choices() {
   choices.fromMs = from_->value();
   choices.toMs = to_->value();
   choices.average = average_->isChecked();
+  choices.averageRepeats = repeats_->isChecked();
   choices.command = follow_->isChecked() ? CommandMode::kSteps : CommandMode::kSingle;
   choices.pnSweep = pnSweep_->value();
   const QString leak = leak_->text().trimmed();
@@ -105,7 +106,7 @@ std::optional<ImportChoices> ImportDialog::Choices() {
     choices.leak = LeakSubtraction::kRange;
   }
   if (choices.sweeps.empty()) return Refuse("Choose at least one sweep.");
-  if (static_cast<int>(choices.sweeps.size()) > kMaxImportedTraces)
+  if (static_cast<int>(choices.sweeps.size()) > kMaxImportedTraces && !choices.averageRepeats)
     return Refuse(QString("A recording holds at most %1 traces; %2 sweeps are chosen.")
                       .arg(kMaxImportedTraces)
                       .arg(choices.sweeps.size()));
@@ -295,6 +296,13 @@ QGroupBox* ImportDialog::SpanBox() {
   average_->setObjectName("average");
   connect(average_, &QCheckBox::toggled, this, [this] { UpdateSamples(); });
   form->addRow(average_);
+  repeats_ = new QCheckBox("Average sweeps with the same command into one trace");
+  repeats_->setObjectName("averageRepeats");
+  repeats_->setToolTip(
+      "Repeats of one command (the same levels at the same times) become one trace, their mean; "
+      "the notices say how many sweeps went into each trace.");
+  connect(repeats_, &QCheckBox::toggled, this, [this] { RecheckProblem(); });
+  form->addRow(repeats_);
   samples_ = new QLabel;
   samples_->setObjectName("samples");
   samples_->setWordWrap(true);
@@ -340,6 +348,7 @@ void ImportDialog::ApplyDefaults() {
   from_->setValue(d.fromMs.value_or(steps ? input_.sweepStartMs : input_.stepFromMs));
   to_->setValue(d.toMs.value_or(steps ? input_.sweepEndMs : input_.stepToMs));
   average_->setChecked(d.average);
+  repeats_->setChecked(d.averageRepeats);
   pnSweep_->setValue(d.pnSweep);
   leak_->setText(d.leak == LeakSubtraction::kHolding ? QString("hold")
                  : d.leak == LeakSubtraction::kRange

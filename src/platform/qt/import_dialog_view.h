@@ -46,6 +46,7 @@ class ImportDialog : public QDialog {
   QDoubleSpinBox* to_ = nullptr;
   QCheckBox* follow_ = nullptr;  // the model follows each sweep's whole command
   QCheckBox* average_ = nullptr;
+  QCheckBox* repeats_ = nullptr;  // sweeps with the same command averaged into one trace
   QLabel* samples_ = nullptr;
   QLineEdit* leak_ = nullptr;    // empty, "hold" or FROM:TO
   QSpinBox* pnSweep_ = nullptr;  // 0: none
