@@ -1,5 +1,6 @@
 // The import dialog of an amplifier file, driven through its real widgets: it opens on the
 // default choices, takes all sweeps or none, and refuses incomplete choices.
+#include <qcustomplot.h>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
@@ -60,12 +61,18 @@ TEST(ImportDialog, OpensOnTheDefaultChoices) {
 // Any number of sweeps: All ticks every one, None clears them and Import then says why.
 TEST(ImportDialog, AllOrNoneOfTheSweeps) {
   std::unique_ptr<QDialog> dialog(CreateImportDialog(SodiumInput()));
+  // The preview draws each chosen sweep's current and command as they are ticked.
+  auto* preview = dialog->findChild<QCustomPlot*>("preview");
+  EXPECT_EQ(preview->graphCount(), 2 * 6);
   dialog->findChild<QPushButton*>("allSweeps")->click();
+  EXPECT_EQ(preview->graphCount(), 2 * 37);
+  EXPECT_EQ(preview->graph(73)->data()->at(20)->value, 80.0);  // sweep 37's command at 1 ms
   dialog->findChild<QCheckBox*>("averageRepeats")->setChecked(true);
   EXPECT_EQ(ImportDialogChoices(dialog.get())->sweeps.size(), 37u);
   EXPECT_TRUE(ImportDialogChoices(dialog.get())->averageRepeats);
   dialog->findChild<QPushButton*>("noSweeps")->click();
   EXPECT_FALSE(ImportDialogChoices(dialog.get()));
+  EXPECT_EQ(preview->graphCount(), 0);
   EXPECT_EQ(dialog->findChild<QLabel*>("problem")->text(), "Choose at least one sweep.");
   dialog->findChild<QTreeWidget*>("sweeps")->topLevelItem(7)->setCheckState(0, Qt::Checked);
   EXPECT_TRUE(dialog->findChild<QLabel*>("problem")->text().isEmpty());  // mended: it goes
@@ -100,6 +107,7 @@ TEST(ImportDialog, WholeSlowSweepNeedsAveraging) {
   dialog->findChild<QCheckBox*>("average")->setChecked(false);
   EXPECT_FALSE(ImportDialogChoices(dialog.get()));
   EXPECT_TRUE(dialog->findChild<QLabel*>("problem")->text().contains("at most 5000"));
+  EXPECT_TRUE(RenderImportDialog(input, PAVIK_BUILD_DIR "/import-dialog-slow.png"));  // to look at
 }
 
 // A text export of currents alone offers no voltage but the typed one.

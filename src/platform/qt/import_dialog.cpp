@@ -1,6 +1,6 @@
 // The import dialog of an amplifier file on Qt Widgets: the sweep list with step voltages and
-// check boxes, the current channel, the voltage source, the span and the
-// averaging, with a line that tells how many points each trace will hold.
+// check boxes, a preview of the chosen sweeps and their command, the current channel, the voltage
+// source, the span and the averaging, with a line that tells how many points each trace will hold.
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -12,6 +12,7 @@
 #include <numeric>
 
 #include "platform/qt/import_dialog_view.h"
+#include "platform/qt/import_preview.h"
 #include "platform/qt/runtime.h"
 
 namespace {
@@ -20,7 +21,7 @@ constexpr int kPointsPerTrace = 5000;  // samples a trace holds
 constexpr int kSpanDecimals = 3;       // ms: a microsecond
 constexpr int kListWidth = 230;        // px: sweep number and step voltage
 constexpr int kDialogWidth = 720;      // px
-constexpr int kDialogHeight = 480;     // px
+constexpr int kDialogHeight = 700;     // px: room for the preview
 
 QString Utf8(const std::string& text) {
   return QString::fromStdString(text);
@@ -55,6 +56,8 @@ ImportDialog::ImportDialog(const ImportDialogInput& input) : input_(input) {
   right->addStretch(1);
   columns->addLayout(right, 1);
   layout->addLayout(columns, 1);
+  preview_ = new ImportPreview(input_);
+  layout->addWidget(preview_, 0);  // the lists and fields take what room is left
 
   problem_ = new QLabel;
   problem_->setObjectName("problem");
@@ -70,6 +73,7 @@ ImportDialog::ImportDialog(const ImportDialogInput& input) : input_(input) {
   layout->addWidget(buttons);
 
   ApplyDefaults();
+  UpdatePreview();
   resize(kDialogWidth, kDialogHeight);
 }
 
@@ -169,6 +173,7 @@ QGroupBox* ImportDialog::SweepBox() {
   }
   connect(sweeps_, &QTreeWidget::itemChanged, this, [this] {
     UpdateCount();
+    UpdatePreview();
     RecheckProblem();
   });
   layout->addWidget(sweeps_, 1);
@@ -306,6 +311,8 @@ QGroupBox* ImportDialog::SpanBox() {
   samples_ = new QLabel;
   samples_->setObjectName("samples");
   samples_->setWordWrap(true);
+  // Room for two lines: a form row does not always grow for a label that wraps.
+  samples_->setMinimumHeight(2 * samples_->fontMetrics().lineSpacing());
   form->addRow(samples_);
   return box;
 }
@@ -373,6 +380,7 @@ void ImportDialog::CheckSweeps(const std::vector<int>& numbers) {
   }
   problem_->clear();
   UpdateCount();
+  UpdatePreview();
 }
 
 int ImportDialog::CheckedSweeps() const {
@@ -411,6 +419,16 @@ void ImportDialog::UpdateSamples() {
   }
   samples_->setText(text + ".");
   RecheckProblem();
+  UpdatePreview();
+}
+
+void ImportDialog::UpdatePreview() {
+  if (preview_ == nullptr || from_ == nullptr || to_ == nullptr) return;
+  std::vector<int> chosen;
+  for (int i = 0; i < sweeps_->topLevelItemCount(); ++i) {
+    if (sweeps_->topLevelItem(i)->checkState(0) == Qt::Checked) chosen.push_back(i + 1);
+  }
+  preview_->Show(chosen, from_->value(), to_->value());
 }
 
 std::function<bool(std::optional<ImportChoices>*)>& ImportDialogAnswerSeam() {

@@ -34,7 +34,9 @@ class ImportDialog : public QDialog {
   void UpdateCount();
   long SpanSamples() const;
   void UpdateSamples();
-  void RecheckProblem();  // a refusal shown goes, or changes, as soon as it no longer holds
+  void RecheckProblem();
+  void UpdatePreview();  // the chosen sweeps and the span kept  // a refusal shown goes, or
+                         // changes, as soon as it no longer holds
 
   ImportDialogInput input_;
   QTreeWidget* sweeps_ = nullptr;
@@ -51,6 +53,7 @@ class ImportDialog : public QDialog {
   QLineEdit* leak_ = nullptr;    // empty, "hold" or FROM:TO
   QSpinBox* pnSweep_ = nullptr;  // 0: none
   QLabel* problem_ = nullptr;
+  class ImportPreview* preview_ = nullptr;
 };
 
 // A test seam may answer instead of a person: true with the answer set.
