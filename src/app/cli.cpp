@@ -16,6 +16,7 @@
 #include "io/file_kind.h"
 #include "io/io.h"
 #include "model/model.h"
+#include "model/recording.h"
 #include "platform/platform.h"
 
 namespace {
@@ -335,10 +336,74 @@ std::string CheckPositionals(CliCommand* command, const std::vector<std::string>
   return "";
 }
 
+// An option that says how one recording is read and where it counts: it may follow --also.
+bool IsRecordingOption(const std::string& name) {
+  return IsImportOption(name) || name == "--command" || name == "--trace-v" || name == "--xmin" ||
+         name == "--xmax" || name == "--exclude" || name == "--noise" || name == "--header-lines";
+}
+
+// The recording an --also brings: its data file and the options written after it, up to the
+// next --also. "" or why they do not form one.
+std::string ParseAlso(const std::vector<std::string>& args, CliCommand* recording) {
+  std::vector<std::string> files;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg.rfind('-', 0) != 0) {
+      files.push_back(arg);
+      continue;
+    }
+    if (arg == "--average") {  // that recording's repeats averaged: a switch, no value
+      recording->import.averageRepeats = true;
+      continue;
+    }
+    const size_t equals = arg.find('=');
+    const std::string name = arg.substr(0, equals);
+    if (!IsRecordingOption(name)) {
+      return arg +
+             " belongs to the whole command: write it before the first --also (after an "
+             "--also come that recording's data file, import options, --xmin, --xmax, "
+             "--exclude, --noise and --command)";
+    }
+    std::string value;
+    if (equals != std::string::npos) {
+      value = arg.substr(equals + 1);
+    } else if (i + 1 < args.size()) {
+      value = args[++i];
+    } else {
+      return name + " needs a value";
+    }
+    if (std::string why = ParseOption(name, value, recording); !why.empty()) return why;
+  }
+  if (files.size() != 1) return "--also needs one DATAFILE, then that recording's options";
+  recording->dataFile = files[0];
+  const ImportOptions& import = recording->import;
+  if (import.fromMs.has_value() != import.toMs.has_value()) return "--from and --to go together";
+  if (import.sweeps && !recording->traceV.empty() &&
+      import.sweeps->size() != recording->traceV.size())
+    return "--trace-v needs one voltage for each sweep of --sweeps";
+  return "";
+}
+
 }  // namespace
 
-CliCommand ParseCommandLine(const std::vector<std::string>& args) {
+CliCommand ParseCommandLine(const std::vector<std::string>& all) {
   CliCommand command;
+  // Everything after the first --also (before a "--") belongs to the further recordings.
+  const auto filesOnly = std::find(all.begin(), all.end(), "--");
+  auto firstAlso = std::find(all.begin(), filesOnly, "--also");
+  if (firstAlso == filesOnly) firstAlso = all.end();
+  const std::vector<std::string> args(all.begin(), firstAlso);
+  for (auto at = firstAlso; at != all.end();) {
+    const auto next = std::find(at + 1, all.end(), "--also");
+    CliCommand recording;
+    recording.error = ParseAlso(std::vector<std::string>(at + 1, next), &recording);
+    if (!recording.error.empty()) {
+      command.error = recording.error;
+      return command;
+    }
+    command.also.push_back(std::move(recording));
+    at = next;
+  }
   std::vector<std::string> positionals;
   bool modeGiven = false;
   bool usedOptions = false;
@@ -408,6 +473,14 @@ CliCommand ParseCommandLine(const std::vector<std::string>& args) {
   }
   command.error =
       CheckPositionals(&command, positionals, usedOptions, onlyImportOptions, onlyNmodlOptions);
+  if (command.error.empty() && !command.also.empty()) {
+    if (command.mode != CliMode::Polish && command.mode != CliMode::Fits)
+      command.error = "--also belongs to --polish and --fits";
+    else if (command.also.size() + 1 > kMaxRecordings)
+      command.error = "at most " + std::to_string(kMaxRecordings) + " recordings at a time";
+    else if (command.mode == CliMode::Fits && command.output == kStandardOutput)
+      command.error = "--fits with --also writes one table per recording: give OUT as a name";
+  }
   return command;
 }
 
@@ -416,7 +489,7 @@ std::string CommandLineHelp() {
          "  pavik [DATAFILE [PARAMFILE]]\n"
          "  pavik SESSION.pavik\n"
          "  pavik PARAMFILE.fit\n"
-         "  pavik --fits OUT DATAFILE PARAMFILE [options]\n"
+         "  pavik --fits OUT DATAFILE PARAMFILE [options] [--also DATAFILE [options]]...\n"
          "  pavik --render OUT DATAFILE [PARAMFILE] [options] [--select N]\n"
          "               [--format pdf|svg|png] [--graphs data|data+residuals|curves|all]\n"
          "               [--style publication|window] [--size-mm W,H] [--dpi N]\n"
@@ -424,6 +497,7 @@ std::string CommandLineHelp() {
          "  pavik --convert IN OUT.txt [import options]\n"
          "  pavik --polish DATAFILE PARAMFILE --out OUT.fit [options] [--free LIST]\n"
          "               [--fix LIST] [--bounds P=LO:HI]... [--json]\n"
+         "               [--also DATAFILE [recording options]]...\n"
          "  pavik --export-nmodl PARAMFILE OUTDIR [--currents LIST] [--density AREA_UM2]\n"
          "               [--q10 Q --celsius T]\n"
          "\n"
@@ -467,6 +541,11 @@ std::string CommandLineHelp() {
          "  --bounds P=LO:HI  --polish: the bounds of one parameter (1.Vtm=-60:-20); an empty\n"
          "                    LO or HI is no bound; may be repeated\n"
          "  --json            --polish: print the result as one JSON object\n"
+         "  --also DATAFILE   --polish, --fits: a further recording fitted to the same\n"
+         "                    currents; the import options, --command, --trace-v, --xmin,\n"
+         "                    --xmax, --exclude, --noise and --header-lines after it are its\n"
+         "                    own, those before the first --also the first recording's. --fits\n"
+         "                    then writes OUT.1.tsv, OUT.2.tsv, ... (OUT without .tsv)\n"
          "  --export-nmodl    write each current in the fit as a NEURON mechanism (NMODL),\n"
          "                    one OUTDIR/pavik_NAME.mod each, a point process (nA, uS)\n"
          "  --currents LIST   --export-nmodl: these currents (1,3) instead of those in the fit\n"
@@ -491,9 +570,10 @@ std::string CommandLineHelp() {
          "  -h, --help        this text\n"
          "  -v, --version     the program's version\n"
          "\n"
-         "Exit status: 0 success (--polish: it converged or stopped at its iteration limit),\n"
-         "1 a file could not be read or written, or the polish could not run on what the\n"
-         "files hold (OUT.fit is then not written), 2 wrong usage.\n";
+         "Exit status: 0 success (--polish: it converged with nothing to warn of), 1 a file\n"
+         "could not be read or written, or the polish could not run on what the files hold\n"
+         "(OUT.fit is then not written), 2 wrong usage, 3 --polish wrote OUT.fit but stopped\n"
+         "at its iteration limit or has warnings (on standard error and in the summary).\n";
 }
 
 namespace {

@@ -50,6 +50,9 @@ struct CliCommand {
   // mechanisms for a membrane area (um2), the Q10 and the recording's temperature (degC)
   std::vector<int> nmodlCurrents;
   std::optional<double> densityArea, q10, celsius;
+  // --polish, --fits: further recordings fitted to the same currents, each with the options
+  // written after its --also (data file, import options, window, regions, noise, command).
+  std::vector<CliCommand> also;
   std::string error;
 };
 

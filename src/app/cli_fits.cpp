@@ -2,6 +2,7 @@
 // evaluated, and the table of each measured trace and its summed fit (and, asked for, its
 // residual) written; the goodness of the fit goes to standard error.
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -55,7 +56,7 @@ std::string Figure(const std::optional<double>& value) {
 // The goodness of the fit on standard error, so that the table on standard output stays as
 // scripts read it.
 void ReportGoodness() {
-  const FitGoodness goodness = WorkspaceGoodness(fitSettings.excluded, fitSettings.noise);
+  const FitGoodness goodness = WorkspaceGoodness(loadedRecording.excluded, loadedRecording.noise);
   std::string rms = "RMS (nA) over " + std::to_string(goodness.counted) +
                     " samples that count: all " + Figure(goodness.rms);
   std::string ratio = "RMS/noise: all " + Figure(goodness.noiseRatio);
@@ -65,7 +66,14 @@ void ReportGoodness() {
     ratio += trace + Figure(goodness.traces[k].noiseRatio);
   }
   std::fprintf(stderr, "%s\n", rms.c_str());
-  if (fitSettings.noise) std::fprintf(stderr, "%s\n", ratio.c_str());
+  if (loadedRecording.noise) std::fprintf(stderr, "%s\n", ratio.c_str());
+}
+
+// With further recordings, each one's table: OUT.1.tsv for the first (OUT without its .tsv).
+std::string TablePath(const std::string& output, size_t recording) {
+  const std::string prefix =
+      output.ends_with(".tsv") ? output.substr(0, output.size() - 4) : output;
+  return prefix + "." + std::to_string(recording + 1) + ".tsv";
 }
 
 }  // namespace
@@ -75,7 +83,25 @@ int RunFits(const CliCommand& command) {
   if (!LoadAndApply(command)) return kExitFileError;
   ApplyRegions(command);
   DoFit();
-  const int written = WriteFits(command.output, command.residuals);
+  const bool several = !command.also.empty();
+  int written =
+      WriteFits(several ? TablePath(command.output, 0) : command.output, command.residuals);
+  if (several) std::fprintf(stderr, "recording 1 (%s):\n", command.dataFile.c_str());
   if (written == kExitSuccess) ReportGoodness();
+  // The parameter file's currents stay; each further recording takes the workspace in turn, its
+  // holding level not taken over as Vhold (the currents are the first recording's).
+  std::array<CurrentParams, kMaxCurrents> currents;
+  std::copy(std::begin(params), std::end(params), currents.begin());
+  const int headerLines = status.headerLines;
+  for (size_t r = 0; r < command.also.size() && written == kExitSuccess; ++r) {
+    status.headerLines = headerLines;
+    if (!LoadAndApply(command.also[r])) return kExitFileError;
+    std::copy(currents.begin(), currents.end(), params);
+    ApplyRegions(command.also[r]);
+    DoFit();
+    std::fprintf(stderr, "recording %zu (%s):\n", r + 2, command.also[r].dataFile.c_str());
+    written = WriteFits(TablePath(command.output, r + 1), command.residuals);
+    if (written == kExitSuccess) ReportGoodness();
+  }
   return written;
 }

@@ -6,8 +6,10 @@
 // and the exit status says so.
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/cli_jobs.h"
 #include "fit/bounds_list.h"
@@ -71,6 +73,23 @@ std::string PolishedParamFile(const ParamFileContents& file, const PolishResult&
   return FormatParamFile(currents, file.dclamp, fit);
 }
 
+// A further recording's samples, read as the first one is (its own import options, window,
+// regions and noise region); empty when its file could not be read (the reader said why).
+std::optional<PolishSamples> AlsoSamples(const CliCommand& recording) {
+  const int headerLines = status.headerLines;
+  const bool read = LoadAndApply(recording);
+  status.headerLines = headerLines;
+  if (!read) return std::nullopt;
+  ApplyRegions(recording);
+  PolishSamples samples = WorkspacePolishInput(loadedRecording.excluded);
+  samples.noiseSd = WorkspaceGoodness(loadedRecording.excluded, loadedRecording.noise).noiseSd;
+  samples.name = std::filesystem::path(recording.dataFile).filename().string();
+  // Its regions were its own: the next recording read starts without them, and without a
+  // notice that they were dropped.
+  ResetFitterState(&loadedRecording);
+  return samples;
+}
+
 int NotPolished(const CliCommand& command, const std::string& why) {
   std::fprintf(stderr, "pavik: the polish did not run to an end: %s. %s was not written.\n",
                why.c_str(), command.output.c_str());
@@ -81,12 +100,20 @@ int NotPolished(const CliCommand& command, const std::string& why) {
 
 int RunPolish(const CliCommand& command) {
   InitParams();
+  // The further recordings are read first: the first is the one the workspace keeps, for the
+  // noise figure after the polish.
+  std::vector<PolishSamples> also;
+  for (const CliCommand& recording : command.also) {
+    std::optional<PolishSamples> samples = AlsoSamples(recording);
+    if (!samples) return kExitFileError;
+    also.push_back(std::move(*samples));
+  }
   ParamFileContents file{};
   if (!LoadAndApply(command, &file)) return kExitFileError;
   if (!AnyCurrentInFit(file))
     return NotPolished(command, command.paramFile + " puts no current in the fit (its line 14)");
   ApplyRegions(command);
-  PolishInput input = WorkspacePolishInput(fitSettings.excluded);
+  PolishInput input = WorkspacePolishInput(loadedRecording.excluded);
   if (const std::string why = ChooseParams(command, &input); !why.empty()) return UsageError(why);
   if (!AnySampleCounts(input)) {
     const std::string why =
@@ -97,7 +124,9 @@ int RunPolish(const CliCommand& command) {
   }
 
   // The noise region's spread is the measured current's alone, so it is known before the polish.
-  input.noiseSd = WorkspaceGoodness(fitSettings.excluded, fitSettings.noise).noiseSd;
+  input.noiseSd = WorkspaceGoodness(loadedRecording.excluded, loadedRecording.noise).noiseSd;
+  input.name = std::filesystem::path(command.dataFile).filename().string();
+  input.also = std::move(also);
   const PolishResult result = Polish(input);
   if (!result.Applicable()) return NotPolished(command, result.reason);
   const int saved = SaveOutput(command.output, PolishedParamFile(file, result), "parameter file");
@@ -108,7 +137,7 @@ int RunPolish(const CliCommand& command) {
   status.baseline = result.baseline;
   DoFit();
   const std::optional<double> noiseSd =
-      WorkspaceGoodness(fitSettings.excluded, fitSettings.noise).noiseSd;
+      WorkspaceGoodness(loadedRecording.excluded, loadedRecording.noise).noiseSd;
   const int written = WriteToStandardOutput(
       command.json ? FitSummaryJson(result, noiseSd) : FitSummaryText(result, noiseSd),
       "fit summary");

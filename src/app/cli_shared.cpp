@@ -81,6 +81,6 @@ int SaveOutput(const std::string& path, const std::string& bytes, const char* wh
 }
 
 void ApplyRegions(const CliCommand& command) {
-  fitSettings.excluded = command.excluded;
-  fitSettings.noise = command.noise;
+  loadedRecording.excluded = command.excluded;
+  loadedRecording.noise = command.noise;
 }

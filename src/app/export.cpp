@@ -120,7 +120,8 @@ int WriteFitTable(const std::string& path, bool wholeSpan) {
   const Evaluation evaluation = Evaluate(recording, params, InFitOf(status), status.baseline);
   FitTable table = FitTableOf(recording, evaluation, wholeSpan);
   for (double t : recording.times) {
-    table.excluded.push_back(std::any_of(fitSettings.excluded.begin(), fitSettings.excluded.end(),
+    table.excluded.push_back(std::any_of(loadedRecording.excluded.begin(),
+                                         loadedRecording.excluded.end(),
                                          [t](const TimeRegion& r) { return InRegion(r, t); }));
   }
   return Save(kTableTitle, "table", path, FormatFitTable(table));

@@ -134,7 +134,7 @@ int Export_Nmodl() {
   if (status.dataLoaded) {
     source.dataFile = status.dataFile;
     DoFit();  // the RMS of the parameters as they stand
-    source.rms = WorkspaceGoodness(fitSettings.excluded, fitSettings.noise).rms;
+    source.rms = WorkspaceGoodness(loadedRecording.excluded, loadedRecording.noise).rms;
   }
   const NmodlExport mechanisms = MakeNmodlFiles(WorkspaceNmodlCurrents({}), options, source);
   std::vector<std::string> written;

@@ -15,6 +15,7 @@
 #include "app/session_changes.h"
 #include "display/display.h"
 #include "fit/fit_settings.h"
+#include "fit/undo.h"
 #include "io/abf/import_options.h"
 #include "io/dialog_folder.h"
 #include "io/file_kind.h"
@@ -121,6 +122,7 @@ void TakeOverRecording(const Recording& recording) {
   status.dataLoaded = 1;
   std::snprintf(status.dataFile, sizeof status.dataFile, "%s", recording.name.c_str());
   loadedRecording = recording;
+  NoteRecordingReplaced();
   loadedRecording.commands.clear();
   for (int k = 0; k < recording.traces; ++k)
     loadedRecording.commands.push_back(
@@ -241,14 +243,15 @@ bool CommitRecording(const Recording& recording) {
     MessagePopup("Error", "The recording was not taken over: its samples are incomplete.");
     return false;
   }
+  // The regions and bounds belong to the recording being replaced.
+  const bool fitterStateDropped = HasFitterState(loadedRecording);
   TakeOverRecording(recording);
   NoteDataWindowDefault();
   DataNotices notices{recording.notices, ""};
   // Regions and bounds chosen for the previous recording mean nothing for this one (they once
   // flipped a slope's sign and sent a Gmax to 0 on the next file opened). A session being opened
   // sets its own right after, so it is not told.
-  if (!fitSettings.excluded.empty() || fitSettings.noise || fitSettings.choice) {
-    ResetFitSettings();
+  if (fitterStateDropped) {
     ShowFreeToggles();
     if (!heldNotices)
       notices.file.push_back(

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "app/after_change.h"
+#include "app/bounds_editor.h"
 #include "app/history.h"
 #include "app/pavik.h"
 #include "app/polish_window.h"
@@ -78,6 +79,7 @@ void InitPanel() {
   InitCurveHandles();
   StartWorkspaceHistory();  // also sets the title
   InitRegionEditing();
+  InitBoundsEditing();
   ShowPolishCommands();
 }
 

@@ -14,6 +14,7 @@
 #include <mutex>
 #include <string>
 
+#include "app/bounds_editor.h"
 #include "app/history.h"
 #include "app/pavik.h"
 #include "display/change.h"
@@ -82,26 +83,6 @@ std::string ErrorFigure(double error) {
 
 int FreeToggleOf(ParamField field) {
   return PANEL_FREE_VM + static_cast<int>(field);
-}
-
-// The free flags are the user's. The window offers no bounds editor, so bounds follow the
-// parameters as they are now (a slope's bound keeps its present sign), except those a session
-// set to something other than the defaults.
-ParamChoice WindowChoice() {
-  std::array<CurrentParams, kMaxCurrents> currents;
-  std::copy(params, params + kMaxCurrents, currents.begin());
-  ParamChoice choice = DefaultChoice(currents);
-  if (!fitSettings.choice) return choice;
-  const ParamChoice& user = *fitSettings.choice;
-  for (int i = 0; i < kMaxCurrents; ++i) {
-    choice.currents[i].free = user.currents[i].free;
-    for (int f = 0; f < kRealFieldCount; ++f) {
-      if (fitSettings.userBounds[i][f]) choice.currents[i].bounds[f] = user.currents[i].bounds[f];
-    }
-  }
-  choice.baselineFree = user.baselineFree;
-  if (fitSettings.baselineUserBounds) choice.baselineBounds = user.baselineBounds;
-  return choice;
 }
 
 // Draws the fit with the polish's latest parameters and puts the workspace straight back: the
@@ -207,7 +188,7 @@ void FinishPolish(const std::shared_ptr<PolishRun>& run, const PolishResult& res
   if (run != activeRun) return;  // a polish already stopped at quitting
   activeRun.reset();
   JoinBackgroundWork();
-  const bool untouched = SameSnapshot(CaptureWorkspace(), run->before);
+  const bool untouched = SameParameters(CaptureWorkspace(), run->before);
   if (result.Applicable() && untouched) {
     const PolishResult shown = RoundedToShownDigits(result);
     std::copy(shown.currents.begin(), shown.currents.end(), params);
@@ -240,9 +221,9 @@ bool StartPolish() {
     MessagePopup("Polish", "Open a data file first: the polish fits the currents to its traces.");
     return false;
   }
-  PolishInput input = WorkspacePolishInput(fitSettings.excluded);
+  PolishInput input = WorkspacePolishInput(loadedRecording.excluded);
   input.choice = WindowChoice();
-  input.noiseSd = WorkspaceGoodness(fitSettings.excluded, fitSettings.noise).noiseSd;
+  input.noiseSd = WorkspaceGoodness(loadedRecording.excluded, loadedRecording.noise).noiseSd;
   auto run = std::make_shared<PolishRun>();
   run->before = CaptureWorkspace();
   activeRun = run;
@@ -293,8 +274,30 @@ void ShowPolishCommands() {
 
 // ---- free toggles and standard errors ----
 
+// The free flags are the user's. Bounds follow the parameters as they are now (a slope's bound
+// keeps its present sign), except those the user set in the bounds editor or a session set to
+// something other than the defaults.
+ParamChoice WindowChoice() {
+  std::array<CurrentParams, kMaxCurrents> currents;
+  std::copy(params, params + kMaxCurrents, currents.begin());
+  ParamChoice choice = DefaultChoice(currents);
+  if (!loadedRecording.fitter.choice) return choice;
+  const ParamChoice& user = *loadedRecording.fitter.choice;
+  for (int i = 0; i < kMaxCurrents; ++i) {
+    choice.currents[i].free = user.currents[i].free;
+    for (int f = 0; f < kRealFieldCount; ++f) {
+      if (loadedRecording.fitter.userBounds[i][f])
+        choice.currents[i].bounds[f] = user.currents[i].bounds[f];
+    }
+  }
+  choice.baselineFree = user.baselineFree;
+  if (loadedRecording.fitter.baselineUserBounds) choice.baselineBounds = user.baselineBounds;
+  return choice;
+}
+
 std::optional<PolishResult> CurrentPolishResult() {
-  if (!lastResult || !SameSnapshot(CaptureWorkspace(), afterLastResult)) return std::nullopt;
+  // Its errors hold for the parameters it left, whatever is freed or bounded since.
+  if (!lastResult || !SameParameters(CaptureWorkspace(), afterLastResult)) return std::nullopt;
   return lastResult;
 }
 
@@ -325,9 +328,13 @@ void ShowFreeToggles() {
     SetCtrlVal(panelHandle, toggle, choice.currents[index].free[j] ? 1 : 0);
     SetCtrlAttribute(panelHandle, toggle, ATTR_DIMMED, OfSilentGate(params[index], field) ? 1 : 0);
     SetCtrlAttribute(panelHandle, toggle, ATTR_LABEL_TEXT, errorText({index, field}).c_str());
+    SetCtrlAttribute(panelHandle, toggle, ATTR_TOOLTIP_TEXT,
+                     FreeToggleTip(choice, {index, field}).c_str());
   }
   SetCtrlVal(panelHandle, PANEL_FREE_BASELINE, choice.baselineFree ? 1 : 0);
   SetCtrlAttribute(panelHandle, PANEL_FREE_BASELINE, ATTR_LABEL_TEXT, errorText({}).c_str());
+  SetCtrlAttribute(panelHandle, PANEL_FREE_BASELINE, ATTR_TOOLTIP_TEXT,
+                   FreeToggleTip(choice, {}).c_str());
   SetMenuBarAttribute(MenuBar(), MENU_FITSUMMARY, ATTR_DIMMED, result ? 0 : 1);
 }
 
@@ -335,7 +342,7 @@ void CopyFitSummary() {
   const std::optional<PolishResult> result = CurrentPolishResult();
   if (!result) return;
   const std::optional<double> noiseSd =
-      WorkspaceGoodness(fitSettings.excluded, fitSettings.noise).noiseSd;
+      WorkspaceGoodness(loadedRecording.excluded, loadedRecording.noise).noiseSd;
   std::string text = FitSummaryText(*result, noiseSd);
   ClipboardPutText(text.c_str());
 }
@@ -354,6 +361,7 @@ int freeCB(int panel, int control, int event, void*, int, int) {
   int free = 0;
   GetCtrlVal(panel, control, &free);
   ParamChoice choice = WindowChoice();
+  std::string what = "baseline";
   if (control == PANEL_FREE_BASELINE) {
     choice.baselineFree = free != 0;
   } else {
@@ -361,8 +369,9 @@ int freeCB(int panel, int control, int event, void*, int, int) {
     const int index = SelectedIndex();
     if (j < 0 || j >= kRealFieldCount || index < 0) return 0;
     choice.currents[index].free[j] = free != 0;
+    what = std::string(kParamTable[j].name) + " of current " + std::to_string(index + 1);
   }
-  fitSettings.choice = choice;
-  AfterChange({Changed::kFitSettings});
+  loadedRecording.fitter.choice = choice;
+  AfterChange({Changed::kFitSettings, (free != 0 ? "Free " : "Fix ") + what});
   return 0;
 }

@@ -20,6 +20,8 @@ void StopPolishForQuit();
 
 // The commands' dimming as things stand: Polish needs data and no polish running.
 void ShowPolishCommands();
+// The free flags and bounds the polish uses now: the loaded recording's choice over the defaults.
+ParamChoice WindowChoice();
 // The free toggles of the selected current and the baseline, with the standard errors of the
 // last polish while the workspace is still as that polish left it.
 void ShowFreeToggles();

@@ -21,6 +21,7 @@
 #include "io/dialog_folder.h"
 #include "io/file_kind.h"
 #include "io/io.h"
+#include "io/read_once.h"
 #include "io/safe_write.h"
 #include "model/model.h"
 #include "model/param_table.h"
@@ -85,12 +86,12 @@ Session WorkspaceSession() {
 }
 
 void PutFitSettings(Session* session) {
-  for (const TimeRegion& region : fitSettings.excluded)
+  for (const TimeRegion& region : loadedRecording.excluded)
     session->excluded.push_back({region.from, region.to});
-  if (fitSettings.noise)
-    session->noise = SessionRegion{fitSettings.noise->from, fitSettings.noise->to};
-  if (!fitSettings.choice) return;  // the defaults: nothing chosen to keep
-  const ParamChoice& choice = *fitSettings.choice;
+  if (loadedRecording.noise)
+    session->noise = SessionRegion{loadedRecording.noise->from, loadedRecording.noise->to};
+  if (!loadedRecording.fitter.choice) return;  // the defaults: nothing chosen to keep
+  const ParamChoice& choice = *loadedRecording.fitter.choice;
   for (int i = 0; i < kMaxCurrents; ++i) {
     for (int f = 0; f < kRealFieldCount; ++f) {
       const ParamBounds& bounds = choice.currents[i].bounds[f];
@@ -105,14 +106,14 @@ void PutFitSettings(Session* session) {
 // Keys the session lists override the defaults for the parameters just taken over; a key that
 // names no field is ignored, as unknown keys are.
 void TakeFitSettings(const Session& session) {
-  fitSettings.excluded.clear();
+  loadedRecording.excluded.clear();
   for (const SessionRegion& region : session.excluded)
-    fitSettings.excluded.push_back({region.from, region.to});
-  fitSettings.noise.reset();
-  if (session.noise) fitSettings.noise = TimeRegion{session.noise->from, session.noise->to};
-  fitSettings.choice.reset();
-  fitSettings.userBounds = {};
-  fitSettings.baselineUserBounds = false;
+    loadedRecording.excluded.push_back({region.from, region.to});
+  loadedRecording.noise.reset();
+  if (session.noise) loadedRecording.noise = TimeRegion{session.noise->from, session.noise->to};
+  loadedRecording.fitter.choice.reset();
+  loadedRecording.fitter.userBounds = {};
+  loadedRecording.fitter.baselineUserBounds = false;
   if (session.fitter.empty()) return;
   ParamChoice choice = EffectivePolishChoice();
   auto differ = [](const ParamBounds& a, const ParamBounds& b) {
@@ -122,7 +123,7 @@ void TakeFitSettings(const Session& session) {
     const ParamBounds bounds{PolishBoundOf(bound.lower), PolishBoundOf(bound.upper)};
     if (key == kBaselineKey) {
       choice.baselineFree = bound.free;
-      fitSettings.baselineUserBounds = differ(bounds, choice.baselineBounds);
+      loadedRecording.fitter.baselineUserBounds = differ(bounds, choice.baselineBounds);
       choice.baselineBounds = bounds;
       continue;
     }
@@ -130,18 +131,24 @@ void TakeFitSettings(const Session& session) {
       for (int f = 0; f < kRealFieldCount; ++f) {
         if (key != FitterKey(i, f)) continue;
         choice.currents[i].free[f] = bound.free;
-        fitSettings.userBounds[i][f] = differ(bounds, choice.currents[i].bounds[f]);
+        loadedRecording.fitter.userBounds[i][f] = differ(bounds, choice.currents[i].bounds[f]);
         choice.currents[i].bounds[f] = bounds;
       }
     }
   }
-  fitSettings.choice = choice;
+  loadedRecording.fitter.choice = choice;
 }
 
 // ---------------------------------------------------------------- reading
 
 std::string ReadSessionText(const std::string& path, std::string* text) {
-  if (KindOfFile(path) == FileKind::Device) return "it is a device, not a file";
+  const FileKind kind = KindOfFile(path);
+  if (kind == FileKind::Device) return "it is a device, not a file";
+  // A pipe within a bound of time: a FIFO that no writer opens would hold the open for ever.
+  if (kind == FileKind::Pipe) {
+    const std::string why = ReadFileOnce(path, {kMaxSessionBytes}, text);
+    return why.starts_with("it is larger than") ? "it is far larger than a session" : why;
+  }
   std::FILE* stream = std::fopen(path.c_str(), "rb");
   if (stream == nullptr) return std::string("it cannot be opened (") + std::strerror(errno) + ")";
   char chunk[kReadChunk];

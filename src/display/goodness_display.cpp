@@ -44,7 +44,7 @@ void ShowGoodness() {
     SetCtrlVal(panelHandle, PANEL_GOODNESS, "");
     return;
   }
-  const FitGoodness goodness = WorkspaceGoodness(fitSettings.excluded, fitSettings.noise);
-  const std::string line = GoodnessLine(goodness, fitSettings.noise.has_value());
+  const FitGoodness goodness = WorkspaceGoodness(loadedRecording.excluded, loadedRecording.noise);
+  const std::string line = GoodnessLine(goodness, loadedRecording.noise.has_value());
   SetCtrlVal(panelHandle, PANEL_GOODNESS, line.c_str());
 }

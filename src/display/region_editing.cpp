@@ -1,6 +1,6 @@
 // The regions left out of the fit and the noise region on the data graph: what the user marks
-// there goes into fitSettings, and fitSettings is what the graph shows. Regions only select
-// samples: they change neither yfits nor the model's time zero.
+// there goes into the loaded recording, and the recording's regions are what the graph shows.
+// Regions only select samples: they change neither yfits nor the model's time zero.
 #include "display/region_editing.h"
 
 #include <string>
@@ -43,13 +43,13 @@ void OfferNoiseRegion() {
 void RegionsChanged(int panel, int graph) {
   std::vector<GraphRegion> regions;
   if (GetGraphRegions(panel, graph, &regions) < 0) return;
-  fitSettings.excluded.clear();
-  fitSettings.noise.reset();
+  loadedRecording.excluded.clear();
+  loadedRecording.noise.reset();
   for (const GraphRegion& region : regions) {
     if (region.kind == REGION_NOISE)
-      fitSettings.noise = TimeRegion{region.from, region.to};
+      loadedRecording.noise = TimeRegion{region.from, region.to};
     else
-      fitSettings.excluded.push_back({region.from, region.to});
+      loadedRecording.excluded.push_back({region.from, region.to});
   }
   if (ResidualsShown()) ShowResiduals();  // its scale follows the samples that count
   ShowGoodness();
@@ -65,10 +65,10 @@ void InitRegionEditing() {
 
 void ShowRegions() {
   std::vector<GraphRegion> regions;
-  for (const TimeRegion& region : fitSettings.excluded)
+  for (const TimeRegion& region : loadedRecording.excluded)
     regions.push_back({REGION_EXCLUDED, region.from, region.to});
-  if (fitSettings.noise)
-    regions.push_back({REGION_NOISE, fitSettings.noise->from, fitSettings.noise->to});
+  if (loadedRecording.noise)
+    regions.push_back({REGION_NOISE, loadedRecording.noise->from, loadedRecording.noise->to});
   SetGraphRegions(panelHandle, PANEL_GRAPH, regions);
   OfferNoiseRegion();
 }

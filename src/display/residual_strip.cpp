@@ -61,7 +61,7 @@ void ShowResiduals() {
   const int points = LoadedPoints();
   const std::span<const double> times(timevals, static_cast<size_t>(points));
   SampleMask counted =
-      CountedSamples(times, status.windowStart, status.windowEnd, fitSettings.excluded);
+      CountedSamples(times, status.windowStart, status.windowEnd, loadedRecording.excluded);
   if (CountOf(counted) == 0) counted.clear();
   double largest = 0;
   for (int k = 0; k < LoadedTraces(); ++k) {

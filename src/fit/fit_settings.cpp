@@ -1,16 +1,20 @@
-// The fit's own part of the workspace and its defaults.
+// The fitter state of a recording: its defaults and the choice the polish takes from it.
 #include "fit/fit_settings.h"
 
 #include <algorithm>
 
-FitSettings fitSettings;
+void ResetFitterState(Recording* recording) {
+  recording->excluded.clear();
+  recording->noise.reset();
+  recording->fitter = FitterChoice{};
+}
 
-void ResetFitSettings() {
-  fitSettings = FitSettings{};
+bool HasFitterState(const Recording& recording) {
+  return !recording.excluded.empty() || recording.noise || recording.fitter.choice;
 }
 
 ParamChoice EffectivePolishChoice() {
-  if (fitSettings.choice) return *fitSettings.choice;
+  if (loadedRecording.fitter.choice) return *loadedRecording.fitter.choice;
   std::array<CurrentParams, kMaxCurrents> currents;
   std::copy(params, params + kMaxCurrents, currents.begin());
   return DefaultChoice(currents);

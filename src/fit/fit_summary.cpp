@@ -75,6 +75,33 @@ std::string Verdict(const PolishResult& result) {
          (result.warnings.size() == 1 ? "" : "s");
 }
 
+std::string WeightingText(const PolishResult& result) {
+  return result.weightedByNoise ? "each recording by its noise region"
+                                : "every sample alike (not every recording has a noise region)";
+}
+
+std::optional<double> RecordingRatio(const RecordingFit& fit) {
+  if (!fit.rmsAfter || !fit.noise.sd || *fit.noise.sd <= 0.0) return std::nullopt;
+  return *fit.rmsAfter / *fit.noise.sd;
+}
+
+// With several recordings, how far the fit misses each one.
+std::string RecordingLines(const PolishResult& result) {
+  if (result.recordings.empty()) return "";
+  std::string text = "weighting\t" + WeightingText(result) + "\n";
+  for (const RecordingFit& fit : result.recordings) {
+    text += fit.name + "\t";
+    if (fit.rmsAfter) text += "RMS after " + Number(*fit.rmsAfter, 6) + " nA";
+    if (const std::optional<double> ratio = RecordingRatio(fit)) {
+      text += ", " + Number(*ratio, kErrorDigits) + " times the noise (" +
+              Number(*fit.noise.sd, kErrorDigits) + " nA, from " +
+              NoiseSourceName(fit.noise.source) + ")";
+    }
+    text += ", " + std::to_string(fit.counted) + " samples\n";
+  }
+  return text;
+}
+
 }  // namespace
 
 std::string FitSummaryText(const PolishResult& result, const std::optional<double>& noiseSd) {
@@ -100,6 +127,7 @@ std::string FitSummaryText(const PolishResult& result, const std::optional<doubl
     text += "noise\t" + Number(*result.noise.sd, kErrorDigits) + " nA, from " +
             NoiseSourceName(result.noise.source) + "\n";
   }
+  text += RecordingLines(result);
   if (result.lag1) {
     text += "lag-1 autocorrelation\t" + Number(*result.lag1, kErrorDigits);
     if (const std::optional<double> effective = EffectiveSamples(result)) {
@@ -148,6 +176,21 @@ std::string FitSummaryJson(const PolishResult& result, const std::optional<doubl
   summary["noiseRatio"] = optional(NoiseRatio(result, noiseSd));
   summary["noiseEstimate"] = {{"sd", optional(result.noise.sd)},
                               {"source", NoiseSourceName(result.noise.source)}};
+  if (!result.recordings.empty()) {
+    summary["weighting"] = result.weightedByNoise ? "noise" : "equal";
+    json recordings = json::array();
+    for (const RecordingFit& fit : result.recordings) {
+      recordings.push_back({{"name", fit.name},
+                            {"counted", fit.counted},
+                            {"rmsBefore", optional(fit.rmsBefore)},
+                            {"rmsAfter", optional(fit.rmsAfter)},
+                            {"noiseSd", optional(fit.noise.sd)},
+                            {"noiseSource", NoiseSourceName(fit.noise.source)},
+                            {"noiseRatio", optional(RecordingRatio(fit))},
+                            {"weight", fit.weight}});
+    }
+    summary["recordings"] = recordings;
+  }
   summary["lag1"] = optional(result.lag1);
   summary["effectiveSamples"] = optional(EffectiveSamples(result));
   json parameters = json::array();

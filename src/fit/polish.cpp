@@ -65,8 +65,8 @@ std::vector<ParamRef> FreeParams(const PolishInput& input) {
   return free;
 }
 
-// Why the input cannot be polished, or an empty text.
-std::string InputFault(const PolishInput& input, const std::vector<ParamRef>& free) {
+// Why one recording's samples cannot be polished, or an empty text.
+std::string SamplesFault(const PolishSamples& input) {
   const size_t samples = input.times.size();
   if (samples == 0 || input.measured.empty()) return "no recording is loaded";
   if (input.traceV.size() != input.measured.size() || input.counted.size() != samples) {
@@ -78,6 +78,38 @@ std::string InputFault(const PolishInput& input, const std::vector<ParamRef>& fr
   if (input.windowStart < 0 || static_cast<size_t>(input.windowStart) >= samples ||
       input.windowEnd <= input.windowStart) {
     return "the analysis window holds no sample";
+  }
+  const int end = std::min(static_cast<size_t>(input.windowEnd), samples);
+  bool anyCounted = false;
+  for (int n = input.windowStart; n < end; ++n) {
+    if (!input.counted[n]) continue;
+    anyCounted = true;
+    for (size_t k = 0; k < input.measured.size(); ++k) {
+      if (!std::isfinite(input.measured[k][n])) {
+        return "the measured current of trace " + std::to_string(k + 1) + " at " +
+               Shown(input.times[n]) + " ms is not a number";
+      }
+    }
+  }
+  if (!anyCounted) return "no sample counts: every sample of the analysis window is excluded";
+  return "";
+}
+
+// "recording 2 (name)": how a fault or a figure names one of several recordings.
+std::string RecordingLabel(const PolishSamples& samples, size_t index) {
+  std::string label = "recording " + std::to_string(index + 1);
+  if (!samples.name.empty()) label += " (" + samples.name + ")";
+  return label;
+}
+
+// Why the input cannot be polished, or an empty text.
+std::string InputFault(const PolishInput& input, const std::vector<ParamRef>& free) {
+  if (std::string fault = SamplesFault(input); !fault.empty()) {
+    return input.also.empty() ? fault : RecordingLabel(input, 0) + ": " + fault;
+  }
+  for (size_t r = 0; r < input.also.size(); ++r) {
+    if (std::string fault = SamplesFault(input.also[r]); !fault.empty())
+      return RecordingLabel(input.also[r], r + 1) + ": " + fault;
   }
   bool anyInFit = false;
   for (int i = 0; i < kMaxCurrents; ++i) anyInFit = anyInFit || input.inFit[i];
@@ -105,20 +137,35 @@ std::string InputFault(const PolishInput& input, const std::vector<ParamRef>& fr
       return ParamName(param) + " is 0, so the sign it should keep is not known: give it one";
     }
   }
-  const int end = std::min(static_cast<size_t>(input.windowEnd), samples);
-  bool anyCounted = false;
-  for (int n = input.windowStart; n < end; ++n) {
-    if (!input.counted[n]) continue;
-    anyCounted = true;
-    for (size_t k = 0; k < input.measured.size(); ++k) {
-      if (!std::isfinite(input.measured[k][n])) {
-        return "the measured current of trace " + std::to_string(k + 1) + " at " +
-               Shown(input.times[n]) + " ms is not a number";
-      }
-    }
-  }
-  if (!anyCounted) return "no sample counts: every sample of the analysis window is excluded";
   return "";
+}
+
+// Each recording's counted samples and RMS (its residuals unweighted), when there are several.
+std::vector<RecordingFit> RecordingFigures(const PolishInput& input, const PolishModel& model,
+                                           const std::vector<std::vector<double>>& start,
+                                           const std::vector<std::vector<double>>& end) {
+  if (input.also.empty()) return {};
+  const std::vector<double> weights = RecordingWeights(input);
+  std::vector<RecordingFit> figures(input.also.size() + 1);
+  std::vector<double> before(figures.size(), 0.0), after(figures.size(), 0.0);
+  for (int k = 0; k < model.TraceCount(); ++k) {
+    const int r = model.RecordingOf(k);
+    const double w = model.WeightOf(k);
+    for (double x : start[k]) before[r] += (x / w) * (x / w);
+    for (double x : end[k]) after[r] += (x / w) * (x / w);
+    figures[r].counted += model.ResidualCount(k);
+  }
+  for (size_t r = 0; r < figures.size(); ++r) {
+    const PolishSamples& samples = r == 0 ? input : input.also[r - 1];
+    RecordingFit& fit = figures[r];
+    fit.name = RecordingLabel(samples, r);
+    fit.weight = weights[r];
+    fit.noise = EstimateNoise(samples);
+    if (fit.counted == 0) continue;
+    fit.rmsBefore = std::sqrt(before[r] / fit.counted);
+    fit.rmsAfter = std::sqrt(after[r] / fit.counted);
+  }
+  return figures;
 }
 
 // Moves free starts that lie outside their bounds onto them; one notice for each.
@@ -340,6 +387,12 @@ std::optional<PolishResult> Judge(const PolishInput& input, const PolishModel& m
   result.rmsAfter = std::sqrt(squares / result.counted);
   result.noise = noise;
   result.lag1 = LagOneAutocorrelation(*residuals);
+  if (!input.also.empty()) {
+    const auto startResiduals = ResidualsAt(model, model.StartValues());
+    if (IsRaised(cancel) || !startResiduals) return std::nullopt;
+    result.recordings = RecordingFigures(input, model, *startResiduals, *residuals);
+    result.weightedByNoise = WeightedByNoise(input);
+  }
   for (size_t j = 0; j < free.size(); ++j) {
     result.estimates.push_back({free[j], StartOf(input, free[j]), StartOf(solved, free[j]),
                                 std::nullopt, onBound[j], std::nullopt, Determination::Not});

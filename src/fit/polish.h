@@ -13,30 +13,13 @@
 #include <vector>
 
 #include "fit/regions.h"
+#include "model/fitter_choice.h"
 #include "model/model.h"
 #include "model/param_table.h"
 #include "model/recording.h"
 
-inline constexpr int kRealFieldCount = 15;  // Vm ... Erev: the real fields, first in the table
 inline constexpr int kDefaultMaxIterations = 200;
 inline constexpr double kStrongCorrelation = 0.95;  // |r| above this is listed
-
-struct ParamBounds {
-  double lower;  // the field's unit; -kUnbounded: none
-  double upper;  // kUnbounded: none
-};
-
-// Which real fields of one current the polish moves, and within what.
-struct CurrentChoice {
-  std::array<bool, kRealFieldCount> free{};
-  std::array<ParamBounds, kRealFieldCount> bounds{};
-};
-
-struct ParamChoice {
-  std::array<CurrentChoice, kMaxCurrents> currents{};
-  bool baselineFree = false;
-  ParamBounds baselineBounds{-kUnbounded, kUnbounded};  // nA
-};
 
 // A parameter the polish can move: a real field of a current, or the baseline.
 struct ParamRef {
@@ -59,22 +42,29 @@ ParamChoice DefaultChoice(const std::array<CurrentParams, kMaxCurrents>& current
 // True when the field belongs to a gate that `current` raises to the power 0.
 bool OfSilentGate(const CurrentParams& current, ParamField field);
 
-// Everything the polish needs, copied out of the workspace.
-struct PolishInput {
-  std::array<CurrentParams, kMaxCurrents> currents{};
-  std::array<bool, kMaxCurrents> inFit{};  // the currents summed in the fit
-  std::vector<double> times;               // ms, one per sample, shared by the traces
-  std::vector<double> traceV;              // step voltage of each trace (mV)
+// One recording's part of the polish: its samples, analysis window and the samples that count.
+struct PolishSamples {
+  std::vector<double> times;   // ms, one per sample, shared by the traces
+  std::vector<double> traceV;  // step voltage of each trace (mV)
   // Per trace, its whole command when the model follows it; empty (or none): the single step.
   std::vector<std::vector<CommandLevel>> commands;
   std::vector<std::vector<double>> measured;  // nA, per trace, one per sample
   int windowStart = 0;                        // the model's time zero is times[windowStart]
   int windowEnd = 0;                          // exclusive
   SampleMask counted;                         // the samples that count, for every trace
-  double baseline = 0.0;                      // nA, carried by every current in the fit
+  std::optional<double> noiseSd;              // nA, over the noise region when one is set
+  std::string name;                           // how the summary names the recording
+};
+
+// Everything the polish needs, copied out of the workspace: the first recording's samples, and
+// those of any further recordings fitted together with it to the same currents.
+struct PolishInput : PolishSamples {
+  std::array<CurrentParams, kMaxCurrents> currents{};
+  std::array<bool, kMaxCurrents> inFit{};  // the currents summed in the fit
+  double baseline = 0.0;                   // nA, carried by every current in the fit
   ParamChoice choice;
   int maxIterations = kDefaultMaxIterations;
-  std::optional<double> noiseSd;  // nA, over the noise region when one is set
+  std::vector<PolishSamples> also;  // further recordings; empty: the polish of one recording
 };
 
 // Handed to the progress callback after every iteration, on the polish's own thread.
@@ -124,6 +114,16 @@ struct NoiseEstimate {
   NoiseSource source = NoiseSource::None;
 };
 
+// How far the fit misses one recording, when several are fitted together.
+struct RecordingFit {
+  std::string name;
+  int counted = 0;                  // samples that count
+  std::optional<double> rmsBefore;  // nA, unweighted
+  std::optional<double> rmsAfter;   // nA, unweighted
+  NoiseEstimate noise;
+  double weight = 1.0;  // its residuals' factor in the joint sum of squares
+};
+
 struct CorrelatedPair {
   ParamRef first;
   ParamRef second;
@@ -148,8 +148,12 @@ struct PolishResult {
   std::vector<std::string> warnings;
   NoiseEstimate noise;         // what the RMS is held against
   std::optional<double> lag1;  // lag-1 autocorrelation of the residuals
-  int starts = 0;              // solves run: the given start and the restarts
-  double seconds = 0.0;        // wall time of the solves
+  // With several recordings, each one's figures (the RMS above is over all, weighted), and
+  // whether each was weighted by its noise region (otherwise all count alike).
+  std::vector<RecordingFit> recordings;
+  bool weightedByNoise = false;
+  int starts = 0;        // solves run: the given start and the restarts
+  double seconds = 0.0;  // wall time of the solves
 
   // Converged or stopped at its iteration limit: the result is meant to be applied.
   bool Applicable() const {

@@ -11,6 +11,7 @@
 #include <ceres/jet.h>
 
 #include <Eigen/Core>
+#include <algorithm>
 #include <cmath>
 
 #include "model/evaluate.h"
@@ -126,6 +127,22 @@ double TypicalStep(const ParamRef& param) {
 
 }  // namespace
 
+bool WeightedByNoise(const PolishInput& input) {
+  const auto hasNoise = [](const PolishSamples& samples) {
+    return samples.noiseSd && *samples.noiseSd > 0.0 && std::isfinite(*samples.noiseSd);
+  };
+  return !input.also.empty() && hasNoise(input) &&
+         std::all_of(input.also.begin(), input.also.end(), hasNoise);
+}
+
+std::vector<double> RecordingWeights(const PolishInput& input) {
+  std::vector<double> weights(input.also.size() + 1, 1.0);
+  if (!WeightedByNoise(input)) return weights;
+  for (size_t r = 0; r < input.also.size(); ++r)
+    weights[r + 1] = *input.noiseSd / *input.also[r].noiseSd;
+  return weights;
+}
+
 PolishModel::PolishModel(const PolishInput& input, const std::atomic<bool>* cancel,
                          Coordinates coordinates)
     : currents_(input.currents), baseline_(input.baseline), cancel_(cancel) {
@@ -155,19 +172,26 @@ PolishModel::PolishModel(const PolishInput& input, const std::atomic<bool>* canc
     baselineBlock_ = static_cast<int>(blocks_.size());
     blocks_.push_back({-1, {}, {mapOf(input.choice.baselineBounds, ParamRef{})}});
   }
-  const int samples = static_cast<int>(input.times.size());
-  const int end = std::min(input.windowEnd, samples);
-  const double origin = input.times[input.windowStart];
+  const std::vector<double> weights = RecordingWeights(input);
+  AddTraces(input, 0, weights[0]);
+  for (size_t r = 0; r < input.also.size(); ++r)
+    AddTraces(input.also[r], static_cast<int>(r) + 1, weights[r + 1]);
+}
+
+void PolishModel::AddTraces(const PolishSamples& samples, int recording, double weight) {
+  const int count = static_cast<int>(samples.times.size());
+  const int end = std::min(samples.windowEnd, count);
+  const double origin = samples.times[samples.windowStart];
   const double maxPiece =
-      samples > 1 ? (input.times.back() - input.times.front()) / (samples - 1) : 0.0;
-  for (size_t k = 0; k < input.measured.size(); ++k) {
-    Trace trace{input.traceV[k], {}, {}, {}};
-    if (k < input.commands.size()) CommandPieces(input.commands[k], maxPiece, &trace.pieces);
+      count > 1 ? (samples.times.back() - samples.times.front()) / (count - 1) : 0.0;
+  for (size_t k = 0; k < samples.measured.size(); ++k) {
+    Trace trace{samples.traceV[k], {}, {}, {}, recording, weight};
+    if (k < samples.commands.size()) CommandPieces(samples.commands[k], maxPiece, &trace.pieces);
     const double traceOrigin = trace.pieces.empty() ? origin : 0.0;
-    for (int n = input.windowStart; n < end; ++n) {
-      if (!input.counted[n]) continue;
-      trace.t.push_back(input.times[n] - traceOrigin);
-      trace.measured.push_back(input.measured[k][n]);
+    for (int n = samples.windowStart; n < end; ++n) {
+      if (!samples.counted[n]) continue;
+      trace.t.push_back(samples.times[n] - traceOrigin);
+      trace.measured.push_back(samples.measured[k][n]);
     }
     totalResiduals_ += static_cast<int>(trace.t.size());
     if (!trace.t.empty()) traces_.push_back(std::move(trace));
@@ -270,6 +294,17 @@ bool PolishModel::EvaluateTrace(int trace, const double* const* blocks, double* 
         -static_cast<double>(fit_.size()) *
         ValuePerCoordinate(blocks_[baselineBlock_].maps[0], blocks[baselineBlock_][0]);
     std::fill(jacobians[baselineBlock_], jacobians[baselineBlock_] + samples, perSample);
+  }
+  // A recording weighted by its noise: the factor on the residuals is on their derivatives too.
+  // One recording alone has weight 1 and stays bit for bit unweighted.
+  if (data.weight != 1.0) {
+    for (int s = 0; s < samples; ++s) residuals[s] *= data.weight;
+    for (size_t b = 0; jacobians && b < blocks_.size(); ++b) {
+      if (!jacobians[b]) continue;
+      const size_t entries =
+          static_cast<size_t>(samples) * (blocks_[b].current < 0 ? 1 : blocks_[b].fields.size());
+      for (size_t e = 0; e < entries; ++e) jacobians[b][e] *= data.weight;
+    }
   }
   return finite;
 }

@@ -15,6 +15,12 @@
 #include "model/model.h"
 #include "model/param_table.h"
 
+// Each recording's factor on its residuals: with several recordings that all have a noise
+// region, the first's noise over its own, so that each counts by its signal to noise; otherwise
+// 1 for all. The first recording's is always 1, so its residuals stay in nA.
+std::vector<double> RecordingWeights(const PolishInput& input);
+bool WeightedByNoise(const PolishInput& input);  // several recordings, each with a noise region
+
 class PolishModel {
  public:
   struct Block {
@@ -41,6 +47,8 @@ class PolishModel {
   int TraceCount() const { return static_cast<int>(traces_.size()); }
   int ResidualCount(int trace) const { return static_cast<int>(traces_[trace].t.size()); }
   int TotalResiduals() const { return totalResiduals_; }
+  int RecordingOf(int trace) const { return traces_[trace].recording; }  // 0: the first
+  double WeightOf(int trace) const { return traces_[trace].weight; }
 
   // Fills `residuals` (ResidualCount(trace) values) and, where `jacobians` and its entry for a
   // block are not null, that block's Jacobian (row-major, residuals x block size) with respect
@@ -65,7 +73,10 @@ class PolishModel {
                                        // following the whole command, the sample's own time
     std::vector<double> measured;      // nA at each counted sample
     std::vector<CommandPiece> pieces;  // the whole command followed; empty: the single step
+    int recording = 0;                 // 0: the input's own; r: its also[r - 1]
+    double weight = 1.0;               // the recording's factor on the residuals
   };
+  void AddTraces(const PolishSamples& samples, int recording, double weight);
   bool EvaluateSteps(const Trace& data, const double* const* blocks, double baseline, double* sum,
                      double** jacobians) const;
 

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "model/kinetics.h"
 #include "platform/number_text.h"
@@ -24,7 +25,7 @@ double Spread(const std::vector<double>& values) {
 }
 
 // Pooled over the traces, each about its own mean.
-std::optional<double> BaselineNoise(const PolishInput& input) {
+std::optional<double> BaselineNoise(const PolishSamples& input) {
   if (input.windowStart < kLeastBaselineSamples) return std::nullopt;
   double squares = 0.0;
   int degrees = 0;
@@ -42,7 +43,7 @@ std::optional<double> BaselineNoise(const PolishInput& input) {
 
 // White noise of SD s gives second differences of SD s sqrt(6); the median of their sizes,
 // over 0.6745, is that SD without the few large ones a step or a fast rise leaves.
-std::optional<double> DifferenceNoise(const PolishInput& input) {
+std::optional<double> DifferenceNoise(const PolishSamples& input) {
   std::vector<double> sizes;
   const int end = std::min(input.windowEnd, static_cast<int>(input.times.size()));
   for (const std::vector<double>& trace : input.measured) {
@@ -66,6 +67,42 @@ bool IsMidpoint(ParamField field) {
 
 double FieldOf(const PolishResult& result, int current, ParamField field) {
   return result.currents[current].*Descriptor(field).real;
+}
+
+// The lowest and highest voltage the traces of every recording visit: their steps, and the
+// levels of the commands they follow (a prepulse, a tail).
+std::pair<double, double> StepRange(const PolishInput& input) {
+  double lowest = 1e300, highest = -1e300;
+  const auto visit = [&](const PolishSamples& samples) {
+    for (double v : samples.traceV) lowest = std::min(lowest, v), highest = std::max(highest, v);
+    for (const std::vector<CommandLevel>& levels : samples.commands)
+      for (const CommandLevel& level : levels)
+        lowest = std::min(lowest, level.level), highest = std::max(highest, level.level);
+  };
+  visit(input);
+  for (const PolishSamples& samples : input.also) visit(samples);
+  return {lowest, highest};
+}
+
+// The RMS over the noise, one figure per recording that is fitted further above its noise than
+// kNoiseExcess: with one recording the fit's own, with several each one's.
+struct NoiseExcess {
+  std::string label;  // empty: the one recording
+  double ratio;
+  NoiseEstimate noise;
+};
+
+std::vector<NoiseExcess> NoiseExcesses(const PolishResult& result) {
+  std::vector<NoiseExcess> excesses;
+  const auto check = [&](const std::string& label, const std::optional<double>& rms,
+                         const NoiseEstimate& noise) {
+    if (!rms || !noise.sd) return;
+    const double ratio = *rms / *noise.sd;
+    if (ratio > 1.0 + kNoiseExcess) excesses.push_back({label, ratio, noise});
+  };
+  if (result.recordings.empty()) check("", result.rmsAfter, result.noise);
+  for (const RecordingFit& fit : result.recordings) check(fit.name, fit.rmsAfter, fit.noise);
+  return excesses;
 }
 
 // Below this fraction of the h gate open at the holding level, Gmax and the inactivation's
@@ -93,8 +130,7 @@ std::string RunawayAdvice(const PolishInput& input, const PolishResult& result,
   const CurrentParams& c = result.currents[param.current];
   if (c.q != 0 && HoldingInactivation(c) < kLittleAvailable)
     return name + " is still growing at the iteration limit: " + OnlyGmaxTimesHold(result, param);
-  double highest = -1e300;
-  for (double v : input.traceV) highest = std::max(highest, v);
+  const double highest = StepRange(input).second;
   const double open = kinetics::SteadyState(highest, c.Vm, c.Km);
   if (c.p != 0 && open < 0.5) {
     return name +
@@ -121,7 +157,7 @@ std::string NoiseSourceName(NoiseSource source) {
   return "none";
 }
 
-NoiseEstimate EstimateNoise(const PolishInput& input) {
+NoiseEstimate EstimateNoise(const PolishSamples& input) {
   if (input.noiseSd && *input.noiseSd > 0.0) return {input.noiseSd, NoiseSource::Region};
   if (const std::optional<double> sd = BaselineNoise(input)) return {sd, NoiseSource::Baseline};
   if (const std::optional<double> sd = DifferenceNoise(input))
@@ -146,16 +182,13 @@ std::optional<double> LagOneAutocorrelation(const std::vector<std::vector<double
 
 bool WorthAnotherStart(const PolishInput& input, const PolishResult& result) {
   if (result.outcome != PolishOutcome::Converged) return true;
-  if (result.rmsAfter && result.noise.sd &&
-      *result.rmsAfter > (1.0 + kNoiseExcess) * *result.noise.sd)
-    return true;
+  if (!NoiseExcesses(result).empty()) return true;
+  const auto [lowest, highest] = StepRange(input);
   for (const ParamEstimate& e : result.estimates) {
     if (e.atBound) return true;
     if (e.param.IsBaseline() || !IsMidpoint(e.param.field)) continue;
     const double hold = FieldOf(result, e.param.current, ParamField::Vhold);
-    double low = hold, high = hold;
-    for (double v : input.traceV) low = std::min(low, v), high = std::max(high, v);
-    if (e.result < low || e.result > high) return true;
+    if (e.result < std::min(lowest, hold) || e.result > std::max(highest, hold)) return true;
   }
   return false;
 }
@@ -163,18 +196,14 @@ bool WorthAnotherStart(const PolishInput& input, const PolishResult& result) {
 std::vector<std::string> FitWarnings(const PolishInput& input, const PolishResult& result,
                                      const std::vector<std::vector<double>>& path) {
   std::vector<std::string> warnings;
-  if (result.rmsAfter && result.noise.sd) {
-    const double ratio = *result.rmsAfter / *result.noise.sd;
-    if (ratio > 1.0 + kNoiseExcess) {
-      warnings.push_back("the RMS is " + Shown(ratio) + " times the noise (" +
-                         Shown(*result.noise.sd) + " nA, from " +
-                         NoiseSourceName(result.noise.source) +
-                         "): the model misses part of the current, or the polish stopped short "
-                         "of the best fit");
-    }
+  for (const NoiseExcess& excess : NoiseExcesses(result)) {
+    warnings.push_back((excess.label.empty() ? "the RMS" : excess.label + ": the RMS") + " is " +
+                       Shown(excess.ratio) + " times the noise (" + Shown(*excess.noise.sd) +
+                       " nA, from " + NoiseSourceName(excess.noise.source) +
+                       "): the model misses part of the current, or the polish stopped short "
+                       "of the best fit");
   }
-  double lowest = 1e300, highest = -1e300;
-  for (double v : input.traceV) lowest = std::min(lowest, v), highest = std::max(highest, v);
+  const auto [lowest, highest] = StepRange(input);
   const size_t count = result.estimates.size();
   std::vector<bool> running(count, false);
   if (result.outcome == PolishOutcome::IterationLimit && path.size() > kRunawaySteps) {

@@ -23,7 +23,7 @@ inline constexpr double kRunawayGrowth = 0.05;
 // analysis window (at least kLeastBaselineSamples per trace); else the spread of the counted
 // samples' second differences, which a smooth current hardly touches.
 inline constexpr int kLeastBaselineSamples = 20;
-NoiseEstimate EstimateNoise(const PolishInput& input);
+NoiseEstimate EstimateNoise(const PolishSamples& samples);
 
 // Of every counted trace, pooled: sum r[s] r[s+1] / sum r[s]^2; empty with fewer than 3 samples.
 std::optional<double> LagOneAutocorrelation(const std::vector<std::vector<double>>& residuals);

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "model/recording.h"
+
 UndoHistory undoHistory;
 
 namespace {
@@ -54,6 +56,7 @@ WorkspaceSnapshot CaptureWorkspace() {
   std::copy_n(status.traceV, kTraceVSlots, state.traceV);
   state.baseline = status.baseline;
   state.dclamp = dclamp;
+  state.fitter = loadedRecording.fitter;
   return state;
 }
 
@@ -64,9 +67,18 @@ void RestoreWorkspace(const WorkspaceSnapshot& state) {
   std::copy_n(state.traceV, kTraceVSlots, status.traceV);
   status.baseline = state.baseline;
   dclamp = state.dclamp;
+  loadedRecording.fitter = state.fitter;
+}
+
+void NoteRecordingReplaced() {
+  undoHistory.AdoptFitterChoice(loadedRecording.fitter);
 }
 
 bool SameSnapshot(const WorkspaceSnapshot& a, const WorkspaceSnapshot& b) {
+  return SameParameters(a, b) && a.fitter == b.fitter;
+}
+
+bool SameParameters(const WorkspaceSnapshot& a, const WorkspaceSnapshot& b) {
   for (int i = 0; i < kMaxCurrents; ++i) {
     if (!SameCurrent(a.currents[i], b.currents[i])) return false;
   }
@@ -85,9 +97,10 @@ UndoHistory::UndoHistory(int maxSteps) : maxSteps_(std::max(maxSteps, 1)) {
 
 void UndoHistory::Reset(const WorkspaceSnapshot& state) {
   entries_.clear();
-  entries_.push_back({"", state, nextSerial_++});
+  const uint64_t serial = nextSerial_++;
+  entries_.push_back({"", state, serial, serial});
   position_ = 0;
-  cleanSerial_ = entries_[0].serial;
+  cleanSerial_ = serial;
   runKey_.clear();
 }
 
@@ -109,13 +122,25 @@ bool UndoHistory::Record(const std::string& label, const WorkspaceSnapshot& stat
     Entry& last = entries_[position_];
     last.state = state;
     last.serial = nextSerial_++;
+    last.paramSerial = ParamSerialAfter(entries_[position_ - 1], state, last.serial);
     return true;
   }
+  const uint64_t serial = nextSerial_++;
+  const uint64_t paramSerial = ParamSerialAfter(entries_[position_], state, serial);
   entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(position_) + 1, entries_.end());
-  entries_.push_back({label, state, nextSerial_++});
+  entries_.push_back({label, state, serial, paramSerial});
   if (entries_.size() > static_cast<size_t>(maxSteps_) + 1) entries_.pop_front();
   position_ = entries_.size() - 1;
   return true;
+}
+
+uint64_t UndoHistory::ParamSerialAfter(const Entry& before, const WorkspaceSnapshot& state,
+                                       uint64_t serial) const {
+  return SameParameters(before.state, state) ? before.paramSerial : serial;
+}
+
+void UndoHistory::AdoptFitterChoice(const FitterChoice& fitter) {
+  for (Entry& entry : entries_) entry.state.fitter = fitter;
 }
 
 void UndoHistory::EndRun() {
@@ -164,11 +189,11 @@ int UndoHistory::RedoCount() const {
 void UndoHistory::MarkClean() {
   // A step after a save is a step of its own, so that undo comes back to the saved state.
   runKey_.clear();
-  cleanSerial_ = entries_[position_].serial;
+  cleanSerial_ = entries_[position_].paramSerial;
 }
 
 bool UndoHistory::IsClean() const {
-  return entries_[position_].serial == cleanSerial_;
+  return entries_[position_].paramSerial == cleanSerial_;
 }
 
 // ---- menu texts ----

@@ -1,6 +1,6 @@
 // The undo history: snapshots of what the user fits (the ten currents, the fit flags, the trace
-// voltages, the baseline, the dynamic-clamp settings), the named steps between them, and the
-// marker of the state last saved or read.
+// voltages, the baseline, the dynamic-clamp settings, the polish's free flags and bounds), the
+// named steps between them, and the marker of the state last saved or read.
 #pragma once
 
 #include <cstdint>
@@ -8,13 +8,14 @@
 #include <optional>
 #include <string>
 
+#include "model/fitter_choice.h"
 #include "model/model.h"
 
 // ---- capacities ----
-constexpr int kUndoSteps = 1000;  // steps kept; the oldest is dropped beyond this (~5 MB)
+constexpr int kUndoSteps = 1000;  // steps kept; the oldest is dropped beyond this (~8 MB)
 
 // ---- records ----
-// What one step can change. Fixed size (about 4.7 kB), so a copy per step is cheap.
+// What one step can change. Fixed size (about 7.5 kB), so a copy per step is cheap.
 struct WorkspaceSnapshot {
   CurrentParams currents[kMaxCurrents];  // params, names included
   int32_t fitCurrent[kMaxCurrents];      // status.fitCurrent
@@ -22,6 +23,7 @@ struct WorkspaceSnapshot {
   double traceV[kTraceVSlots];           // status.traceV (mV)
   double baseline;                       // status.baseline
   DclampSettings dclamp;                 // the dynamic-clamp settings
+  FitterChoice fitter;                   // the loaded recording's free flags and bounds
 };
 
 // What an undo or a redo hands back: the state to restore and the step it took back or redid.
@@ -34,6 +36,11 @@ struct UndoRestore {
 WorkspaceSnapshot CaptureWorkspace();                   // params, status and dclamp as they are now
 void RestoreWorkspace(const WorkspaceSnapshot& state);  // into params, status and dclamp
 bool SameSnapshot(const WorkspaceSnapshot& a, const WorkspaceSnapshot& b);  // bit for bit
+// The same but for the free flags and bounds: what the parameter file and a polish's result hold.
+bool SameParameters(const WorkspaceSnapshot& a, const WorkspaceSnapshot& b);
+// Another recording was taken over: every state in the history takes its free flags and bounds
+// (see UndoHistory::AdoptFitterChoice).
+void NoteRecordingReplaced();
 
 // ---- the history ----
 // A list of states with the step that led to each. Record() is called after a change with the
@@ -54,6 +61,9 @@ class UndoHistory {
   bool Record(const std::string& label, const WorkspaceSnapshot& state,
               const std::string& mergeKey = {});
   void EndRun();  // the next record starts a new step whatever its key
+  // Every state takes these free flags and bounds, those of a recording just taken over: the
+  // previous recording's mean nothing for it, so an undo must not bring them back.
+  void AdoptFitterChoice(const FitterChoice& fitter);
 
   bool CanUndo() const;
   bool CanRedo() const;
@@ -64,9 +74,10 @@ class UndoHistory {
   int UndoCount() const;              // steps that can be undone
   int RedoCount() const;              // steps that can be redone
 
-  // The saved marker: the current state is the one last written to or read from a file.
+  // The saved marker: the current state is the one last written to or read from a file. Steps
+  // that change only the free flags and bounds keep it, since the parameter file holds neither.
   void MarkClean();
-  bool IsClean() const;  // false once a step, an undo or a redo leaves that state
+  bool IsClean() const;  // false once a step, an undo or a redo leaves that state's parameters
 
  private:
   struct Entry {
@@ -74,7 +85,11 @@ class UndoHistory {
     WorkspaceSnapshot state;  // the workspace after that step
     uint64_t serial;          // unique for the life of the history, so a dropped or redone-over
                               // state can never be mistaken for the saved one
+    uint64_t paramSerial;     // the serial of the step that last changed the parameters
   };
+  // The serial of state's parameters when it follows the entry `before`.
+  uint64_t ParamSerialAfter(const Entry& before, const WorkspaceSnapshot& state,
+                            uint64_t serial) const;
 
   std::deque<Entry> entries_;  // entries_[0] is the oldest state kept
   size_t position_ = 0;        // the entry the workspace is at

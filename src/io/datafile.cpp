@@ -14,6 +14,7 @@
 #include "io/datafile_layout.h"
 #include "io/file_kind.h"
 #include "io/io.h"
+#include "io/read_once.h"
 #include "platform/platform.h"
 
 namespace {
@@ -271,6 +272,16 @@ DataFileRead ReadDataFileAt(const std::string& path, int headerLines) {
       kind == FileKind::Device || kind == FileKind::Folder) {
     return {Recording{}, "The data file\n" + path + "\nwas not read: it is " + FileKindWords(kind) +
                              ", not a file."};
+  }
+  // A pipe is read whole first, within a bound of time: a FIFO that no writer opens would
+  // otherwise hold the open for ever.
+  if (KindOfFile(path) == FileKind::Pipe) {
+    std::string bytes;
+    if (const std::string why = ReadFileOnce(path, {kMaxPipedDataFileBytes}, &bytes); !why.empty())
+      return {Recording{}, "The data file\n" + path + "\nwas not read: " + why + "."};
+    DataFileRead read = ReadDataText(bytes, headerLines);
+    if (read.error.empty()) read.recording.name = path;
+    return read;
   }
   const int handle = OpenFile(path.c_str(), VAL_READ_ONLY, VAL_OPEN_AS_IS, VAL_ASCII);
   if (handle < 0) return {Recording{}, "file open error"};

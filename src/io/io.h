@@ -59,6 +59,9 @@ constexpr int kMaxNameLength = kNameSize - 1;    // longer names are cut when a 
 // The largest file the writer can make is about 90 kB (every number a 317-character DBL_MAX);
 // anything far beyond that is not a parameter file and is refused before it is parsed.
 constexpr long kMaxParamFileBytes = 1L << 20;
+// A text data file that comes through a pipe is read whole before it is parsed; far beyond any
+// recording of kMaxPoints rows.
+constexpr size_t kMaxPipedDataFileBytes = size_t{64} << 20;
 
 // What a parameter file holds: the scratch copy that a read fills before anything is taken over.
 struct ParamFileContents {

@@ -7,6 +7,7 @@
 #include "io/dialog_folder.h"
 #include "io/file_kind.h"
 #include "io/io.h"
+#include "io/read_once.h"
 #include "io/safe_write.h"
 #include "platform/platform.h"
 
@@ -21,6 +22,12 @@ std::string SystemError(int error) {
 
 // The whole file into text; "" or why it could not be read.
 std::string ReadWholeFile(const std::string& path, std::string* text) {
+  // A pipe within a bound of time: a FIFO that no writer opens would hold the open for ever.
+  if (KindOfFile(path) == FileKind::Pipe) {
+    std::string why = ReadFileOnce(path, {static_cast<size_t>(kMaxParamFileBytes)}, text);
+    if (why.starts_with("it is larger than")) why += ", far more than a parameter file holds";
+    return why;
+  }
   std::FILE* stream = std::fopen(path.c_str(), "rb");
   if (stream == nullptr) return "it cannot be opened (" + SystemError(errno) + ")";
   char chunk[kReadChunk];

@@ -32,7 +32,7 @@ std::string AwaitPipe(int fd, int silenceMs) {
     if (ready == 0) {
       const std::string silence = silenceMs % 1000 == 0 ? std::to_string(silenceMs / 1000) + " s"
                                                         : std::to_string(silenceMs) + " ms";
-      return "nothing came through the pipe for " + silence + ", so it was not read";
+      return "nothing came through the pipe for " + silence;
     }
     if (errno != EINTR) return SystemReason("it could not be read", errno);
   }

@@ -1,5 +1,6 @@
 // A recording as a value: the sample times; per trace the measured current, the measured voltage
-// and the command; the recording's own analysis window, regions, noise region and import choices.
+// and the command; the recording's own analysis window, regions, noise region, the polish's free
+// flags and bounds, and import choices.
 // Any number of traces and samples: the fixed trace arrays of the workspace are only a view of
 // the one loaded recording, kept for the code paths that have always read them.
 #pragma once
@@ -8,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "model/fitter_choice.h"
 #include "platform/import_choices.h"
 
 // A closed stretch of time in the recording's time unit (ms). Regions apply to every trace; one
@@ -41,6 +43,9 @@ struct TraceCommand {
   std::vector<CommandLevel> levels;  // the whole command in time order; empty when not known
 };
 
+// The recordings fitted together at most, in a session or on the command line.
+inline constexpr int kMaxRecordings = 32;
+
 struct Recording {
   std::vector<double> times;  // sample times on the program's axis (ms for a file in seconds)
   int traces = 0;             // traces kept
@@ -62,6 +67,7 @@ struct Recording {
   SampleWindow window{0, 0};                       // the analysis window
   std::vector<TimeRegion> excluded;                // stretches left out of the fit
   std::optional<TimeRegion> noise;                 // the stretch whose spread is the noise
+  FitterChoice fitter;                             // the polish's free flags and bounds
   std::optional<ImportChoices> import;             // how an amplifier file became this recording
 
   int Samples() const { return static_cast<int>(times.size()); }

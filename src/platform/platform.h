@@ -30,6 +30,7 @@ constexpr int ATTR_ITEM_NAME = 501;           // text; a menu item's text
 constexpr int ATTR_INDICATOR_COLOR = 550;     // int RGB; the colour a coloured indicator shows
 constexpr int ATTR_TITLE = 573;               // text; a panel's window title
 constexpr int ATTR_LABEL_TEXT = 641;          // text; a control's label (a button's caption)
+constexpr int ATTR_TOOLTIP_TEXT = 1190;       // text; shown while the pointer rests on a control
 constexpr int ATTR_CONSTANT_NAME = 643;       // text; a control's constant name (read only)
 constexpr int ATTR_CMD_BUTTON_COLOR = 880;    // int RGB; a command button's colour
 constexpr int ATTR_PLOT_BGCOLOR = 1081;       // int RGB; a graph's plot-area background
@@ -185,6 +186,12 @@ int SetGraphHandleCallback(int panel, int graph, GraphHandleCallbackPtr callback
 int SetGraphHandle(int panel, int graph, int handle, double x, double y, int color,
                    const char* tip);
 
+// ---- right-button menus on controls ----
+// Choosing item k (0-based) of the menu calls chosen(panel, control, k). An empty list removes it.
+using CtrlMenuCallbackPtr = void (*)(int panel, int control, int item);
+int SetCtrlContextMenu(int panel, int control, const std::vector<std::string>& items,
+                       CtrlMenuCallbackPtr chosen);
+
 // ---- popups and the clipboard ----
 int FileSelectPopup(const char* defaultDirectory, const char* defaultFileSpec,
                     const char* fileTypeList, const char* title, int buttonLabel,
@@ -197,6 +204,11 @@ int DirSelectPopup(const char* defaultDirectory, const char* title, int allowCan
 int MessagePopup(const char* title, const char* message);
 // Asks for one line of text: 1 with the text entered, 0 when cancelled or no person can be asked.
 int PromptPopup(const char* title, const char* message, std::string* response);
+// Asks for two lines of text in one box, each under its label and shown as *first and *second
+// hold them: 1 with both as entered, 0 when cancelled or no person can be asked. The test seams
+// answer it with two queued prompt answers.
+int PromptPairPopup(const char* title, const char* message, const char* firstLabel,
+                    const char* secondLabel, std::string* first, std::string* second);
 // Asks a question with one button per answer (at most kMaxAnswers); returns the index of the
 // answer chosen, or -1 when the box was closed or no person can be asked.
 constexpr int kMaxAnswers = 4;

@@ -1,9 +1,12 @@
 // The command line's polish run as a separate program on the potassium example from a rough
 // start: it reaches the bundled fit's RMS, writes the parameter file with only the polished
 // values changed, honours --fix, --free, --bounds and --json, and refuses what it cannot do
-// without writing anything.
+// without writing anything; on the example's own model it exits 0.
 #include <QFile>
+#include <cstdio>
 #include <nlohmann/json.hpp>
+#include <random>
+#include <sstream>
 
 #include "program_fixture.h"
 
@@ -96,6 +99,46 @@ TEST_F(CliPolish, ReachesTheBundledRmsAndChangesOnlyThePolishedValues) {
     Field(expected, current, name) = Field(polished, current, name);
   EXPECT_EQ(ReadBytes(out.toStdString()), Format(expected));
   EXPECT_NE(Field(polished, 1, "Vm"), roughVm);
+}
+
+// On the example's own model with noise like the recording's, the polish from the truth converges
+// without a warning: the one case that exits 0.
+TEST_F(CliPolish, OwnModelWithItsNoiseExitsZeroWithoutWarnings) {
+  const ProgramRun fits = Pavik({"--fits", "-", data, bundled});
+  ASSERT_EQ(fits.exitCode, 0) << fits.err;
+  std::istringstream example(ReadBytes(data.toStdString()));
+  std::istringstream curves(fits.out);
+  std::string line;
+  std::string text;
+  for (int h = 0; h < 14 && std::getline(example, line); ++h) text += line + "\n";  // to "t V1"
+  std::getline(curves, line);                                                       // names
+  std::mt19937 random(19520001);
+  std::normal_distribution<double> noise(0.0, 0.03);  // nA, as the example's
+  while (std::getline(example, line) && std::getline(curves, line)) {
+    std::istringstream columns(line);  // t, then each trace's measured current and fit
+    double t = 0;
+    columns >> t;
+    char row[32];
+    std::snprintf(row, sizeof row, "%.6f", t / 1000);  // the file is in seconds
+    text += row;
+    for (int k = 0; k < kMaxTraces; ++k) {
+      double measured = 0;
+      double fit = 0;
+      columns >> measured >> fit;
+      std::snprintf(row, sizeof row, "\t%.3f\t%.5f", -40.0 + 20.0 * k, fit + noise(random));
+      text += row;
+    }
+    text += "\n";
+  }
+  const QString own = dir.filePath("own.txt");
+  WriteBytes(own.toStdString(), text);
+  const ProgramRun run = Pavik({"--polish", own, bundled, "--out", out, "--json"});
+  EXPECT_EQ(run.exitCode, 0) << run.err << run.out;
+  EXPECT_FALSE(Contains(run.err, "warning")) << run.err;
+  const auto json = nlohmann::json::parse(run.out, nullptr, false);
+  ASSERT_TRUE(json.is_object()) << run.out;
+  EXPECT_EQ(json["verdict"], "good");
+  EXPECT_TRUE(json["warnings"].empty());
 }
 
 // --fix keeps a parameter and --bounds holds one (a start outside them is moved onto them, and

@@ -265,6 +265,10 @@ TEST_F(CliTest, SuccessfulRunsExitZero) {
       {{"--report", "/dev/stdin"},
        paramBytes,
        [](const std::string& out) { return Contains(out, "c3"); }},
+      // a data file through a pipe is read whole within a bound of time, then parsed as text
+      {{"--fits", "-", "/dev/stdin", param},
+       QByteArray::fromStdString(ReadBytes(data.toStdString())),
+       [](const std::string& out) { return out.starts_with("t\tI1\tfit1"); }},
       {{"--render", panel, data, param, "--select", "2"},
        {},
        [&](const std::string&) { return QImage(panel).size() == QSize(1280, 800); }},

@@ -99,7 +99,7 @@ TEST_F(Export, PublicationFiguresHaveThePageSizeAndEmbeddedText) {
 // The menu writes the analysis window's rows, or asked, the whole recording's, marking the
 // samples of an excluded region (columns and numbers: the table's own tests).
 TEST_F(Export, TableMenuWritesTheWindowOrTheWholeRecording) {
-  fitSettings.excluded = {{timevals[10], timevals[19]}};
+  loadedRecording.excluded = {{timevals[10], timevals[19]}};
   QueueQuestionAnswer(0);
   QueueFileSelectAnswer(VAL_NEW_FILE_SELECTED, ScratchPath("fits"));
   TriggerMenu(MENU_EXPORTTABLE);

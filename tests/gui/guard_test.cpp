@@ -116,12 +116,12 @@ TEST_F(Guard, ARegionIsSavedInASession) {
   ASSERT_EQ(SaveParamFile(paramFile), 1);
   EXPECT_EQ(TitleMark(), 'P');  // a data file opened is not work of its own
   MarkRegion(10, 20);
-  ASSERT_EQ(fitSettings.excluded.size(), 1u);
+  ASSERT_EQ(loadedRecording.excluded.size(), 1u);
   EXPECT_EQ(TitleMark(), '*');
 
   OpenThroughMenu(MENU_OPENPARAM, paramFile);
   EXPECT_TRUE(RecordedQuestions().empty());
-  EXPECT_EQ(fitSettings.excluded.size(), 1u);
+  EXPECT_EQ(loadedRecording.excluded.size(), 1u);
 
   QueueQuestionAnswer(kDiscard);
   EXPECT_TRUE(LoopEndsAfter(QuitFromMenu));

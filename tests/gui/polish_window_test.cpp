@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "app/history.h"
 #include "app/polish_window.h"
 #include "fit/fit_settings.h"
 #include "fit/undo.h"
@@ -22,7 +23,7 @@ class PolishWindow : public StartedProgram {
     LoadAndShow(kExamples + "hh-potassium.txt");
     ASSERT_EQ(LoadParamFile(kExamples + "hh-potassium.fit"), 1);
     DoFit();
-    bundledRms_ = *WorkspaceGoodness(fitSettings.excluded, fitSettings.noise).rms;
+    bundledRms_ = *WorkspaceGoodness(loadedRecording.excluded, loadedRecording.noise).rms;
     Roughen(params[0]);
     SetPanelParams(0);
     DoFit();
@@ -44,7 +45,7 @@ TEST_F(PolishWindow, PolishReachesBundledRmsAsOneUndoableStep) {
 
   const std::optional<PolishResult> result = CurrentPolishResult();
   ASSERT_TRUE(result.has_value()) << TextValue(panelHandle, PANEL_POLISHMSG);
-  const double rms = *WorkspaceGoodness(fitSettings.excluded, fitSettings.noise).rms;
+  const double rms = *WorkspaceGoodness(loadedRecording.excluded, loadedRecording.noise).rms;
   // applied rounded to six significant digits, which moves the RMS by far less than a part in
   // a million
   EXPECT_LE(rms, bundledRms_ * (1 + 1e-6));
@@ -93,22 +94,69 @@ TEST_F(PolishWindow, CancelOrQuitMidPolishLeavesWorkspaceAsItWas) {
   }
 }
 
-TEST_F(PolishWindow, FreeTogglesEditTheChoice) {
+// A tick is an undo step of its own that leaves the parameter file's saved mark alone.
+TEST_F(PolishWindow, FreeTogglesEditTheChoiceAndUndo) {
   struct Case {
     int toggle;
     bool freeBefore;
+    const char* step;
   };
-  for (const Case& c : {Case{PANEL_FREE_GMAX, true}, Case{PANEL_FREE_EREV, false},
-                        Case{PANEL_FREE_VHOLD, false}, Case{PANEL_FREE_BASELINE, false}}) {
-    SCOPED_TRACE(c.toggle);
+  const Case cases[] = {{PANEL_FREE_GMAX, true, "Fix Gmax of current 1"},
+                        {PANEL_FREE_EREV, false, "Free Erev of current 1"},
+                        {PANEL_FREE_VHOLD, false, "Free Vhold of current 1"},
+                        {PANEL_FREE_BASELINE, false, "Free baseline"}};
+  const auto freeNow = [](const Case& c) {
+    if (!loadedRecording.fitter.choice) return c.freeBefore;  // the defaults
+    const ParamChoice& choice = *loadedRecording.fitter.choice;
+    return c.toggle == PANEL_FREE_BASELINE ? choice.baselineFree
+                                           : choice.currents[0].free[c.toggle - PANEL_FREE_VM];
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.step);
     EXPECT_EQ(IntValue(panelHandle, c.toggle), c.freeBefore ? 1 : 0);
     Click(panelHandle, c.toggle);
-    ASSERT_TRUE(fitSettings.choice.has_value());
-    const bool freeNow = c.toggle == PANEL_FREE_BASELINE
-                             ? fitSettings.choice->baselineFree
-                             : fitSettings.choice->currents[0].free[c.toggle - PANEL_FREE_VM];
-    EXPECT_EQ(freeNow, !c.freeBefore);
+    EXPECT_EQ(freeNow(c), !c.freeBefore);
+    EXPECT_EQ(UndoMenuText(undoHistory), std::string("Undo ") + c.step);
+    EXPECT_FALSE(HasUnsavedParameters());
   }
+  for (const bool undo : {true, false}) {
+    for (int k = 0; k < 4; ++k) undo ? UndoChange() : RedoChange();
+    for (const Case& c : cases) {
+      SCOPED_TRACE(c.step);
+      EXPECT_EQ(freeNow(c), undo ? c.freeBefore : !c.freeBefore);
+      EXPECT_EQ(IntValue(panelHandle, c.toggle), freeNow(c) ? 1 : 0);
+    }
+  }
+  // Bounds from the tick's right-button menu: one step each; a bad entry changes nothing.
+  const ParamBounds kmDefault = WindowChoice().currents[0].bounds[2];
+  struct BoundsCase {
+    const char* lower;
+    const char* upper;
+    bool refused;
+    ParamBounds want;
+  };
+  const BoundsCase boundsCases[] = {{"-20", "-1", false, {-20, -1}},
+                                    {"abc", "-1", true, {-20, -1}},  // not a number
+                                    {"-20", "", true, {-20, -1}},    // the slope could reach 0
+                                    {"", "-0.5", false, {-kUnbounded, -0.5}}};
+  for (const BoundsCase& c : boundsCases) {
+    SCOPED_TRACE(std::string(c.lower) + " | " + c.upper);
+    ClearRecordedMessages();
+    QueuePromptAnswer(c.lower);
+    QueuePromptAnswer(c.upper);
+    ASSERT_TRUE(ChooseCtrlMenuItem(panelHandle, PANEL_FREE_KM, 0));
+    EXPECT_EQ(WindowChoice().currents[0].bounds[2], c.want);
+    EXPECT_EQ(RecordedMessages().size(), c.refused ? 1u : 0u);
+  }
+  EXPECT_EQ(UndoMenuText(undoHistory), "Undo Bounds of Km of current 1");
+  UndoChange();
+  EXPECT_EQ(WindowChoice().currents[0].bounds[2], (ParamBounds{-20, -1}));
+  UndoChange();
+  EXPECT_EQ(WindowChoice().currents[0].bounds[2], kmDefault);
+  RedoChange();
+  RedoChange();
+  EXPECT_EQ(WindowChoice().currents[0].bounds[2], (ParamBounds{-kUnbounded, -0.5}));
+
   // a fixed parameter stays put through a polish
   const double erevFixed = params[0].Erev;
   Click(panelHandle, PANEL_FREE_EREV);  // fixed again
@@ -118,13 +166,15 @@ TEST_F(PolishWindow, FreeTogglesEditTheChoice) {
 
   // The choice and the regions belonged to this recording: the next file opened starts from
   // the defaults, and is told so.
-  fitSettings.excluded = {{0.0, 0.5}};
+  loadedRecording.excluded = {{0.0, 0.5}};
   ClearRecordedMessages();
   ASSERT_EQ(LoadDataFile(kExamples + "hh-sodium.txt"), 1);
-  EXPECT_FALSE(fitSettings.choice.has_value());
-  EXPECT_TRUE(fitSettings.excluded.empty());
+  EXPECT_FALSE(loadedRecording.fitter.choice.has_value());
+  EXPECT_TRUE(loadedRecording.excluded.empty());
   ASSERT_FALSE(RecordedMessages().empty());
   EXPECT_NE(RecordedMessages().back().message.find("back to their defaults"), std::string::npos);
+  UndoChange();  // the polish: the new recording keeps its own choice
+  EXPECT_FALSE(loadedRecording.fitter.choice.has_value());
 }
 
 }  // namespace

@@ -148,7 +148,7 @@ class StartedProgram : public testing::Test {
   static void ResetWorkspace() {
     NumTraces = 0;
     NumPoints = 0;
-    ResetFitSettings();
+    ResetFitterState(&loadedRecording);
     normaliseMeasuredPoints = false;
     std::fill(std::begin(pointHandles), std::end(pointHandles), 0);
   }

@@ -100,40 +100,40 @@ TEST_F(ResidualsAndRegions, ShiftDragMarksARegionThatMovesResizesAndGoes) {
   const std::string lineBefore = TextValue(panelHandle, PANEL_GOODNESS);
 
   Drag(10, 20, Qt::ShiftModifier);
-  ASSERT_EQ(fitSettings.excluded.size(), 1u);
+  ASSERT_EQ(loadedRecording.excluded.size(), 1u);
   const double pixelMs = graph_->xAxis->range().size() / graph_->axisRect()->width();
-  EXPECT_NEAR(fitSettings.excluded[0].from, 10, 2 * pixelMs);
-  EXPECT_NEAR(fitSettings.excluded[0].to, 20, 2 * pixelMs);
+  EXPECT_NEAR(loadedRecording.excluded[0].from, 10, 2 * pixelMs);
+  EXPECT_NEAR(loadedRecording.excluded[0].to, 20, 2 * pixelMs);
   EXPECT_NE(TextValue(panelHandle, PANEL_GOODNESS), lineBefore);
   // leaving samples out selects samples; the model is untouched
   EXPECT_EQ(std::vector<double>(yfits[0][0], yfits[0][0] + NumPoints), fitBefore);
 
   Drag(15, 25, Qt::ShiftModifier);  // inside: moves by 10 ms
-  ASSERT_EQ(fitSettings.excluded.size(), 1u);
-  EXPECT_NEAR(fitSettings.excluded[0].from, 20, 3 * pixelMs);
-  EXPECT_NEAR(fitSettings.excluded[0].to, 30, 3 * pixelMs);
+  ASSERT_EQ(loadedRecording.excluded.size(), 1u);
+  EXPECT_NEAR(loadedRecording.excluded[0].from, 20, 3 * pixelMs);
+  EXPECT_NEAR(loadedRecording.excluded[0].to, 30, 3 * pixelMs);
 
-  Drag(fitSettings.excluded[0].to, 35, Qt::NoModifier);  // the right edge, no key needed
-  ASSERT_EQ(fitSettings.excluded.size(), 1u);
-  EXPECT_NEAR(fitSettings.excluded[0].to, 35, 3 * pixelMs);
-  EXPECT_NEAR(fitSettings.excluded[0].from, 20, 3 * pixelMs);
+  Drag(loadedRecording.excluded[0].to, 35, Qt::NoModifier);  // the right edge, no key needed
+  ASSERT_EQ(loadedRecording.excluded.size(), 1u);
+  EXPECT_NEAR(loadedRecording.excluded[0].to, 35, 3 * pixelMs);
+  EXPECT_NEAR(loadedRecording.excluded[0].from, 20, 3 * pixelMs);
 
   Drag(5, 5, Qt::ShiftModifier);  // a Shift+click marks nothing
-  EXPECT_EQ(fitSettings.excluded.size(), 1u);
+  EXPECT_EQ(loadedRecording.excluded.size(), 1u);
 
   Choose(27, 0);  // the right button on the region: remove it
-  EXPECT_TRUE(fitSettings.excluded.empty());
+  EXPECT_TRUE(loadedRecording.excluded.empty());
   EXPECT_EQ(TextValue(panelHandle, PANEL_GOODNESS), lineBefore);
 
   // elsewhere, with the window starting later: the stretch before it becomes the noise region
   TypeAndEnter(panelHandle, PANEL_XMIN, "2");
   graph_->replot();
   Choose(27, 1);
-  ASSERT_TRUE(fitSettings.noise.has_value());
-  EXPECT_LE(fitSettings.noise->to, 2.0);
+  ASSERT_TRUE(loadedRecording.noise.has_value());
+  EXPECT_LE(loadedRecording.noise->to, 2.0);
   EXPECT_NE(TextValue(panelHandle, PANEL_GOODNESS).find("RMS/noise "), std::string::npos);
   Choose(27, 2);  // and "No noise region" takes it away
-  EXPECT_FALSE(fitSettings.noise.has_value());
+  EXPECT_FALSE(loadedRecording.noise.has_value());
 }
 
 // A region's edges can be typed: the editor refuses an end before the start and stores what is
@@ -145,11 +145,11 @@ TEST_F(ResidualsAndRegions, EdgesTypedAndAShortNoiseRegionWarned) {
   auto* editor = graph_->findChild<QDialog*>("regionEditor");
   ASSERT_NE(editor, nullptr);
   EXPECT_FALSE(TypeEdges(editor, "30", "25").empty());
-  ASSERT_EQ(fitSettings.excluded.size(), 1u);
-  EXPECT_NEAR(fitSettings.excluded[0].from, 10, 0.5);
+  ASSERT_EQ(loadedRecording.excluded.size(), 1u);
+  EXPECT_NEAR(loadedRecording.excluded[0].from, 10, 0.5);
   EXPECT_EQ(TypeEdges(editor, "12.3456789", "18.5"), "");
-  EXPECT_EQ(fitSettings.excluded[0].from, 12.3456789);
-  EXPECT_EQ(fitSettings.excluded[0].to, 18.5);
+  EXPECT_EQ(loadedRecording.excluded[0].from, 12.3456789);
+  EXPECT_EQ(loadedRecording.excluded[0].to, 18.5);
 
   TypeAndEnter(panelHandle, PANEL_XMIN, "2");  // 21 samples up to the window
   graph_->replot();
@@ -159,7 +159,7 @@ TEST_F(ResidualsAndRegions, EdgesTypedAndAShortNoiseRegionWarned) {
 
 // A region over the whole window leaves no RMS to show: the line says so, never NaN.
 TEST_F(ResidualsAndRegions, AWholeWindowLeftOutLeavesNoRmsToShow) {
-  fitSettings.excluded = {{timevals[0] - 1, timevals[NumPoints - 1] + 1}};
+  loadedRecording.excluded = {{timevals[0] - 1, timevals[NumPoints - 1] + 1}};
   ShowRegions();
   ShowGoodness();
   const std::string line = TextValue(panelHandle, PANEL_GOODNESS);

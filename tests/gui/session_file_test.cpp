@@ -52,13 +52,13 @@ TEST_F(SessionFile, SavedAndOpenedRestoresEveryItem) {
     TypeAndEnter(panelHandle, control, text);
   for (int control : {PANEL_CURRBUT3, PANEL_AUTOUPDATE, PANEL_TRACECOLORS})
     Click(panelHandle, control);
-  fitSettings.excluded = {{0.01, 0.012}};
-  fitSettings.noise = TimeRegion{0.02, 0.025};
+  loadedRecording.excluded = {{0.01, 0.012}};
+  loadedRecording.noise = TimeRegion{0.02, 0.025};
   ParamChoice choice = EffectivePolishChoice();
   choice.currents[0].free[0] = false;
   choice.currents[0].bounds[0] = {-70.0, -30.0};
   choice.baselineFree = true;
-  fitSettings.choice = choice;
+  loadedRecording.fitter.choice = choice;
   PlaceDataCursor(timevals[250]);
   const Session saved = CurrentSession();
   ASSERT_TRUE(saved.cursor);
@@ -72,7 +72,7 @@ TEST_F(SessionFile, SavedAndOpenedRestoresEveryItem) {
     Click(panelHandle, control);
   status.baseline = 0;
   status.vMin = -50;
-  ResetFitSettings();
+  EXPECT_FALSE(HasFitterState(loadedRecording));  // they belonged to the recording replaced
 
   ClearRecordedMessages();
   ASSERT_EQ(OpenSessionFile(path), 1);

@@ -37,6 +37,7 @@ std::string Summary(const CliCommand& c) {
   if (c.import.pnSweep) s << " pn " << *c.import.pnSweep;
   if (c.import.sweeps) s << " sweeps " << c.import.sweeps->size();
   if (c.import.averageRepeats) s << " repeats";
+  for (const CliCommand& also : c.also) s << " also {" << Summary(also) << "}";
   return s.str();
 }
 
@@ -78,6 +79,13 @@ TEST(ParseCommandLine, EveryFormTakesItsOptions) {
        "4 [x.txt] [s.abf] [] [] sweeps 0 repeats"},
       {{"--convert", "s.abf", "x.txt", "--sweeps", "1,2,3,4,5,6,7"},
        "4 [x.txt] [s.abf] [] [] sweeps 7"},
+      // the options after an --also are that recording's; those before, the first one's
+      {{"--polish", "a.abf", "b.fit", "--out", "c.fit", "--xmax", "9", "--also", "d.abf", "--pn",
+        "1", "--xmin=2", "--also", "--noise", "0:1", "e.txt"},
+       "5 [c.fit] [a.abf] [b.fit] [] xmax 9 also {0 [] [d.abf] [] [] xmin 2 pn 1} "
+       "also {0 [] [e.txt] [] []}"},
+      {{"--polish", "a.abf", "b.fit", "--out", "c.fit", "--also", "d.abf", "--average"},
+       "5 [c.fit] [a.abf] [b.fit] [] also {0 [] [d.abf] [] [] repeats}"},
   };
   for (const auto& c : cases) {
     const CliCommand command = ParseCommandLine(c.args);
@@ -142,6 +150,10 @@ TEST(ParseCommandLine, WrongUsageIsRefused) {
       {{"--polish", "a", "b", "--out", "-"}, "--out takes a file name"},
       {{"--polish", "a", "b", "--out", "c", "--out", "d"}, "--out takes one file"},
       {{"--polish", "a", "b", "--out", "c", "--select", "1"}, "belong to --render"},
+      {{"--polish", "a", "b", "--out", "c", "--also"}, "--also needs one DATAFILE"},
+      {{"--polish", "a", "b", "--also", "d", "--out", "c"}, "--out belongs to the whole command"},
+      {{"--render", "f", "a", "--also", "d"}, "--also belongs to --polish and --fits"},
+      {{"--fits", "-", "a", "b", "--also", "d"}, "give OUT as a name"},
   };
   for (const auto& c : cases) {
     const std::string error = ParseCommandLine(c.args).error;

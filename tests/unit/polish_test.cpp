@@ -2,8 +2,10 @@
 // bounds, parameters the data cannot determine, cancelling, excluded regions, refused input, and
 // residuals that are exactly the measured current minus the drawn sum.
 #include <atomic>
+#include <cmath>
 #include <random>
 
+#include "fit/bounds_entry.h"
 #include "fit/covariance.h"
 #include "fit/polish.h"
 #include "fit/polish_model.h"
@@ -429,4 +431,42 @@ TEST(EstimateCovariance, NearlyAlikeParametersAreLabelledAlikeAcrossTheRoundingC
     for (int j = 0; j < 2; ++j)
       EXPECT_EQ(figures.standardErrors[j].has_value(), c.determined) << c.angle;
   }
+}
+
+// What the bounds editor takes, and what it refuses with a reason and nothing changed.
+TEST(ReadBoundsEntry, TakesNumbersAndEmptiesAndRefusesTheRest) {
+  struct Case {
+    const char* lower;
+    const char* upper;
+    bool slope;
+    double value;
+    double wantLower;  // NAN: refused
+    double wantUpper;
+  };
+  const double none = kUnbounded;
+  const Case cases[] = {
+      {"-100", " 20 ", false, -40, -100, 20}, {"", "", false, -40, -none, none},
+      {"+1e-3", "", false, 1, 1e-3, none},    {"-20", "-1", true, -5, -20, -1},
+      {"", "-0.5", true, -5, -none, -0.5},    {"0.2", "", true, 5, 0.2, none},
+      {"abc", "", false, 1, NAN, 0},          {"12abc", "", false, 1, NAN, 0},
+      {"1,5", "", false, 1, NAN, 0},          {"1e999", "", false, 1, NAN, 0},
+      {"5", "5", false, 1, NAN, 0},           {"6", "5", false, 1, NAN, 0},
+      {"-20", "", true, -5, NAN, 0},          {"-20", "0", true, -5, NAN, 0},
+      {"-20", "3", true, -5, NAN, 0},         {"", "20", true, 5, NAN, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.lower) + " | " + c.upper);
+    ParamBounds bounds{1, 2};
+    const std::string why =
+        ReadBoundsEntry({c.lower, c.upper}, "Km of current 1", c.slope, c.value, &bounds);
+    if (std::isnan(c.wantLower)) {
+      EXPECT_NE(why, "");
+      EXPECT_EQ(bounds, (ParamBounds{1, 2}));  // untouched
+    } else {
+      EXPECT_EQ(why, "");
+      EXPECT_EQ(bounds, (ParamBounds{c.wantLower, c.wantUpper}));
+    }
+  }
+  EXPECT_EQ(BoundText(-kUnbounded), "");
+  EXPECT_EQ(BoundText(-0.1), "-0.1");
 }

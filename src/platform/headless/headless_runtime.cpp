@@ -190,6 +190,22 @@ int PromptPopup(const char*, const char*, std::string* response) {
   return 1;
 }
 
+int PromptPairPopup(const char*, const char*, const char*, const char*, std::string* first,
+                    std::string* second) {
+  std::string entered[2];
+  for (std::string& text : entered) {
+    bool answered = false;
+    if (!Seams().prompt || !Seams().prompt(&answered, &text) || !answered) return 0;
+  }
+  if (first) *first = entered[0];
+  if (second) *second = entered[1];
+  return 1;
+}
+
+int SetCtrlContextMenu(int, int, const std::vector<std::string>&, CtrlMenuCallbackPtr) {
+  return 0;
+}
+
 int MessagePopup(const char* title, const char* message) {
   if (!MessageTakenBySeam(title, message)) TellOnStandardError(message);
   return 0;

@@ -221,8 +221,12 @@ int SetCtrlAttribute(int panel, int control, int attribute, int value) {
 int SetCtrlAttribute(int panel, int control, int attribute, const char* text) {
   ControlRecord* record = FindControl(panel, control);
   if (!record) return kErrBadControl;
-  if (attribute != ATTR_LABEL_TEXT) return kErrBadAttribute;
   const QString label = QString::fromUtf8(text ? text : "");
+  if (attribute == ATTR_TOOLTIP_TEXT && record->widget) {
+    record->widget->setToolTip(label);
+    return 0;
+  }
+  if (attribute != ATTR_LABEL_TEXT) return kErrBadAttribute;
   if (auto* button = qobject_cast<QAbstractButton*>(record->widget.data()))
     button->setText(label);
   else if (auto* group = qobject_cast<QGroupBox*>(record->widget.data()))

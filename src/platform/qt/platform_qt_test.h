@@ -12,6 +12,8 @@
 QWidget* PanelWidget(int panel);                 // the panel's window, null when unknown
 QWidget* CtrlWidget(int panel, int control);     // the control's widget, null when unknown
 QAction* MenuItemAction(int menuBar, int item);  // the menu item's action, null when unknown
+// Chooses item k of a control's right-button menu as a user would; false when it has none.
+bool ChooseCtrlMenuItem(int panel, int control, int item);
 // The widget position of (x, y) in axis units on a graph control; false when no graph.
 bool GraphPixelOf(int panel, int graph, double x, double y, QPoint* pixel);
 

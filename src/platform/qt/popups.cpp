@@ -2,11 +2,16 @@
 // to standard error and the file dialog answers "cancelled".
 #include <QApplication>
 #include <QClipboard>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFormLayout>
 #include <QGuiApplication>
 #include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <cstdio>
@@ -91,6 +96,41 @@ int PromptPopup(const char* title, const char* message, std::string* response) {
                                                 QLineEdit::Normal, QString(), &ok);
   if (!ok) return 0;
   if (response) *response = entered.toUtf8().toStdString();
+  return 1;
+}
+
+constexpr int kPairPopupWidth = 380;  // pixels: the message reads in two lines, not five
+
+// A box with two labelled lines, for a pair of values such as a lower and an upper bound.
+int PromptPairPopup(const char* title, const char* message, const char* firstLabel,
+                    const char* secondLabel, std::string* first, std::string* second) {
+  bool answered = false;
+  std::string seamText[2];
+  if (Seams().prompt && Seams().prompt(&answered, &seamText[0])) {
+    if (!answered || !Seams().prompt(&answered, &seamText[1]) || !answered) return 0;
+    if (first) *first = seamText[0];
+    if (second) *second = seamText[1];
+    return 1;
+  }
+  if (!CanAskAPerson()) return 0;
+  QDialog dialog(DialogParent());
+  dialog.setWindowTitle(Text(title));
+  dialog.setMinimumWidth(kPairPopupWidth);
+  auto* layout = new QFormLayout(&dialog);
+  auto* text = new QLabel(Text(message));
+  text->setWordWrap(true);
+  layout->addRow(text);
+  auto* firstEdit = new QLineEdit(QString::fromStdString(first ? *first : ""));
+  auto* secondEdit = new QLineEdit(QString::fromStdString(second ? *second : ""));
+  layout->addRow(Text(firstLabel), firstEdit);
+  layout->addRow(Text(secondLabel), secondEdit);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  layout->addRow(buttons);
+  if (dialog.exec() != QDialog::Accepted) return 0;
+  if (first) *first = firstEdit->text().toUtf8().toStdString();
+  if (second) *second = secondEdit->text().toUtf8().toStdString();
   return 1;
 }
 

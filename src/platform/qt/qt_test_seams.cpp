@@ -26,6 +26,15 @@ QAction* MenuItemAction(int menuBar, int item) {
   return found == record->items.end() ? nullptr : found->second.data();
 }
 
+bool ChooseCtrlMenuItem(int panel, int control, int item) {
+  const ControlRecord* record = FindControl(panel, control);
+  if (!record || !record->menuChosen || item < 0 ||
+      item >= static_cast<int>(record->menuItems.size()))
+    return false;
+  record->menuChosen(panel, control, item);
+  return true;
+}
+
 bool GraphPixelOf(int panel, int graph, double x, double y, QPoint* pixel) {
   const ControlRecord* record = FindControl(panel, graph);
   if (!record || !record->graph || !pixel) return false;

@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 #include "platform/unattended.h"
@@ -45,10 +46,12 @@ struct ControlRecord {
   QPointer<QWidget> widget;  // the control
   int id = 0;                // its id in ui/pavikuir.h
   ControlKind kind = ControlKind::Decoration;
-  std::string callback;               // name of its callback, empty for none
-  std::shared_ptr<GraphState> graph;  // plots and cursor, for graphs
-  int indicatorColor = 0;             // colour shown by a colour indicator
-  int frameColor = 0;                 // frame colour of a graph
+  std::string callback;                      // name of its callback, empty for none
+  std::shared_ptr<GraphState> graph;         // plots and cursor, for graphs
+  int indicatorColor = 0;                    // colour shown by a colour indicator
+  int frameColor = 0;                        // frame colour of a graph
+  std::vector<std::string> menuItems;        // its right-button menu; empty for none
+  CtrlMenuCallbackPtr menuChosen = nullptr;  // called with the item chosen
 };
 
 struct PanelRecord {
