@@ -54,8 +54,10 @@ bool ParseVoltages(const std::string& text, std::vector<double>* voltages) {
   return voltages->size() <= static_cast<size_t>(kMaxTraces);
 }
 
+// "all" is every sweep of the file: the empty list.
 std::optional<std::vector<int>> ParseSweeps(const std::string& text) {
   std::vector<int> sweeps;
+  if (text == "all") return sweeps;
   size_t start = 0;
   while (true) {
     const size_t comma = text.find(',', start);
@@ -65,7 +67,8 @@ std::optional<std::vector<int>> ParseSweeps(const std::string& text) {
     if (comma == std::string::npos) break;
     start = comma + 1;
   }
-  if (sweeps.size() > static_cast<size_t>(kMaxTraces)) return std::nullopt;
+  // The import says how many traces a recording may hold: averaged repeats may come from more.
+  if (sweeps.size() > static_cast<size_t>(kMaxAmplifierSweeps)) return std::nullopt;
   return sweeps;
 }
 
@@ -75,9 +78,7 @@ std::string ParseImportOption(const std::string& name, const std::string& value,
   const std::string channels = std::to_string(kMaxAmplifierChannels);
   if (name == "--sweeps") {
     import->sweeps = ParseSweeps(value);
-    if (!import->sweeps)
-      return "--sweeps takes one to " + std::to_string(kMaxTraces) +
-             " sweep numbers from 1, separated by commas";
+    if (!import->sweeps) return "--sweeps takes all, or sweep numbers from 1 separated by commas";
   } else if (name == "--channel") {
     const auto channel = ParseCount(value, kMaxAmplifierChannels);
     if (!channel || *channel < 1) return "--channel takes a channel number from 1 to " + channels;
@@ -351,6 +352,10 @@ std::string ParseAlso(const std::vector<std::string>& args, CliCommand* recordin
       files.push_back(arg);
       continue;
     }
+    if (arg == "--average") {  // that recording's repeats averaged: a switch, no value
+      recording->import.averageRepeats = true;
+      continue;
+    }
     const size_t equals = arg.find('=');
     const std::string name = arg.substr(0, equals);
     if (!IsRecordingOption(name)) {
@@ -413,6 +418,11 @@ CliCommand ParseCommandLine(const std::vector<std::string>& all) {
     }
     if (arg == "--") {
       onlyFiles = true;
+      continue;
+    }
+    if (arg == "--average") {  // an import option without a value
+      command.import.averageRepeats = true;
+      usedOptions = true;
       continue;
     }
     if (arg == "--residuals" || arg == "--json") {  // switches, no value
@@ -545,7 +555,8 @@ std::string CommandLineHelp() {
          "                    recording's temperature T (degC) to NEURON's celsius\n"
          "\n"
          "Import options, for an ABF or ATF data file (the window asks without them):\n"
-         "  --sweeps LIST     up to six sweep numbers from 1, e.g. 1,8,15,22,29,36\n"
+         "  --sweeps LIST     sweep numbers from 1, e.g. 1,8,15,22,29,36, or all (at most\n"
+         "                    64 traces; the parameter file keeps the first six voltages)\n"
          "  --channel N       the current channel, from 1 (the first in a current unit)\n"
          "  --voltage SOURCE  command (rebuilt from the protocol) or channel:N\n"
          "  --from MS --to MS the span kept, in ms from the sweep start (the step)\n"
@@ -553,6 +564,7 @@ std::string CommandLineHelp() {
          "  --leak hold       take the mean current before the step out of every trace\n"
          "  --leak FROM:TO    take out the leak g (V - E), g and E fitted over the holding and\n"
          "                    this stretch (ms), where no active current flows\n"
+         "  --average         sweeps with the same command become one trace, their mean\n"
          "  --pn SWEEP        subtract this sweep (no channel opens in it), scaled by each\n"
          "                    sweep's step over its own: the capacitive transient and leak\n"
          "  -h, --help        this text\n"
@@ -576,7 +588,8 @@ std::string ImportOptionsMisplaced(const CliCommand& command) {
   if (!command.import.Any() || command.dataFile.empty() ||
       KindOfFile(command.dataFile) == FileKind::None || IsAmplifierDataFile(command.dataFile))
     return "";
-  return "--sweeps, --channel, --voltage, --from, --to, --leak and --pn apply to ABF and ATF "
+  return "--sweeps, --channel, --voltage, --from, --to, --leak, --pn and --average apply to ABF "
+         "and ATF "
          "files; " +
          command.dataFile + " is not one";
 }

@@ -17,13 +17,13 @@ namespace {
 
 std::string FitsTable(bool residuals) {
   std::string table = "t";
-  for (int k = 0; k < NumTraces; ++k) {
+  for (int k = 0; k < LoadedTraces(); ++k) {
     table += "\tI" + std::to_string(k + 1) + "\tfit" + std::to_string(k + 1);
     if (residuals) table += "\tres" + std::to_string(k + 1);
   }
   table += '\n';
   const int points = LoadedPoints();
-  const int traces = std::clamp(NumTraces, 0, kMaxTraces);
+  const int traces = LoadedTraces();
   std::vector<const double*> fits;  // the evaluation's sums, computed once by DoFit
   for (int k = 0; k < traces; ++k) fits.push_back(SummedFit(k).data());
   char number[64];

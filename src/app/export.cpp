@@ -86,10 +86,17 @@ int RenderFigure(const FigureChoice& choice, int format, std::string* bytes) {
   figure.heightMm = choice.heightMm.value_or(DefaultFigureHeightMm(choice.panels));
   figure.dpi = choice.dpi;
   // The legend names each trace's fit by its step voltage, in the fit's colour.
-  for (int k = 0; data && status.dataLoaded && k < std::clamp(NumTraces, 0, kMaxTraces); ++k) {
+  // A family of many traces is named by its first and last: a line each would fill the page.
+  const int traces = data && status.dataLoaded ? LoadedTraces() : 0;
+  for (int k = 0; k < traces; ++k) {
+    if (traces > kMaxTraces && k > 0 && k < traces - 1) {
+      if (k == 1)
+        figure.legend.push_back({"… " + std::to_string(traces - 2) + " more", TraceColor(k)});
+      continue;
+    }
     char number[32];
-    const auto end = std::to_chars(number, number + sizeof number, status.traceV[k]).ptr;
-    figure.legend.push_back({std::string(number, end) + " mV", traceColors[k]});
+    const auto end = std::to_chars(number, number + sizeof number, TraceStepVoltage(k)).ptr;
+    figure.legend.push_back({std::string(number, end) + " mV", TraceColor(k)});
   }
   return RenderPaperFigure(panelHandle, figure, format, bytes);
 }

@@ -66,7 +66,7 @@ bool IsWhole(const Recording& recording) {
   const size_t n = recording.times.size();
   if (n == 0 || n > static_cast<size_t>(kMaxPoints)) return false;
   if (recording.traces < 1 || recording.traces > recording.pairsStored ||
-      recording.pairsStored > kMaxTraces)
+      recording.pairsStored > kTraceRows)
     return false;
   if (recording.voltages.size() < static_cast<size_t>(recording.pairsStored) ||
       recording.currents.size() < static_cast<size_t>(recording.pairsStored))
@@ -114,8 +114,8 @@ void TakeOverRecording(const Recording& recording) {
   }
   NumPoints = n;
   NumTraces = recording.traces;
-  const std::array<double, kMaxTraces> traceV = TraceVoltagesOf(recording);
-  std::copy(traceV.begin(), traceV.end(), status.traceV);
+  const std::vector<double> traceV = AllTraceVoltagesOf(recording);
+  std::copy_n(traceV.begin(), kMaxTraces, status.traceV);
   TakeOverRanges(recording, n);
   status.windowStart = 0;
   status.windowEnd = n;
@@ -125,8 +125,8 @@ void TakeOverRecording(const Recording& recording) {
   NoteRecordingReplaced();
   loadedRecording.commands.clear();
   for (int k = 0; k < recording.traces; ++k)
-    loadedRecording.commands.push_back({traceV[std::min(k, kMaxTraces - 1)], recording.holdingLevel,
-                                        CommandLevelsOf(recording, k)});
+    loadedRecording.commands.push_back(
+        {traceV[k], recording.holdingLevel, CommandLevelsOf(recording, k)});
   loadedRecording.window = {status.windowStart, status.windowEnd};
 }
 

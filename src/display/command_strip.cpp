@@ -47,13 +47,14 @@ void ShowCommandStrip() {
   double low = 0, high = 0;
   bool any = false;
   std::vector<double> x, y;
-  const int traces = std::min<int>(NumTraces, static_cast<int>(loadedRecording.commands.size()));
+  const int traces =
+      std::min<int>(LoadedTraces(), static_cast<int>(loadedRecording.commands.size()));
   for (int k = 0; k < traces; ++k) {
     CommandLine(loadedRecording.commands[k].levels, status.dataTMax, &x, &y);
     if (x.empty()) continue;
     PlotXY(panelHandle, PANEL_COMMANDSTRIP, x.data(), y.data(), static_cast<int>(x.size()),
            VAL_DOUBLE, VAL_DOUBLE, VAL_CONNECTED_POINTS, VAL_SIMPLE_DOT, VAL_SOLID, kEveryPoint,
-           traceColors[k]);
+           TraceColor(k));
     const auto [least, most] = std::minmax_element(y.begin(), y.end());
     low = any ? std::min(low, *least) : *least;
     high = any ? std::max(high, *most) : *most;

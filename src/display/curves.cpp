@@ -62,9 +62,10 @@ namespace {
 // normalised to the largest, against that level: the inactivation or activation curve by eye.
 bool PlotConditioningPoints(int s) {
   if (loadedRecording.commandMode != CommandMode::kSteps) return false;
-  std::vector<TraceCommand> shown(loadedRecording.commands.begin(),
-                                  loadedRecording.commands.begin() +
-                                      std::min<size_t>(NumTraces, loadedRecording.commands.size()));
+  std::vector<TraceCommand> shown(
+      loadedRecording.commands.begin(),
+      loadedRecording.commands.begin() +
+          std::min<size_t>(LoadedTraces(), loadedRecording.commands.size()));
   const std::optional<std::vector<double>> levels = ConditioningLevels(shown, timevals[s]);
   if (!levels) return false;
   double largest = 0;
@@ -90,17 +91,18 @@ void PlotMHPoints() {
   const CurrentParams& c = *selected;
   const int s = std::clamp(status.cursorIndex, 0, LoadedPoints() - 1);
   if (PlotConditioningPoints(s)) return;
-  for (int k = 0; k < NumTraces; ++k) {
+  for (int k = 0; k < LoadedTraces(); ++k) {
     // The measured current over the driving force: neither Gmax nor the model's 0.001 enter.
-    double g = ydata[k][s] / (status.traceV[k] - c.Erev);
+    const double stepVoltage = TraceStepVoltage(k);
+    double g = ydata[k][s] / (stepVoltage - c.Erev);
     // Optionally as a fraction of the current's full conductance (the model's 0.001 turns nS into
     // nA per mV), on the scale of the steady-state curves.
     if (normaliseMeasuredPoints) g /= 0.001 * c.Gmax;
     int32_t& slot = MHhandles[kFirstPointSlot + k];
     if (slot != 0) ClearGraph(PANEL_MHGRAPH, slot);
-    slot = KeptHandle(PlotXY(panelHandle, PANEL_MHGRAPH, &status.traceV[k], &g, 1, VAL_DOUBLE,
-                             VAL_DOUBLE, VAL_SCATTER, VAL_EMPTY_CIRCLE, VAL_SOLID, kEveryPoint,
-                             VAL_RED));
+    slot =
+        KeptHandle(PlotXY(panelHandle, PANEL_MHGRAPH, &stepVoltage, &g, 1, VAL_DOUBLE, VAL_DOUBLE,
+                          VAL_SCATTER, VAL_EMPTY_CIRCLE, VAL_SOLID, kEveryPoint, VAL_RED));
   }
 }
 

@@ -6,6 +6,7 @@
 #include "display/panel_handles.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "display/change.h"
 #include "display/command_strip.h"
@@ -39,6 +40,41 @@ int PlotOnDataGraph(const double* y, int points, int plotStyle, int lineStyle, i
 
 }  // namespace
 
+int FitSlot(int trace) {
+  const int slot = LoadedTraces() + trace;
+  return slot < kZeroLineSlot ? slot : slot + 1;
+}
+
+int32_t TraceColor(int trace) {
+  const int traces = LoadedTraces();
+  if (traces <= kMaxTraces) return traceColors[std::clamp(trace, 0, kTraceColorCount - 1)];
+  // Hues from red (0) to violet (270 degrees), at a value dark enough to show on white.
+  constexpr double kLastHue = 270.0, kValue = 0.8;
+  const double hue = kLastHue * std::clamp(trace, 0, traces - 1) / (traces - 1);
+  const double sector = hue / 60.0;
+  const double x = kValue * (1.0 - std::abs(std::fmod(sector, 2.0) - 1.0));
+  double r = 0, g = 0, b = 0;
+  switch (static_cast<int>(sector)) {
+    case 0:
+      r = kValue, g = x;
+      break;
+    case 1:
+      r = x, g = kValue;
+      break;
+    case 2:
+      g = kValue, b = x;
+      break;
+    case 3:
+      g = x, b = kValue;
+      break;
+    default:
+      r = x, b = kValue;
+      break;
+  }
+  const auto byte = [](double c) { return static_cast<int32_t>(std::lround(255.0 * c)); };
+  return (byte(r) << 16) | (byte(g) << 8) | byte(b);
+}
+
 int32_t KeptHandle(int plotResult) {
   return plotResult > 0 ? plotResult : 0;
 }
@@ -52,6 +88,8 @@ void ZeroHandles(int graph) {
   if (graph == PANEL_GRAPH) {
     for (int k = 0; k < kPlotHandleSlots; ++k) pointHandles[k] = 0;
     for (int k = 0; k < kClearedPlotSlots; ++k) plotHandles[k] = 0;
+    // Beyond the zero line only the fits of a recording of more than twelve traces are kept.
+    for (int k = kZeroLineSlot + 1; k < kPlotHandleSlots; ++k) plotHandles[k] = 0;
   } else if (graph == PANEL_MHGRAPH) {
     for (int k = 0; k < kMHClearedSlots; ++k) MHhandles[k] = 0;
   }
@@ -77,7 +115,7 @@ int ShowData() {
   ClearGraph(PANEL_GRAPH, VAL_ALL_PLOTS);
   SetDataAxis();
   const int points = LoadedPoints();
-  for (int k = 0; k < NumTraces; ++k) {
+  for (int k = 0; k < LoadedTraces(); ++k) {
     plotHandles[k] = PlotOnDataGraph(ydata[k], points, VAL_CONNECTED_POINTS, VAL_SOLID, VAL_BLACK);
     SetPlotAttribute(panelHandle, PANEL_GRAPH, plotHandles[k], ATTR_FADED, 1);
   }
@@ -90,11 +128,11 @@ int ShowFits() {
   ShowMH();
   ShowTau();
   const int points = LoadedPoints();
-  for (int k = 0; k < NumTraces; ++k) {
-    int32_t& slot = plotHandles[NumTraces + k];
+  for (int k = 0; k < LoadedTraces(); ++k) {
+    int32_t& slot = plotHandles[FitSlot(k)];
     if (slot != 0) ClearGraph(PANEL_GRAPH, slot);
     slot = PlotOnDataGraph(SummedFit(k).data(), points, VAL_CONNECTED_POINTS, VAL_SOLID,
-                           traceColors[k]);
+                           TraceColor(k));
     SetPlotAttribute(panelHandle, PANEL_GRAPH, slot, ATTR_LINE_WIDTH, kFitLineWidth);
   }
   ShowResiduals();
@@ -109,8 +147,8 @@ void EvaluateAndShow() {
 
 void ChangeDataColors() {
   if (status.dataLoaded == 0) return;
-  for (int k = 0; k < NumTraces; ++k) {
-    const int color = status.colorTraces != 0 ? traceColors[k] : VAL_BLACK;
+  for (int k = 0; k < LoadedTraces(); ++k) {
+    const int color = status.colorTraces != 0 ? TraceColor(k) : VAL_BLACK;
     SetPlotAttribute(panelHandle, PANEL_GRAPH, plotHandles[k], ATTR_TRACE_COLOR, color);
   }
   ColorResiduals();
@@ -126,7 +164,7 @@ void DoDataCursor() {
   // Right of every sample the search ends one past the last: the last sample is marked.
   s = std::min(s, std::max(points - 1, 0));
   status.cursorIndex = s;
-  for (int k = 0; k < NumTraces; ++k) {
+  for (int k = 0; k < LoadedTraces(); ++k) {
     if (pointHandles[k] != 0) ClearGraph(PANEL_GRAPH, pointHandles[k]);
     pointHandles[k] = KeptHandle(PlotXY(panelHandle, PANEL_GRAPH, &timevals[s], &ydata[k][s], 1,
                                         VAL_DOUBLE, VAL_DOUBLE, VAL_SCATTER, VAL_EMPTY_CIRCLE,

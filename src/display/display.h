@@ -5,7 +5,10 @@
 
 #include <cstdint>
 
-constexpr int kPlotHandleSlots = 100;  // plotHandles and pointHandles
+#include "model/model.h"
+
+// plotHandles and pointHandles: every trace and its fit, and the zero line between them
+constexpr int kPlotHandleSlots = 2 * kTraceRows + 1;
 constexpr int kZeroLineSlot = 24;      // plotHandles slot of the dotted zero line
 constexpr int kClearedPlotSlots = 24;  // slots 0 .. 23 are forgotten when the graph is cleared
 constexpr int kTraceColorCount = 12;
@@ -15,6 +18,14 @@ constexpr int kTraceColorCount = 12;
 extern int32_t plotHandles[kPlotHandleSlots];   // traces, then fits, slot 24 the zero line
 extern int32_t pointHandles[kPlotHandleSlots];  // cursor marker of trace k
 extern const int32_t traceColors[kTraceColorCount];
+
+// The plotHandles slot of trace k's fit: after the traces, stepping over the zero line's slot
+// when a recording holds more than twelve traces.
+int FitSlot(int trace);
+// Trace k's colour: the six colours of old while a recording holds six traces or fewer, else a
+// sweep of hues in the order of the traces, so that neighbouring sweeps look alike and any two
+// traces can be told apart.
+int32_t TraceColor(int trace);
 
 // What a slot keeps of a drawing's result: the handle, or 0 (no plot) when drawing failed, so
 // that a failure is never passed back later as -1, "every plot".

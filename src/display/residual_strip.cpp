@@ -20,16 +20,12 @@ namespace {
 constexpr int kEveryPoint = 1;
 constexpr double kHeadroom = 1.1;        // the largest residual stays inside the strip
 constexpr double kSmallestScale = 1e-6;  // nA; a perfect fit still gets a usable axis
-int32_t traceHandles[kMaxTraces] = {};
+int32_t traceHandles[kTraceRows] = {};
 int32_t zeroLineHandle = 0;
 bool shown = false;
 
-int LoadedTraces() {
-  return std::clamp(NumTraces, 0, kMaxTraces);
-}
-
 int ColorOf(int trace) {
-  return status.colorTraces != 0 ? traceColors[trace] : VAL_BLACK;
+  return status.colorTraces != 0 ? TraceColor(trace) : VAL_BLACK;
 }
 
 int PlotOnStrip(const double* y, int points, int lineStyle, int color) {

@@ -8,10 +8,6 @@
 
 namespace {
 
-int LoadedTraces() {
-  return std::clamp(NumTraces, 0, kMaxTraces);
-}
-
 std::span<const double> LoadedTimes() {
   return {timevals, static_cast<size_t>(LoadedPoints())};
 }
@@ -41,7 +37,7 @@ PolishInput WorkspacePolishInput(std::span<const TimeRegion> excluded) {
   const std::span<const double> times = LoadedTimes();
   input.times.assign(times.begin(), times.end());
   for (int k = 0; k < LoadedTraces(); ++k) {
-    input.traceV.push_back(status.traceV[k]);
+    input.traceV.push_back(TraceStepVoltage(k));
     const bool steps = loadedRecording.commandMode == CommandMode::kSteps &&
                        static_cast<size_t>(k) < loadedRecording.commands.size();
     input.commands.push_back(steps ? loadedRecording.commands[k].levels

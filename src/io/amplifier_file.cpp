@@ -40,6 +40,8 @@ std::string ReadAmplifierBytes(const std::string& path, std::string* bytes) {
 ImportChoices ApplyImportOptions(const AmplifierFile& file, const ImportOptions& options) {
   ImportChoices choices = DefaultImportChoices(file);
   if (options.sweeps) choices.sweeps = *options.sweeps;
+  if (options.sweeps && options.sweeps->empty())
+    for (int s = 1; s <= file.sweeps; ++s) choices.sweeps.push_back(s);
   if (options.currentChannel) choices.currentChannel = *options.currentChannel;
   if (options.voltageSource) {
     choices.voltageSource = *options.voltageSource;
@@ -59,6 +61,7 @@ ImportChoices ApplyImportOptions(const AmplifierFile& file, const ImportOptions&
     choices.leakToMs = options.leakToMs;
   }
   if (options.pnSweep) choices.pnSweep = *options.pnSweep;
+  if (options.averageRepeats) choices.averageRepeats = *options.averageRepeats;
   return choices;
 }
 

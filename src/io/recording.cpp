@@ -2,12 +2,21 @@
 // of each trace.
 #include "io/recording.h"
 
+#include <algorithm>
+
 #include "model/command.h"
 
 std::array<double, kMaxTraces> TraceVoltagesOf(const Recording& recording) {
+  const std::vector<double> all = AllTraceVoltagesOf(recording);
   std::array<double, kMaxTraces> voltages{};
+  std::copy_n(all.begin(), kMaxTraces, voltages.begin());
+  return voltages;
+}
+
+std::vector<double> AllTraceVoltagesOf(const Recording& recording) {
+  std::vector<double> voltages(static_cast<size_t>(std::max(kMaxTraces, recording.traces)));
   const double count = static_cast<double>(recording.times.size());
-  for (int k = 0; k < kMaxTraces; ++k) {
+  for (int k = 0; k < static_cast<int>(voltages.size()); ++k) {
     if (recording.stepVoltages && k < static_cast<int>(recording.stepVoltages->size())) {
       voltages[k] = (*recording.stepVoltages)[k];
       continue;

@@ -13,6 +13,8 @@
 // text reader always has); a trace beyond those known takes the last known one's. Needs at least
 // one sample and one pair.
 std::array<double, kMaxTraces> TraceVoltagesOf(const Recording& recording);
+// The same for every trace of the recording, and at least six.
+std::vector<double> AllTraceVoltagesOf(const Recording& recording);
 
 // A trace's whole command: the levels the reader rebuilt, else the levels of its voltage samples
 // (a jump of more than the tolerance starting a new one); empty without either.

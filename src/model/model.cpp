@@ -18,7 +18,7 @@ int32_t NumTraces;
 int32_t NumPoints;
 double timevals[kMaxPoints];
 double ydata[kTraceRows][kTraceRowLength];
-double yfits[kMaxCurrents][kTraceRows][kTraceRowLength];
+double yfits[kMaxCurrents][kTraceRows][kMaxPoints];
 double V;
 int32_t colors[kColorSlots];
 Recording loadedRecording;
@@ -86,6 +86,16 @@ int LoadedPoints() {
   return std::clamp(NumPoints, 0, kMaxPoints);
 }
 
+int LoadedTraces() {
+  return std::clamp(NumTraces, 0, kTraceRows);
+}
+
+double TraceStepVoltage(int trace) {
+  if (trace >= 0 && trace < kMaxTraces) return status.traceV[trace];
+  const auto& commands = loadedRecording.commands;
+  return trace >= 0 && trace < static_cast<int>(commands.size()) ? commands[trace].step : 0.0;
+}
+
 int InitParams() {
   for (int i = 0; i < kMaxCurrents; ++i) {
     params[i] = DefaultCurrent(i);
@@ -128,7 +138,7 @@ void ZeroFitCurrents() {
 
 void ZeroYFits(int currentIndex) {
   if (currentIndex < 0 || currentIndex >= kMaxCurrents) return;
-  for (int k = 0; k < NumTraces && k < kMaxTraces; ++k) Clear1D(yfits[currentIndex][k], kMaxPoints);
+  for (int k = 0; k < LoadedTraces(); ++k) Clear1D(yfits[currentIndex][k], kMaxPoints);
   evaluatedFor.valid = false;
 }
 
@@ -139,13 +149,14 @@ namespace {
 Recording& ViewedCommands() {
   Recording& r = loadedRecording;
   const int points = std::max(LoadedPoints(), ClampedIndex(status.windowEnd));
-  const int traces = std::clamp(NumTraces, 0, kMaxTraces);
+  const int traces = LoadedTraces();
   r.times.assign(timevals, timevals + points);
   r.traces = traces;
   r.commands.resize(static_cast<size_t>(traces));
-  // The fields' step voltages and the holding level may change; the levels come with the file.
+  // The fields' step voltages and the holding level may change; the levels come with the file,
+  // and so do the step voltages of the traces beyond the six fields.
   for (int k = 0; k < traces; ++k) {
-    r.commands[k].step = status.traceV[k];
+    if (k < kMaxTraces) r.commands[k].step = status.traceV[k];
     r.commands[k].holding = r.holdingLevel;
   }
   r.window = {ClampedIndex(status.windowStart), ClampedIndex(status.windowEnd)};
@@ -158,7 +169,7 @@ const Recording& ViewedRecording() {
   Recording& r = ViewedCommands();
   const int points = r.Samples();
   r.pairsStored = std::max(r.pairsStored, r.traces);
-  r.ResizePairs(std::min(r.pairsStored, kMaxTraces));
+  r.ResizePairs(std::min(r.pairsStored, kTraceRows));
   for (int k = 0; k < static_cast<int>(r.currents.size()); ++k) {
     r.currents[k].assign(ydata[k], ydata[k] + points);
     r.voltages[k].assign(ydata[k] + kVoltageOffset, ydata[k] + kVoltageOffset + points);
@@ -185,8 +196,8 @@ int CalcThisCurrent(int currentIndex) {
   if (currentIndex < 0 || currentIndex >= kMaxCurrents) return 0;
   const CurrentParams& P = params[currentIndex];
   const SampleWindow window{ClampedIndex(status.windowStart), ClampedIndex(status.windowEnd)};
-  for (int k = 0; k < NumTraces && k < kMaxTraces; ++k) {
-    V = status.traceV[k];
+  for (int k = 0; k < LoadedTraces(); ++k) {
+    V = TraceStepVoltage(k);
     EvaluateTrace(P, V, timevals, LoadedPoints(), window, status.baseline, yfits[currentIndex][k]);
   }
   evaluatedFor.valid = false;
@@ -194,14 +205,14 @@ int CalcThisCurrent(int currentIndex) {
 }
 
 const std::vector<double>& SummedFit(int trace) {
-  static std::vector<double> fromArrays[kMaxTraces];  // one per trace: several are held at once
+  static std::vector<double> fromArrays[kTraceRows];  // one per trace: several are held at once
   const int points = LoadedPoints();
   if (evaluatedFor.valid && evaluatedFor.inFit == InFitOf(status) &&
       evaluatedFor.traces == NumTraces && evaluatedFor.points == points && trace >= 0 &&
       trace < evaluatedFor.traces &&
       workspaceEvaluation.summed[trace].size() == static_cast<size_t>(points))
     return workspaceEvaluation.summed[trace];
-  std::vector<double>& sum = fromArrays[std::clamp(trace, 0, kMaxTraces - 1)];
+  std::vector<double>& sum = fromArrays[std::clamp(trace, 0, kTraceRows - 1)];
   sum.resize(static_cast<size_t>(points));
   SumIncludedCurrents(trace, points, sum.data());
   return sum;
@@ -209,7 +220,7 @@ const std::vector<double>& SummedFit(int trace) {
 
 void SumIncludedCurrents(int trace, int points, double* sum) {
   std::fill(sum, sum + points, 0.0);
-  if (trace < 0 || trace >= kMaxTraces) return;
+  if (trace < 0 || trace >= kTraceRows) return;
   for (int i = 0; i < kMaxCurrents; ++i) {
     if (status.fitCurrent[i] == 0) continue;
     const double* curve = yfits[i][trace];

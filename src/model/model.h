@@ -5,24 +5,28 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/import_choices.h"
+
 struct Recording;
 
 // ---- capacities ----
-constexpr int kMaxCurrents = 10;        // the parameter file holds ten currents
-constexpr int kMaxTraces = 6;           // a data row holds at most six voltage/current pairs
-constexpr int kMaxPoints = 5000;        // samples per trace
-constexpr int kTraceRows = 12;          // rows of ydata and yfits (six used)
-constexpr int kTraceRowLength = 10000;  // a ydata row: 5000 currents, then 5000 voltages
-constexpr int kVoltageOffset = 5000;    // where the voltage samples of a ydata row start
-constexpr int kTraceVSlots = 10;        // room in traceV and loadedV (six used)
-constexpr int kNameSize = 256;          // a current name: 255 characters and the terminator
-constexpr char kNameSeparator = ',';    // between names in the parameter file: never in a name
-constexpr int kParamFileSize = 256;     // the parameter file path: 255 characters
-constexpr int kDataFileSize = 260;      // the data file path: 259 characters
-constexpr int kCurrentSettings = 8;     // dynamic-clamp settings per current
-constexpr int kGlobalSettings = 4;      // dynamic-clamp settings for all currents
-constexpr int kIntSettings = 6;         // integer dynamic-clamp settings
-constexpr int kColorSlots = 11;         // colors is indexed by current number 1 to 10
+constexpr int kMaxCurrents = 10;  // the parameter file holds ten currents
+constexpr int kMaxTraces = 6;     // a data row holds at most six voltage/current pairs
+// Traces an amplifier recording may hold (every sweep of a family; the sodium family has 37).
+constexpr int kMaxRecordingTraces = kMaxImportedTraces;
+constexpr int kMaxPoints = 5000;                 // samples per trace
+constexpr int kTraceRows = kMaxRecordingTraces;  // rows of ydata and yfits
+constexpr int kTraceRowLength = 10000;           // a ydata row: 5000 currents, then 5000 voltages
+constexpr int kVoltageOffset = 5000;             // where the voltage samples of a ydata row start
+constexpr int kTraceVSlots = 10;                 // room in traceV and loadedV (six used)
+constexpr int kNameSize = 256;        // a current name: 255 characters and the terminator
+constexpr char kNameSeparator = ',';  // between names in the parameter file: never in a name
+constexpr int kParamFileSize = 256;   // the parameter file path: 255 characters
+constexpr int kDataFileSize = 260;    // the data file path: 259 characters
+constexpr int kCurrentSettings = 8;   // dynamic-clamp settings per current
+constexpr int kGlobalSettings = 4;    // dynamic-clamp settings for all currents
+constexpr int kIntSettings = 6;       // integer dynamic-clamp settings
+constexpr int kColorSlots = 11;       // colors is indexed by current number 1 to 10
 
 // ---- records ----
 struct CurrentParams {
@@ -81,12 +85,12 @@ extern CurrentParams params[kMaxCurrents];
 extern CurrentParams copyCurr;  // the copy buffer of copy and paste
 extern FitStatus status;
 extern DclampSettings dclamp;
-extern int32_t NumTraces;  // traces loaded, 0 to 6
+extern int32_t NumTraces;  // traces loaded, 0 to 6 (to 64 from an amplifier file)
 extern int32_t NumPoints;  // samples per trace, 0 to 5000
 extern double timevals[kMaxPoints];
 extern double ydata[kTraceRows][kTraceRowLength];
-extern double yfits[kMaxCurrents][kTraceRows][kTraceRowLength];
-extern double V;                     // voltage of the trace being evaluated
+extern double yfits[kMaxCurrents][kTraceRows][kMaxPoints];  // currents only, no voltage half
+extern double V;                                            // voltage of the trace being evaluated
 extern int32_t colors[kColorSlots];  // selector-button colour of current 1 to 10
 // The loaded recording. The trace arrays above are its view for the code paths that have always
 // read and written them; ViewedRecording brings it up to date with them.
@@ -98,6 +102,10 @@ extern Recording loadedRecording;
 int SelectedIndex();
 CurrentParams* SelectedCurrent();  // params[SelectedIndex()], or null
 int LoadedPoints();                // NumPoints as a loop bound within 0 .. kMaxPoints
+int LoadedTraces();                // NumTraces as a loop bound within 0 .. kTraceRows
+// The step voltage of a trace: the field's for the first six (the parameter file keeps those),
+// the recording's own beyond them.
+double TraceStepVoltage(int trace);
 int InitParams();
 void ZeroFitCurrents();
 void ZeroYFits(int currentIndex);

@@ -6,6 +6,10 @@
 #include <optional>
 #include <vector>
 
+// Traces a recording made from an amplifier file may hold (each chosen sweep, or each group of
+// averaged repeats): a bound on the workspace's trace arrays and on the work of one evaluation.
+constexpr int kMaxImportedTraces = 64;
+
 enum class VoltageSource {
   kChannel,  // a recorded voltage channel
   kCommand,  // the command rebuilt from the protocol
@@ -27,14 +31,15 @@ enum class LeakSubtraction {
 };
 
 struct ImportChoices {
-  std::vector<int> sweeps;  // 1-based sweep numbers, one to six, in the order of the traces
+  std::vector<int> sweeps;  // 1-based sweep numbers, in the order of the traces
   int currentChannel = 1;   // 1-based
   VoltageSource voltageSource = VoltageSource::kCommand;
   int voltageChannel = 0;             // 1-based, with kChannel
   std::vector<double> typedVoltages;  // mV, one per chosen sweep, with kTyped
   std::optional<double> fromMs;       // the span kept, from the sweep start; unset: the step,
   std::optional<double> toMs;         // or the whole sweep without a protocol
-  bool average = true;  // a span of more samples than a trace holds is averaged down to fit
+  bool average = true;          // a span of more samples than a trace holds is averaged down to fit
+  bool averageRepeats = false;  // sweeps with the same command become one trace: their mean
   // What the model follows; with kSteps and no span chosen the whole sweep is kept.
   CommandMode command = CommandMode::kSteps;
   LeakSubtraction leak = LeakSubtraction::kNone;

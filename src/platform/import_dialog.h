@@ -1,5 +1,5 @@
-// The dialog that asks how an amplifier file (ABF, ATF) becomes a recording: which sweeps (up
-// to six), the current channel, the voltage source, the span and the averaging. Plain types only:
+// The dialog that asks how an amplifier file (ABF, ATF) becomes a recording: which sweeps, the
+// current channel, the voltage source, the span and the averaging. Plain types only:
 // the caller describes the file, the dialog answers with the choices or nothing (cancelled).
 #pragma once
 
@@ -16,6 +16,12 @@ struct ImportDialogChannel {
   bool isVoltage;    // in a voltage unit
 };
 
+// One sweep as the preview draws it, at the preview's times: a thinned copy, never the whole file.
+struct ImportPreviewSweep {
+  std::vector<double> current;  // nA, in the default current channel
+  std::vector<double> command;  // mV; empty when the command cannot be known
+};
+
 // What the dialog shows of the file.
 struct ImportDialogInput {
   std::string fileName;  // the window title names it
@@ -30,7 +36,9 @@ struct ImportDialogInput {
   double stepFromMs = 0;  // the default span: the step, or the whole sweep
   double stepToMs = 0;
   double sampleIntervalMs = 0;
-  ImportChoices defaults;  // what the dialog starts from
+  ImportChoices defaults;                   // what the dialog starts from
+  std::vector<double> previewTimes;         // ms from the sweep start, shared by every sweep
+  std::vector<ImportPreviewSweep> preview;  // per sweep (empty without a current channel)
 };
 
 // Shows the dialog modally; the choices when the user presses Import, nothing on Cancel. With

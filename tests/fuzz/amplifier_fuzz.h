@@ -1,9 +1,10 @@
 // What every fuzz target of an amplifier-file reader checks: a read that succeeds gives a
 // consistent record whose protocol fits every sweep, and the default import and the converted
 // text file work on it, as do the single step and the leak and P/N subtraction along the rebuilt
-// command; a read that fails says why.
+// command and the averaging of repeats; a read that fails says why.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -82,6 +83,26 @@ inline void CheckRead(std::string_view bytes,
     Check(subtracted.traces == recording.traces, "subtracted traces");
     for (int k = 0; k < subtracted.traces; ++k)
       Check(subtracted.currents[k].size() == subtracted.times.size(), "subtracted length");
+  }
+
+  // Repeats of one command averaged over many sweeps, the leak taken out of each first: at most
+  // one trace per chosen sweep, each as long as the times.
+  ImportChoices repeats = other;
+  repeats.averageRepeats = true;
+  repeats.sweeps.clear();
+  for (int s = 1; s <= std::min(file.sweeps, 2 * kMaxRecordingTraces); ++s)
+    repeats.sweeps.push_back(s);
+  if (repeats.voltageSource == VoltageSource::kTyped)
+    repeats.typedVoltages.assign(repeats.sweeps.size(), -10.0);
+  Recording averaged;
+  if (ImportRecording(file, repeats, "fuzz", &averaged).empty()) {
+    Check(averaged.traces >= 1 && averaged.traces <= kMaxRecordingTraces &&
+              averaged.traces <= static_cast<int>(repeats.sweeps.size()),
+          "averaged traces");
+    for (int k = 0; k < averaged.traces; ++k)
+      Check(averaged.currents[k].size() == averaged.times.size() &&
+                averaged.voltages[k].size() == averaged.times.size(),
+            "averaged length");
   }
 }
 

@@ -3,6 +3,7 @@
 // workspace as it was to the byte, and the command line's converted file reads back as the same
 // samples.
 #include <cstring>
+#include <numeric>
 
 #include "io/abf/import.h"
 #include "platform/qt/import_dialog_qt_test.h"
@@ -55,6 +56,23 @@ TEST_F(OpenAmplifierFile, DialogAnswerGivesSixTracesInNanoampsAtTheStepVoltages)
   EXPECT_EQ(params[0].Vhold, -120.0);
   ASSERT_FALSE(RecordedMessages().empty());
   EXPECT_NE(RecordedMessages().back().message.find("Vhold"), std::string::npos);
+}
+
+// Every sweep of the family is a trace: each fit drawn in its own colour, the trace beyond the
+// six fields evaluated at its own step.
+TEST_F(OpenAmplifierFile, EverySweepIsDrawnAndFitted) {
+  status.fitCurrent[0] = 1;
+  std::vector<int> all(37);
+  std::iota(all.begin(), all.end(), 1);
+  QueueImportDialogAnswer(Chosen(all));
+  Open(kSodium);
+  ASSERT_EQ(NumTraces, 37);
+  EXPECT_EQ(TraceStepVoltage(36), 80.0);
+  EvaluateAndShow();
+  EXPECT_EQ(Plot(PANEL_GRAPH, plotHandles[FitSlot(36)]).y, SummedFit(36));
+  EXPECT_NE(SummedFit(36), SummedFit(35));
+  EXPECT_NE(Plot(PANEL_GRAPH, plotHandles[kZeroLineSlot]).y, SummedFit(12));  // not overdrawn
+  EXPECT_NE(TraceColor(0), TraceColor(36));
 }
 
 TEST_F(OpenAmplifierFile, RefusedOrCancelledImportChangesNoByte) {

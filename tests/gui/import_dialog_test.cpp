@@ -1,10 +1,12 @@
 // The import dialog of an amplifier file, driven through its real widgets: it opens on the
-// default choices, refuses a seventh sweep and incomplete choices.
+// default choices, takes all sweeps or none, and refuses incomplete choices.
+#include <qcustomplot.h>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QTreeWidget>
 #include <memory>
@@ -56,20 +58,24 @@ TEST(ImportDialog, OpensOnTheDefaultChoices) {
   EXPECT_EQ(sweeps->topLevelItem(8)->text(1), "-60.0 mV");
 }
 
-// A seventh ticked sweep is unticked again with a word why, which goes once one is cleared.
-TEST(ImportDialog, AtMostSixSweeps) {
+// Any number of sweeps: All ticks every one, None clears them and Import then says why.
+TEST(ImportDialog, AllOrNoneOfTheSweeps) {
   std::unique_ptr<QDialog> dialog(CreateImportDialog(SodiumInput()));
-  auto* sweeps = dialog->findChild<QTreeWidget*>("sweeps");
-  sweeps->topLevelItem(1)->setCheckState(0, Qt::Checked);
-  EXPECT_EQ(sweeps->topLevelItem(1)->checkState(0), Qt::Unchecked);
-  auto* problem = dialog->findChild<QLabel*>("problem");
-  EXPECT_FALSE(problem->text().isEmpty());
-  sweeps->topLevelItem(2)->setCheckState(0, Qt::Checked);  // still six: the word stays
-  EXPECT_FALSE(problem->text().isEmpty());
-  const int chosen = SodiumInput().defaults.sweeps.front() - 1;
-  sweeps->topLevelItem(chosen)->setCheckState(0, Qt::Unchecked);  // five: it no longer holds
-  EXPECT_TRUE(problem->text().isEmpty());
-  EXPECT_EQ(ImportDialogChoices(dialog.get())->sweeps.size(), 5u);
+  // The preview draws each chosen sweep's current and command as they are ticked.
+  auto* preview = dialog->findChild<QCustomPlot*>("preview");
+  EXPECT_EQ(preview->graphCount(), 2 * 6);
+  dialog->findChild<QPushButton*>("allSweeps")->click();
+  EXPECT_EQ(preview->graphCount(), 2 * 37);
+  EXPECT_EQ(preview->graph(73)->data()->at(20)->value, 80.0);  // sweep 37's command at 1 ms
+  dialog->findChild<QCheckBox*>("averageRepeats")->setChecked(true);
+  EXPECT_EQ(ImportDialogChoices(dialog.get())->sweeps.size(), 37u);
+  EXPECT_TRUE(ImportDialogChoices(dialog.get())->averageRepeats);
+  dialog->findChild<QPushButton*>("noSweeps")->click();
+  EXPECT_FALSE(ImportDialogChoices(dialog.get()));
+  EXPECT_EQ(preview->graphCount(), 0);
+  EXPECT_EQ(dialog->findChild<QLabel*>("problem")->text(), "Choose at least one sweep.");
+  dialog->findChild<QTreeWidget*>("sweeps")->topLevelItem(7)->setCheckState(0, Qt::Checked);
+  EXPECT_TRUE(dialog->findChild<QLabel*>("problem")->text().isEmpty());  // mended: it goes
 }
 
 // Typed voltages are read with a point and must match the chosen sweeps in number.
@@ -101,6 +107,7 @@ TEST(ImportDialog, WholeSlowSweepNeedsAveraging) {
   dialog->findChild<QCheckBox*>("average")->setChecked(false);
   EXPECT_FALSE(ImportDialogChoices(dialog.get()));
   EXPECT_TRUE(dialog->findChild<QLabel*>("problem")->text().contains("at most 5000"));
+  EXPECT_TRUE(RenderImportDialog(input, PAVIK_BUILD_DIR "/import-dialog-slow.png"));  // to look at
 }
 
 // A text export of currents alone offers no voltage but the typed one.

@@ -1,5 +1,8 @@
 // An amplifier file made into a recording: the defaults, units, span and averaging, the
 // messages that name what is missing, and the text data file that reads back the same samples.
+#include <numeric>
+
+#include "io/abf/repeats.h"
 #include "test_support.h"
 
 namespace {
@@ -35,6 +38,63 @@ TEST(ImportRecording, SodiumDefaultsGiveTheStepFamily) {
   }
   EXPECT_EQ(recording.holdingLevel, -120.0);
   EXPECT_TRUE(recording.notices.empty());
+}
+
+// Every sweep of the family is a trace with its own step voltage; the notice says the parameter
+// file keeps the first six.
+TEST(ImportRecording, EverySweepOfTheFamily) {
+  ImportChoices choices = DefaultImportChoices(SodiumAbf());
+  choices.sweeps.resize(37);
+  std::iota(choices.sweeps.begin(), choices.sweeps.end(), 1);
+  const Recording recording = Imported(SodiumAbf(), choices);
+  ASSERT_EQ(recording.traces, 37);
+  EXPECT_EQ(recording.currents.size(), 37u);
+  EXPECT_EQ((*recording.stepVoltages)[36], 80.0);
+  EXPECT_EQ(recording.commandLevels[36][1].level, 80.0);
+  EXPECT_EQ(recording.notices.back(),
+            "37 traces are shown and fitted; the trace-voltage fields and the parameter file keep "
+            "the step voltages of the first 6.");
+}
+
+// Sweeps 1 and 3 step to the same level, sweep 2 to another: averaged, they are two traces, the
+// first the mean of both, and the notice says which sweeps went into each. Unlike commands
+// (another level, a later start) stay apart.
+TEST(ImportRecording, RepeatsOfOneCommandAveraged) {
+  AmplifierFile file;
+  ASSERT_EQ(
+      ReadAmplifierFile("ATF\t1.0\n2\t7\n\"AcquisitionMode=Episodic Stimulation\"\n"
+                        "\"Signals=\"\t\"IN 0\"\t\"IN 1\"\t\"IN 0\"\t\"IN 1\"\t\"IN 0\"\t\"IN 1\"\n"
+                        "\"Time (s)\"\t\"Trace #1 (pA)\"\t\"Trace #1 (mV)\"\t\"Trace #2 (pA)\"\t"
+                        "\"Trace #2 (mV)\"\t\"Trace #3 (pA)\"\t\"Trace #3 (mV)\"\n"
+                        "0\t1\t-80\t10\t-80\t3\t-80.5\n5e-05\t2\t-80\t20\t-80\t4\t-80\n"
+                        "0.0001\t3\t-20\t30\t0\t5\t-20.5\n0.00015\t4\t-20\t40\t0\t6\t-20\n",
+                        &file),
+      "");
+  ImportChoices choices = DefaultImportChoices(file);
+  choices.averageRepeats = true;
+  const Recording recording = Imported(file, choices);
+  ASSERT_EQ(recording.traces, 2);
+  EXPECT_EQ(recording.currents[0], (std::vector<double>{0.002, 0.003, 0.004, 0.005}));
+  EXPECT_EQ(recording.currents[1][3], 0.04);
+  EXPECT_EQ(recording.commandLevels[1].back().level, 0.0);
+  EXPECT_NE(std::find(recording.notices.begin(), recording.notices.end(),
+                      "Sweeps with the same command were averaged: trace 1: mean of 2 sweeps "
+                      "(1, 3); trace 2: sweep 2."),
+            recording.notices.end());
+
+  const std::vector<CommandLevel> step = {{0, -80}, {0.1, -20}};
+  const struct {
+    std::vector<CommandLevel> other;
+    bool same;
+  } cases[] = {
+      {{{0, -80.4}, {0.1, -19.2}}, true},     // levels within 1 mV
+      {{{0, -80}, {0.15, -20}}, true},        // a start one sample later
+      {{{0, -80}, {0.2, -20}}, false},        // two samples later
+      {{{0, -80}, {0.1, -22}}, false},        // another level
+      {{{0, -80}, {0.1, -20, true}}, false},  // a ramp to it
+      {{{0, -80}}, false},                    // no step
+  };
+  for (const auto& c : cases) EXPECT_EQ(SameCommand(step, c.other, 0.05), c.same);
 }
 
 // A span longer than a trace is averaged in groups of neighbours, the last group shorter, so
@@ -89,9 +149,12 @@ TEST(ImportRecording, RefusedChoicesNameWhatIsMissing) {
   ImportChoices typedMissing = base;
   typedMissing.voltageSource = VoltageSource::kTyped;
   ImportChoices noSweep = base, twice = base, tooMany = base, outside = base, backwards = base;
+  ImportChoices none = base;
   noSweep.sweeps = {38};
   twice.sweeps = {3, 3};
-  tooMany.sweeps = {1, 2, 3, 4, 5, 6, 7};
+  none.sweeps.clear();
+  tooMany.sweeps.resize(kMaxRecordingTraces + 1);
+  std::iota(tooMany.sweeps.begin(), tooMany.sweeps.end(), 1);
   outside.fromMs = 30;
   outside.toMs = 40;
   backwards.fromMs = 10;
@@ -108,7 +171,8 @@ TEST(ImportRecording, RefusedChoicesNameWhatIsMissing) {
       {SodiumAbf(), typedMissing, "step voltages are missing: type one for each of the 6"},
       {SodiumAbf(), noSweep, "Sweep 38 does not exist: the file has 37 sweeps"},
       {SodiumAbf(), twice, "Sweep 3 is chosen twice"},
-      {SodiumAbf(), tooMany, "Choose one to 6 sweeps"},
+      {SodiumAbf(), tooMany, "Choose at most 64 sweeps (65 are chosen)"},
+      {SodiumAbf(), none, "Choose at least one sweep"},
       {SodiumAbf(), outside, "holds no sample: a sweep runs from 0 to 25.8 ms"},
       {SodiumAbf(), backwards, "must end after it starts"},
       {SlowAbf(), voltageAsCurrent, "current unit (pA, nA, µA, A); channel 2 (AO #0, mV)"},

@@ -35,6 +35,8 @@ std::string Summary(const CliCommand& c) {
     s << " leak " << static_cast<int>(*c.import.leak) << " " << c.import.leakFromMs << ":"
       << c.import.leakToMs;
   if (c.import.pnSweep) s << " pn " << *c.import.pnSweep;
+  if (c.import.sweeps) s << " sweeps " << c.import.sweeps->size();
+  if (c.import.averageRepeats) s << " repeats";
   for (const CliCommand& also : c.also) s << " also {" << Summary(also) << "}";
   return s.str();
 }
@@ -73,11 +75,17 @@ TEST(ParseCommandLine, EveryFormTakesItsOptions) {
        "1 [-] [s.abf] [b.fit] [] command 1 leak 2 30:60 pn 2"},
       {{"--convert", "s.abf", "x.txt", "--command=single", "--leak", "hold"},
        "4 [x.txt] [s.abf] [] [] command 0 leak 1 0:0"},
+      {{"--convert", "s.abf", "x.txt", "--sweeps", "all", "--average"},
+       "4 [x.txt] [s.abf] [] [] sweeps 0 repeats"},
+      {{"--convert", "s.abf", "x.txt", "--sweeps", "1,2,3,4,5,6,7"},
+       "4 [x.txt] [s.abf] [] [] sweeps 7"},
       // the options after an --also are that recording's; those before, the first one's
       {{"--polish", "a.abf", "b.fit", "--out", "c.fit", "--xmax", "9", "--also", "d.abf", "--pn",
         "1", "--xmin=2", "--also", "--noise", "0:1", "e.txt"},
        "5 [c.fit] [a.abf] [b.fit] [] xmax 9 also {0 [] [d.abf] [] [] xmin 2 pn 1} "
        "also {0 [] [e.txt] [] []}"},
+      {{"--polish", "a.abf", "b.fit", "--out", "c.fit", "--also", "d.abf", "--average"},
+       "5 [c.fit] [a.abf] [b.fit] [] also {0 [] [d.abf] [] [] repeats}"},
   };
   for (const auto& c : cases) {
     const CliCommand command = ParseCommandLine(c.args);
@@ -127,8 +135,8 @@ TEST(ParseCommandLine, WrongUsageIsRefused) {
       {{"--sweeps", "1"}, "the import options need a data file"},
       {{"--convert", "s.abf"}, "--convert needs IN and OUT.txt"},
       {{"--convert", "s.abf", "x.txt", "--xmin", "1"}, "--convert takes only the import options"},
-      {with(abf, {"--sweeps", "0"}), "--sweeps takes one to 6 sweep numbers"},
-      {with(abf, {"--sweeps", "1,2,3,4,5,6,7"}), "--sweeps takes one to 6 sweep numbers"},
+      {with(abf, {"--sweeps", "0"}), "--sweeps takes all, or sweep numbers from 1"},
+      {with(abf, {"--sweeps", "all,1"}), "--sweeps takes all, or sweep numbers from 1"},
       {with(abf, {"--voltage", "chan:1"}), "--voltage takes command or channel:N"},
       {with(abf, {"--channel", "17"}), "--channel takes a channel number from 1 to 16"},
       {with(abf, {"--from", "1"}), "--from and --to go together"},

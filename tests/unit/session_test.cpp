@@ -186,6 +186,7 @@ TEST(Session, ImportChoicesReadBackOrSayWhyNot) {
   typed.leakFromMs = 2.5;
   typed.leakToMs = 4;
   typed.pnSweep = 3;
+  typed.averageRepeats = true;
   ImportOptions read;
   ASSERT_EQ(ImportOptionsFromJson(ImportChoicesToJson(typed), &read), "");
   EXPECT_EQ(read.sweeps, typed.sweeps);
@@ -195,12 +196,13 @@ TEST(Session, ImportChoicesReadBackOrSayWhyNot) {
   EXPECT_EQ(read.leak, LeakSubtraction::kRange);
   EXPECT_EQ(read.leakToMs, 4.0);
   EXPECT_EQ(read.pnSweep, 3);
+  EXPECT_EQ(read.averageRepeats, true);
   const struct {
     const char* json;
     const char* says;
   } cases[] = {
       {R"([1])", "not an object"},
-      {R"({"sweeps": []})", "one to six sweep numbers"},
+      {R"({"sweeps": []})", "not a list of sweep numbers"},
       {R"({"sweeps": [0]})", "not a whole number from 1"},
       {R"({"sweeps": [1], "currentChannel": 0})", "current channel"},
       {R"({"sweeps": [1], "voltage": "channel"})", "voltage channel"},
@@ -213,6 +215,7 @@ TEST(Session, ImportChoicesReadBackOrSayWhyNot) {
       {R"({"sweeps": [1], "command": "all"})", "single or steps"},
       {R"({"sweeps": [1], "leak": {"fromMs": 1}})", "leak stretch"},
       {R"({"sweeps": [1], "pnSweep": -2})", "P/N control sweep"},
+      {R"({"sweeps": [1], "averageRepeats": "yes"})", "averaging of repeats"},
   };
   for (const auto& c : cases) {
     ImportOptions options;

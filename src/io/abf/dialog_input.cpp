@@ -1,13 +1,22 @@
 // What the import dialog shows of an amplifier file: its summary line, the channels with their
-// kinds, each sweep's step voltage, the command's availability, the sweep's span and the step.
+// kinds, each sweep's step voltage, the command's availability, the sweep's span and the step,
+// and a thinned preview of each sweep's current and command.
+#include <algorithm>
 #include <string>
 
 #include "io/abf/import.h"
+#include "io/abf/import_command.h"
+#include "model/command.h"
 #include "platform/number_text.h"
 
 namespace {
 
 constexpr double kSecondsFrom = 1000;  // ms: longer sweeps are told in seconds
+// The preview thins each sweep to at most this many points, and a file of many sweeps further,
+// so that the preview of a large file stays small.
+constexpr int64_t kPreviewPoints = 1000;
+constexpr int64_t kPreviewValues = 1'000'000;  // over all sweeps
+constexpr int64_t kLeastPreviewPoints = 20;
 
 // What the file is, in plain words: "ABF 2.0.0.0 file: 37 sweeps of 25.8 ms, sampled at 20 kHz,
 // 1 channel", or "...: one gap-free recording of 10 s, no protocol, sampled at ...".
@@ -25,6 +34,29 @@ std::string Summary(const AmplifierFile& file) {
     summary += count(static_cast<size_t>(file.sweeps), "sweep") + " of " + length;
   return summary + ", sampled at " + SignificantText(1.0 / file.sampleIntervalMs) + " kHz, " +
          count(file.channels.size(), "channel");
+}
+
+// Every stride-th sample of each sweep: its current in the default channel and its command.
+void FillPreview(const AmplifierFile& file, ImportDialogInput* input) {
+  const ImportChoices& choices = input->defaults;
+  const double factor = CurrentToNanoamps(file.channels[choices.currentChannel - 1].unit);
+  if (factor == 0 || file.sweepSamples < 1) return;
+  const int64_t points =
+      std::clamp(kPreviewValues / std::max(file.sweeps, 1), kLeastPreviewPoints, kPreviewPoints);
+  const int64_t stride = std::max<int64_t>(1, (file.sweepSamples + points - 1) / points);
+  for (int64_t i = 0; i < file.sweepSamples; i += stride)
+    input->previewTimes.push_back(SampleTimeMs(file, i));
+  for (int sweep = 1; sweep <= file.sweeps; ++sweep) {
+    ImportPreviewSweep shown;
+    const std::vector<CommandLevel> levels = SweepLevels(file, choices, sweep);
+    for (size_t n = 0; n < input->previewTimes.size(); ++n) {
+      const int64_t i = static_cast<int64_t>(n) * stride;
+      shown.current.push_back(SampleAt(file, sweep - 1, choices.currentChannel - 1, i) * factor);
+      if (!levels.empty())
+        shown.command.push_back(CommandVoltageAt(levels, input->previewTimes[n]));
+    }
+    input->preview.push_back(std::move(shown));
+  }
 }
 
 }  // namespace
@@ -54,5 +86,6 @@ ImportDialogInput ImportDialogInputFor(const AmplifierFile& file, std::string_vi
   input.stepFromMs = step.fromMs;
   input.stepToMs = step.toMs;
   input.sampleIntervalMs = file.sampleIntervalMs;
+  FillPreview(file, &input);
   return input;
 }

@@ -10,6 +10,7 @@
 
 #include "io/abf/import.h"
 #include "io/abf/import_command.h"
+#include "io/abf/repeats.h"
 #include "model/command.h"
 #include "model/model.h"
 #include "platform/number_text.h"
@@ -172,12 +173,14 @@ ImportChoices DefaultImportChoices(const AmplifierFile& file) {
 
 std::string ImportRecording(const AmplifierFile& file, const ImportChoices& choices,
                             std::string_view name, Recording* recording) {
-  const int traces = static_cast<int>(choices.sweeps.size());
-  if (traces < 1 || traces > kMaxTraces) {
-    return "Choose one to " + std::to_string(kMaxTraces) + " sweeps (" + std::to_string(traces) +
-           " are chosen).";
+  const int chosen = static_cast<int>(choices.sweeps.size());
+  if (chosen < 1) return "Choose at least one sweep (none is chosen).";
+  // Averaged, many repeats may become few traces: their count is checked once they are grouped.
+  if (chosen > kMaxRecordingTraces && !choices.averageRepeats) {
+    return "Choose at most " + std::to_string(kMaxRecordingTraces) + " sweeps (" +
+           std::to_string(chosen) + " are chosen), or average repeats of one command.";
   }
-  for (int k = 0; k < traces; ++k) {
+  for (int k = 0; k < chosen; ++k) {
     const int sweep = choices.sweeps[k];
     if (sweep < 1 || sweep > file.sweeps) {
       return "Sweep " + std::to_string(sweep) + " does not exist: the file has " +
@@ -227,14 +230,42 @@ std::string ImportRecording(const AmplifierFile& file, const ImportChoices& choi
       }
       break;
     case VoltageSource::kTyped:
-      if (static_cast<int>(choices.typedVoltages.size()) != traces) {
-        return "The step voltages are missing: type one for each of the " + std::to_string(traces) +
+      if (static_cast<int>(choices.typedVoltages.size()) != chosen) {
+        return "The step voltages are missing: type one for each of the " + std::to_string(chosen) +
                " chosen sweeps (" + std::to_string(choices.typedVoltages.size()) + " given).";
       }
       for (double v : choices.typedVoltages) {
         if (!std::isfinite(v)) return "A typed step voltage is not a number.";
       }
       break;
+  }
+
+  std::vector<std::vector<int>> groups;  // per trace: the chosen sweeps (indices) it averages
+  if (choices.averageRepeats) {
+    std::vector<std::vector<CommandLevel>> commands;
+    for (int sweep : choices.sweeps) {
+      commands.push_back(SweepLevels(file, choices, sweep));
+      if (commands.back().empty())
+        return "Repeats are found by their command, which cannot be rebuilt and is not recorded; "
+               "import without averaging repeats.";
+    }
+    groups = RepeatGroups(commands, file.sampleIntervalMs);
+  } else {
+    for (int k = 0; k < chosen; ++k) groups.push_back({k});
+  }
+  const int traces = static_cast<int>(groups.size());
+  if (traces > kMaxRecordingTraces) {
+    return "The chosen sweeps hold " + std::to_string(traces) + " different commands; a " +
+           "recording holds at most " + std::to_string(kMaxRecordingTraces) + " traces.";
+  }
+  // The first sweep of each trace stands for its command, span and step voltage.
+  ImportChoices firsts = choices;
+  firsts.sweeps.clear();
+  firsts.typedVoltages.clear();
+  for (const std::vector<int>& group : groups) {
+    firsts.sweeps.push_back(choices.sweeps[group.front()]);
+    if (choices.voltageSource == VoltageSource::kTyped)
+      firsts.typedVoltages.push_back(choices.typedVoltages[group.front()]);
   }
 
   const bool steps = choices.command == CommandMode::kSteps;
@@ -281,26 +312,56 @@ std::string ImportRecording(const AmplifierFile& file, const ImportChoices& choi
         !why.empty())
       return why;
   }
-  std::array<double, kMaxTraces> stepVoltages{};
+  // At least six: the trace-voltage fields beyond the last trace repeat its voltage.
+  std::vector<double> stepVoltages(static_cast<size_t>(std::max(traces, kMaxTraces)));
   const std::optional<int> stepEpoch =
       file.protocol ? StepEpoch(*file.protocol, file.sweeps) : std::nullopt;
+  // Subtraction comes before averaging: each sweep's own P/N control scale and leak are taken out
+  // of the sweep itself, and a mean of subtracted sweeps is the subtracted mean.
+  const auto currentOf = [&](int member) {
+    const int sweep = choices.sweeps[member];
+    return subtracted.empty()
+               ? SpanValue([&, sweep](int64_t j) {
+                   return SampleAt(file, sweep - 1, choices.currentChannel - 1, first + j) *
+                          currentFactor;
+                 })
+               : SpanValue([&, member](int64_t j) { return subtracted[member][first + j]; });
+  };
+  const auto voltageOf = [&](int member) {
+    const int sweep = choices.sweeps[member];
+    return SpanValue([&, sweep](int64_t j) {
+      return SampleAt(file, sweep - 1, choices.voltageChannel - 1, first + j) * voltageFactor;
+    });
+  };
   for (int k = 0; k < traces; ++k) {
-    const int sweep = choices.sweeps[k];
-    const SpanValue current =
-        subtracted.empty() ? SpanValue([&](int64_t j) {
-          return SampleAt(file, sweep - 1, choices.currentChannel - 1, first + j) * currentFactor;
-        })
-                           : SpanValue([&](int64_t j) { return subtracted[k][first + j]; });
-    std::string problem = FirstNonFinite(count, current, "current", sweep);
-    if (!problem.empty()) return problem;
+    const std::vector<int>& trace = groups[k];
+    const int sweep = choices.sweeps[trace.front()];
+    std::vector<SpanValue> memberCurrents, memberVoltages;
+    for (int member : trace) {
+      memberCurrents.push_back(currentOf(member));
+      if (choices.voltageSource == VoltageSource::kChannel)
+        memberVoltages.push_back(voltageOf(member));
+    }
+    const auto meanOf = [](const std::vector<SpanValue>& parts) {
+      if (parts.size() == 1) return parts.front();
+      return SpanValue([&parts](int64_t j) {
+        long double sum = 0;
+        for (const SpanValue& part : parts) sum += part(j);
+        return static_cast<double>(sum / static_cast<long double>(parts.size()));
+      });
+    };
+    for (size_t m = 0; m < trace.size(); ++m) {
+      const int memberSweep = choices.sweeps[trace[m]];
+      std::string problem = FirstNonFinite(count, memberCurrents[m], "current", memberSweep);
+      if (problem.empty() && !memberVoltages.empty())
+        problem = FirstNonFinite(count, memberVoltages[m], "voltage", memberSweep);
+      if (!problem.empty()) return problem;
+    }
+    const SpanValue current = meanOf(memberCurrents);
     SpanValue voltage;
     std::vector<double> command;
     if (choices.voltageSource == VoltageSource::kChannel) {
-      voltage = [&](int64_t j) {
-        return SampleAt(file, sweep - 1, choices.voltageChannel - 1, first + j) * voltageFactor;
-      };
-      problem = FirstNonFinite(count, voltage, "voltage", sweep);
-      if (!problem.empty()) return problem;
+      voltage = meanOf(memberVoltages);
       // Over a whole sweep the mean mixes every level; the protocol's step says what it is.
       const std::optional<double> protocolStep =
           steps ? SweepStepVoltages(file)[sweep - 1] : std::nullopt;
@@ -312,19 +373,19 @@ std::string ImportRecording(const AmplifierFile& file, const ImportChoices& choi
           stepEpoch ? EpochLevel(file.protocol->epochs[*stepEpoch], sweep - 1) * voltageFactor
                     : MeanOver(count, voltage);
     } else {
-      stepVoltages[k] = choices.typedVoltages[k];
+      stepVoltages[k] = firsts.typedVoltages[k];
       voltage = [&](int64_t) { return stepVoltages[k]; };
     }
     made.currents[k] = AveragedOver(count, group, current);
     made.voltages[k] = AveragedOver(count, group, voltage);
   }
   for (int k = traces; k < kMaxTraces; ++k) stepVoltages[k] = stepVoltages[traces - 1];
-  made.stepVoltages = std::vector<double>(stepVoltages.begin(), stepVoltages.end());
+  made.stepVoltages = std::move(stepVoltages);
   const double holdingFactor = VoltageCommandFactor(file);
   if (holdingFactor != 0) made.holdingLevel = file.protocol->holdingLevel * holdingFactor;
   made.name = std::string(name);
   made.commandMode = choices.command;
-  if (steps) TakeOverCommands(file, choices, &made);
+  if (steps) TakeOverCommands(file, firsts, &made);
   // The command column then holds the rebuilt command at each kept time, not a mean over a
   // group of samples that may straddle a level's start.
   if (steps && choices.voltageSource == VoltageSource::kCommand) {
@@ -336,7 +397,7 @@ std::string ImportRecording(const AmplifierFile& file, const ImportChoices& choi
   }
   if (!steps && !choices.fromMs && !choices.toMs && stepEpoch) {
     for (int k = 1; k < traces; ++k) {
-      const TimeSpan own = DefaultSpan(file, choices.sweeps[k]);
+      const TimeSpan own = DefaultSpan(file, firsts.sweeps[k]);
       if (own.fromMs != span.fromMs || own.toMs != span.toMs) {
         made.notices.push_back(
             "The step does not start and end at the same times in every "
@@ -345,6 +406,13 @@ std::string ImportRecording(const AmplifierFile& file, const ImportChoices& choi
         break;
       }
     }
+  }
+  if (choices.averageRepeats) made.notices.push_back(DescribeRepeats(groups, choices.sweeps));
+  if (traces > kMaxTraces) {
+    made.notices.push_back(std::to_string(traces) +
+                           " traces are shown and fitted; the trace-voltage fields and the "
+                           "parameter file keep the step voltages of the first " +
+                           std::to_string(kMaxTraces) + ".");
   }
   if (group > 1) {
     made.notices.push_back("The span holds " + std::to_string(count) + " samples per trace; " +
@@ -366,6 +434,8 @@ std::string DescribeImport(const AmplifierFile& file, const ImportChoices& choic
     text += (k ? ", " : " ") + std::to_string(choices.sweeps[k]);
   }
   text += "\n";
+  if (choices.averageRepeats)
+    text += "Repeats: sweeps with the same command averaged into one trace\n";
   const auto channel = [&](int c) {
     if (c < 1 || c > static_cast<int>(file.channels.size())) return std::string("none");
     return file.channels[c - 1].name + " (" + file.channels[c - 1].unit + ")";

@@ -7,8 +7,6 @@ namespace {
 
 using Json = nlohmann::json;
 
-constexpr int kMostSweeps = 6;  // one trace per sweep
-
 const char* SourceName(VoltageSource source) {
   switch (source) {
     case VoltageSource::kChannel:
@@ -48,6 +46,7 @@ Json ImportChoicesToJson(const ImportChoices& choices) {
   if (choices.leak == LeakSubtraction::kRange)
     json["leak"] = {{"fromMs", choices.leakFromMs}, {"toMs", choices.leakToMs}};
   if (choices.pnSweep != 0) json["pnSweep"] = choices.pnSweep;
+  if (choices.averageRepeats) json["averageRepeats"] = true;
   return json;
 }
 
@@ -55,8 +54,8 @@ std::string ImportOptionsFromJson(const Json& json, ImportOptions* options) {
   if (!json.is_object()) return "the import choices are not an object";
   ImportOptions read;
   const Json sweeps = json.value("sweeps", Json::array());
-  if (!sweeps.is_array() || sweeps.empty() || sweeps.size() > kMostSweeps)
-    return "the sweeps are not a list of one to six sweep numbers";
+  if (!sweeps.is_array() || sweeps.empty() || sweeps.size() > kMaxAmplifierSweeps)
+    return "the sweeps are not a list of sweep numbers";
   std::vector<int> numbers;
   for (const Json& sweep : sweeps) {
     if (!IsCount(sweep)) return "a sweep number is not a whole number from 1";
@@ -115,6 +114,9 @@ std::string ImportOptionsFromJson(const Json& json, ImportOptions* options) {
     if (!IsCount(json["pnSweep"])) return "the P/N control sweep is not a whole number from 1";
     read.pnSweep = json["pnSweep"].get<int>();
   }
+  const Json repeats = json.value("averageRepeats", Json(false));
+  if (!repeats.is_boolean()) return "the averaging of repeats is not true or false";
+  if (repeats.get<bool>()) read.averageRepeats = true;
   *options = read;
   return "";
 }

@@ -9,7 +9,7 @@
 #include "platform/import_choices.h"
 
 struct ImportOptions {
-  std::optional<std::vector<int>> sweeps;  // 1-based
+  std::optional<std::vector<int>> sweeps;  // 1-based; an empty list: every sweep of the file
   std::optional<int> currentChannel;       // 1-based
   std::optional<VoltageSource> voltageSource;
   int voltageChannel = 0;             // 1-based, with kChannel
@@ -19,10 +19,11 @@ struct ImportOptions {
   std::optional<CommandMode> command;   // --command: what the model follows
   std::optional<LeakSubtraction> leak;  // --leak hold or FROM:TO
   double leakFromMs = 0, leakToMs = 0;
-  std::optional<int> pnSweep;  // --pn SWEEP
+  std::optional<int> pnSweep;          // --pn SWEEP
+  std::optional<bool> averageRepeats;  // --average: repeats of one command become one trace
   bool Any() const {
     return sweeps || currentChannel || voltageSource || fromMs || toMs || !typedVoltages.empty() ||
-           leak || pnSweep;
+           leak || pnSweep || averageRepeats;
   }
 };
 

@@ -1,6 +1,6 @@
 // The import dialog of an amplifier file on Qt Widgets: the sweep list with step voltages and
-// check boxes (at most six), the current channel, the voltage source, the span and the
-// averaging, with a line that tells how many points each trace will hold.
+// check boxes, a preview of the chosen sweeps and their command, the current channel, the voltage
+// source, the span and the averaging, with a line that tells how many points each trace will hold.
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -9,18 +9,19 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 #include <cmath>
+#include <numeric>
 
 #include "platform/qt/import_dialog_view.h"
+#include "platform/qt/import_preview.h"
 #include "platform/qt/runtime.h"
 
 namespace {
 
-constexpr int kMaxSweepsChosen = 6;    // a recording holds six traces
 constexpr int kPointsPerTrace = 5000;  // samples a trace holds
 constexpr int kSpanDecimals = 3;       // ms: a microsecond
 constexpr int kListWidth = 230;        // px: sweep number and step voltage
 constexpr int kDialogWidth = 720;      // px
-constexpr int kDialogHeight = 480;     // px
+constexpr int kDialogHeight = 700;     // px: room for the preview
 
 QString Utf8(const std::string& text) {
   return QString::fromStdString(text);
@@ -55,6 +56,8 @@ ImportDialog::ImportDialog(const ImportDialogInput& input) : input_(input) {
   right->addStretch(1);
   columns->addLayout(right, 1);
   layout->addLayout(columns, 1);
+  preview_ = new ImportPreview(input_);
+  layout->addWidget(preview_, 0);  // the lists and fields take what room is left
 
   problem_ = new QLabel;
   problem_->setObjectName("problem");
@@ -70,6 +73,7 @@ ImportDialog::ImportDialog(const ImportDialogInput& input) : input_(input) {
   layout->addWidget(buttons);
 
   ApplyDefaults();
+  UpdatePreview();
   resize(kDialogWidth, kDialogHeight);
 }
 
@@ -88,6 +92,7 @@ std::optional<ImportChoices> ImportDialog::Choices() {
   choices.fromMs = from_->value();
   choices.toMs = to_->value();
   choices.average = average_->isChecked();
+  choices.averageRepeats = repeats_->isChecked();
   choices.command = follow_->isChecked() ? CommandMode::kSteps : CommandMode::kSingle;
   choices.pnSweep = pnSweep_->value();
   const QString leak = leak_->text().trimmed();
@@ -105,6 +110,10 @@ std::optional<ImportChoices> ImportDialog::Choices() {
     choices.leak = LeakSubtraction::kRange;
   }
   if (choices.sweeps.empty()) return Refuse("Choose at least one sweep.");
+  if (static_cast<int>(choices.sweeps.size()) > kMaxImportedTraces && !choices.averageRepeats)
+    return Refuse(QString("A recording holds at most %1 traces; %2 sweeps are chosen.")
+                      .arg(kMaxImportedTraces)
+                      .arg(choices.sweeps.size()));
   if (choices.voltageSource == VoltageSource::kTyped) {
     for (const QString& part : typed_->text().split(',', Qt::SkipEmptyParts)) {
       bool number = false;
@@ -133,24 +142,16 @@ std::optional<ImportChoices> ImportDialog::Choices() {
 
 std::optional<ImportChoices> ImportDialog::Refuse(const QString& why) {
   problem_->setText(why);
-  sweepLimitShown_ = false;
   return std::nullopt;
 }
 
 void ImportDialog::RecheckProblem() {
   if (problem_ == nullptr || problem_->text().isEmpty()) return;
-  if (sweepLimitShown_) {
-    if (CheckedSweeps() < kMaxSweepsChosen) {
-      problem_->clear();
-      sweepLimitShown_ = false;
-    }
-    return;
-  }
   Choices();  // shows what still stands in the way, or clears the line
 }
 
 QGroupBox* ImportDialog::SweepBox() {
-  auto* box = new QGroupBox("Sweeps (up to six)");
+  auto* box = new QGroupBox("Sweeps");
   auto* layout = new QVBoxLayout(box);
   sweeps_ = new QTreeWidget;
   sweeps_->setObjectName("sweeps");
@@ -170,15 +171,9 @@ QGroupBox* ImportDialog::SweepBox() {
     item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
     item->setCheckState(0, Qt::Unchecked);
   }
-  connect(sweeps_, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item) {
-    if (item->checkState(0) == Qt::Checked && CheckedSweeps() > kMaxSweepsChosen) {
-      item->setCheckState(0, Qt::Unchecked);
-      problem_->setText("At most six sweeps: clear one first.");
-      sweepLimitShown_ = true;
-      UpdateCount();
-      return;
-    }
+  connect(sweeps_, &QTreeWidget::itemChanged, this, [this] {
     UpdateCount();
+    UpdatePreview();
     RecheckProblem();
   });
   layout->addWidget(sweeps_, 1);
@@ -190,9 +185,18 @@ QGroupBox* ImportDialog::SweepBox() {
   spread->setToolTip("Six sweeps spread evenly over the family");
   connect(spread, &QPushButton::clicked, this, [this] { CheckSweeps(input_.defaults.sweeps); });
   row->addWidget(spread);
-  auto* clear = new QPushButton("Clear");
-  connect(clear, &QPushButton::clicked, this, [this] { CheckSweeps({}); });
-  row->addWidget(clear);
+  auto* all = new QPushButton("All");
+  all->setObjectName("allSweeps");
+  connect(all, &QPushButton::clicked, this, [this] {
+    std::vector<int> every(static_cast<size_t>(sweeps_->topLevelItemCount()));
+    std::iota(every.begin(), every.end(), 1);
+    CheckSweeps(every);
+  });
+  row->addWidget(all);
+  auto* none = new QPushButton("None");
+  none->setObjectName("noSweeps");
+  connect(none, &QPushButton::clicked, this, [this] { CheckSweeps({}); });
+  row->addWidget(none);
   layout->addLayout(row);
   return box;
 }
@@ -297,9 +301,18 @@ QGroupBox* ImportDialog::SpanBox() {
   average_->setObjectName("average");
   connect(average_, &QCheckBox::toggled, this, [this] { UpdateSamples(); });
   form->addRow(average_);
+  repeats_ = new QCheckBox("Average sweeps with the same command into one trace");
+  repeats_->setObjectName("averageRepeats");
+  repeats_->setToolTip(
+      "Repeats of one command (the same levels at the same times) become one trace, their mean; "
+      "the notices say how many sweeps went into each trace.");
+  connect(repeats_, &QCheckBox::toggled, this, [this] { RecheckProblem(); });
+  form->addRow(repeats_);
   samples_ = new QLabel;
   samples_->setObjectName("samples");
   samples_->setWordWrap(true);
+  // Room for two lines: a form row does not always grow for a label that wraps.
+  samples_->setMinimumHeight(2 * samples_->fontMetrics().lineSpacing());
   form->addRow(samples_);
   return box;
 }
@@ -342,6 +355,7 @@ void ImportDialog::ApplyDefaults() {
   from_->setValue(d.fromMs.value_or(steps ? input_.sweepStartMs : input_.stepFromMs));
   to_->setValue(d.toMs.value_or(steps ? input_.sweepEndMs : input_.stepToMs));
   average_->setChecked(d.average);
+  repeats_->setChecked(d.averageRepeats);
   pnSweep_->setValue(d.pnSweep);
   leak_->setText(d.leak == LeakSubtraction::kHolding ? QString("hold")
                  : d.leak == LeakSubtraction::kRange
@@ -366,6 +380,7 @@ void ImportDialog::CheckSweeps(const std::vector<int>& numbers) {
   }
   problem_->clear();
   UpdateCount();
+  UpdatePreview();
 }
 
 int ImportDialog::CheckedSweeps() const {
@@ -404,6 +419,16 @@ void ImportDialog::UpdateSamples() {
   }
   samples_->setText(text + ".");
   RecheckProblem();
+  UpdatePreview();
+}
+
+void ImportDialog::UpdatePreview() {
+  if (preview_ == nullptr || from_ == nullptr || to_ == nullptr) return;
+  std::vector<int> chosen;
+  for (int i = 0; i < sweeps_->topLevelItemCount(); ++i) {
+    if (sweeps_->topLevelItem(i)->checkState(0) == Qt::Checked) chosen.push_back(i + 1);
+  }
+  preview_->Show(chosen, from_->value(), to_->value());
 }
 
 std::function<bool(std::optional<ImportChoices>*)>& ImportDialogAnswerSeam() {

@@ -34,7 +34,9 @@ class ImportDialog : public QDialog {
   void UpdateCount();
   long SpanSamples() const;
   void UpdateSamples();
-  void RecheckProblem();  // a refusal shown goes, or changes, as soon as it no longer holds
+  void RecheckProblem();
+  void UpdatePreview();  // the chosen sweeps and the span kept  // a refusal shown goes, or
+                         // changes, as soon as it no longer holds
 
   ImportDialogInput input_;
   QTreeWidget* sweeps_ = nullptr;
@@ -46,11 +48,12 @@ class ImportDialog : public QDialog {
   QDoubleSpinBox* to_ = nullptr;
   QCheckBox* follow_ = nullptr;  // the model follows each sweep's whole command
   QCheckBox* average_ = nullptr;
+  QCheckBox* repeats_ = nullptr;  // sweeps with the same command averaged into one trace
   QLabel* samples_ = nullptr;
   QLineEdit* leak_ = nullptr;    // empty, "hold" or FROM:TO
   QSpinBox* pnSweep_ = nullptr;  // 0: none
   QLabel* problem_ = nullptr;
-  bool sweepLimitShown_ = false;  // the refusal shown is the one of a sweep too many
+  class ImportPreview* preview_ = nullptr;
 };
 
 // A test seam may answer instead of a person: true with the answer set.
