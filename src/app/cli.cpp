@@ -222,6 +222,11 @@ std::string ParseOption(const std::string& name, const std::string& value, CliCo
     list = list ? *list + "," + value : value;
   } else if (name == "--bounds") {
     command->bounds.push_back(value);
+  } else if (name == "--recording") {
+    const std::optional<int> n = ParseCount(value, kMaxRecordings);
+    if (!n || *n < 1)
+      return "--recording takes a recording number from 1 to " + std::to_string(kMaxRecordings);
+    command->recording = *n;
   } else if (name == "--select") {
     const auto n = ParseCount(value, kMaxCurrents);
     if (!n || *n < 1) return "--select takes a current number from 1 to 10";
@@ -237,7 +242,8 @@ bool TakesValue(const std::string& name) {
          name == "--trace-v" || name == "--select" || name == "--format" || name == "--graphs" ||
          name == "--style" || name == "--size-mm" || name == "--dpi" || name == "--exclude" ||
          name == "--noise" || name == "--out" || name == "--free" || name == "--fix" ||
-         name == "--bounds" || name == "--command" || IsImportOption(name) || IsNmodlOption(name);
+         name == "--bounds" || name == "--command" || name == "--recording" ||
+         IsImportOption(name) || IsNmodlOption(name);
 }
 
 bool AsksForAFigure(const CliCommand& command) {
@@ -474,12 +480,20 @@ CliCommand ParseCommandLine(const std::vector<std::string>& all) {
   command.error =
       CheckPositionals(&command, positionals, usedOptions, onlyImportOptions, onlyNmodlOptions);
   if (command.error.empty() && !command.also.empty()) {
-    if (command.mode != CliMode::Polish && command.mode != CliMode::Fits)
-      command.error = "--also belongs to --polish and --fits";
+    if (command.mode != CliMode::Polish && command.mode != CliMode::Fits &&
+        command.mode != CliMode::Render)
+      command.error = "--also belongs to --polish, --fits and --render";
     else if (command.also.size() + 1 > kMaxRecordings)
       command.error = "at most " + std::to_string(kMaxRecordings) + " recordings at a time";
     else if (command.mode == CliMode::Fits && command.output == kStandardOutput)
       command.error = "--fits with --also writes one table per recording: give OUT as a name";
+  }
+  if (command.error.empty() && command.recording > 1) {
+    if (command.mode != CliMode::Render)
+      command.error = "--recording belongs to --render";
+    else if (static_cast<size_t>(command.recording) > command.also.size() + 1)
+      command.error = "--recording " + std::to_string(command.recording) + ": only " +
+                      std::to_string(command.also.size() + 1) + " recording(s) are given";
   }
   return command;
 }
@@ -491,6 +505,7 @@ std::string CommandLineHelp() {
          "  pavik PARAMFILE.fit\n"
          "  pavik --fits OUT DATAFILE PARAMFILE [options] [--also DATAFILE [options]]...\n"
          "  pavik --render OUT DATAFILE [PARAMFILE] [options] [--select N]\n"
+         "               [--also DATAFILE [options]]... [--recording N]\n"
          "               [--format pdf|svg|png] [--graphs data|data+residuals|curves|all]\n"
          "               [--style publication|window] [--size-mm W,H] [--dpi N]\n"
          "  pavik --report PARAMFILE\n"
@@ -541,11 +556,12 @@ std::string CommandLineHelp() {
          "  --bounds P=LO:HI  --polish: the bounds of one parameter (1.Vtm=-60:-20); an empty\n"
          "                    LO or HI is no bound; may be repeated\n"
          "  --json            --polish: print the result as one JSON object\n"
-         "  --also DATAFILE   --polish, --fits: a further recording fitted to the same\n"
+         "  --also DATAFILE   --polish, --fits, --render: a further recording of the same\n"
          "                    currents; the import options, --command, --trace-v, --xmin,\n"
          "                    --xmax, --exclude, --noise and --header-lines after it are its\n"
          "                    own, those before the first --also the first recording's. --fits\n"
          "                    then writes OUT.1.tsv, OUT.2.tsv, ... (OUT without .tsv)\n"
+         "  --recording N     --render: draw recording N (1 the first, 2 the first --also's)\n"
          "  --export-nmodl    write each current in the fit as a NEURON mechanism (NMODL),\n"
          "                    one OUTDIR/pavik_NAME.mod each, a point process (nA, uS)\n"
          "  --currents LIST   --export-nmodl: these currents (1,3) instead of those in the fit\n"

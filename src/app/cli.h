@@ -53,6 +53,7 @@ struct CliCommand {
   // --polish, --fits: further recordings fitted to the same currents, each with the options
   // written after its --also (data file, import options, window, regions, noise, command).
   std::vector<CliCommand> also;
+  int recording = 1;  // --render: the recording drawn, 1 the first, 2 the first --also's, ...
   std::string error;
 };
 

@@ -88,16 +88,8 @@ int RunFits(const CliCommand& command) {
       WriteFits(several ? TablePath(command.output, 0) : command.output, command.residuals);
   if (several) std::fprintf(stderr, "recording 1 (%s):\n", command.dataFile.c_str());
   if (written == kExitSuccess) ReportGoodness();
-  // The parameter file's currents stay; each further recording takes the workspace in turn, its
-  // holding level not taken over as Vhold (the currents are the first recording's).
-  std::array<CurrentParams, kMaxCurrents> currents;
-  std::copy(std::begin(params), std::end(params), currents.begin());
-  const int headerLines = status.headerLines;
   for (size_t r = 0; r < command.also.size() && written == kExitSuccess; ++r) {
-    status.headerLines = headerLines;
-    if (!LoadAndApply(command.also[r])) return kExitFileError;
-    std::copy(currents.begin(), currents.end(), params);
-    ApplyRegions(command.also[r]);
+    if (!LoadFurtherRecording(command.also[r])) return kExitFileError;
     DoFit();
     std::fprintf(stderr, "recording %zu (%s):\n", r + 2, command.also[r].dataFile.c_str());
     written = WriteFits(TablePath(command.output, r + 1), command.residuals);

@@ -32,6 +32,10 @@ bool ReadableOnCommandLine(const std::string& path, const char* what);
 bool LoadAndApply(const CliCommand& command, ParamFileContents* paramRead = nullptr);
 // The command's excluded stretches and noise region become the fit's regions.
 void ApplyRegions(const CliCommand& command);
+// Reads a further recording (an --also) into the workspace in place of the one there, with its
+// own options and regions; the currents stay as they are (its holding level does not become
+// their Vhold). false when its file could not be read (the reader said why).
+bool LoadFurtherRecording(const CliCommand& recording);
 // Says on standard error that the arguments do not form a command, and why; the usage status.
 int UsageError(const std::string& why);
 // Writes text to standard output; the exit status, and on failure the reason on standard error.

@@ -76,11 +76,7 @@ std::string PolishedParamFile(const ParamFileContents& file, const PolishResult&
 // A further recording's samples, read as the first one is (its own import options, window,
 // regions and noise region); empty when its file could not be read (the reader said why).
 std::optional<PolishSamples> AlsoSamples(const CliCommand& recording) {
-  const int headerLines = status.headerLines;
-  const bool read = LoadAndApply(recording);
-  status.headerLines = headerLines;
-  if (!read) return std::nullopt;
-  ApplyRegions(recording);
+  if (!LoadFurtherRecording(recording)) return std::nullopt;
   PolishSamples samples = WorkspacePolishInput(loadedRecording.excluded);
   samples.noiseSd = WorkspaceGoodness(loadedRecording.excluded, loadedRecording.noise).noiseSd;
   samples.name = std::filesystem::path(recording.dataFile).filename().string();

@@ -25,6 +25,8 @@ int RunRender(const CliCommand& command, int argc, char* argv[]) {
   if (StartPavik(argc, argv) != 0) return kExitFileError;
   if (!LoadAndApply(command)) return kExitFileError;
   ApplyRegions(command);  // shaded on the data graph, counted in the goodness line
+  if (command.recording > 1 && !LoadFurtherRecording(command.also[command.recording - 2]))
+    return kExitFileError;
   ShowRegions();
   if (!command.paramFile.empty()) EvaluateAndShow();
   if (command.select != 0) {

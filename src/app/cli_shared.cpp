@@ -1,5 +1,7 @@
 // What the command line's jobs share: reading the command's files and applying its options as
 // the window would, and writing an output to standard output or, safely, to a file.
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -83,4 +85,15 @@ int SaveOutput(const std::string& path, const std::string& bytes, const char* wh
 void ApplyRegions(const CliCommand& command) {
   loadedRecording.excluded = command.excluded;
   loadedRecording.noise = command.noise;
+}
+
+bool LoadFurtherRecording(const CliCommand& recording) {
+  std::array<CurrentParams, kMaxCurrents> currents;
+  std::copy(std::begin(params), std::end(params), currents.begin());
+  const int headerLines = status.headerLines;
+  const bool read = LoadAndApply(recording);
+  status.headerLines = headerLines;
+  std::copy(currents.begin(), currents.end(), params);
+  if (read) ApplyRegions(recording);
+  return read;
 }

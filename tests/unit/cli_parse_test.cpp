@@ -152,7 +152,9 @@ TEST(ParseCommandLine, WrongUsageIsRefused) {
       {{"--polish", "a", "b", "--out", "c", "--select", "1"}, "belong to --render"},
       {{"--polish", "a", "b", "--out", "c", "--also"}, "--also needs one DATAFILE"},
       {{"--polish", "a", "b", "--also", "d", "--out", "c"}, "--out belongs to the whole command"},
-      {{"--render", "f", "a", "--also", "d"}, "--also belongs to --polish and --fits"},
+      {{"--report", "a", "--also", "d"}, "--also belongs to --polish, --fits and --render"},
+      {{"--render", "f", "a", "--also", "d", "--recording", "3"}, "only 2 recording(s)"},
+      {{"--fits", "f", "a", "b", "--recording", "2"}, "--recording belongs to --render"},
       {{"--fits", "-", "a", "b", "--also", "d"}, "give OUT as a name"},
   };
   for (const auto& c : cases) {
