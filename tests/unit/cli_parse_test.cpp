@@ -153,7 +153,7 @@ TEST(ParseCommandLine, WrongUsageIsRefused) {
       {{"--polish", "a", "b", "--out", "c", "--also"}, "--also needs one DATAFILE"},
       {{"--polish", "a", "b", "--also", "d", "--out", "c"}, "--out belongs to the whole command"},
       {{"--report", "a", "--also", "d"}, "--also belongs to --polish, --fits and --render"},
-      {{"--render", "f", "a", "--also", "d", "--recording", "3"}, "only 2 recording(s)"},
+      {{"--render", "f", "a", "--recording", "3", "--also", "d"}, "only 2 recording(s)"},
       {{"--fits", "f", "a", "b", "--recording", "2"}, "--recording belongs to --render"},
       {{"--fits", "-", "a", "b", "--also", "d"}, "give OUT as a name"},
   };
