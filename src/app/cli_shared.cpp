@@ -91,6 +91,9 @@ bool LoadFurtherRecording(const CliCommand& recording) {
   std::array<CurrentParams, kMaxCurrents> currents;
   std::copy(std::begin(params), std::end(params), currents.begin());
   const int headerLines = status.headerLines;
+  // The regions of the recording read before are its own, not this one's: dropped without the
+  // notice that a newly opened file gives.
+  ResetFitterState(&loadedRecording);
   const bool read = LoadAndApply(recording);
   status.headerLines = headerLines;
   std::copy(currents.begin(), currents.end(), params);
