@@ -163,6 +163,28 @@ TEST_F(CliPolish, FixBoundsAndJson) {
   EXPECT_NE(json["notices"][0].get<std::string>().find("1.Vtm"), std::string::npos);
 }
 
+// A further recording (--also) is read with its own options and regions: the polish counts the
+// samples of each and names each in the summary; a further file that cannot be read writes nothing.
+TEST_F(CliPolish, FurtherRecordingsKeepTheirOwnOptions) {
+  const ProgramRun run = Pavik(
+      {"--polish", data, roughFile, "--out", out, "--json", "--also", data, "--exclude", "0:10"});
+  ASSERT_TRUE(run.exitCode == 0 || run.exitCode == 3) << run.err;
+  EXPECT_EQ(run.err.find("back to their defaults"), std::string::npos) << run.err;
+  const auto json = nlohmann::json::parse(run.out, nullptr, false);
+  ASSERT_TRUE(json.is_object()) << run.out;
+  EXPECT_EQ(json["weighting"], "equal");
+  ASSERT_EQ(json["recordings"].size(), 2u);
+  EXPECT_GT(json["recordings"][0]["counted"].get<int>(),
+            json["recordings"][1]["counted"].get<int>());
+  EXPECT_EQ(json["recordings"][1]["name"], "recording 2 (hh-potassium.txt)");
+  const QString unwritten = dir.filePath("unwritten.fit");
+  EXPECT_EQ(
+      Pavik({"--polish", data, roughFile, "--out", unwritten, "--also", dir.filePath("none.txt")})
+          .exitCode,
+      1);
+  EXPECT_FALSE(QFile::exists(unwritten));
+}
+
 // Wrong usage exits 2, a file that cannot be read or polished 1; neither writes the output.
 // (What each usage refusal says is the command line reader's tests, what is wrong in a list the
 // list readers'.)
