@@ -307,7 +307,18 @@ std::string CheckPositionals(CliCommand* command, const std::vector<std::string>
       command->import.typedVoltages = command->traceV;
       return "";
     case CliMode::Polish:
-      if (n != 2) return "--polish needs DATAFILE and PARAMFILE";
+      if (n == 1 && positionals[0].ends_with(kSessionExtension)) {
+        // The session's own data file, import choices, window and regions are the first
+        // recording's; options for it would contradict them.
+        if (command->headerLines || command->xMin || command->xMax || !command->traceV.empty() ||
+            !command->excluded.empty() || command->noise || command->import.Any() ||
+            command->import.command)
+          return "with a session, the first recording's options are the session's own: give "
+                 "only --out, --free, --fix, --bounds, --baseline, --json and --also";
+        command->sessionFile = positionals[0];
+      } else if (n != 2) {
+        return "--polish needs DATAFILE and PARAMFILE, or SESSION.pavik";
+      }
       if (command->output.empty())
         return "--polish needs --out OUT.fit, the parameter file it writes";
       if (command->output == kStandardOutput)
@@ -315,6 +326,7 @@ std::string CheckPositionals(CliCommand* command, const std::vector<std::string>
       if (command->select != 0 || AsksForAFigure(*command))
         return "--select, --format, --graphs, --style, --size-mm and --dpi belong to --render";
       if (command->residuals) return "--residuals belongs to --fits";
+      if (!command->sessionFile.empty()) return "";
       command->dataFile = positionals[0];
       command->paramFile = positionals[1];
       return "";
@@ -510,8 +522,8 @@ std::string CommandLineHelp() {
          "               [--style publication|window] [--size-mm W,H] [--dpi N]\n"
          "  pavik --report PARAMFILE\n"
          "  pavik --convert IN OUT.txt [import options]\n"
-         "  pavik --polish DATAFILE PARAMFILE --out OUT.fit [options] [--free LIST]\n"
-         "               [--fix LIST] [--bounds P=LO:HI]... [--json]\n"
+         "  pavik --polish DATAFILE PARAMFILE|SESSION.pavik --out OUT.fit [options]\n"
+         "               [--free LIST] [--fix LIST] [--bounds P=LO:HI]... [--json]\n"
          "               [--also DATAFILE [recording options]]...\n"
          "  pavik --export-nmodl PARAMFILE OUTDIR [--currents LIST] [--density AREA_UM2]\n"
          "               [--q10 Q --celsius T]\n"

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/cli_jobs.h"
+#include "app/session_file.h"
 #include "fit/bounds_list.h"
 #include "fit/fit_settings.h"
 #include "fit/fit_summary.h"
@@ -86,6 +87,29 @@ std::optional<PolishSamples> AlsoSamples(const CliCommand& recording) {
   return samples;
 }
 
+// Opens a session as the window does and reads the parameter file it names again, as read, for
+// the output; false (and why, on standard error) when it holds no recording or parameter file.
+bool LoadSession(const std::string& path, ParamFileContents* file, std::string* paramFile) {
+  if (!ReadableOnCommandLine(path, "session")) return false;
+  // A further recording read before must not pass for the session's own: a file the session
+  // names that is missing leaves these at 0 (the session has said which).
+  status.dataLoaded = 0;
+  status.paramFileLoaded = 0;
+  if (OpenSessionFile(path) != 1) return false;
+  *paramFile = status.paramFileLoaded ? status.paramFile : "";
+  if (!status.dataLoaded || paramFile->empty()) {
+    std::fprintf(stderr, "pavik: the session %s has no %s to polish.\n", path.c_str(),
+                 status.dataLoaded ? "parameter file" : "data file");
+    return false;
+  }
+  if (const std::string why = ReadParamFileAt(*paramFile, file); !why.empty()) {
+    std::fprintf(stderr, "pavik: the parameter file %s was not read: %s.\n", paramFile->c_str(),
+                 why.c_str());
+    return false;
+  }
+  return true;
+}
+
 int NotPolished(const CliCommand& command, const std::string& why) {
   std::fprintf(stderr, "pavik: the polish did not run to an end: %s. %s was not written.\n",
                why.c_str(), command.output.c_str());
@@ -105,11 +129,19 @@ int RunPolish(const CliCommand& command) {
     also.push_back(std::move(*samples));
   }
   ParamFileContents file{};
-  if (!LoadAndApply(command, &file)) return kExitFileError;
+  std::string paramFile = command.paramFile;
+  if (!command.sessionFile.empty()) {
+    if (!LoadSession(command.sessionFile, &file, &paramFile)) return kExitFileError;
+  } else {
+    if (!LoadAndApply(command, &file)) return kExitFileError;
+    ApplyRegions(command);
+  }
   if (!AnyCurrentInFit(file))
-    return NotPolished(command, command.paramFile + " puts no current in the fit (its line 14)");
-  ApplyRegions(command);
+    return NotPolished(command, paramFile + " puts no current in the fit (its line 14)");
   PolishInput input = WorkspacePolishInput(loadedRecording.excluded);
+  // A session's free flags and bounds are the user's choice; the lists on the command line
+  // change them as they change the defaults.
+  if (!command.sessionFile.empty()) input.choice = EffectivePolishChoice();
   if (const std::string why = ChooseParams(command, &input); !why.empty()) return UsageError(why);
   if (!AnySampleCounts(input)) {
     const std::string why =
@@ -121,7 +153,7 @@ int RunPolish(const CliCommand& command) {
 
   // The noise region's spread is the measured current's alone, so it is known before the polish.
   input.noiseSd = WorkspaceGoodness(loadedRecording.excluded, loadedRecording.noise).noiseSd;
-  input.name = std::filesystem::path(command.dataFile).filename().string();
+  input.name = std::filesystem::path(loadedRecording.name).filename().string();
   input.also = std::move(also);
   const PolishResult result = Polish(input);
   if (!result.Applicable()) return NotPolished(command, result.reason);

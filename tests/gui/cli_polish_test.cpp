@@ -4,6 +4,7 @@
 // without writing anything; on the example's own model it exits 0.
 #include <QFile>
 #include <cstdio>
+#include <fstream>
 #include <nlohmann/json.hpp>
 #include <random>
 #include <sstream>
@@ -182,6 +183,30 @@ TEST_F(CliPolish, FurtherRecordingsKeepTheirOwnOptions) {
       Pavik({"--polish", data, roughFile, "--out", unwritten, "--also", dir.filePath("none.txt")})
           .exitCode,
       1);
+  EXPECT_FALSE(QFile::exists(unwritten));
+}
+
+// A session stands in for the data file and the parameter file: its window, regions, free flags
+// and bounds are the polish's; one whose data file is missing writes nothing.
+TEST_F(CliPolish, ASessionStandsInForItsFiles) {
+  const auto session = [&](const QString& dataFile) {
+    const QString path = dir.filePath("day.pavik");
+    std::ofstream(path.toStdString())
+        << R"({"version": 1, "dataFile": ")" << dataFile.toStdString() << R"(", "paramFile": ")"
+        << bundled.toStdString() << R"(", "xMin": 0, "xMax": 40, "excludedRegions": [[0, 0.5]],
+              "fitter": {"1.Vm": {"free": false, "lower": -100, "upper": 100}}})";
+    return path;
+  };
+  const ProgramRun run = Pavik({"--polish", session(data), "--out", out, "--json"});
+  ASSERT_TRUE(run.exitCode == 0 || run.exitCode == 3) << run.err;
+  const auto json = nlohmann::json::parse(run.out, nullptr, false);
+  ASSERT_TRUE(json.is_object()) << run.out;
+  EXPECT_EQ(json["counted"], 6 * (1000 - 26));  // 0 to 0.5 ms, both ends, left out of each trace
+  for (const auto& p : json["parameters"]) EXPECT_NE(p["parameter"], "Vm");
+  const QString unwritten = dir.filePath("unwritten.fit");
+  const ProgramRun missing =
+      Pavik({"--polish", session(dir.filePath("gone.txt")), "--out", unwritten});
+  EXPECT_EQ(missing.exitCode, 1) << missing.err;
   EXPECT_FALSE(QFile::exists(unwritten));
 }
 

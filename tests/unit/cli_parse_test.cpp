@@ -155,6 +155,7 @@ TEST(ParseCommandLine, WrongUsageIsRefused) {
       {{"--report", "a", "--also", "d"}, "--also belongs to --polish, --fits and --render"},
       {{"--render", "f", "a", "--recording", "3", "--also", "d"}, "only 2 recording(s)"},
       {{"--fits", "f", "a", "b", "--recording", "2"}, "--recording belongs to --render"},
+      {{"--polish", "day.pavik", "--out", "c", "--xmin", "1"}, "the session's own"},
       {{"--fits", "-", "a", "b", "--also", "d"}, "give OUT as a name"},
   };
   for (const auto& c : cases) {
