@@ -256,13 +256,29 @@ bool UsesPolishOptions(const CliCommand& command) {
          !command.bounds.empty() || command.json;
 }
 
+// Import options that only make sense together, given alone or unmatched; "" when none.
+std::string UnpairedImportOptions(const CliCommand& command) {
+  const ImportOptions& import = command.import;
+  if (import.fromMs.has_value() != import.toMs.has_value()) return "--from and --to go together";
+  if (import.sweeps && !command.traceV.empty() && import.sweeps->size() != command.traceV.size())
+    return "--trace-v needs one voltage for each sweep of --sweeps";
+  return "";
+}
+
+// The value of the option args[*at]: after its "=", or the next argument (*at then moves on to
+// it); empty when there is none.
+std::optional<std::string> OptionValue(const std::vector<std::string>& args, size_t* at) {
+  const std::string& arg = args[*at];
+  if (const size_t equals = arg.find('='); equals != std::string::npos)
+    return arg.substr(equals + 1);
+  if (*at + 1 < args.size()) return args[++*at];
+  return std::nullopt;
+}
+
 std::string CheckPositionals(CliCommand* command, const std::vector<std::string>& positionals,
                              bool usedOptions, bool onlyImportOptions, bool onlyNmodlOptions) {
   const size_t n = positionals.size();
-  const ImportOptions& import = command->import;
-  if (import.fromMs.has_value() != import.toMs.has_value()) return "--from and --to go together";
-  if (import.sweeps && !command->traceV.empty() && import.sweeps->size() != command->traceV.size())
-    return "--trace-v needs one voltage for each sweep of --sweeps";
+  if (std::string why = UnpairedImportOptions(*command); !why.empty()) return why;
   // Before any output is taken from the positionals, output is set by --out alone.
   if (command->mode != CliMode::Polish && UsesPolishOptions(*command))
     return "--out, --free, --fix, --bounds and --json belong to --polish";
@@ -374,32 +390,20 @@ std::string ParseAlso(const std::vector<std::string>& args, CliCommand* recordin
       recording->import.averageRepeats = true;
       continue;
     }
-    const size_t equals = arg.find('=');
-    const std::string name = arg.substr(0, equals);
+    const std::string name = arg.substr(0, arg.find('='));
     if (!IsRecordingOption(name)) {
       return arg +
              " belongs to the whole command: write it before the first --also (after an "
              "--also come that recording's data file, import options, --xmin, --xmax, "
              "--exclude, --noise and --command)";
     }
-    std::string value;
-    if (equals != std::string::npos) {
-      value = arg.substr(equals + 1);
-    } else if (i + 1 < args.size()) {
-      value = args[++i];
-    } else {
-      return name + " needs a value";
-    }
-    if (std::string why = ParseOption(name, value, recording); !why.empty()) return why;
+    const std::optional<std::string> value = OptionValue(args, &i);
+    if (!value) return name + " needs a value";
+    if (std::string why = ParseOption(name, *value, recording); !why.empty()) return why;
   }
   if (files.size() != 1) return "--also needs one DATAFILE, then that recording's options";
   recording->dataFile = files[0];
-  const ImportOptions& import = recording->import;
-  if (import.fromMs.has_value() != import.toMs.has_value()) return "--from and --to go together";
-  if (import.sweeps && !recording->traceV.empty() &&
-      import.sweeps->size() != recording->traceV.size())
-    return "--trace-v needs one voltage for each sweep of --sweeps";
-  return "";
+  return UnpairedImportOptions(*recording);
 }
 
 }  // namespace
@@ -467,18 +471,13 @@ CliCommand ParseCommandLine(const std::vector<std::string>& all) {
       command.mode = *mode;
       continue;
     }
-    const size_t equals = arg.find('=');
-    const std::string name = arg.substr(0, equals);
+    const std::string name = arg.substr(0, arg.find('='));
     if (!TakesValue(name)) {
       command.error = "unknown option " + arg;
       return command;
     }
-    std::string value;
-    if (equals != std::string::npos) {
-      value = arg.substr(equals + 1);
-    } else if (i + 1 < args.size()) {
-      value = args[++i];
-    } else {
+    const std::optional<std::string> value = OptionValue(args, &i);
+    if (!value) {
       command.error = name + " needs a value";
       return command;
     }
@@ -486,7 +485,7 @@ CliCommand ParseCommandLine(const std::vector<std::string>& all) {
     if (!IsImportOption(name) && name != "--trace-v" && name != "--command")
       onlyImportOptions = false;
     if (!IsNmodlOption(name)) onlyNmodlOptions = false;
-    command.error = ParseOption(name, value, &command);
+    command.error = ParseOption(name, *value, &command);
     if (!command.error.empty()) return command;
   }
   command.error =

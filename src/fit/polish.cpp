@@ -204,11 +204,9 @@ std::optional<std::vector<std::vector<double>>> ResidualsAt(const PolishModel& m
   return residuals;
 }
 
-std::optional<double> SumOfSquares(const PolishModel& model, const Coordinates& values) {
-  const auto residuals = ResidualsAt(model, values);
-  if (!residuals) return std::nullopt;
+double SquaresOf(const std::vector<std::vector<double>>& residuals) {
   double squares = 0.0;
-  for (const std::vector<double>& trace : *residuals)
+  for (const std::vector<double>& trace : residuals)
     for (double r : trace) squares += r * r;
   return squares;
 }
@@ -349,7 +347,8 @@ Coordinates Jittered(const PolishModel& model, const PolishInput& input,
 // cancelled or when the solution is not a number.
 std::optional<PolishResult> Judge(const PolishInput& input, const PolishModel& model,
                                   const SolveRun& run, const std::vector<ParamRef>& free,
-                                  const std::vector<std::string>& notices, double startSquares,
+                                  const std::vector<std::string>& notices,
+                                  const std::vector<std::vector<double>>& startResiduals,
                                   const NoiseEstimate& noise, const std::atomic<bool>* cancel) {
   PolishResult result;
   result.outcome =
@@ -375,22 +374,18 @@ std::optional<PolishResult> Judge(const PolishInput& input, const PolishModel& m
   const Coordinates values = plain.StartValues();
   const auto residuals = ResidualsAt(plain, values);
   if (IsRaised(cancel) || !residuals) return std::nullopt;
-  double squares = 0.0;
-  for (const std::vector<double>& trace : *residuals)
-    for (double r : trace) squares += r * r;
+  const double squares = SquaresOf(*residuals);
   result.currents = solved.currents;
   result.baseline = solved.baseline;
   result.notices = notices;
   result.iterations = run.iterations;
   result.counted = model.TotalResiduals();
-  result.rmsBefore = std::sqrt(startSquares / result.counted);
+  result.rmsBefore = std::sqrt(SquaresOf(startResiduals) / result.counted);
   result.rmsAfter = std::sqrt(squares / result.counted);
   result.noise = noise;
   result.lag1 = LagOneAutocorrelation(*residuals);
   if (!input.also.empty()) {
-    const auto startResiduals = ResidualsAt(model, model.StartValues());
-    if (IsRaised(cancel) || !startResiduals) return std::nullopt;
-    result.recordings = RecordingFigures(input, model, *startResiduals, *residuals);
+    result.recordings = RecordingFigures(input, model, startResiduals, *residuals);
     result.weightedByNoise = WeightedByNoise(input);
   }
   for (size_t j = 0; j < free.size(); ++j) {
@@ -456,9 +451,9 @@ PolishResult Polish(const PolishInput& original, const PolishProgressFn& progres
   const std::vector<std::string> notices = MoveOntoBounds(input, free);
   const PolishModel model(input, cancel);
   const Coordinates start = model.StartValues();
-  const std::optional<double> startSquares = SumOfSquares(model, start);
+  const auto startResiduals = ResidualsAt(model, start);
   if (IsRaised(cancel)) return cancelled();
-  if (!startSquares) {
+  if (!startResiduals) {
     return Unchanged(original, PolishOutcome::Refused,
                      "the model is not a number at some counted sample: look for a zero slope or "
                      "time constant");
@@ -496,7 +491,7 @@ PolishResult Polish(const PolishInput& original, const PolishProgressFn& progres
     if (!best) break;
     if (improved) {
       const std::optional<PolishResult> judged =
-          Judge(input, model, *best, free, notices, *startSquares, noise, cancel);
+          Judge(input, model, *best, free, notices, *startResiduals, noise, cancel);
       if (IsRaised(cancel)) return cancelled();
       if (!judged)
         return Unchanged(original, PolishOutcome::Failed, "the solution is not a number");
