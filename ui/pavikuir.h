@@ -87,6 +87,7 @@ constexpr int PANEL_GOODNESS = 140;      // the goodness-of-fit line under the d
 constexpr int PANEL_RESIDUALS = 141;     // residual strip under the data graph
 constexpr int PANEL_MESSAGE = 142;       // the message line: where the last saves went
 constexpr int PANEL_COMMANDSTRIP = 143;  // each trace's command over the data graph (steps)
+constexpr int PANEL_RECORDINGS = 144;    // the session's recordings: one tab each, over the graph
 
 // ---- main panel: the least-squares polish ----
 constexpr int PANEL_FREE_VM =
@@ -172,4 +173,12 @@ constexpr int MENU_EXPORTNMODL = 26;  // File > Export NEURON Mechanisms
 constexpr int MENU_FIT = 30;          // the Fit menu's title
 constexpr int MENU_POLISH = 31;
 constexpr int MENU_CANCELPOLISH = 32;
-constexpr int MENU_FITSUMMARY = 33;  // Edit > Copy Fit Summary
+constexpr int MENU_FITSUMMARY = 33;       // Edit > Copy Fit Summary
+constexpr int MENU_ADDRECORDING = 34;     // File > Add Recording...
+constexpr int MENU_RECORDING = 35;        // the Recording menu's title
+constexpr int MENU_RENAMERECORDING = 36;  // the shown recording's
+constexpr int MENU_REMOVERECORDING = 37;
+constexpr int MENU_RECORDINGINPOLISH = 38;  // "Leave Out of the Polish" / "Fit in the Polish"
+constexpr int MENU_RECORDING_SEPARATOR = 39;
+constexpr int MENU_PREVRECORDING = 40;  // Ctrl+PgUp
+constexpr int MENU_NEXTRECORDING = 41;  // Ctrl+PgDown

@@ -12,6 +12,7 @@
 #include "app/amplifier_open.h"
 #include "app/pavik.h"
 #include "app/polish_window.h"
+#include "app/recordings.h"
 #include "app/session_changes.h"
 #include "display/display.h"
 #include "fit/fit_settings.h"
@@ -22,6 +23,7 @@
 #include "io/io.h"
 #include "model/model.h"
 #include "model/recording.h"
+#include "model/session_recordings.h"
 #include "panels/panels.h"
 #include "pavikuir.h"
 #include "platform/number_text.h"
@@ -103,7 +105,9 @@ void TakeOverRanges(const Recording& recording, int n) {
   status.yMax = status.dataYMax;
 }
 
-void TakeOverRecording(const Recording& recording) {
+// The shown recording's view: the trace arrays the text's code paths read, the data ranges and
+// the data-file field. The analysis window and the trace voltages are the caller's to set.
+void FillRecordingView(const Recording& recording) {
   for (int row = 0; row < kTraceRows; ++row) Clear1D(ydata[row], kMaxPoints);
   Clear1D(timevals, kMaxPoints);
   const int n = static_cast<int>(recording.times.size());
@@ -114,15 +118,32 @@ void TakeOverRecording(const Recording& recording) {
   }
   NumPoints = n;
   NumTraces = recording.traces;
-  const std::vector<double> traceV = AllTraceVoltagesOf(recording);
-  std::copy_n(traceV.begin(), kMaxTraces, status.traceV);
   TakeOverRanges(recording, n);
-  status.windowStart = 0;
-  status.windowEnd = n;
   status.dataLoaded = 1;
   std::snprintf(status.dataFile, sizeof status.dataFile, "%s", recording.name.c_str());
+}
+
+// Set while a recording is being added to the session rather than replacing it.
+bool addingRecording = false;
+
+void TakeOverRecording(const Recording& recording) {
+  // The model is the session's: an added recording is fitted with the same free flags and bounds.
+  const FitterChoice fitter = loadedRecording.fitter;
+  if (addingRecording) ParkShownRecording();  // before the arrays it is read back from change
+  FillRecordingView(recording);
+  const std::vector<double> traceV = AllTraceVoltagesOf(recording);
+  std::copy_n(traceV.begin(), kMaxTraces, status.traceV);
+  status.windowStart = 0;
+  status.windowEnd = recording.Samples();
   loadedRecording = recording;
-  NoteRecordingReplaced();
+  if (addingRecording) {
+    loadedRecording.fitter = fitter;
+    loadedRecording.id = NewRecordingId();
+    sessionRecordings.order.push_back(loadedRecording.id);
+  } else {
+    StartRecordings(&loadedRecording);
+    NoteRecordingReplaced();
+  }
   loadedRecording.commands.clear();
   for (int k = 0; k < recording.traces; ++k)
     loadedRecording.commands.push_back(
@@ -151,6 +172,8 @@ std::string TakeOverHoldingLevel(double holding) {
          " before the step, so Vhold of the currents in the fit was set to it: " + changed + ".";
 }
 
+}  // namespace
+
 void ShowRecordingControls() {
   ShowTraceVoltages();
   SetCtrlVal(panelHandle, PANEL_XMIN, status.xMin);
@@ -165,6 +188,8 @@ void ShowRecordingControls() {
   SetCtrlAttribute(panelHandle, PANEL_DOFIT, ATTR_DIMMED, 0);
   ShowPolishCommands();
 }
+
+namespace {
 
 // ---- parameter files ----
 
@@ -243,8 +268,17 @@ bool CommitRecording(const Recording& recording) {
     MessagePopup("Error", "The recording was not taken over: its samples are incomplete.");
     return false;
   }
-  // The regions and bounds belong to the recording being replaced.
-  const bool fitterStateDropped = HasFitterState(loadedRecording);
+  if (addingRecording &&
+      SessionSamples() + int64_t{recording.traces} * recording.Samples() > kMaxSessionSamples) {
+    MessagePopup("Error", ("The recording was not added: the session's recordings would hold more "
+                           "than " +
+                           std::to_string(kMaxSessionSamples) +
+                           " samples together, more than are fitted at once.")
+                              .c_str());
+    return false;
+  }
+  // The regions and bounds belong to the recording being replaced; one added keeps them.
+  const bool fitterStateDropped = !addingRecording && HasFitterState(loadedRecording);
   TakeOverRecording(recording);
   NoteDataWindowDefault();
   DataNotices notices{recording.notices, ""};
@@ -261,7 +295,9 @@ bool CommitRecording(const Recording& recording) {
   ShowRecordingControls();
   ShowCommandMode();
   SetPanelParams(SelectedIndex());  // Vhold as the commands have it
-  if (recording.holdingLevel) notices.vhold = TakeOverHoldingLevel(*recording.holdingLevel);
+  // An added recording joins a model already shaped: its holding level does not reshape it.
+  if (recording.holdingLevel && !addingRecording)
+    notices.vhold = TakeOverHoldingLevel(*recording.holdingLevel);
   if (heldNotices)
     *heldNotices = notices;
   else
@@ -269,6 +305,18 @@ bool CommitRecording(const Recording& recording) {
   ClearGraph(PANEL_GRAPH, VAL_ALL_PLOTS);
   ShowData();
   return true;
+}
+
+AddingRecording::AddingRecording() {
+  addingRecording = true;
+}
+
+AddingRecording::~AddingRecording() {
+  addingRecording = false;
+}
+
+void ShowRecordingView(const Recording& recording) {
+  FillRecordingView(recording);
 }
 
 HeldDataNotices::HeldDataNotices() {

@@ -7,8 +7,11 @@
 #include "app/after_change.h"
 #include "app/pavik.h"
 #include "app/polish_window.h"
+#include "app/recordings.h"
 #include "app/session_changes.h"
 #include "display/display.h"
+#include "display/goodness_display.h"
+#include "display/region_editing.h"
 #include "fit/undo.h"
 #include "model/model.h"
 #include "panels/panels.h"
@@ -99,7 +102,10 @@ void ShowWorkspace() {
   ShowMH();
   ShowTau();
   ShowFreeToggles();
+  ShowRecordingSelector();  // an undo may bring back a recording, its name or its regions
+  ShowRegions();
   if (status.autoUpdate) EvaluateAndShow();
+  ShowGoodness();
 }
 
 std::string WindowTitle() {

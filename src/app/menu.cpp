@@ -4,6 +4,7 @@
 #include "app/history.h"
 #include "app/pavik.h"
 #include "app/polish_window.h"
+#include "app/recordings.h"
 #include "app/session_file.h"
 #include "app/unsaved_guard.h"
 #include "display/display.h"
@@ -20,6 +21,24 @@ void menuCB(int menuBar, int menuItem, void*, int) {
       // a new recording puts the regions, noise region and polish choices back to their defaults
       if (MayDiscardChanges("Open Data File", Guarded::kSession) && ReadDataFile())
         ShowHistoryState();  // draws what it read; its import choices count
+      break;
+    case MENU_ADDRECORDING:
+      AddRecording();
+      break;
+    case MENU_RENAMERECORDING:
+      RenameShownRecording();
+      break;
+    case MENU_REMOVERECORDING:
+      RemoveShownRecording();
+      break;
+    case MENU_RECORDINGINPOLISH:
+      ToggleShownInPolish();
+      break;
+    case MENU_PREVRECORDING:
+      StepRecording(-1);
+      break;
+    case MENU_NEXTRECORDING:
+      StepRecording(+1);
       break;
     case MENU_OPENPARAM:
       if (MayDiscardChanges("Open Parameter File", Guarded::kParameters) && Read_Last_Values()) {

@@ -7,7 +7,9 @@
 #include "app/bounds_editor.h"
 #include "app/history.h"
 #include "app/pavik.h"
+
 #include "app/polish_window.h"
+#include "app/recordings.h"
 #include "app/unsaved_guard.h"
 #include "display/curve_handles.h"
 #include "display/display.h"
@@ -37,6 +39,7 @@ void RegisterPavikCallbacks() {
   RegisterCtrlCallback("infoCB", infoCB);
   RegisterCtrlCallback("polishCB", polishCB);
   RegisterCtrlCallback("freeCB", freeCB);
+  RegisterCtrlCallback("recordingTabsCB", recordingTabsCB);
   RegisterPanelCallback("panelCB", panelCB);
   RegisterMenuCallback("menuCB", menuCB);
 }
@@ -80,6 +83,7 @@ void InitPanel() {
   StartWorkspaceHistory();  // also sets the title
   InitRegionEditing();
   InitBoundsEditing();
+  InitRecordings();
   ShowPolishCommands();
 }
 

@@ -35,6 +35,18 @@ int LoadDataFile(const std::string& path, const ImportOptions* importOptions = n
 // whose name does not fit the data-file field, or whose sample arrays do not agree with its
 // counts, is refused with a message and changes nothing (false).
 bool CommitRecording(const Recording& recording);
+// While one lives, a recording committed is added to the session's recordings and shown, instead
+// of replacing them.
+class AddingRecording {
+ public:
+  AddingRecording();
+  ~AddingRecording();
+  AddingRecording(const AddingRecording&) = delete;
+  AddingRecording& operator=(const AddingRecording&) = delete;
+};
+void ShowRecordingControls();  // the data file's name, the ranges, the commands a recording allows
+// Fills the trace arrays, the data ranges and the data-file field from a recording being shown.
+void ShowRecordingView(const Recording& recording);
 // While one lives, the notices of a data file taken over are held instead of shown, so that a
 // parameter file read after it can make the one about Vhold untrue first; Show() tells them.
 class HeldDataNotices {

@@ -221,9 +221,14 @@ bool StartPolish() {
     MessagePopup("Polish", "Open a data file first: the polish fits the currents to its traces.");
     return false;
   }
-  PolishInput input = WorkspacePolishInput(loadedRecording.excluded);
+  PolishInput input = SessionPolishInput();
+  if (input.measured.empty()) {
+    MessagePopup("Polish",
+                 "Every recording is left out of the polish: take one back into it "
+                 "(Recording menu).");
+    return false;
+  }
   input.choice = WindowChoice();
-  input.noiseSd = WorkspaceGoodness(loadedRecording.excluded, loadedRecording.noise).noiseSd;
   auto run = std::make_shared<PolishRun>();
   run->before = CaptureWorkspace();
   activeRun = run;

@@ -12,11 +12,13 @@
 #include "app/amplifier_open.h"
 #include "app/history.h"
 #include "app/pavik.h"
+#include "app/recordings.h"
 #include "app/session_changes.h"
 #include "display/change.h"
 #include "display/command_strip.h"
 #include "display/display.h"
 #include "fit/fit_settings.h"
+#include "fit/undo.h"
 #include "io/abf/import_choices_json.h"
 #include "io/dialog_folder.h"
 #include "io/file_kind.h"
@@ -26,6 +28,7 @@
 #include "model/model.h"
 #include "model/param_table.h"
 #include "model/recording.h"
+#include "model/session_recordings.h"
 #include "panels/panels.h"
 #include "pavikuir.h"
 #include "platform/platform.h"
@@ -68,7 +71,9 @@ std::string FieldText(const char* field, size_t size) {
 Session WorkspaceSession() {
   Session session;
   session.dataFile = FieldText(status.dataFile, sizeof status.dataFile);
-  session.paramFile = FieldText(status.paramFile, sizeof status.paramFile);
+  // Before any parameter file is read the field holds a placeholder name, not a file.
+  if (status.paramFileLoaded)
+    session.paramFile = FieldText(status.paramFile, sizeof status.paramFile);
   if (status.dataLoaded) session.command = loadedRecording.commandMode;
   session.xMin = status.xMin;
   session.xMax = status.xMax;
@@ -86,10 +91,6 @@ Session WorkspaceSession() {
 }
 
 void PutFitSettings(Session* session) {
-  for (const TimeRegion& region : loadedRecording.excluded)
-    session->excluded.push_back({region.from, region.to});
-  if (loadedRecording.noise)
-    session->noise = SessionRegion{loadedRecording.noise->from, loadedRecording.noise->to};
   if (!loadedRecording.fitter.choice) return;  // the defaults: nothing chosen to keep
   const ParamChoice& choice = *loadedRecording.fitter.choice;
   for (int i = 0; i < kMaxCurrents; ++i) {
@@ -106,11 +107,6 @@ void PutFitSettings(Session* session) {
 // Keys the session lists override the defaults for the parameters just taken over; a key that
 // names no field is ignored, as unknown keys are.
 void TakeFitSettings(const Session& session) {
-  loadedRecording.excluded.clear();
-  for (const SessionRegion& region : session.excluded)
-    loadedRecording.excluded.push_back({region.from, region.to});
-  loadedRecording.noise.reset();
-  if (session.noise) loadedRecording.noise = TimeRegion{session.noise->from, session.noise->to};
   loadedRecording.fitter.choice.reset();
   loadedRecording.fitter.userBounds = {};
   loadedRecording.fitter.baselineUserBounds = false;
@@ -137,6 +133,87 @@ void TakeFitSettings(const Session& session) {
     }
   }
   loadedRecording.fitter.choice = choice;
+}
+
+// ---------------------------------------------------------------- the recordings
+
+// A recording as a session keeps it; the shown one's window and ranges are the workspace's.
+SessionRecording SessionRecordingOf(const Recording& recording, bool shown) {
+  SessionRecording kept;
+  kept.dataFile = recording.name;
+  if (recording.import) kept.dataImport = ImportChoicesToJson(*recording.import);
+  kept.command = recording.commandMode;
+  const RecordingView view =
+      shown || !recording.view
+          ? RecordingView{status.xMin, status.xMax, status.yMin, status.yMax, 0, 0, -1}
+          : *recording.view;
+  kept.xMin = view.xMin;
+  kept.xMax = view.xMax;
+  kept.yMin = view.yMin;
+  kept.yMax = view.yMax;
+  for (const TimeRegion& region : recording.excluded)
+    kept.excluded.push_back({region.from, region.to});
+  if (recording.noise) kept.noise = SessionRegion{recording.noise->from, recording.noise->to};
+  kept.title = recording.title;
+  kept.inPolish = recording.inPolish;
+  return kept;
+}
+
+// The first recording lives at the session's top level, as a session of one always kept it.
+void PutRecordings(Session* session) {
+  const int count = RecordingCount();
+  if (count == 0) return;
+  const int shown = ShownRecordingIndex();
+  const SessionRecording first = SessionRecordingOf(RecordingAt(0), shown == 0);
+  session->dataFile = first.dataFile;
+  session->dataImport = first.dataImport;
+  session->command = first.command;
+  session->xMin = first.xMin;
+  session->xMax = first.xMax;
+  session->yMin = first.yMin;
+  session->yMax = first.yMax;
+  session->excluded = first.excluded;
+  session->noise = first.noise;
+  session->title = first.title;
+  session->inPolish = first.inPolish;
+  for (int i = 1; i < count; ++i)
+    session->further.push_back(SessionRecordingOf(RecordingAt(i), shown == i));
+  session->shownRecording = shown + 1;
+}
+
+// The session's recordings in order, the first from its top level.
+std::vector<SessionRecording> SessionRecordingsOf(const Session& session) {
+  SessionRecording first;
+  first.dataFile = session.dataFile;
+  first.dataImport = session.dataImport;
+  first.command = session.command;
+  first.xMin = session.xMin;
+  first.xMax = session.xMax;
+  first.yMin = session.yMin;
+  first.yMax = session.yMax;
+  first.excluded = session.excluded;
+  first.noise = session.noise;
+  first.title = session.title;
+  first.inPolish = session.inPolish;
+  std::vector<SessionRecording> all{first};
+  all.insert(all.end(), session.further.begin(), session.further.end());
+  return all;
+}
+
+// What the session keeps of a recording, into the shown one and the workspace's window.
+void TakeRecordingSettings(const SessionRecording& kept) {
+  status.xMin = kept.xMin;
+  status.xMax = kept.xMax;
+  status.yMin = kept.yMin;
+  status.yMax = kept.yMax;
+  SetDataXIndexes();
+  loadedRecording.excluded.clear();
+  for (const SessionRegion& region : kept.excluded)
+    loadedRecording.excluded.push_back({region.from, region.to});
+  loadedRecording.noise.reset();
+  if (kept.noise) loadedRecording.noise = TimeRegion{kept.noise->from, kept.noise->to};
+  loadedRecording.title = kept.title;
+  loadedRecording.inPolish = kept.inPolish;
 }
 
 // ---------------------------------------------------------------- reading
@@ -188,20 +265,22 @@ void ShowSession() {
   }
 }
 
-// The session's data file, imported with the choices it was imported with before; when those
-// cannot be read the import dialog asks again.
-void OpenSessionDataFile(const Session& session) {
-  if (session.dataImport.is_null()) {
-    LoadDataFile(session.dataFile);
-    return;
-  }
+// A recording's data file, imported with the choices it was imported with before (when those
+// cannot be read the import dialog asks again); added to the recordings opened before it.
+bool OpenSessionRecording(const SessionRecording& kept, bool add) {
   ImportOptions options;
-  if (const std::string why = ImportOptionsFromJson(session.dataImport, &options); !why.empty()) {
-    Tell("The session's import choices were not used (" + why + "); choose them again.");
-    LoadDataFile(session.dataFile);
-    return;
+  const ImportOptions* given = nullptr;
+  if (!kept.dataImport.is_null()) {
+    if (const std::string why = ImportOptionsFromJson(kept.dataImport, &options); !why.empty())
+      Tell("The session's import choices for " + kept.dataFile + " were not used (" + why +
+           "); choose them again.");
+    else
+      given = &options;
   }
-  LoadDataFile(session.dataFile, &options);
+  const int opened =
+      add ? AddRecordingQuietly(kept.dataFile, given) : LoadDataFile(kept.dataFile, given);
+  if (opened == 1 && kept.command) loadedRecording.commandMode = *kept.command;
+  return opened == 1;
 }
 
 }  // namespace
@@ -210,8 +289,7 @@ Session CurrentSession() {
   Session session = WorkspaceSession();
   if (const std::string param = LastParamFile(); !param.empty()) session.paramFile = param;
   PutFitSettings(&session);
-  if (const auto& choices = DataFileImportChoices())
-    session.dataImport = ImportChoicesToJson(*choices);
+  PutRecordings(&session);
   return session;
 }
 
@@ -242,14 +320,17 @@ int OpenSessionFile(const std::string& path) {
   }
   std::string missing;
   HeldDataNotices dataNotices;  // told once the parameter file has set Vhold, or not
-  if (!session.dataFile.empty()) {
-    if (!Exists(session.dataFile))
-      missing += "the data file " + session.dataFile + "\n";
-    else
-      OpenSessionDataFile(session);  // it tells why when it fails; the rest goes on
-    if (session.command) loadedRecording.commandMode = *session.command;
-    ShowCommandMode();
-    ShowCommandStrip();
+  const std::vector<SessionRecording> kept = SessionRecordingsOf(session);
+  std::vector<int> openedAt(kept.size(), -1);  // where each stands among those opened
+  int opened = 0;
+  for (size_t n = 0; n < kept.size(); ++n) {
+    if (kept[n].dataFile.empty()) continue;
+    if (!Exists(kept[n].dataFile)) {
+      missing += "the data file " + kept[n].dataFile + "\n";
+      continue;
+    }
+    // Each tells why when it fails; the rest goes on.
+    if (OpenSessionRecording(kept[n], opened > 0)) openedAt[n] = opened++;
   }
   bool paramRead = false;
   if (!session.paramFile.empty()) {
@@ -259,10 +340,19 @@ int OpenSessionFile(const std::string& path) {
       paramRead = LoadParamFile(session.paramFile) == 1;
   }
   dataNotices.Show(paramRead);
-  status.xMin = session.xMin;
-  status.xMax = session.xMax;
-  status.yMin = session.yMin;
-  status.yMax = session.yMax;
+  if (opened == 0) {
+    TakeRecordingSettings(kept.front());  // as before: the window and regions of what is loaded
+  } else {
+    for (size_t n = 0; n < kept.size(); ++n) {
+      if (openedAt[n] < 0) continue;
+      ShowRecordingAt(openedAt[n]);
+      TakeRecordingSettings(kept[n]);
+    }
+    const int shown = openedAt[static_cast<size_t>(session.shownRecording - 1)];
+    ShowRecordingAt(shown >= 0 ? shown : 0);
+  }
+  ShowCommandMode();
+  ShowCommandStrip();
   status.vMin = session.vMin;
   status.vMax = session.vMax;
   status.baseline = session.baseline;
@@ -270,6 +360,8 @@ int OpenSessionFile(const std::string& path) {
   status.autoUpdate = session.autoUpdate ? 1 : 0;
   status.colorTraces = session.colorTraces ? 1 : 0;
   TakeFitSettings(session);
+  NoteRecordingReplaced();  // the recordings before the session are gone from the history too
+  ShowRecordingSelector();
   ShowSession();
   AfterChange({Changed::kWorkspace, "Open Session"});
   if (session.cursor) PlaceDataCursor(*session.cursor);

@@ -40,9 +40,21 @@ void OfferNoiseRegion() {
   SetGraphNoiseSuggestion(panelHandle, PANEL_GRAPH, timevals[0], timevals[before], label.c_str());
 }
 
+// The undo step's name for what the user did to the regions.
+std::string RegionStep(const std::vector<TimeRegion>& excludedBefore,
+                       const std::optional<TimeRegion>& noiseBefore) {
+  const auto& excluded = loadedRecording.excluded;
+  if (excluded.size() > excludedBefore.size()) return "Leave Out a Stretch";
+  if (excluded.size() < excludedBefore.size()) return "Take Back a Stretch";
+  if (loadedRecording.noise != noiseBefore) return "Noise Region";
+  return "Move a Left-Out Stretch";
+}
+
 void RegionsChanged(int panel, int graph) {
   std::vector<GraphRegion> regions;
   if (GetGraphRegions(panel, graph, &regions) < 0) return;
+  const std::vector<TimeRegion> excludedBefore = loadedRecording.excluded;
+  const std::optional<TimeRegion> noiseBefore = loadedRecording.noise;
   loadedRecording.excluded.clear();
   loadedRecording.noise.reset();
   for (const GraphRegion& region : regions) {
@@ -53,7 +65,7 @@ void RegionsChanged(int panel, int graph) {
   }
   if (ResidualsShown()) ShowResiduals();  // its scale follows the samples that count
   ShowGoodness();
-  AfterChange({Changed::kFitSettings});
+  AfterChange({Changed::kFitSettings, RegionStep(excludedBefore, noiseBefore)});
 }
 
 }  // namespace

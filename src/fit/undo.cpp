@@ -57,10 +57,13 @@ WorkspaceSnapshot CaptureWorkspace() {
   state.baseline = status.baseline;
   state.dclamp = dclamp;
   state.fitter = loadedRecording.fitter;
+  state.recordings = CaptureRecordings();
   return state;
 }
 
 void RestoreWorkspace(const WorkspaceSnapshot& state) {
+  // First, since showing another recording brings up its trace voltages, which the step then sets.
+  RestoreRecordings(state.recordings);
   for (int i = 0; i < kMaxCurrents; ++i) CopyCurrent(&params[i], state.currents[i]);
   std::copy_n(state.fitCurrent, kMaxCurrents, status.fitCurrent);
   status.fitCount = state.fitCount;
@@ -72,18 +75,21 @@ void RestoreWorkspace(const WorkspaceSnapshot& state) {
 
 void NoteRecordingReplaced() {
   undoHistory.AdoptFitterChoice(loadedRecording.fitter);
+  undoHistory.AdoptRecordings(CaptureRecordings(), status.traceV);
 }
 
 bool SameSnapshot(const WorkspaceSnapshot& a, const WorkspaceSnapshot& b) {
-  return SameParameters(a, b) && a.fitter == b.fitter;
+  return SameParameters(a, b) && a.fitter == b.fitter && a.recordings == b.recordings;
 }
 
 bool SameParameters(const WorkspaceSnapshot& a, const WorkspaceSnapshot& b) {
   for (int i = 0; i < kMaxCurrents; ++i) {
     if (!SameCurrent(a.currents[i], b.currents[i])) return false;
   }
+  // Another recording shown brings its own trace voltages: that is no edit of the parameters.
+  const bool sameRecording = a.recordings.shownId == b.recordings.shownId;
   return SameBits(a.fitCurrent, b.fitCurrent) && a.fitCount == b.fitCount &&
-         SameBits(a.traceV, b.traceV) && SameBits(a.baseline, b.baseline) &&
+         (!sameRecording || SameBits(a.traceV, b.traceV)) && SameBits(a.baseline, b.baseline) &&
          SameBits(a.dclamp.currentSetting, b.dclamp.currentSetting) &&
          SameBits(a.dclamp.globalSetting, b.dclamp.globalSetting) &&
          SameBits(a.dclamp.intSetting, b.dclamp.intSetting);
@@ -141,6 +147,14 @@ uint64_t UndoHistory::ParamSerialAfter(const Entry& before, const WorkspaceSnaps
 
 void UndoHistory::AdoptFitterChoice(const FitterChoice& fitter) {
   for (Entry& entry : entries_) entry.state.fitter = fitter;
+}
+
+void UndoHistory::AdoptRecordings(const RecordingsState& recordings,
+                                  const double (&traceV)[kTraceVSlots]) {
+  for (Entry& entry : entries_) {
+    entry.state.recordings = recordings;
+    std::copy_n(traceV, kTraceVSlots, entry.state.traceV);
+  }
 }
 
 void UndoHistory::EndRun() {

@@ -10,12 +10,14 @@
 
 #include "model/fitter_choice.h"
 #include "model/model.h"
+#include "model/session_recordings.h"
 
 // ---- capacities ----
 constexpr int kUndoSteps = 1000;  // steps kept; the oldest is dropped beyond this (~8 MB)
 
 // ---- records ----
-// What one step can change. Fixed size (about 7.5 kB), so a copy per step is cheap.
+// What one step can change: about 7.5 kB and the recordings' marks (no samples), so a copy per
+// step is cheap.
 struct WorkspaceSnapshot {
   CurrentParams currents[kMaxCurrents];  // params, names included
   int32_t fitCurrent[kMaxCurrents];      // status.fitCurrent
@@ -24,6 +26,7 @@ struct WorkspaceSnapshot {
   double baseline;                       // status.baseline
   DclampSettings dclamp;                 // the dynamic-clamp settings
   FitterChoice fitter;                   // the loaded recording's free flags and bounds
+  RecordingsState recordings;            // their order, the shown one, titles, ticks, regions
 };
 
 // What an undo or a redo hands back: the state to restore and the step it took back or redid.
@@ -38,8 +41,8 @@ void RestoreWorkspace(const WorkspaceSnapshot& state);  // into params, status a
 bool SameSnapshot(const WorkspaceSnapshot& a, const WorkspaceSnapshot& b);  // bit for bit
 // The same but for the free flags and bounds: what the parameter file and a polish's result hold.
 bool SameParameters(const WorkspaceSnapshot& a, const WorkspaceSnapshot& b);
-// Another recording was taken over: every state in the history takes its free flags and bounds
-// (see UndoHistory::AdoptFitterChoice).
+// Another recording replaced the session's: every state in the history takes its free flags and
+// bounds (see UndoHistory::AdoptFitterChoice) and its recordings, since the ones before are gone.
 void NoteRecordingReplaced();
 
 // ---- the history ----
@@ -64,6 +67,8 @@ class UndoHistory {
   // Every state takes these free flags and bounds, those of a recording just taken over: the
   // previous recording's mean nothing for it, so an undo must not bring them back.
   void AdoptFitterChoice(const FitterChoice& fitter);
+  // Likewise the session's recordings and their trace voltages: a data file opened is not a step.
+  void AdoptRecordings(const RecordingsState& recordings, const double (&traceV)[kTraceVSlots]);
 
   bool CanUndo() const;
   bool CanRedo() const;

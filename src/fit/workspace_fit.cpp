@@ -3,8 +3,11 @@
 
 #include <algorithm>
 
+#include "fit/recording_fit.h"
+#include "model/evaluation.h"
 #include "model/model.h"
 #include "model/recording.h"
+#include "model/session_recordings.h"
 
 namespace {
 
@@ -51,4 +54,46 @@ PolishInput WorkspacePolishInput(std::span<const TimeRegion> excluded) {
   input.baseline = status.baseline;
   input.choice = DefaultChoice(input.currents);
   return input;
+}
+
+PolishInput SessionPolishInput() {
+  PolishInput input = WorkspacePolishInput(loadedRecording.excluded);
+  input.noiseSd = WorkspaceGoodness(loadedRecording.excluded, loadedRecording.noise).noiseSd;
+  const int count = RecordingCount();
+  if (count < 2) return input;  // one recording: no names, as the summary always had it
+  input.name = RecordingTitle(loadedRecording);
+  const int shown = ShownRecordingIndex();
+  std::vector<PolishSamples> others;
+  for (int i = 0; i < count; ++i) {
+    const Recording& recording = RecordingAt(i);
+    if (i != shown && recording.inPolish)
+      others.push_back(RecordingPolishSamples(recording, RecordingTitle(recording)));
+  }
+  if (!loadedRecording.inPolish) {
+    static_cast<PolishSamples&>(input) = PolishSamples{};
+    if (!others.empty()) {
+      static_cast<PolishSamples&>(input) = std::move(others.front());
+      others.erase(others.begin());
+    }
+  }
+  input.also = std::move(others);
+  return input;
+}
+
+std::optional<FitGoodness> SessionGoodness() {
+  const int count = RecordingCount();
+  if (count < 2) return std::nullopt;
+  const int shown = ShownRecordingIndex();
+  const InFit inFit = InFitOf(status);
+  std::vector<FitGoodness> each;
+  for (int i = 0; i < count; ++i) {
+    if (i == shown) {
+      each.push_back(WorkspaceGoodness(loadedRecording.excluded, loadedRecording.noise));
+      continue;
+    }
+    each.push_back(RecordingGoodness(RecordingAt(i),
+                                     std::span<const CurrentParams, kMaxCurrents>(params), inFit,
+                                     status.baseline));
+  }
+  return PooledGoodness(each);
 }

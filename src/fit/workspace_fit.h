@@ -17,3 +17,12 @@ FitGoodness WorkspaceGoodness(std::span<const TimeRegion> excluded,
 
 // A copy of the workspace for the polish, with the default free parameters and bounds.
 PolishInput WorkspacePolishInput(std::span<const TimeRegion> excluded);
+
+// The polish of the session's recordings that are ticked for it: the shown one from the trace
+// arrays, the others from their own values, each with its regions and noise figure. Holds no
+// trace when every recording is left out.
+PolishInput SessionPolishInput();
+
+// The goodness of the model over every recording of the session together (see PooledGoodness);
+// none with a single recording.
+std::optional<FitGoodness> SessionGoodness();

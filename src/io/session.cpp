@@ -19,6 +19,38 @@ nlohmann::ordered_json RegionValue(const SessionRegion& region) {
   return nlohmann::ordered_json::array({region.from, region.to});
 }
 
+nlohmann::ordered_json CommandValue(const std::optional<CommandMode>& command) {
+  if (!command) return nullptr;
+  return *command == CommandMode::kSteps ? "steps" : "single";
+}
+
+bool FiniteRegions(const std::vector<SessionRegion>& excluded,
+                   const std::optional<SessionRegion>& noise) {
+  for (const SessionRegion& region : excluded) {
+    if (!std::isfinite(region.from) || !std::isfinite(region.to)) return false;
+  }
+  return !noise || (std::isfinite(noise->from) && std::isfinite(noise->to));
+}
+
+nlohmann::ordered_json RecordingValue(const SessionRecording& recording,
+                                      const std::filesystem::path& folder) {
+  nlohmann::ordered_json json;
+  json["dataFile"] = StoredSessionPath(recording.dataFile, folder);
+  json["dataImport"] = recording.dataImport;
+  json["command"] = CommandValue(recording.command);
+  json["title"] = recording.title;
+  json["inPolish"] = recording.inPolish;
+  json["xMin"] = recording.xMin;
+  json["xMax"] = recording.xMax;
+  json["yMin"] = recording.yMin;
+  json["yMax"] = recording.yMax;
+  json["excludedRegions"] = nlohmann::ordered_json::array();
+  for (const SessionRegion& region : recording.excluded)
+    json["excludedRegions"].push_back(RegionValue(region));
+  json["noiseRegion"] = recording.noise ? RegionValue(*recording.noise) : nullptr;
+  return json;
+}
+
 // JSON has no NaN and no infinities (an open bound is the one infinity a session means).
 std::string FirstUnwritableNumber(const Session& session) {
   const std::pair<const char*, double> values[] = {
@@ -37,6 +69,15 @@ std::string FirstUnwritableNumber(const Session& session) {
   for (const auto& [key, bound] : session.fitter) {
     if (std::isnan(bound.lower) || std::isnan(bound.upper)) return "a bound of " + key;
   }
+  for (size_t n = 0; n < session.further.size(); ++n) {
+    const SessionRecording& recording = session.further[n];
+    const double window[] = {recording.xMin, recording.xMax, recording.yMin, recording.yMax};
+    for (double value : window) {
+      if (!std::isfinite(value)) return "the window of recording " + std::to_string(n + 2);
+    }
+    if (!FiniteRegions(recording.excluded, recording.noise))
+      return "a region of recording " + std::to_string(n + 2);
+  }
   return "";
 }
 
@@ -52,9 +93,7 @@ std::string FormatSession(const Session& session, const std::string& sessionPath
   json["dataFile"] = StoredSessionPath(session.dataFile, folder);
   json["dataImport"] = session.dataImport;
   json["paramFile"] = StoredSessionPath(session.paramFile, folder);
-  json["command"] = nullptr;
-  if (session.command)
-    json["command"] = *session.command == CommandMode::kSteps ? "steps" : "single";
+  json["command"] = CommandValue(session.command);
   json["xMin"] = session.xMin;
   json["xMax"] = session.xMax;
   json["baseline"] = session.baseline;
@@ -77,6 +116,15 @@ std::string FormatSession(const Session& session, const std::string& sessionPath
   json["vMin"] = session.vMin;
   json["vMax"] = session.vMax;
   json["cursor"] = session.cursor ? nlohmann::ordered_json(*session.cursor) : nullptr;
+  // Written only when they say more than a session of one recording always did.
+  if (!session.title.empty()) json["title"] = session.title;
+  if (!session.inPolish) json["inPolish"] = false;
+  if (!session.further.empty()) {
+    json["recordings"] = nlohmann::ordered_json::array();
+    for (const SessionRecording& recording : session.further)
+      json["recordings"].push_back(RecordingValue(recording, folder));
+    json["shownRecording"] = session.shownRecording;
+  }
   try {
     *text = json.dump(2) + "\n";
   } catch (const nlohmann::json::type_error&) {

@@ -35,6 +35,23 @@ struct SessionBound {
   bool operator==(const SessionBound&) const = default;
 };
 
+// A recording after the first: its file and everything of it that the first one keeps at the
+// session's top level.
+struct SessionRecording {
+  std::string dataFile;       // an absolute path
+  nlohmann::json dataImport;  // as the first one's; null when none
+  std::optional<CommandMode> command;
+  double xMin = 0.0;  // its analysis window (ms)
+  double xMax = 0.0;
+  double yMin = 0.0;  // its current range (nA)
+  double yMax = 0.0;
+  std::vector<SessionRegion> excluded;
+  std::optional<SessionRegion> noise;
+  std::string title;     // the name the user gave it; "" none
+  bool inPolish = true;  // fitted by the polish with the others
+  bool operator==(const SessionRecording&) const = default;
+};
+
 struct Session {
   int version = kSessionVersion;  // the version the text was written as
   std::string dataFile;           // the data file, an absolute path; "" none
@@ -57,6 +74,11 @@ struct Session {
   double vMin = 0.0;                           // voltage range of the curve graphs (mV)
   double vMax = 0.0;
   std::optional<double> cursor;  // data-graph cursor 1 marking the traces (ms)
+  // Several recordings: the first is the one above; these follow it in the selector's order.
+  std::string title;                      // the first recording's name given by the user; "" none
+  bool inPolish = true;                   // the first recording is fitted by the polish
+  std::vector<SessionRecording> further;  // the recordings after the first
+  int shownRecording = 1;                 // 1-based, the one shown
   bool operator==(const Session&) const = default;
 };
 

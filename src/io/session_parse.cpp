@@ -6,6 +6,7 @@
 #include "io/session.h"
 #include "io/session_paths.h"
 #include "model/model.h"
+#include "model/recording.h"
 
 namespace {
 
@@ -60,16 +61,16 @@ class SessionReader {
   std::string Read() {
     ReadVersion();
     ReadPath("dataFile", &session_->dataFile);
-    ReadImport();
+    ReadImport(&session_->dataImport);
     ReadPath("paramFile", &session_->paramFile);
-    ReadCommand();
+    ReadCommand(&session_->command);
     ReadNumber("xMin", &session_->xMin);
     ReadNumber("xMax", &session_->xMax);
     ReadNumber("baseline", &session_->baseline);
     ReadNumber("yMin", &session_->yMin);
     ReadNumber("yMax", &session_->yMax);
-    ReadExcluded();
-    ReadNoise();
+    ReadExcluded(&session_->excluded);
+    ReadNoise(&session_->noise);
     ReadFitter();
     ReadSelection();
     ReadFlag("autoUpdate", &session_->autoUpdate);
@@ -77,6 +78,31 @@ class SessionReader {
     ReadNumber("vMin", &session_->vMin);
     ReadNumber("vMax", &session_->vMax);
     ReadCursor();
+    // A session's recordings are its own: none of the workspace's stay when the text lacks them.
+    session_->title.clear();
+    session_->inPolish = true;
+    session_->further.clear();
+    session_->shownRecording = 1;
+    ReadText("title", &session_->title);
+    ReadFlag("inPolish", &session_->inPolish);
+    ReadRecordings();
+    ReadShownRecording();
+    return error_;
+  }
+
+  // The keys of a recording after the first.
+  std::string ReadRecording(SessionRecording* recording) {
+    ReadPath("dataFile", &recording->dataFile);
+    ReadImport(&recording->dataImport);
+    ReadCommand(&recording->command);
+    ReadText("title", &recording->title);
+    ReadFlag("inPolish", &recording->inPolish);
+    ReadNumber("xMin", &recording->xMin);
+    ReadNumber("xMax", &recording->xMax);
+    ReadNumber("yMin", &recording->yMin);
+    ReadNumber("yMax", &recording->yMax);
+    ReadExcluded(&recording->excluded);
+    ReadNoise(&recording->noise);
     return error_;
   }
 
@@ -117,7 +143,53 @@ class SessionReader {
     *path = ResolvedSessionPath(stored, folder_);
   }
 
-  void ReadImport() {
+  void ReadText(const char* key, std::string* text) {
+    const Json* value = Find(key);
+    if (value == nullptr) return;
+    if (!value->is_string()) return Refuse(key, "a text");
+    *text = value->get<std::string>();
+  }
+
+  void ReadRecordings() {
+    const Json* value = Find("recordings");
+    if (value == nullptr) return;
+    if (!value->is_array()) return Refuse("recordings", "a list of recordings");
+    if (value->size() + 1 > static_cast<size_t>(kMaxRecordings)) {
+      error_ = "it holds " + std::to_string(value->size() + 1) + " recordings; at most " +
+               std::to_string(kMaxRecordings) + " are fitted together";
+      return;
+    }
+    std::vector<SessionRecording> further(value->size());
+    for (size_t n = 0; n < further.size(); ++n) {
+      const Json& entry = (*value)[n];
+      const std::string where = "recording " + std::to_string(n + 2) + ": ";
+      if (!entry.is_object()) {
+        error_ = where + "it must be an object";
+        return;
+      }
+      const std::string why = SessionReader(entry, folder_, session_).ReadRecording(&further[n]);
+      if (!why.empty()) {
+        error_ = where + why;
+        return;
+      }
+      if (further[n].dataFile.empty()) {
+        error_ = where + "it names no data file";
+        return;
+      }
+    }
+    session_->further = std::move(further);
+  }
+
+  void ReadShownRecording() {
+    const Json* value = Find("shownRecording");
+    if (value == nullptr) return;
+    const int64_t count = static_cast<int64_t>(session_->further.size()) + 1;
+    if (!value->is_number_integer() || value->get<int64_t>() < 1 || value->get<int64_t>() > count)
+      return Refuse("shownRecording", "a whole number from 1 to " + std::to_string(count));
+    session_->shownRecording = value->get<int>();
+  }
+
+  void ReadImport(Json* import) {
     const Json* value = Find("dataImport");
     if (value == nullptr) return;
     if (!value->is_object() && !value->is_null()) return Refuse("dataImport", "an object or null");
@@ -125,18 +197,18 @@ class SessionReader {
       return Refuse("dataImport", "an object nested fewer than " + std::to_string(kMaxImportDepth) +
                                       " levels deep");
     }
-    session_->dataImport = *value;
+    *import = *value;
   }
 
-  void ReadCommand() {
+  void ReadCommand(std::optional<CommandMode>* command) {
     const Json* value = Find("command");
     if (value == nullptr) return;
     if (value->is_null()) {
-      session_->command.reset();
+      command->reset();
     } else if (*value == "single") {
-      session_->command = CommandMode::kSingle;
+      *command = CommandMode::kSingle;
     } else if (*value == "steps") {
-      session_->command = CommandMode::kSteps;
+      *command = CommandMode::kSteps;
     } else {
       Refuse("command", "\"single\", \"steps\" or null");
     }
@@ -164,7 +236,7 @@ class SessionReader {
     session_->selCurrent = value->get<int>();
   }
 
-  void ReadExcluded() {
+  void ReadExcluded(std::vector<SessionRegion>* excluded) {
     const Json* value = Find("excludedRegions");
     if (value == nullptr) return;
     if (!value->is_array()) return Refuse("excludedRegions", "a list of [from, to] pairs");
@@ -174,21 +246,21 @@ class SessionReader {
         return Refuse("excludedRegions", "a list of [from, to] pairs of finite numbers");
       }
     }
-    session_->excluded = std::move(regions);
+    *excluded = std::move(regions);
   }
 
-  void ReadNoise() {
+  void ReadNoise(std::optional<SessionRegion>* noise) {
     const Json* value = Find("noiseRegion");
     if (value == nullptr) return;
     if (value->is_null()) {
-      session_->noise.reset();
+      noise->reset();
       return;
     }
     SessionRegion region{};
     if (!ReadRegion(*value, &region)) {
       return Refuse("noiseRegion", "null or a [from, to] pair of finite numbers");
     }
-    session_->noise = region;
+    *noise = region;
   }
 
   void ReadCursor() {

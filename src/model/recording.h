@@ -5,6 +5,7 @@
 // the one loaded recording, kept for the code paths that have always read them.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,6 +18,7 @@
 struct TimeRegion {
   double from;  // ms
   double to;    // ms
+  bool operator==(const TimeRegion&) const = default;
 };
 
 // The analysis window in sample indices: samples start .. end-1 are evaluated, and t = 0 lies on
@@ -45,6 +47,17 @@ struct TraceCommand {
 
 // The recordings fitted together at most, in a session or on the command line.
 inline constexpr int kMaxRecordings = 32;
+// The samples of every trace of every recording of a session together, at most.
+inline constexpr int64_t kMaxSessionSamples = 10'000'000;
+
+// What the window showed of a recording when another one was brought up: given back when it
+// is shown again.
+struct RecordingView {
+  double xMin, xMax;  // the analysis window (ms)
+  double yMin, yMax;  // the current range (nA)
+  int windowStart, windowEnd;
+  int cursorIndex;
+};
 
 struct Recording {
   std::vector<double> times;  // sample times on the program's axis (ms for a file in seconds)
@@ -69,6 +82,12 @@ struct Recording {
   std::optional<TimeRegion> noise;                 // the stretch whose spread is the noise
   FitterChoice fitter;                             // the polish's free flags and bounds
   std::optional<ImportChoices> import;             // how an amplifier file became this recording
+
+  // ---- what a session of several recordings adds ----
+  uint64_t id = 0;       // the session's name for it while the program runs; 0: none yet
+  std::string title;     // the name the user gave it; "" shows the file's name
+  bool inPolish = true;  // the polish fits it with the others
+  std::optional<RecordingView> view;  // the window's ranges while another recording is shown
 
   int Samples() const { return static_cast<int>(times.size()); }
   void ResizePairs(int pairs) {

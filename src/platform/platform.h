@@ -186,6 +186,11 @@ int SetGraphHandleCallback(int panel, int graph, GraphHandleCallbackPtr callback
 int SetGraphHandle(int panel, int graph, int handle, double x, double y, int color,
                    const char* tip);
 
+// ---- tabs ----
+// A tab control shows one tab per label with tab `current` brought up, without a callback; the
+// user's choice of a tab commits it, and GetCtrlVal(int) gives the tab brought up.
+int SetCtrlTabs(int panel, int control, const std::vector<std::string>& labels, int current);
+
 // ---- right-button menus on controls ----
 // Choosing item k (0-based) of the menu calls chosen(panel, control, k). An empty list removes it.
 using CtrlMenuCallbackPtr = void (*)(int panel, int control, int item);

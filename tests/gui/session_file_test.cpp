@@ -8,6 +8,7 @@
 #include "fit/undo.h"
 #include "fit/workspace_fit.h"
 #include "io/abf/import.h"
+#include "model/session_recordings.h"
 #include "platform/qt/import_dialog_qt_test.h"
 #include "program_fixture.h"
 
@@ -206,4 +207,61 @@ TEST_F(SessionFile, UnreadableChoicesAskAgain) {
   EXPECT_EQ(NumTraces, 1);
   ASSERT_FALSE(RecordedMessages().empty());
   EXPECT_NE(RecordedMessages().front().message.find("import choices"), std::string::npos);
+}
+
+// Three recordings, each with its own window, regions, name and polish tick, come back from the
+// session in their order with the one shown; paths are kept relative to the session. Adding and
+// removing are undo steps, and a missing file leaves the others open with a message naming it.
+TEST_F(SessionFile, ThreeRecordingsRoundTrip) {
+  const std::string first = WriteDataFile("first.txt", 3, 400);
+  const std::string second = WriteDataFile("second.txt", 2, 300);
+  LoadAndShow(first);
+  loadedRecording.excluded = {{0.01, 0.012}};
+  OpenThroughMenu(MENU_ADDRECORDING, second);
+  ASSERT_EQ(RecordingCount(), 2);
+  for (auto [control, text] : {std::pair{PANEL_XMIN, "0.005"}, {PANEL_XMAX, "0.02"}})
+    TypeAndEnter(panelHandle, control, text);
+  loadedRecording.noise = TimeRegion{0.001, 0.004};
+  QueuePromptAnswer("tail family");
+  TriggerMenu(MENU_RENAMERECORDING);
+  OpenThroughMenu(MENU_ADDRECORDING, first);  // the same file again: allowed, named apart
+  ASSERT_EQ(RecordingCount(), 3);
+  EXPECT_EQ(RecordingTitle(loadedRecording), "first.txt (2)");
+  TriggerMenu(MENU_RECORDINGINPOLISH);
+  EXPECT_EQ(SessionPolishInput().also.size(), 1u) << "the third is left out";
+  TriggerMenu(MENU_UNDO);  // the tick
+  TriggerMenu(MENU_UNDO);  // the third recording
+  EXPECT_EQ(RecordingCount(), 2);
+  EXPECT_EQ(RecordingTitle(loadedRecording), "tail family");
+  TriggerMenu(MENU_REDO);
+  TriggerMenu(MENU_REDO);
+  ASSERT_EQ(RecordingCount(), 3);
+  EXPECT_FALSE(loadedRecording.inPolish);
+  TriggerMenu(MENU_PREVRECORDING);
+  EXPECT_EQ(ShownRecordingIndex(), 1);
+  const Session saved = CurrentSession();
+  const std::string path = ScratchPath("three.pavik");
+  ASSERT_EQ(SaveSessionFile(path), 1);
+  EXPECT_EQ(ReadBytes(path).find(ScratchPath("")), std::string::npos) << "relative paths";
+
+  LoadAndShow(WriteDataFile("other.txt", 1, 100));  // as after a restart: one other recording
+  ASSERT_EQ(RecordingCount(), 1);
+  ClearRecordedMessages();
+  ASSERT_EQ(OpenSessionFile(path), 1);
+  EXPECT_TRUE(RecordedMessages().empty()) << RecordedMessages()[0].message;
+  EXPECT_EQ(CurrentSession(), saved);
+  ASSERT_EQ(RecordingCount(), 3);
+  EXPECT_EQ(RecordingTitle(loadedRecording), "tail family");
+  EXPECT_EQ(status.xMin, 0.005);
+  EXPECT_EQ(RecordingAt(0).excluded, (std::vector<TimeRegion>{{0.01, 0.012}}));
+  EXPECT_EQ(RecordingAt(0).traces, 3);
+  TriggerMenu(MENU_NEXTRECORDING);
+  EXPECT_EQ(RecordingTitle(loadedRecording), "first.txt (2)");
+  EXPECT_EQ(NumTraces, 3);
+
+  std::filesystem::remove(second);
+  ClearRecordedMessages();
+  ASSERT_EQ(OpenSessionFile(path), 1);
+  EXPECT_EQ(RecordingCount(), 2);
+  EXPECT_NE(OnlyMessage().message.find("second.txt"), std::string::npos);
 }

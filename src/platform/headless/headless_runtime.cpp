@@ -202,6 +202,10 @@ int PromptPairPopup(const char*, const char*, const char*, const char*, std::str
   return 1;
 }
 
+int SetCtrlTabs(int, int, const std::vector<std::string>&, int) {
+  return kErrNotStarted;
+}
+
 int SetCtrlContextMenu(int, int, const std::vector<std::string>&, CtrlMenuCallbackPtr) {
   return 0;
 }

@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QTabBar>
 #include <cmath>
 #include <limits>
 
@@ -61,6 +62,9 @@ int GetNumber(const ControlRecord& control, double* value) {
       return 0;
     case ControlKind::Toggle:
       *value = static_cast<QCheckBox*>(control.widget.data())->isChecked() ? 1 : 0;
+      return 0;
+    case ControlKind::Tabs:
+      *value = static_cast<QTabBar*>(control.widget.data())->currentIndex();
       return 0;
     default:
       return kErrWrongType;
@@ -279,5 +283,23 @@ int GetCtrlAttribute(int panel, int control, int attribute, std::string* text) {
     *text = group->title().toStdString();
   else
     return kErrBadAttribute;
+  return 0;
+}
+
+int SetCtrlTabs(int panel, int control, const std::vector<std::string>& labels, int current) {
+  ControlRecord* record = FindControl(panel, control);
+  if (!record) return kErrBadControl;
+  if (record->kind != ControlKind::Tabs) return kErrWrongType;
+  auto* tabs = static_cast<QTabBar*>(record->widget.data());
+  const QSignalBlocker quiet(tabs);  // the program's own change is no user's choice
+  while (tabs->count() > static_cast<int>(labels.size())) tabs->removeTab(tabs->count() - 1);
+  for (size_t k = 0; k < labels.size(); ++k) {
+    const QString label = QString::fromUtf8(labels[k].c_str());
+    if (static_cast<int>(k) < tabs->count())
+      tabs->setTabText(static_cast<int>(k), label);
+    else
+      tabs->addTab(label);
+  }
+  if (current >= 0 && current < tabs->count()) tabs->setCurrentIndex(current);
   return 0;
 }

@@ -23,6 +23,7 @@
 #include <QPushButton>
 #include <QResource>
 #include <QScreen>
+#include <QTabBar>
 #include <QUiLoader>
 #include <QXmlStreamReader>
 #include <climits>
@@ -144,6 +145,17 @@ const RegisteredResource* Register(const std::string& path) {
   return &stored;
 }
 
+// A row of tabs that choose what a neighbouring control shows; long names are elided.
+QTabBar* NewTabSelector(QWidget* parent) {
+  auto* tabs = new QTabBar(parent);
+  tabs->setExpanding(false);
+  tabs->setElideMode(Qt::ElideMiddle);
+  tabs->setUsesScrollButtons(true);
+  tabs->setDocumentMode(true);
+  tabs->setFocusPolicy(Qt::NoFocus);  // the keys stay with the fields; Ctrl+PgUp/PgDn switch
+  return tabs;
+}
+
 // Builds the program's own widget classes where the resource names them or their bases.
 class PanelLoader : public QUiLoader {
  public:
@@ -159,6 +171,8 @@ class PanelLoader : public QUiLoader {
       widget = new PathLabel(parent, Qt::ElideRight);
     else if (className == QLatin1String("QCustomPlot"))
       widget = new QCustomPlot(parent);
+    else if (className == QLatin1String("TabSelector"))
+      widget = NewTabSelector(parent);
     else
       return QUiLoader::createWidget(className, parent, name);
     widget->setObjectName(name);
@@ -199,6 +213,21 @@ class UndoKeysToMenu : public QObject {
   }
 };
 
+// A right-click on a tab brings it up first, so that the tab's menu acts on the tab clicked.
+class RightPressSelectsTab : public QObject {
+ public:
+  using QObject::QObject;
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::MouseButtonPress) {
+      auto* press = static_cast<QMouseEvent*>(event);
+      auto* tabs = static_cast<QTabBar*>(watched);
+      const int tab = tabs->tabAt(press->position().toPoint());
+      if (press->button() == Qt::RightButton && tab >= 0) tabs->setCurrentIndex(tab);
+    }
+    return QObject::eventFilter(watched, event);
+  }
+};
+
 ControlKind KindOf(QWidget* widget) {
   if (qobject_cast<NumericField*>(widget)) return ControlKind::NumericDouble;
   if (qobject_cast<IntField*>(widget)) return ControlKind::NumericInt;
@@ -207,6 +236,7 @@ ControlKind KindOf(QWidget* widget) {
   if (qobject_cast<QLineEdit*>(widget)) return ControlKind::TextBox;
   if (qobject_cast<QPlainTextEdit*>(widget)) return ControlKind::TextArea;
   if (qobject_cast<QCustomPlot*>(widget)) return ControlKind::Graph;
+  if (qobject_cast<QTabBar*>(widget)) return ControlKind::Tabs;
   if (qobject_cast<QLabel*>(widget)) return ControlKind::TextIndicator;
   if (widget->property("indicator").toBool()) return ControlKind::ColorIndicator;
   return ControlKind::Decoration;
@@ -244,6 +274,12 @@ void WireControl(int panel, ControlRecord& control) {
     case ControlKind::Graph:
       SetUpGraph(panel, control);
       break;
+    case ControlKind::Tabs: {
+      auto* tabs = static_cast<QTabBar*>(widget);
+      QObject::connect(tabs, &QTabBar::currentChanged, commit);  // the program's own are quiet
+      widget->installEventFilter(new RightPressSelectsTab(widget));
+      break;
+    }
     default:
       break;
   }

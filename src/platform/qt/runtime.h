@@ -39,6 +39,7 @@ enum class ControlKind {
   TextIndicator,   // QLabel
   ColorIndicator,  // QFrame showing a colour
   Graph,           // QCustomPlot
+  Tabs,            // QTabBar: one tab per item, its value the current tab
   Decoration,      // anything else that carries an id (a group box)
 };
 
