@@ -20,6 +20,7 @@
 #include "fit/workspace_fit.h"
 #include "io/io.h"
 #include "model/model.h"
+#include "model/session_recordings.h"
 
 namespace {
 
@@ -138,10 +139,14 @@ int RunPolish(const CliCommand& command) {
   }
   if (!AnyCurrentInFit(file))
     return NotPolished(command, paramFile + " puts no current in the fit (its line 14)");
-  PolishInput input = WorkspacePolishInput(loadedRecording.excluded);
+  // A session's recordings that are not left out are polished together, as the window does.
+  PolishInput input = command.sessionFile.empty() ? WorkspacePolishInput(loadedRecording.excluded)
+                                                  : SessionPolishInput();
   // A session's free flags and bounds are the user's choice; the lists on the command line
   // change them as they change the defaults.
   if (!command.sessionFile.empty()) input.choice = EffectivePolishChoice();
+  if (input.measured.empty())
+    return NotPolished(command, "every recording of the session is left out of the polish");
   if (const std::string why = ChooseParams(command, &input); !why.empty()) return UsageError(why);
   if (!AnySampleCounts(input)) {
     const std::string why =
@@ -152,9 +157,12 @@ int RunPolish(const CliCommand& command) {
   }
 
   // The noise region's spread is the measured current's alone, so it is known before the polish.
-  input.noiseSd = WorkspaceGoodness(loadedRecording.excluded, loadedRecording.noise).noiseSd;
-  input.name = std::filesystem::path(loadedRecording.name).filename().string();
-  input.also = std::move(also);
+  if (command.sessionFile.empty() || RecordingCount() < 2) {
+    input.noiseSd = WorkspaceGoodness(loadedRecording.excluded, loadedRecording.noise).noiseSd;
+    input.name = std::filesystem::path(loadedRecording.name).filename().string();
+  }
+  input.also.insert(input.also.end(), std::make_move_iterator(also.begin()),
+                    std::make_move_iterator(also.end()));
   const PolishResult result = Polish(input);
   if (!result.Applicable()) return NotPolished(command, result.reason);
   const int saved = SaveOutput(command.output, PolishedParamFile(file, result), "parameter file");

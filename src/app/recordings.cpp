@@ -110,8 +110,12 @@ void TabMenuChosen(int, int, int item) {
   }
 }
 
-std::string TabLabel(const Recording& recording) {
-  return RecordingTitle(recording) + (recording.inPolish ? "" : "  (left out)");
+// The tab shows the shape of the recording's points on the steady-state graph: the legend.
+std::string TabLabel(const Recording& recording, int index) {
+  static const char* const kShapes[] = {"\u25CB", "\u25A1", "\u25B3", "\u25C7", "\u00D7"};
+  const int marker = RecordingMarker(index) - VAL_EMPTY_CIRCLE;
+  return std::string(kShapes[marker]) + " " + RecordingTitle(recording) +
+         (recording.inPolish ? "" : " (left out)");
 }
 
 }  // namespace
@@ -235,7 +239,7 @@ void ParkShownRecording() {
 void ShowRecordingSelector() {
   const int count = RecordingCount();
   std::vector<std::string> labels;
-  for (int i = 0; i < count; ++i) labels.push_back(TabLabel(RecordingAt(i)));
+  for (int i = 0; i < count; ++i) labels.push_back(TabLabel(RecordingAt(i), i));
   SetCtrlTabs(panelHandle, PANEL_RECORDINGS, labels, ShownRecordingIndex());
   SetCtrlAttribute(panelHandle, PANEL_RECORDINGS, ATTR_VISIBLE, count > 1 ? 1 : 0);
   const bool inPolish = count == 0 || loadedRecording.inPolish;

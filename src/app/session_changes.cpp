@@ -27,6 +27,10 @@ const Part kParts[] = {
     {"the noise region", [](const Session& a, const Session& b) { return a.noise != b.noise; }},
     {"the free flags and bounds",
      [](const Session& a, const Session& b) { return a.fitter != b.fitter; }},
+    {"the further recordings, their names and windows",
+     [](const Session& a, const Session& b) {
+       return a.further != b.further || a.title != b.title || a.inPolish != b.inPolish;
+     }},
 };
 
 std::string JoinedWords(const std::vector<const char*>& words) {

@@ -12,6 +12,7 @@
 #include "model/kinetics.h"
 #include "model/model.h"
 #include "model/recording.h"
+#include "model/session_recordings.h"
 #include "pavikuir.h"
 #include "platform/platform.h"
 
@@ -85,12 +86,54 @@ bool PlotConditioningPoints(int s) {
 
 }  // namespace
 
+namespace {
+
+std::vector<int32_t> otherRecordingPoints;      // one plot per recording not shown
+constexpr int kOtherRecordingColor = 0x8B0000;  // dark red: the shown recording's points stand out
+
+// The measured conductances of a recording not shown, at the cursor it was left with, in its
+// marker shape: one model is fitted to every recording, so all of them bear on its curves.
+void PlotOtherRecordingsPoints(const CurrentParams& c) {
+  for (int32_t handle : otherRecordingPoints) ClearGraph(PANEL_MHGRAPH, handle);
+  otherRecordingPoints.clear();
+  const int shown = ShownRecordingIndex();
+  for (int i = 0; i < RecordingCount(); ++i) {
+    const Recording& recording = RecordingAt(i);
+    if (i == shown || !recording.view) continue;
+    const int s = recording.view->cursorIndex;
+    if (s < 0 || s >= recording.Samples()) continue;
+    std::vector<double> voltages, conductances;
+    for (int k = 0; k < recording.traces && static_cast<size_t>(k) < recording.commands.size();
+         ++k) {
+      const double stepVoltage = recording.commands[k].step;
+      double g = recording.currents[k][s] / (stepVoltage - c.Erev);
+      if (normaliseMeasuredPoints) g /= 0.001 * c.Gmax;
+      voltages.push_back(stepVoltage);
+      conductances.push_back(g);
+    }
+    otherRecordingPoints.push_back(
+        KeptHandle(PlotXY(panelHandle, PANEL_MHGRAPH, voltages.data(), conductances.data(),
+                          static_cast<int>(voltages.size()), VAL_DOUBLE, VAL_DOUBLE, VAL_SCATTER,
+                          RecordingMarker(i), VAL_SOLID, kEveryPoint, kOtherRecordingColor)));
+  }
+}
+
+}  // namespace
+
+int RecordingMarker(int index) {
+  constexpr int kMarkers[] = {VAL_EMPTY_CIRCLE, VAL_EMPTY_SQUARE, VAL_EMPTY_TRIANGLE,
+                              VAL_EMPTY_DIAMOND, VAL_CROSS};
+  return kMarkers[index % std::size(kMarkers)];
+}
+
 void PlotMHPoints() {
   const CurrentParams* selected = SelectedCurrent();
   if (LoadedPoints() == 0 || selected == nullptr) return;
   const CurrentParams& c = *selected;
+  PlotOtherRecordingsPoints(c);
   const int s = std::clamp(status.cursorIndex, 0, LoadedPoints() - 1);
   if (PlotConditioningPoints(s)) return;
+  const int marker = RecordingMarker(ShownRecordingIndex());
   for (int k = 0; k < LoadedTraces(); ++k) {
     // The measured current over the driving force: neither Gmax nor the model's 0.001 enter.
     const double stepVoltage = TraceStepVoltage(k);
@@ -100,9 +143,8 @@ void PlotMHPoints() {
     if (normaliseMeasuredPoints) g /= 0.001 * c.Gmax;
     int32_t& slot = MHhandles[kFirstPointSlot + k];
     if (slot != 0) ClearGraph(PANEL_MHGRAPH, slot);
-    slot =
-        KeptHandle(PlotXY(panelHandle, PANEL_MHGRAPH, &stepVoltage, &g, 1, VAL_DOUBLE, VAL_DOUBLE,
-                          VAL_SCATTER, VAL_EMPTY_CIRCLE, VAL_SOLID, kEveryPoint, VAL_RED));
+    slot = KeptHandle(PlotXY(panelHandle, PANEL_MHGRAPH, &stepVoltage, &g, 1, VAL_DOUBLE,
+                             VAL_DOUBLE, VAL_SCATTER, marker, VAL_SOLID, kEveryPoint, VAL_RED));
   }
 }
 

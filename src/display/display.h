@@ -38,6 +38,8 @@ int ShowFits();
 void EvaluateAndShow();  // DoFit, then the fits and the curves drawn
 void ChangeDataColors();
 void DoDataCursor();
+// The marker shape of recording index's measured points on the steady-state graph.
+int RecordingMarker(int index);
 void PlaceDataCursor(double timeMs);  // cursor 1 put at a time, the traces marked as by a click
 bool DataCursorMarks();               // the cursor marks the traces (it was placed)
 int graph1CB(int panel, int control, int event, void* callbackData, int eventData1, int eventData2);

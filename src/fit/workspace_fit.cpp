@@ -62,21 +62,20 @@ PolishInput SessionPolishInput() {
   const int count = RecordingCount();
   if (count < 2) return input;  // one recording: no names, as the summary always had it
   input.name = RecordingTitle(loadedRecording);
+  // In the session's order: the summary names them as the tabs do.
   const int shown = ShownRecordingIndex();
-  std::vector<PolishSamples> others;
+  std::vector<PolishSamples> included;
   for (int i = 0; i < count; ++i) {
     const Recording& recording = RecordingAt(i);
-    if (i != shown && recording.inPolish)
-      others.push_back(RecordingPolishSamples(recording, RecordingTitle(recording)));
+    if (!recording.inPolish) continue;
+    included.push_back(i == shown ? static_cast<const PolishSamples&>(input)
+                                  : RecordingPolishSamples(recording, RecordingTitle(recording)));
   }
-  if (!loadedRecording.inPolish) {
-    static_cast<PolishSamples&>(input) = PolishSamples{};
-    if (!others.empty()) {
-      static_cast<PolishSamples&>(input) = std::move(others.front());
-      others.erase(others.begin());
-    }
-  }
-  input.also = std::move(others);
+  static_cast<PolishSamples&>(input) = PolishSamples{};
+  if (included.empty()) return input;
+  static_cast<PolishSamples&>(input) = std::move(included.front());
+  input.also.assign(std::make_move_iterator(included.begin() + 1),
+                    std::make_move_iterator(included.end()));
   return input;
 }
 

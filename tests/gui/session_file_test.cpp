@@ -255,7 +255,10 @@ TEST_F(SessionFile, ThreeRecordingsRoundTrip) {
   EXPECT_EQ(status.xMin, 0.005);
   EXPECT_EQ(RecordingAt(0).excluded, (std::vector<TimeRegion>{{0.01, 0.012}}));
   EXPECT_EQ(RecordingAt(0).traces, 3);
-  TriggerMenu(MENU_NEXTRECORDING);
+  ActivateMainWindow();
+  QWidget* field = Widget(panelHandle, PANEL_VM);
+  field->setFocus();
+  QTest::keyClick(field, Qt::Key_PageDown, Qt::ControlModifier);  // from a field, too
   EXPECT_EQ(RecordingTitle(loadedRecording), "first.txt (2)");
   EXPECT_EQ(NumTraces, 3);
 

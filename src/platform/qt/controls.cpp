@@ -299,6 +299,7 @@ int SetCtrlTabs(int panel, int control, const std::vector<std::string>& labels, 
       tabs->setTabText(static_cast<int>(k), label);
     else
       tabs->addTab(label);
+    tabs->setTabToolTip(static_cast<int>(k), label);  // the whole name, which the tab may elide
   }
   if (current >= 0 && current < tabs->count()) tabs->setCurrentIndex(current);
   return 0;

@@ -44,8 +44,15 @@ QCPScatterStyle ScatterFor(int plotStyle, int pointStyle, int color) {
   if (plotStyle == VAL_THIN_LINE ||
       (plotStyle == VAL_CONNECTED_POINTS && pointStyle == VAL_SIMPLE_DOT))
     return QCPScatterStyle(QCPScatterStyle::ssNone);
-  if (pointStyle == VAL_EMPTY_CIRCLE)
-    return QCPScatterStyle(QCPScatterStyle::ssCircle, ToQColor(color), kEmptyCircleSize);
+  const std::pair<int, QCPScatterStyle::ScatterShape> shapes[] = {
+      {VAL_EMPTY_CIRCLE, QCPScatterStyle::ssCircle},
+      {VAL_EMPTY_SQUARE, QCPScatterStyle::ssSquare},
+      {VAL_EMPTY_TRIANGLE, QCPScatterStyle::ssTriangle},
+      {VAL_EMPTY_DIAMOND, QCPScatterStyle::ssDiamond},
+      {VAL_CROSS, QCPScatterStyle::ssCross}};
+  for (const auto& [style, shape] : shapes) {
+    if (pointStyle == style) return QCPScatterStyle(shape, ToQColor(color), kEmptyCircleSize);
+  }
   return QCPScatterStyle(QCPScatterStyle::ssDisc, ToQColor(color), ToQColor(color), kSimpleDotSize);
 }
 
