@@ -225,7 +225,7 @@ bool StartPolish() {
   if (input.measured.empty()) {
     MessagePopup("Polish",
                  "Every recording is left out of the polish: take one back into it "
-                 "(Recording menu).");
+                 "(File menu).");
     return false;
   }
   input.choice = WindowChoice();

@@ -248,8 +248,9 @@ void ShowRecordingSelector() {
       {"Rename...", "Remove", inPolish ? "Leave Out of the Polish" : "Fit in the Polish"},
       TabMenuChosen);
   const int menuBar = GetPanelMenuBar(panelHandle);
-  SetMenuBarAttribute(menuBar, MENU_RECORDINGINPOLISH, ATTR_ITEM_NAME,
-                      inPolish ? "&Leave Out of the Polish" : "&Fit in the Polish");
+  SetMenuBarAttribute(
+      menuBar, MENU_RECORDINGINPOLISH, ATTR_ITEM_NAME,
+      inPolish ? "&Leave Recording Out of the Polish" : "&Fit Recording in the Polish");
   for (int item : {MENU_RENAMERECORDING, MENU_RECORDINGINPOLISH})
     SetMenuBarAttribute(menuBar, item, ATTR_DIMMED, count > 0 ? 0 : 1);
   for (int item : {MENU_REMOVERECORDING, MENU_PREVRECORDING, MENU_NEXTRECORDING})

@@ -1,5 +1,5 @@
 // The session's recordings in the window: adding one, removing, renaming, leaving one out of the
-// polish, and bringing one up through the tabs over the data graph, the Recording menu or
+// polish, and bringing one up through the tabs over the data graph, the File menu or
 // Ctrl+PgUp/PgDn. One model is fitted to them all; each keeps its own window and regions.
 #pragma once
 
@@ -24,7 +24,8 @@ void StepRecording(int step);     // the next (+1) or previous (-1) one
 
 // The shown recording goes to wait, with the window's ranges, window and cursor.
 void ParkShownRecording();
-// The tabs (shown with two recordings or more) and the Recording menu as the session has them.
+// The tabs (shown with two recordings or more) and the File menu's recording items as the
+// session has them.
 void ShowRecordingSelector();
 
 int recordingTabsCB(int panel, int control, int event, void* callbackData, int eventData1,
