@@ -18,8 +18,12 @@ struct ImportDialogChannel {
 
 // One sweep as the preview draws it, at the preview's times: a thinned copy, never the whole file.
 struct ImportPreviewSweep {
-  std::vector<double> current;  // nA, in the default current channel
-  std::vector<double> command;  // mV; empty when the command cannot be known
+  // nA, per channel (0-based); empty for a channel not in a current unit.
+  std::vector<std::vector<double>> currents;
+  // mV, per voltage choice: [0] the command with the protocol's output (or, without a protocol,
+  // the first recorded voltage); [c] the command when recorded channel c is the voltage, kept
+  // only where it differs from [0]. Empty when the command cannot be known.
+  std::vector<std::vector<double>> commands;
 };
 
 // What the dialog shows of the file.

@@ -239,7 +239,9 @@ QGroupBox* ImportDialog::ChannelBox() {
   connect(voltage_, &QComboBox::currentIndexChanged, this, [this] {
     typed_->setEnabled(voltage_->currentData().toInt() < 0);
     RecheckProblem();
+    UpdatePreview();
   });
+  connect(current_, &QComboBox::currentIndexChanged, this, [this] { UpdatePreview(); });
   connect(typed_, &QLineEdit::textChanged, this, [this] { RecheckProblem(); });
   return box;
 }
@@ -428,7 +430,8 @@ void ImportDialog::UpdatePreview() {
   for (int i = 0; i < sweeps_->topLevelItemCount(); ++i) {
     if (sweeps_->topLevelItem(i)->checkState(0) == Qt::Checked) chosen.push_back(i + 1);
   }
-  preview_->Show(chosen, from_->value(), to_->value());
+  preview_->Show(chosen, current_->currentData().toInt(),
+                 std::max(voltage_->currentData().toInt(), 0), from_->value(), to_->value());
 }
 
 std::function<bool(std::optional<ImportChoices>*)>& ImportDialogAnswerSeam() {

@@ -11,8 +11,10 @@
 class ImportPreview : public QCustomPlot {
  public:
   explicit ImportPreview(const ImportDialogInput& input);
-  // Draws these sweeps (1-based) and shades the span kept.
-  void Show(const std::vector<int>& sweeps, double fromMs, double toMs);
+  // Draws these sweeps (1-based) in the chosen current channel (1-based) over the command the
+  // chosen voltage gives (its recorded channel, 1-based, or 0), and shades the span kept.
+  void Show(const std::vector<int>& sweeps, int currentChannel, int voltageChannel, double fromMs,
+            double toMs);
 
  private:
   const ImportDialogInput& input_;
