@@ -3,6 +3,7 @@
 // the caller describes the file, the dialog answers with the choices or nothing (cancelled).
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -43,6 +44,10 @@ struct ImportDialogInput {
   ImportChoices defaults;                   // what the dialog starts from
   std::vector<double> previewTimes;         // ms from the sweep start, shared by every sweep
   std::vector<ImportPreviewSweep> preview;  // per sweep (empty without a current channel)
+  // Reads a command typed by hand: "" and, when asked, a sweep's (1-based) command at the
+  // preview's times, or what is wrong with the text.
+  std::function<std::string(const std::string& text, int sweep, std::vector<double>* command)>
+      typedCommand;
 };
 
 // Shows the dialog modally; the choices when the user presses Import, nothing on Cancel. With

@@ -65,9 +65,20 @@ TEST(ImportDialog, PreviewFollowsTheChosenChannels) {
   voltage->setCurrentIndex(voltage->findData(4));
   EXPECT_DOUBLE_EQ(shown(1), -30);  // sweep 1's command from V 1
   EXPECT_EQ(ImportDialogChoices(dialog.get())->currentChannel, 2);
+  // A typed command is drawn once it reads, refused by Import with its fault until then.
+  auto* typed = dialog->findChild<QLineEdit*>("commandLevels");
+  typed->setText("-80; 1: -50 +5; 9: -80");
+  EXPECT_FALSE(ImportDialogChoices(dialog.get()));
+  EXPECT_TRUE(dialog->findChild<QLabel*>("problem")->text().contains("row 3 starts at 9 ms"));
+  EXPECT_DOUBLE_EQ(shown(3), -10);  // still sweep 2's recorded command
+  typed->setText("-80; 1: -50 +5; 3: -80");
+  EXPECT_TRUE(dialog->findChild<QLabel*>("problem")->text().isEmpty());
+  EXPECT_DOUBLE_EQ(shown(3), -45);
+  EXPECT_EQ(ImportDialogChoices(dialog.get())->typedCommand, "-80; 1: -50 +5; 3: -80");
   input.defaults.currentChannel = 2;
   input.defaults.voltageSource = VoltageSource::kChannel;
   input.defaults.voltageChannel = 4;
+  input.defaults.typedCommand = "-80; 1: -50 +5; 3: -80";
   EXPECT_TRUE(RenderImportDialog(input, PAVIK_BUILD_DIR "/import-dialog-channels.png"));
 }
 

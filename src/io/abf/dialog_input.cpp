@@ -7,6 +7,7 @@
 #include "io/abf/import.h"
 #include "io/abf/import_command.h"
 #include "model/command.h"
+#include "model/typed_command.h"
 #include "platform/number_text.h"
 
 namespace {
@@ -114,5 +115,23 @@ ImportDialogInput ImportDialogInputFor(const AmplifierFile& file, std::string_vi
   input.stepToMs = step.toMs;
   input.sampleIntervalMs = file.sampleIntervalMs;
   FillPreview(file, &input);
+  // The sweep's shape alone, not its samples: the dialog may outlive the file it was made from.
+  AmplifierFile shape;
+  shape.sweepSamples = file.sweepSamples;
+  shape.sampleIntervalMs = file.sampleIntervalMs;
+  shape.startTimeMs = file.startTimeMs;
+  input.typedCommand = [shape, times = input.previewTimes](const std::string& text, int sweep,
+                                                           std::vector<double>* command) {
+    std::vector<TypedCommandRow> rows;
+    if (std::string why = ParseTypedCommand(text, TypedSweepShape(shape), &rows); !why.empty())
+      return why;
+    if (command == nullptr) return std::string();
+    ImportChoices typed;
+    typed.typedCommand = text;
+    const std::vector<CommandLevel> levels = SweepLevels(shape, typed, sweep);
+    command->clear();
+    for (double t : times) command->push_back(CommandVoltageAt(levels, t));
+    return std::string();
+  };
   return input;
 }

@@ -70,10 +70,10 @@ ImportPreview::ImportPreview(const ImportDialogInput& input) : input_(input) {
   commandSpan_ = SpanShade(this, commandRect_);
 }
 
-void ImportPreview::Show(const std::vector<int>& sweeps, int currentChannel, int voltageChannel,
-                         double fromMs, double toMs) {
+void ImportPreview::Show(const Shown& choice) {
   clearGraphs();
   const QVector<double> times(input_.previewTimes.begin(), input_.previewTimes.end());
+  const std::vector<int>& sweeps = choice.sweeps;
   const int count = static_cast<int>(sweeps.size());
   bool anyCommand = false;
   for (int k = 0; k < count; ++k) {
@@ -81,14 +81,16 @@ void ImportPreview::Show(const std::vector<int>& sweeps, int currentChannel, int
     if (sweep < 1 || sweep > static_cast<int>(input_.preview.size())) continue;
     const ImportPreviewSweep& shown = input_.preview[sweep - 1];
     const QColor color = QColor::fromHsvF(count > 1 ? kLastHue * k / (count - 1) : 0.0, 1.0, 0.8);
-    const std::vector<double>& currentValues = CurrentOf(shown, currentChannel);
+    const std::vector<double>& currentValues = CurrentOf(shown, choice.currentChannel);
     if (!currentValues.empty()) {
       QCPGraph* current =
           addGraph(currentRect_->axis(QCPAxis::atBottom), currentRect_->axis(QCPAxis::atLeft));
       current->setData(times, QVector<double>(currentValues.begin(), currentValues.end()), true);
       current->setPen(QPen(color));
     }
-    const std::vector<double>& commandValues = CommandOf(shown, voltageChannel);
+    const std::vector<double>& commandValues = k < static_cast<int>(choice.typedCommands.size())
+                                                   ? choice.typedCommands[k]
+                                                   : CommandOf(shown, choice.voltageChannel);
     if (commandValues.empty()) continue;
     anyCommand = true;
     QCPGraph* command =
@@ -103,8 +105,8 @@ void ImportPreview::Show(const std::vector<int>& sweeps, int currentChannel, int
   }
   commandRect_->setVisible(anyCommand);
   for (QCPItemRect* shade : {currentSpan_, commandSpan_}) {
-    shade->topLeft->setCoords(fromMs, 0);
-    shade->bottomRight->setCoords(toMs, 1);
+    shade->topLeft->setCoords(choice.fromMs, 0);
+    shade->bottomRight->setCoords(choice.toMs, 1);
   }
   replot();
 }
