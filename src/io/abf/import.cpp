@@ -471,7 +471,11 @@ std::string DescribeImport(const AmplifierFile& file, const ImportChoices& choic
     return file.channels[c - 1].name + " (" + file.channels[c - 1].unit + ")";
   };
   text += "Current: " + channel(choices.currentChannel) + ", written in nA\n";
-  switch (choices.voltageSource) {
+  const bool typedCommandIsVoltage =
+      !choices.typedCommand.empty() &&
+      (choices.voltageSource == VoltageSource::kCommand ||
+       (choices.voltageSource == VoltageSource::kTyped && choices.typedVoltages.empty()));
+  switch (typedCommandIsVoltage ? VoltageSource::kTyped : choices.voltageSource) {
     case VoltageSource::kChannel:
       text += "Voltage: recorded " + channel(choices.voltageChannel) + ", written in mV\n";
       break;
@@ -480,9 +484,12 @@ std::string DescribeImport(const AmplifierFile& file, const ImportChoices& choic
               (file.protocol ? " (" + file.protocol->commandName + ")" : std::string()) + "\n";
       break;
     case VoltageSource::kTyped:
-      text += "Voltage: step voltages typed by hand\n";
+      text += typedCommandIsVoltage ? "Voltage: the command typed by hand\n"
+                                    : "Voltage: step voltages typed by hand\n";
       break;
   }
+  if (!choices.typedCommand.empty())
+    text += "Command typed by hand: " + choices.typedCommand + "\n";
   const TimeSpan span = choices.command == CommandMode::kSteps
                             ? TimeSpan{file.startTimeMs, SweepEndMs(file)}
                             : DefaultSpan(file, choices.sweeps.empty() ? 1 : choices.sweeps[0]);
