@@ -383,12 +383,19 @@ std::string ImportRecording(const AmplifierFile& file, const ImportChoices& choi
     const SpanValue current = meanOf(memberCurrents);
     SpanValue voltage;
     std::vector<double> command;
+    std::vector<CommandLevel> typedLevels;
     if (choices.voltageSource == VoltageSource::kChannel) {
       voltage = meanOf(memberVoltages);
       // Over a whole sweep the mean mixes every level; the protocol's step says what it is.
       const std::optional<double> protocolStep =
           steps ? SweepStepVoltages(file)[sweep - 1] : std::nullopt;
       stepVoltages[k] = protocolStep ? *protocolStep : MeanOver(count, voltage);
+    } else if (choices.voltageSource == VoltageSource::kCommand && !typedRows.empty()) {
+      // The command typed by hand stands in for the protocol's, in the column too.
+      typedLevels = SweepLevels(file, choices, sweep);
+      voltage = [&](int64_t j) {
+        return CommandVoltageAt(typedLevels, SampleTimeMs(file, first + j));
+      };
     } else if (choices.voltageSource == VoltageSource::kCommand) {
       command = CommandWaveform(*file.protocol, file.sweepSamples, sweep - 1);
       voltage = [&](int64_t j) { return command[first + j] * voltageFactor; };
