@@ -5,7 +5,8 @@
 // the ratios at the end give the step in key-repeat intervals and the parts as fractions of it.
 // A prepulse protocol (a prepulse to one of ten levels, then a test step) is timed both ways the
 // model reads a command: the arrow step with the workspace's traces following it, and the model
-// alone over ten such traces.
+// alone over ten such traces. The real sodium family, following each sweep's whole command, is
+// timed with six of its sweeps and with all 37.
 #include <benchmark/benchmark.h>
 #include <qcustomplot.h>
 
@@ -25,6 +26,7 @@
 #include "display/display.h"
 #include "display/goodness_display.h"
 #include "display/residual_strip.h"
+#include "io/abf/import_options.h"
 #include "model/evaluation.h"
 #include "model/model.h"
 #include "model/recording.h"
@@ -153,6 +155,24 @@ void BM_PrepulseModel(benchmark::State& state) {
   }
 }
 
+// The arrow step (opening size) on the sodium family of tests/data, each trace following its
+// sweep's whole command: arg 6, six sweeps spread over the family; arg 37, every sweep. Runs
+// last: it replaces the full load.
+void BM_SodiumFamilyArrowStep(benchmark::State& state) {
+  ImportOptions options;
+  options.command = CommandMode::kSteps;
+  options.sweeps = std::vector<int>{};  // every sweep
+  if (state.range(0) == 6) options.sweeps = std::vector<int>{1, 8, 15, 23, 30, 37};
+  if (LoadDataFile(PAVIK_TEST_DATA "/myokit_abf-v2_INa_activation.abf", &options) != 1 ||
+      loadedRecording.traces != state.range(0)) {
+    state.SkipWithError("the sodium family could not be read");
+    return;
+  }
+  loadedRecording.commandMode = CommandMode::kSteps;
+  TimeArrowSteps(state, false);
+  state.counters["traces"] = loadedRecording.traces;
+}
+
 void BM_ModelAlone(benchmark::State& state) {
   for (auto _ : state) {
     for (int i = 0; i < kMaxCurrents; ++i) CalcThisCurrent(i);
@@ -200,6 +220,7 @@ BENCHMARK(BM_PrepulseArrowStep)->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::
 BENCHMARK(BM_PrepulseModel)->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ResidualStrip)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GoodnessLine)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SodiumFamilyArrowStep)->Arg(6)->Arg(37)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);  // kept when the caller chose a platform
@@ -226,6 +247,11 @@ int main(int argc, char** argv) {
           reporter.Seconds("BM_PrepulseArrowStep/0/real_time"),
       reporter.Seconds("BM_PrepulseModel/1/real_time") /
           reporter.Seconds("BM_PrepulseModel/0/real_time"));
+  const double sodiumAll = reporter.Seconds("BM_SodiumFamilyArrowStep/37/real_time");
+  std::printf(
+      "The sodium family's 37 sweeps, whole command, arrow step: %.2f of its six sweeps, %.2f of "
+      "the full load's six traces\n",
+      sodiumAll / reporter.Seconds("BM_SodiumFamilyArrowStep/6/real_time"), sodiumAll / step);
   benchmark::Shutdown();
   return 0;
 }

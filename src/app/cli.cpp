@@ -17,6 +17,7 @@
 #include "io/io.h"
 #include "model/model.h"
 #include "model/recording.h"
+#include "model/typed_command.h"
 #include "platform/platform.h"
 
 namespace {
@@ -108,6 +109,11 @@ std::string ParseImportOption(const std::string& name, const std::string& value,
     import->leak = LeakSubtraction::kRange;
     import->leakFromMs = parsed.region->from;
     import->leakToMs = parsed.region->to;
+  } else if (name == "--command-levels") {
+    std::vector<TypedCommandRow> rows;
+    if (std::string why = ParseTypedCommand(value, {HUGE_VAL, 0}, &rows); !why.empty())
+      return "--command-levels takes HOLD; START: LEVEL INCREMENT; ... (ms, mV): " + why;
+    import->typedCommand = value;
   } else if (name == "--pn") {
     const auto sweep = ParseCount(value, kMaxAmplifierSweeps);
     if (!sweep || *sweep < 1) return "--pn takes the number of a sweep in which no channel opens";
@@ -153,7 +159,7 @@ std::string ParseNmodlOption(const std::string& name, const std::string& value,
 
 bool IsImportOption(const std::string& name) {
   return name == "--sweeps" || name == "--channel" || name == "--voltage" || name == "--from" ||
-         name == "--to" || name == "--leak" || name == "--pn";
+         name == "--to" || name == "--leak" || name == "--pn" || name == "--command-levels";
 }
 
 // Reads one "--name VALUE" option; "" or why it is wrong.
@@ -588,6 +594,9 @@ std::string CommandLineHelp() {
          "  --voltage SOURCE  command (rebuilt from the protocol) or channel:N\n"
          "  --from MS --to MS the span kept, in ms from the sweep start (the step)\n"
          "  --trace-v V1,...  with an ABF or ATF file: the step voltages of the sweeps\n"
+         "  --command-levels \"HOLD; START: LEVEL INC; ...\"  each sweep's command typed by\n"
+         "                    hand: the holding level, then from START ms LEVEL mV plus INC\n"
+         "                    mV per sweep, e.g. \"-80; 10: -60 +10; 60: -80\"\n"
          "  --leak hold       take the mean current before the step out of every trace\n"
          "  --leak FROM:TO    take out the leak g (V - E), g and E fitted over the holding and\n"
          "                    this stretch (ms), where no active current flows\n"
@@ -615,9 +624,8 @@ std::string ImportOptionsMisplaced(const CliCommand& command) {
   if (!command.import.Any() || command.dataFile.empty() ||
       KindOfFile(command.dataFile) == FileKind::None || IsAmplifierDataFile(command.dataFile))
     return "";
-  return "--sweeps, --channel, --voltage, --from, --to, --leak, --pn and --average apply to ABF "
-         "and ATF "
-         "files; " +
+  return "--sweeps, --channel, --voltage, --from, --to, --leak, --pn, --command-levels and "
+         "--average apply to ABF and ATF files; " +
          command.dataFile + " is not one";
 }
 

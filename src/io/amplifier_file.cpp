@@ -62,6 +62,7 @@ ImportChoices ApplyImportOptions(const AmplifierFile& file, const ImportOptions&
   }
   if (options.pnSweep) choices.pnSweep = *options.pnSweep;
   if (options.averageRepeats) choices.averageRepeats = *options.averageRepeats;
+  if (options.typedCommand) choices.typedCommand = *options.typedCommand;
   return choices;
 }
 

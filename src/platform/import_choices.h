@@ -4,6 +4,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <vector>
 
 // Traces a recording made from an amplifier file may hold (each chosen sweep, or each group of
@@ -36,8 +37,11 @@ struct ImportChoices {
   VoltageSource voltageSource = VoltageSource::kCommand;
   int voltageChannel = 0;             // 1-based, with kChannel
   std::vector<double> typedVoltages;  // mV, one per chosen sweep, with kTyped
-  std::optional<double> fromMs;       // the span kept, from the sweep start; unset: the step,
-  std::optional<double> toMs;         // or the whole sweep without a protocol
+  // The whole command typed by hand ("-80; 10: -60 +10; 60: -80", model/typed_command.h): every
+  // sweep's command when set, whatever the protocol or a recorded voltage says.
+  std::string typedCommand;
+  std::optional<double> fromMs;  // the span kept, from the sweep start; unset: the step,
+  std::optional<double> toMs;    // or the whole sweep without a protocol
   bool average = true;          // a span of more samples than a trace holds is averaged down to fit
   bool averageRepeats = false;  // sweeps with the same command become one trace: their mean
   // What the model follows; with kSteps and no span chosen the whole sweep is kept.

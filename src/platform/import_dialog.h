@@ -3,6 +3,7 @@
 // the caller describes the file, the dialog answers with the choices or nothing (cancelled).
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,8 +19,12 @@ struct ImportDialogChannel {
 
 // One sweep as the preview draws it, at the preview's times: a thinned copy, never the whole file.
 struct ImportPreviewSweep {
-  std::vector<double> current;  // nA, in the default current channel
-  std::vector<double> command;  // mV; empty when the command cannot be known
+  // nA, per channel (0-based); empty for a channel not in a current unit.
+  std::vector<std::vector<double>> currents;
+  // mV, per voltage choice: [0] the command with the protocol's output (or, without a protocol,
+  // the first recorded voltage); [c] the command when recorded channel c is the voltage, kept
+  // only where it differs from [0]. Empty when the command cannot be known.
+  std::vector<std::vector<double>> commands;
 };
 
 // What the dialog shows of the file.
@@ -39,6 +44,10 @@ struct ImportDialogInput {
   ImportChoices defaults;                   // what the dialog starts from
   std::vector<double> previewTimes;         // ms from the sweep start, shared by every sweep
   std::vector<ImportPreviewSweep> preview;  // per sweep (empty without a current channel)
+  // Reads a command typed by hand: "" and, when asked, a sweep's (1-based) command at the
+  // preview's times, or what is wrong with the text.
+  std::function<std::string(const std::string& text, int sweep, std::vector<double>* command)>
+      typedCommand;
 };
 
 // Shows the dialog modally; the choices when the user presses Import, nothing on Cancel. With

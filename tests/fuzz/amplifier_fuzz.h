@@ -1,7 +1,8 @@
 // What every fuzz target of an amplifier-file reader checks: a read that succeeds gives a
 // consistent record whose protocol fits every sweep, and the default import and the converted
 // text file work on it, as do the single step and the leak and P/N subtraction along the rebuilt
-// command and the averaging of repeats; a read that fails says why.
+// command, a command typed by hand and the averaging of repeats; a read that fails says why.
+// The typed command's reader is fuzzed on the bytes themselves as well.
 #pragma once
 
 #include <algorithm>
@@ -14,6 +15,7 @@
 
 #include "io/abf/import.h"
 #include "model/model.h"
+#include "model/typed_command.h"
 
 namespace amplifier_fuzz {
 
@@ -85,6 +87,21 @@ inline void CheckRead(std::string_view bytes,
       Check(subtracted.currents[k].size() == subtracted.times.size(), "subtracted length");
   }
 
+  // A command typed over the sweep: a step at a quarter of it growing per sweep, back at half.
+  ImportChoices typed = choices;
+  const double lengthMs = SweepEndMs(file) - file.startTimeMs;
+  typed.typedCommand = "-80; " + std::to_string(lengthMs / 4) + ": -60 +10; " +
+                       std::to_string(lengthMs / 2) + ": -80";
+  typed.typedVoltages.clear();
+  Recording followed;
+  if (ImportRecording(file, typed, "fuzz", &followed).empty()) {
+    for (const auto& levels : followed.commandLevels) {
+      Check(!levels.empty() && levels.size() <= 3, "typed levels");
+      for (const CommandLevel& level : levels)
+        Check(std::isfinite(level.level) && level.startMs < SweepEndMs(file), "typed level");
+    }
+  }
+
   // Repeats of one command averaged over many sweeps, the leak taken out of each first: at most
   // one trace per chosen sweep, each as long as the times.
   ImportChoices repeats = other;
@@ -104,6 +121,23 @@ inline void CheckRead(std::string_view bytes,
                 averaged.voltages[k].size() == averaged.times.size(),
             "averaged length");
   }
+}
+
+// The bytes as a typed command: either read whole, rows in time order within the sweep, or
+// refused with a reason.
+inline void CheckTypedCommand(std::string_view bytes) {
+  std::vector<TypedCommandRow> rows;
+  const SweepShape sweep{100, 0.05};
+  if (!ParseTypedCommand(bytes, sweep, &rows).empty()) return;
+  Check(!rows.empty() && rows[0].startMs == 0, "typed holding level");
+  for (size_t i = 1; i < rows.size(); ++i) {
+    Check(rows[i].startMs > rows[i - 1].startMs && rows[i].startMs < sweep.lengthMs,
+          "typed rows in time order");
+    Check(TypedRowSample(rows[i], sweep.intervalMs) > TypedRowSample(rows[i - 1], sweep.intervalMs),
+          "typed rows on their own samples");
+  }
+  for (const TypedCommandRow& row : rows)
+    Check(std::isfinite(TypedRowLevel(row, kMaxAmplifierSweeps)), "typed level finite");
 }
 
 }  // namespace amplifier_fuzz

@@ -10,6 +10,7 @@
 #include <QSpinBox>
 #include <QTreeWidget>
 #include <memory>
+#include <string>
 
 #include "io/abf/import.h"
 #include "platform/qt/import_dialog_qt_test.h"
@@ -21,7 +22,65 @@ ImportDialogInput SodiumInput() {
   return ImportDialogInputFor(SodiumAbf(), "sodium.abf");
 }
 
+// Two sweeps of two current channels and two voltage channels (the second 10 mV above the first):
+// each channel tells itself apart by its values.
+AmplifierFile TwoOfEachAtf() {
+  std::string atf =
+      "ATF\t1.0\n2\t9\n\"AcquisitionMode=Episodic Stimulation\"\n\"Signals=\"\t"
+      "\"I 0\"\t\"I 1\"\t\"V 0\"\t\"V 1\"\t\"I 0\"\t\"I 1\"\t\"V 0\"\t\"V 1\"\n\"Time (s)\"";
+  for (int sweep = 1; sweep <= 2; ++sweep) {
+    for (const char* unit : {"pA", "pA", "mV", "mV"})
+      atf += "\t\"Trace #" + std::to_string(sweep) + " (" + unit + ")\"";
+  }
+  atf += "\n";
+  for (int i = 0; i < 40; ++i) {
+    atf += std::to_string(i * 1e-4);
+    for (int sweep = 1; sweep <= 2; ++sweep) {
+      const int v = i < 10 ? -80 : -60 + 20 * sweep;
+      atf += "\t" + std::to_string(-100 * sweep) + "\t" + std::to_string(-1000 * sweep) + "\t" +
+             std::to_string(v) + "\t" + std::to_string(v + 10);
+    }
+    atf += "\n";
+  }
+  AmplifierFile file;
+  EXPECT_EQ(ReadAmplifierFile(atf, &file), "");
+  return file;
+}
+
 }  // namespace
+
+// The preview draws the chosen current channel over the command the chosen voltage gives.
+TEST(ImportDialog, PreviewFollowsTheChosenChannels) {
+  ImportDialogInput input = ImportDialogInputFor(TwoOfEachAtf(), "two.atf");
+  std::unique_ptr<QDialog> dialog(CreateImportDialog(input));
+  auto* preview = dialog->findChild<QCustomPlot*>("preview");
+  const auto shown = [&](int graph) { return preview->graph(graph)->data()->at(20)->value; };
+  ASSERT_EQ(preview->graphCount(), 2 * 2);
+  EXPECT_DOUBLE_EQ(shown(0), -0.1);  // sweep 1 in I 0, nA
+  EXPECT_DOUBLE_EQ(shown(1), -40);   // its command from V 0
+  auto* current = dialog->findChild<QComboBox*>("current");
+  current->setCurrentIndex(current->findData(2));
+  EXPECT_DOUBLE_EQ(shown(2), -2);  // sweep 2 in I 1
+  auto* voltage = dialog->findChild<QComboBox*>("voltage");
+  voltage->setCurrentIndex(voltage->findData(4));
+  EXPECT_DOUBLE_EQ(shown(1), -30);  // sweep 1's command from V 1
+  EXPECT_EQ(ImportDialogChoices(dialog.get())->currentChannel, 2);
+  // A typed command is drawn once it reads, refused by Import with its fault until then.
+  auto* typed = dialog->findChild<QLineEdit*>("commandLevels");
+  typed->setText("-80; 1: -50 +5; 9: -80");
+  EXPECT_FALSE(ImportDialogChoices(dialog.get()));
+  EXPECT_TRUE(dialog->findChild<QLabel*>("problem")->text().contains("row 3 starts at 9 ms"));
+  EXPECT_DOUBLE_EQ(shown(3), -10);  // still sweep 2's recorded command
+  typed->setText("-80; 1: -50 +5; 3: -80");
+  EXPECT_TRUE(dialog->findChild<QLabel*>("problem")->text().isEmpty());
+  EXPECT_DOUBLE_EQ(shown(3), -45);
+  EXPECT_EQ(ImportDialogChoices(dialog.get())->typedCommand, "-80; 1: -50 +5; 3: -80");
+  input.defaults.currentChannel = 2;
+  input.defaults.voltageSource = VoltageSource::kChannel;
+  input.defaults.voltageChannel = 4;
+  input.defaults.typedCommand = "-80; 1: -50 +5; 3: -80";
+  EXPECT_TRUE(RenderImportDialog(input, PAVIK_BUILD_DIR "/import-dialog-channels.png"));
+}
 
 // Without a person to ask (offscreen) the dialog is not shown and the import is cancelled; shown,
 // it opens on the default choices: following the whole command, over the whole sweep; the toggle

@@ -145,6 +145,7 @@ TEST(ParseCommandLine, WrongUsageIsRefused) {
       {with(abf, {"--command", "all"}), "--command takes single or steps"},
       {with(abf, {"--leak", "5"}), "--leak takes hold, or FROM:TO"},
       {with(abf, {"--pn", "0"}), "--pn takes the number of a sweep"},
+      {with(abf, {"--command-levels", "-80; 10 -60"}), "row 2 needs a start time"},
       {{"--polish", "a", "b"}, "--polish needs --out OUT.fit"},
       {{"--polish", "a", "--out", "c"}, "--polish needs DATAFILE and PARAMFILE"},
       {{"--polish", "a", "b", "--out", "-"}, "--out takes a file name"},

@@ -4,8 +4,10 @@
 #include <random>
 
 #include "fit/polish.h"
+#include "io/abf/import_command.h"
 #include "model/command.h"
 #include "model/evaluation.h"
+#include "model/typed_command.h"
 #include "test_support.h"
 
 namespace {
@@ -310,4 +312,88 @@ TEST(ImportRecording, ConvertedCommandReadsBackAsTheSameLevels) {
       EXPECT_EQ(back[i].level, sodium.commandLevels[k][i].level);
     }
   }
+}
+
+// ---- a command typed by hand ----
+
+// Rows of start, level and increment; each fault named with its row, nothing read.
+TEST(TypedCommand, ReadsRowsOrNamesTheFault) {
+  const SweepShape sweep{100, 0.1};
+  std::vector<TypedCommandRow> rows;
+  ASSERT_EQ(ParseTypedCommand(" -80; 10: -60 +10;60:-80 -2.5e0 ;", sweep, &rows), "");
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(TypedRowLevel(rows[1], 3), -40);
+  EXPECT_EQ(TypedRowLevel(rows[2], 3), -85);
+  EXPECT_EQ(rows[2].startMs, 60);
+  EXPECT_EQ(TypedRowSample({10.04, 0, 0}, 0.1), 101);  // a level starts on the next sample
+  const struct {
+    const char* text;
+    const char* says;
+  } faults[] = {
+      {"", "no holding level"},
+      {"-80 +5", "holding level (row 1) takes no increment"},
+      {"0: -80", "takes no time"},
+      {"-80; -60", "row 2 needs a start time"},
+      {"-80; 10: -6O", "\"-6O\" in row 2 is not a finite number"},
+      {"-80; 10: -60 1e999", "\"1e999\" in row 2 is not a finite number"},
+      {"-80; 10: -60 +10 5", "more than a level and its increment"},
+      {"-80; 10: 1e5", "beyond 10000 mV"},
+      {"-80; 10: -60; 10: -80", "row 3 starts at 10 ms, not after row 2 (10 ms)"},
+      {"-80; 10.01: -60; 10.05: -80", "same sample as row 2"},
+      {"-80; 0: -60", "row 2 starts at 0 ms, outside the sweep"},
+      {"-80; 100: -60", "outside the sweep (after 0 and before 100 ms)"},
+      {"-80; 99.95: -60", "after the sweep's last sample"},
+  };
+  for (const auto& fault : faults) {
+    rows = {{1, 2, 3}};
+    const std::string why = ParseTypedCommand(fault.text, sweep, &rows);
+    EXPECT_NE(why.find(fault.says), std::string::npos) << fault.text << ": " << why;
+    EXPECT_EQ(rows.size(), 1u) << fault.text;
+  }
+}
+
+// The sodium family as an ATF of its currents alone, with its command typed, gives what the
+// amplifier file's rebuilt command gives: the same levels, trace voltages and currents.
+TEST(ImportRecording, ATypedCommandGivesTheProtocolsCommand) {
+  const AmplifierFile& abf = SodiumAbf();
+  const std::vector<int> sweeps = {9, 13, 17, 21, 25, 29};
+  std::string atf = "ATF\t1.0\n0\t7\n\"Time (s)\"";
+  for (size_t k = 1; k <= sweeps.size(); ++k) atf += "\t\"Trace #" + std::to_string(k) + " (pA)\"";
+  atf += "\n";
+  char number[32];
+  for (int64_t i = 0; i < abf.sweepSamples; ++i) {
+    std::snprintf(number, sizeof number, "%.17g", SampleTimeMs(abf, i) / 1000);
+    atf += number;
+    for (int sweep : sweeps) {
+      std::snprintf(number, sizeof number, "\t%.17g", SampleAt(abf, sweep - 1, 0, i));
+      atf += number;
+    }
+    atf += "\n";
+  }
+  AmplifierFile typedFile;
+  ASSERT_EQ(ReadAmplifierFile(atf, &typedFile), "");
+  ImportChoices typed = DefaultImportChoices(typedFile);
+  typed.typedCommand = "-120; 0.4: -60 +20; 25.4: -120";
+  ImportChoices rebuilt = DefaultImportChoices(abf);
+  rebuilt.sweeps = sweeps;
+  Recording fromTyped, fromProtocol;
+  ASSERT_EQ(ImportRecording(typedFile, typed, "sodium.atf", &fromTyped), "");
+  ASSERT_EQ(ImportRecording(abf, rebuilt, "sodium.abf", &fromProtocol), "");
+  EXPECT_EQ(fromTyped.holdingLevel, fromProtocol.holdingLevel);
+  EXPECT_EQ(*fromTyped.stepVoltages, *fromProtocol.stepVoltages);
+  EXPECT_EQ(fromTyped.voltages, fromProtocol.voltages);
+  EXPECT_EQ(fromTyped.currents, fromProtocol.currents);
+  for (size_t k = 0; k < sweeps.size(); ++k) {
+    ASSERT_EQ(fromTyped.commandLevels[k].size(), 3u) << DescribeLevels(fromTyped.commandLevels[k]);
+    for (size_t i = 0; i < 3; ++i) {
+      EXPECT_DOUBLE_EQ(fromTyped.commandLevels[k][i].startMs,
+                       fromProtocol.commandLevels[k][i].startMs);
+      EXPECT_EQ(fromTyped.commandLevels[k][i].level, fromProtocol.commandLevels[k][i].level);
+    }
+  }
+  EXPECT_NE(fromTyped.notices[0].find("typed by hand"), std::string::npos);
+  typed.typedCommand = "-120; 0.4: -60 +20; 30: -120";  // past the sweep's 25.8 ms: refused
+  EXPECT_NE(ImportRecording(typedFile, typed, "sodium.atf", &fromTyped).find("row 3 starts at 30"),
+            std::string::npos);
+  EXPECT_EQ(fromTyped.name, "sodium.atf");  // untouched
 }

@@ -187,6 +187,7 @@ TEST(Session, ImportChoicesReadBackOrSayWhyNot) {
   typed.leakToMs = 4;
   typed.pnSweep = 3;
   typed.averageRepeats = true;
+  typed.typedCommand = "-80; 10: -60 +10";
   ImportOptions read;
   ASSERT_EQ(ImportOptionsFromJson(ImportChoicesToJson(typed), &read), "");
   EXPECT_EQ(read.sweeps, typed.sweeps);
@@ -197,6 +198,7 @@ TEST(Session, ImportChoicesReadBackOrSayWhyNot) {
   EXPECT_EQ(read.leakToMs, 4.0);
   EXPECT_EQ(read.pnSweep, 3);
   EXPECT_EQ(read.averageRepeats, true);
+  EXPECT_EQ(read.typedCommand, typed.typedCommand);
   const struct {
     const char* json;
     const char* says;
@@ -216,6 +218,7 @@ TEST(Session, ImportChoicesReadBackOrSayWhyNot) {
       {R"({"sweeps": [1], "leak": {"fromMs": 1}})", "leak stretch"},
       {R"({"sweeps": [1], "pnSweep": -2})", "P/N control sweep"},
       {R"({"sweeps": [1], "averageRepeats": "yes"})", "averaging of repeats"},
+      {R"({"sweeps": [1], "typedCommand": -80})", "typed command is not text"},
   };
   for (const auto& c : cases) {
     ImportOptions options;

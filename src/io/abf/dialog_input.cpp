@@ -7,6 +7,7 @@
 #include "io/abf/import.h"
 #include "io/abf/import_command.h"
 #include "model/command.h"
+#include "model/typed_command.h"
 #include "platform/number_text.h"
 
 namespace {
@@ -36,24 +37,51 @@ std::string Summary(const AmplifierFile& file) {
          count(file.channels.size(), "channel");
 }
 
-// Every stride-th sample of each sweep: its current in the default channel and its command.
+// A sweep's command at the preview's times, as these choices give it; empty when not known.
+std::vector<double> PreviewCommand(const AmplifierFile& file, const ImportChoices& choices,
+                                   int sweep, const std::vector<double>& times) {
+  const std::vector<CommandLevel> levels = SweepLevels(file, choices, sweep);
+  std::vector<double> command;
+  if (levels.empty()) return command;
+  for (double t : times) command.push_back(CommandVoltageAt(levels, t));
+  return command;
+}
+
+// Every stride-th sample of each sweep: its current in each current channel, and its command for
+// each voltage choice that gives a command of its own, so that the preview follows the choices.
 void FillPreview(const AmplifierFile& file, ImportDialogInput* input) {
-  const ImportChoices& choices = input->defaults;
-  const double factor = CurrentToNanoamps(file.channels[choices.currentChannel - 1].unit);
-  if (factor == 0 || file.sweepSamples < 1) return;
-  const int64_t points =
-      std::clamp(kPreviewValues / std::max(file.sweeps, 1), kLeastPreviewPoints, kPreviewPoints);
+  if (file.sweepSamples < 1) return;
+  const int64_t series = static_cast<int64_t>(file.channels.size()) + 1;  // and the command
+  const int64_t points = std::clamp(kPreviewValues / (std::max(file.sweeps, 1) * series),
+                                    kLeastPreviewPoints, kPreviewPoints);
   const int64_t stride = std::max<int64_t>(1, (file.sweepSamples + points - 1) / points);
   for (int64_t i = 0; i < file.sweepSamples; i += stride)
     input->previewTimes.push_back(SampleTimeMs(file, i));
+  const std::vector<double>& times = input->previewTimes;
+  ImportChoices protocol = input->defaults;
+  protocol.voltageSource = VoltageSource::kCommand;
   for (int sweep = 1; sweep <= file.sweeps; ++sweep) {
     ImportPreviewSweep shown;
-    const std::vector<CommandLevel> levels = SweepLevels(file, choices, sweep);
-    for (size_t n = 0; n < input->previewTimes.size(); ++n) {
-      const int64_t i = static_cast<int64_t>(n) * stride;
-      shown.current.push_back(SampleAt(file, sweep - 1, choices.currentChannel - 1, i) * factor);
-      if (!levels.empty())
-        shown.command.push_back(CommandVoltageAt(levels, input->previewTimes[n]));
+    for (size_t c = 0; c < file.channels.size(); ++c) {
+      std::vector<double>& current = shown.currents.emplace_back();
+      const double factor = CurrentToNanoamps(file.channels[c].unit);
+      if (factor == 0) continue;
+      for (size_t n = 0; n < times.size(); ++n) {
+        const int64_t i = static_cast<int64_t>(n) * stride;
+        current.push_back(SampleAt(file, sweep - 1, static_cast<int>(c), i) * factor);
+      }
+    }
+    shown.commands.push_back(PreviewCommand(file, protocol, sweep, times));
+    for (size_t c = 0; c < file.channels.size(); ++c) {
+      std::vector<double> recorded;
+      if (VoltageToMillivolts(file.channels[c].unit) != 0) {
+        ImportChoices channel = protocol;
+        channel.voltageSource = VoltageSource::kChannel;
+        channel.voltageChannel = static_cast<int>(c) + 1;
+        recorded = PreviewCommand(file, channel, sweep, times);
+        if (recorded == shown.commands[0]) recorded.clear();
+      }
+      shown.commands.push_back(std::move(recorded));
     }
     input->preview.push_back(std::move(shown));
   }
@@ -87,5 +115,23 @@ ImportDialogInput ImportDialogInputFor(const AmplifierFile& file, std::string_vi
   input.stepToMs = step.toMs;
   input.sampleIntervalMs = file.sampleIntervalMs;
   FillPreview(file, &input);
+  // The sweep's shape alone, not its samples: the dialog may outlive the file it was made from.
+  AmplifierFile shape;
+  shape.sweepSamples = file.sweepSamples;
+  shape.sampleIntervalMs = file.sampleIntervalMs;
+  shape.startTimeMs = file.startTimeMs;
+  input.typedCommand = [shape, times = input.previewTimes](const std::string& text, int sweep,
+                                                           std::vector<double>* command) {
+    std::vector<TypedCommandRow> rows;
+    if (std::string why = ParseTypedCommand(text, TypedSweepShape(shape), &rows); !why.empty())
+      return why;
+    if (command == nullptr) return std::string();
+    ImportChoices typed;
+    typed.typedCommand = text;
+    const std::vector<CommandLevel> levels = SweepLevels(shape, typed, sweep);
+    command->clear();
+    for (double t : times) command->push_back(CommandVoltageAt(levels, t));
+    return std::string();
+  };
   return input;
 }

@@ -13,6 +13,7 @@
 #include "io/abf/repeats.h"
 #include "model/command.h"
 #include "model/model.h"
+#include "model/typed_command.h"
 #include "platform/number_text.h"
 
 namespace {
@@ -94,6 +95,16 @@ double SecondsThatReadBack(double ms) {
 
 void AppendShortest(std::string* text, double value) {
   *text += ShortestText(value);
+}
+
+// A typed command's step in a sweep (1-based): its first level after the holding level.
+std::optional<double> TypedStep(const AmplifierFile& file, const ImportChoices& choices,
+                                int sweep) {
+  std::vector<TypedCommandRow> rows;
+  if (choices.typedCommand.empty() ||
+      !ParseTypedCommand(choices.typedCommand, TypedSweepShape(file), &rows).empty())
+    return std::nullopt;
+  return TypedRowLevel(rows[rows.size() > 1 ? 1 : 0], sweep);
 }
 
 }  // namespace
@@ -201,6 +212,17 @@ std::string ImportRecording(const AmplifierFile& file, const ImportChoices& choi
            ChannelWords(file, choices.currentChannel) + " is not.";
   }
 
+  std::vector<TypedCommandRow> typedRows;
+  if (!choices.typedCommand.empty()) {
+    if (std::string why =
+            ParseTypedCommand(choices.typedCommand, TypedSweepShape(file), &typedRows);
+        !why.empty())
+      return "The typed command cannot be followed: " + why + ".";
+  }
+  // Without typed step voltages, a typed command gives each sweep's step.
+  const bool stepsFromTypedCommand = choices.voltageSource == VoltageSource::kTyped &&
+                                     !typedRows.empty() && choices.typedVoltages.empty();
+
   double voltageFactor = 1;
   switch (choices.voltageSource) {
     case VoltageSource::kChannel:
@@ -230,6 +252,7 @@ std::string ImportRecording(const AmplifierFile& file, const ImportChoices& choi
       }
       break;
     case VoltageSource::kTyped:
+      if (stepsFromTypedCommand) break;
       if (static_cast<int>(choices.typedVoltages.size()) != chosen) {
         return "The step voltages are missing: type one for each of the " + std::to_string(chosen) +
                " chosen sweeps (" + std::to_string(choices.typedVoltages.size()) + " given).";
@@ -264,7 +287,7 @@ std::string ImportRecording(const AmplifierFile& file, const ImportChoices& choi
   firsts.typedVoltages.clear();
   for (const std::vector<int>& group : groups) {
     firsts.sweeps.push_back(choices.sweeps[group.front()]);
-    if (choices.voltageSource == VoltageSource::kTyped)
+    if (choices.voltageSource == VoltageSource::kTyped && !stepsFromTypedCommand)
       firsts.typedVoltages.push_back(choices.typedVoltages[group.front()]);
   }
 
@@ -360,12 +383,19 @@ std::string ImportRecording(const AmplifierFile& file, const ImportChoices& choi
     const SpanValue current = meanOf(memberCurrents);
     SpanValue voltage;
     std::vector<double> command;
+    std::vector<CommandLevel> typedLevels;
     if (choices.voltageSource == VoltageSource::kChannel) {
       voltage = meanOf(memberVoltages);
       // Over a whole sweep the mean mixes every level; the protocol's step says what it is.
       const std::optional<double> protocolStep =
           steps ? SweepStepVoltages(file)[sweep - 1] : std::nullopt;
       stepVoltages[k] = protocolStep ? *protocolStep : MeanOver(count, voltage);
+    } else if (choices.voltageSource == VoltageSource::kCommand && !typedRows.empty()) {
+      // The command typed by hand stands in for the protocol's, in the column too.
+      typedLevels = SweepLevels(file, choices, sweep);
+      voltage = [&](int64_t j) {
+        return CommandVoltageAt(typedLevels, SampleTimeMs(file, first + j));
+      };
     } else if (choices.voltageSource == VoltageSource::kCommand) {
       command = CommandWaveform(*file.protocol, file.sweepSamples, sweep - 1);
       voltage = [&](int64_t j) { return command[first + j] * voltageFactor; };
@@ -373,22 +403,29 @@ std::string ImportRecording(const AmplifierFile& file, const ImportChoices& choi
           stepEpoch ? EpochLevel(file.protocol->epochs[*stepEpoch], sweep - 1) * voltageFactor
                     : MeanOver(count, voltage);
     } else {
-      stepVoltages[k] = firsts.typedVoltages[k];
+      stepVoltages[k] =
+          stepsFromTypedCommand ? *TypedStep(file, choices, sweep) : firsts.typedVoltages[k];
       voltage = [&](int64_t) { return stepVoltages[k]; };
     }
+    // A typed command says what the step is, unless step voltages are typed as well.
+    if (!typedRows.empty() && firsts.typedVoltages.empty())
+      stepVoltages[k] = *TypedStep(file, choices, sweep);
     made.currents[k] = AveragedOver(count, group, current);
     made.voltages[k] = AveragedOver(count, group, voltage);
   }
   for (int k = traces; k < kMaxTraces; ++k) stepVoltages[k] = stepVoltages[traces - 1];
   made.stepVoltages = std::move(stepVoltages);
   const double holdingFactor = VoltageCommandFactor(file);
-  if (holdingFactor != 0) made.holdingLevel = file.protocol->holdingLevel * holdingFactor;
+  if (!typedRows.empty())
+    made.holdingLevel = typedRows.front().level;
+  else if (holdingFactor != 0)
+    made.holdingLevel = file.protocol->holdingLevel * holdingFactor;
   made.name = std::string(name);
   made.commandMode = choices.command;
   if (steps) TakeOverCommands(file, firsts, &made);
   // The command column then holds the rebuilt command at each kept time, not a mean over a
   // group of samples that may straddle a level's start.
-  if (steps && choices.voltageSource == VoltageSource::kCommand) {
+  if (steps && (choices.voltageSource == VoltageSource::kCommand || stepsFromTypedCommand)) {
     for (int k = 0; k < traces; ++k) {
       if (made.commandLevels[k].empty()) continue;
       for (size_t i = 0; i < made.times.size(); ++i)
@@ -441,7 +478,11 @@ std::string DescribeImport(const AmplifierFile& file, const ImportChoices& choic
     return file.channels[c - 1].name + " (" + file.channels[c - 1].unit + ")";
   };
   text += "Current: " + channel(choices.currentChannel) + ", written in nA\n";
-  switch (choices.voltageSource) {
+  const bool typedCommandIsVoltage =
+      !choices.typedCommand.empty() &&
+      (choices.voltageSource == VoltageSource::kCommand ||
+       (choices.voltageSource == VoltageSource::kTyped && choices.typedVoltages.empty()));
+  switch (typedCommandIsVoltage ? VoltageSource::kTyped : choices.voltageSource) {
     case VoltageSource::kChannel:
       text += "Voltage: recorded " + channel(choices.voltageChannel) + ", written in mV\n";
       break;
@@ -450,9 +491,12 @@ std::string DescribeImport(const AmplifierFile& file, const ImportChoices& choic
               (file.protocol ? " (" + file.protocol->commandName + ")" : std::string()) + "\n";
       break;
     case VoltageSource::kTyped:
-      text += "Voltage: step voltages typed by hand\n";
+      text += typedCommandIsVoltage ? "Voltage: the command typed by hand\n"
+                                    : "Voltage: step voltages typed by hand\n";
       break;
   }
+  if (!choices.typedCommand.empty())
+    text += "Command typed by hand: " + choices.typedCommand + "\n";
   const TimeSpan span = choices.command == CommandMode::kSteps
                             ? TimeSpan{file.startTimeMs, SweepEndMs(file)}
                             : DefaultSpan(file, choices.sweeps.empty() ? 1 : choices.sweeps[0]);

@@ -47,6 +47,7 @@ Json ImportChoicesToJson(const ImportChoices& choices) {
     json["leak"] = {{"fromMs", choices.leakFromMs}, {"toMs", choices.leakToMs}};
   if (choices.pnSweep != 0) json["pnSweep"] = choices.pnSweep;
   if (choices.averageRepeats) json["averageRepeats"] = true;
+  if (!choices.typedCommand.empty()) json["typedCommand"] = choices.typedCommand;
   return json;
 }
 
@@ -117,6 +118,11 @@ std::string ImportOptionsFromJson(const Json& json, ImportOptions* options) {
   const Json repeats = json.value("averageRepeats", Json(false));
   if (!repeats.is_boolean()) return "the averaging of repeats is not true or false";
   if (repeats.get<bool>()) read.averageRepeats = true;
+  // Read again as text when the file is imported: a fault is then told as the import's.
+  if (const Json typed = json.value("typedCommand", Json()); typed.is_string())
+    read.typedCommand = typed.get<std::string>();
+  else if (!typed.is_null())
+    return "the typed command is not text";
   *options = read;
   return "";
 }

@@ -5,6 +5,7 @@
 #include "io/abf/import.h"
 #include "io/abf/subtraction.h"
 #include "model/command.h"
+#include "model/typed_command.h"
 
 namespace {
 
@@ -40,10 +41,27 @@ int RecordedVoltageChannel(const AmplifierFile& file, const ImportChoices& choic
   return 0;
 }
 
-// Where a sweep's whole command comes from: the protocol, a recorded voltage, or nowhere.
-enum class CommandSource { kProtocol, kRecorded, kNone };
+// A typed command's levels in a sweep (1-based), each from the first sample that holds it, as
+// the protocol's epochs start; empty when the text is not a command (the import says why).
+std::vector<CommandLevel> TypedLevels(const AmplifierFile& file, const std::string& text,
+                                      int sweep) {
+  std::vector<TypedCommandRow> rows;
+  if (!ParseTypedCommand(text, TypedSweepShape(file), &rows).empty()) return {};
+  std::vector<CommandLevel> levels;
+  for (const TypedCommandRow& row : rows) {
+    const double level = TypedRowLevel(row, sweep);
+    if (!levels.empty() && levels.back().level == level) continue;
+    levels.push_back({SampleTimeMs(file, TypedRowSample(row, file.sampleIntervalMs)), level});
+  }
+  return levels;
+}
+
+// Where a sweep's whole command comes from: typed by hand, the protocol, a recorded voltage, or
+// nowhere.
+enum class CommandSource { kTyped, kProtocol, kRecorded, kNone };
 
 CommandSource CommandSourceOf(const AmplifierFile& file, const ImportChoices& choices) {
+  if (!choices.typedCommand.empty()) return CommandSource::kTyped;
   if (VoltageCommandFactor(file) != 0) return CommandSource::kProtocol;
   return RecordedVoltageChannel(file, choices) != 0 ? CommandSource::kRecorded
                                                     : CommandSource::kNone;
@@ -57,6 +75,10 @@ std::vector<double> SweepTimes(const AmplifierFile& file) {
 
 }  // namespace
 
+SweepShape TypedSweepShape(const AmplifierFile& file) {
+  return {static_cast<double>(file.sweepSamples) * file.sampleIntervalMs, file.sampleIntervalMs};
+}
+
 double SampleTimeMs(const AmplifierFile& file, int64_t sample) {
   const double ms = file.startTimeMs + static_cast<double>(sample) * file.sampleIntervalMs;
   return 1000.0 * (ms / 1000.0);
@@ -65,6 +87,8 @@ double SampleTimeMs(const AmplifierFile& file, int64_t sample) {
 std::vector<CommandLevel> SweepLevels(const AmplifierFile& file, const ImportChoices& choices,
                                       int sweep) {
   switch (CommandSourceOf(file, choices)) {
+    case CommandSource::kTyped:
+      return TypedLevels(file, choices.typedCommand, sweep);
     case CommandSource::kProtocol:
       return ProtocolLevels(file, sweep - 1, VoltageCommandFactor(file));
     case CommandSource::kRecorded: {
@@ -90,6 +114,10 @@ void TakeOverCommands(const AmplifierFile& file, const ImportChoices& choices, R
   const std::string first =
       "sweep " + std::to_string(choices.sweeps[0]) + ": " + DescribeLevels(made->commandLevels[0]);
   switch (CommandSourceOf(file, choices)) {
+    case CommandSource::kTyped:
+      made->notices.push_back("The model follows the command typed by hand, \"" +
+                              choices.typedCommand + "\"; " + first + ".");
+      break;
     case CommandSource::kProtocol:
       made->notices.push_back(
           "The model follows each sweep's whole command as the protocol rebuilds it; " + first +

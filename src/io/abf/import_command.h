@@ -9,6 +9,7 @@
 
 #include "io/abf/abf_file.h"
 #include "model/recording.h"
+#include "model/typed_command.h"
 #include "platform/import_choices.h"
 
 std::string ChannelWords(const AmplifierFile& file, int channel);  // "channel 2 (AO #0, mV)"
@@ -17,6 +18,8 @@ double VoltageCommandFactor(const AmplifierFile& file);  // command units to mV;
 
 // A sample's time on the program's axis, as the import writes it and the text reader reads it.
 double SampleTimeMs(const AmplifierFile& file, int64_t sample);
+// The sweep a typed command must fit in: its length and sample interval.
+SweepShape TypedSweepShape(const AmplifierFile& file);
 // A sweep's (1-based) whole command in mV; empty when it cannot be known.
 std::vector<CommandLevel> SweepLevels(const AmplifierFile& file, const ImportChoices& choices,
                                       int sweep);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "io/abf/abf_file.h"
@@ -19,11 +20,12 @@ struct ImportOptions {
   std::optional<CommandMode> command;   // --command: what the model follows
   std::optional<LeakSubtraction> leak;  // --leak hold or FROM:TO
   double leakFromMs = 0, leakToMs = 0;
-  std::optional<int> pnSweep;          // --pn SWEEP
-  std::optional<bool> averageRepeats;  // --average: repeats of one command become one trace
+  std::optional<int> pnSweep;               // --pn SWEEP
+  std::optional<bool> averageRepeats;       // --average: repeats of one command become one trace
+  std::optional<std::string> typedCommand;  // --command-levels: the command typed by hand
   bool Any() const {
     return sweeps || currentChannel || voltageSource || fromMs || toMs || !typedVoltages.empty() ||
-           leak || pnSweep || averageRepeats;
+           leak || pnSweep || averageRepeats || typedCommand;
   }
 };
 

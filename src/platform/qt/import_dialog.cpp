@@ -114,7 +114,14 @@ std::optional<ImportChoices> ImportDialog::Choices() {
     return Refuse(QString("A recording holds at most %1 traces; %2 sweeps are chosen.")
                       .arg(kMaxImportedTraces)
                       .arg(choices.sweeps.size()));
-  if (choices.voltageSource == VoltageSource::kTyped) {
+  choices.typedCommand = commandLevels_->text().trimmed().toStdString();
+  if (!choices.typedCommand.empty() && input_.typedCommand) {
+    if (const std::string why = input_.typedCommand(choices.typedCommand, 1, nullptr); !why.empty())
+      return Refuse("The typed command cannot be followed: " + Utf8(why) + ".");
+  }
+  // A typed command gives the step voltages when none are typed.
+  const bool stepsFromCommand = !choices.typedCommand.empty() && typed_->text().trimmed().isEmpty();
+  if (choices.voltageSource == VoltageSource::kTyped && !stepsFromCommand) {
     for (const QString& part : typed_->text().split(',', Qt::SkipEmptyParts)) {
       bool number = false;
       const double value = QLocale::c().toDouble(part.trimmed(), &number);
@@ -230,6 +237,18 @@ QGroupBox* ImportDialog::ChannelBox() {
   typed_->setObjectName("typed");
   typed_->setPlaceholderText("mV, one per chosen sweep: -80, -60, -40");
   form->addRow("Step voltages:", typed_);
+  commandLevels_ = new QLineEdit;
+  commandLevels_->setObjectName("commandLevels");
+  commandLevels_->setPlaceholderText(
+      "hold; start: level increment, e.g. -80; 10: -60 +10; 60: -80");
+  commandLevels_->setToolTip(
+      "Each sweep's whole command, typed when the file's protocol cannot give it: the holding "
+      "level (mV), then rows separated by ';' of a start time (ms from the sweep's start), a "
+      "level (mV) in sweep 1 and what it adds per sweep (mV). \"-80; 10: -60 +10; 60: -80\" "
+      "holds at -80, steps at 10 ms to -60, -50, -40 ... in sweeps 1, 2, 3 ... and returns to "
+      "-80 at 60 ms. It gives the step voltages unless they are typed too.");
+  commandLevels_->setEnabled(static_cast<bool>(input_.typedCommand));
+  form->addRow("Command:", commandLevels_);
   if (!input_.hasCommand && !input_.commandNote.empty()) {
     auto* note = new QLabel("No command voltage (" + Utf8(input_.commandNote) + ").");
     note->setWordWrap(true);
@@ -239,8 +258,14 @@ QGroupBox* ImportDialog::ChannelBox() {
   connect(voltage_, &QComboBox::currentIndexChanged, this, [this] {
     typed_->setEnabled(voltage_->currentData().toInt() < 0);
     RecheckProblem();
+    UpdatePreview();
   });
+  connect(current_, &QComboBox::currentIndexChanged, this, [this] { UpdatePreview(); });
   connect(typed_, &QLineEdit::textChanged, this, [this] { RecheckProblem(); });
+  connect(commandLevels_, &QLineEdit::textChanged, this, [this] {
+    RecheckProblem();
+    UpdatePreview();
+  });
   return box;
 }
 
@@ -357,6 +382,7 @@ void ImportDialog::ApplyDefaults() {
   average_->setChecked(d.average);
   repeats_->setChecked(d.averageRepeats);
   pnSweep_->setValue(d.pnSweep);
+  commandLevels_->setText(Utf8(d.typedCommand));
   leak_->setText(d.leak == LeakSubtraction::kHolding ? QString("hold")
                  : d.leak == LeakSubtraction::kRange
                      ? QString("%1:%2").arg(d.leakFromMs).arg(d.leakToMs)
@@ -424,11 +450,22 @@ void ImportDialog::UpdateSamples() {
 
 void ImportDialog::UpdatePreview() {
   if (preview_ == nullptr || from_ == nullptr || to_ == nullptr) return;
-  std::vector<int> chosen;
+  ImportPreview::Shown shown{{},
+                             current_->currentData().toInt(),
+                             std::max(voltage_->currentData().toInt(), 0),
+                             {},
+                             from_->value(),
+                             to_->value()};
   for (int i = 0; i < sweeps_->topLevelItemCount(); ++i) {
-    if (sweeps_->topLevelItem(i)->checkState(0) == Qt::Checked) chosen.push_back(i + 1);
+    if (sweeps_->topLevelItem(i)->checkState(0) == Qt::Checked) shown.sweeps.push_back(i + 1);
   }
-  preview_->Show(chosen, from_->value(), to_->value());
+  // A typed command that reads is drawn as soon as it does; until then, the file's own.
+  const std::string typed = commandLevels_->text().trimmed().toStdString();
+  if (!typed.empty() && input_.typedCommand && input_.typedCommand(typed, 1, nullptr).empty()) {
+    for (int sweep : shown.sweeps)
+      input_.typedCommand(typed, sweep, &shown.typedCommands.emplace_back());
+  }
+  preview_->Show(shown);
 }
 
 std::function<bool(std::optional<ImportChoices>*)>& ImportDialogAnswerSeam() {

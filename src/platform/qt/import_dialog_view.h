@@ -44,6 +44,7 @@ class ImportDialog : public QDialog {
   QComboBox* current_ = nullptr;
   QComboBox* voltage_ = nullptr;
   QLineEdit* typed_ = nullptr;
+  QLineEdit* commandLevels_ = nullptr;  // the whole command typed by hand
   QDoubleSpinBox* from_ = nullptr;
   QDoubleSpinBox* to_ = nullptr;
   QCheckBox* follow_ = nullptr;  // the model follows each sweep's whole command

@@ -34,6 +34,20 @@ void Label(QCPAxisRect* rect, const char* left, const char* bottom) {
   rect->axis(QCPAxis::atBottom)->setLabel(bottom);
 }
 
+// The command a voltage choice gives: its own where it has one, else the protocol's.
+const std::vector<double>& CommandOf(const ImportPreviewSweep& sweep, int voltageChannel) {
+  static const std::vector<double> none;
+  const auto at = static_cast<size_t>(std::max(voltageChannel, 0));
+  if (at < sweep.commands.size() && !sweep.commands[at].empty()) return sweep.commands[at];
+  return sweep.commands.empty() ? none : sweep.commands[0];
+}
+
+const std::vector<double>& CurrentOf(const ImportPreviewSweep& sweep, int channel) {
+  static const std::vector<double> none;
+  const auto at = static_cast<size_t>(channel - 1);
+  return channel >= 1 && at < sweep.currents.size() ? sweep.currents[at] : none;
+}
+
 }  // namespace
 
 ImportPreview::ImportPreview(const ImportDialogInput& input) : input_(input) {
@@ -56,9 +70,10 @@ ImportPreview::ImportPreview(const ImportDialogInput& input) : input_(input) {
   commandSpan_ = SpanShade(this, commandRect_);
 }
 
-void ImportPreview::Show(const std::vector<int>& sweeps, double fromMs, double toMs) {
+void ImportPreview::Show(const Shown& choice) {
   clearGraphs();
   const QVector<double> times(input_.previewTimes.begin(), input_.previewTimes.end());
+  const std::vector<int>& sweeps = choice.sweeps;
   const int count = static_cast<int>(sweeps.size());
   bool anyCommand = false;
   for (int k = 0; k < count; ++k) {
@@ -66,15 +81,21 @@ void ImportPreview::Show(const std::vector<int>& sweeps, double fromMs, double t
     if (sweep < 1 || sweep > static_cast<int>(input_.preview.size())) continue;
     const ImportPreviewSweep& shown = input_.preview[sweep - 1];
     const QColor color = QColor::fromHsvF(count > 1 ? kLastHue * k / (count - 1) : 0.0, 1.0, 0.8);
-    QCPGraph* current =
-        addGraph(currentRect_->axis(QCPAxis::atBottom), currentRect_->axis(QCPAxis::atLeft));
-    current->setData(times, QVector<double>(shown.current.begin(), shown.current.end()), true);
-    current->setPen(QPen(color));
-    if (shown.command.empty()) continue;
+    const std::vector<double>& currentValues = CurrentOf(shown, choice.currentChannel);
+    if (!currentValues.empty()) {
+      QCPGraph* current =
+          addGraph(currentRect_->axis(QCPAxis::atBottom), currentRect_->axis(QCPAxis::atLeft));
+      current->setData(times, QVector<double>(currentValues.begin(), currentValues.end()), true);
+      current->setPen(QPen(color));
+    }
+    const std::vector<double>& commandValues = k < static_cast<int>(choice.typedCommands.size())
+                                                   ? choice.typedCommands[k]
+                                                   : CommandOf(shown, choice.voltageChannel);
+    if (commandValues.empty()) continue;
     anyCommand = true;
     QCPGraph* command =
         addGraph(commandRect_->axis(QCPAxis::atBottom), commandRect_->axis(QCPAxis::atLeft));
-    command->setData(times, QVector<double>(shown.command.begin(), shown.command.end()), true);
+    command->setData(times, QVector<double>(commandValues.begin(), commandValues.end()), true);
     command->setPen(QPen(color));
   }
   for (QCPAxisRect* rect : {currentRect_, commandRect_}) {
@@ -84,8 +105,8 @@ void ImportPreview::Show(const std::vector<int>& sweeps, double fromMs, double t
   }
   commandRect_->setVisible(anyCommand);
   for (QCPItemRect* shade : {currentSpan_, commandSpan_}) {
-    shade->topLeft->setCoords(fromMs, 0);
-    shade->bottomRight->setCoords(toMs, 1);
+    shade->topLeft->setCoords(choice.fromMs, 0);
+    shade->bottomRight->setCoords(choice.toMs, 1);
   }
   replot();
 }

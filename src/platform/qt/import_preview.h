@@ -11,8 +11,16 @@
 class ImportPreview : public QCustomPlot {
  public:
   explicit ImportPreview(const ImportDialogInput& input);
-  // Draws these sweeps (1-based) and shades the span kept.
-  void Show(const std::vector<int>& sweeps, double fromMs, double toMs);
+  struct Shown {
+    std::vector<int> sweeps;  // 1-based
+    int currentChannel;       // 1-based
+    int voltageChannel;       // the recorded channel the command comes from (1-based), or 0
+    // Per shown sweep, its typed command at the preview's times; empty: none typed.
+    std::vector<std::vector<double>> typedCommands;
+    double fromMs, toMs;  // the span kept, shaded
+  };
+  // Draws the sweeps in the chosen current channel over their command.
+  void Show(const Shown& shown);
 
  private:
   const ImportDialogInput& input_;
