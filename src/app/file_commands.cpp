@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -298,10 +299,16 @@ bool CommitRecording(const Recording& recording) {
   // An added recording joins a model already shaped: its holding level does not reshape it.
   if (recording.holdingLevel && !addingRecording)
     notices.vhold = TakeOverHoldingLevel(*recording.holdingLevel);
-  if (heldNotices)
+  if (heldNotices && addingRecording) {
+    // A session opening several recordings tells each one's notices, named, in one message.
+    const std::string file = std::filesystem::path(recording.name).filename().string();
+    for (const std::string& notice : notices.file)
+      heldNotices->file.push_back(file + ": " + notice);
+  } else if (heldNotices) {
     *heldNotices = notices;
-  else
+  } else {
     TellDataNotices(notices);
+  }
   ClearGraph(PANEL_GRAPH, VAL_ALL_PLOTS);
   ShowData();
   return true;
