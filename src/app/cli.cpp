@@ -52,7 +52,9 @@ bool ParseVoltages(const std::string& text, std::vector<double>* voltages) {
     if (comma == std::string::npos) break;
     start = comma + 1;
   }
-  return voltages->size() <= static_cast<size_t>(kMaxTraces);
+  // An amplifier file may hold every sweep of a family; a text data file takes at most six, which
+  // is checked once the file is read.
+  return voltages->size() <= static_cast<size_t>(kMaxImportedTraces);
 }
 
 // "all" is every sweep of the file: the empty list.
@@ -178,7 +180,7 @@ std::string ParseOption(const std::string& name, const std::string& value, CliCo
   } else if (name == "--trace-v") {
     command->traceV.clear();
     if (!ParseVoltages(value, &command->traceV))
-      return "--trace-v takes one to " + std::to_string(kMaxTraces) +
+      return "--trace-v takes one to " + std::to_string(kMaxImportedTraces) +
              " numbers separated by commas";
   } else if (name == "--command") {
     if (value != "single" && value != "steps") return "--command takes single or steps";
@@ -544,7 +546,8 @@ std::string CommandLineHelp() {
          "  --header-lines N  header lines before the data file's layout line (13)\n"
          "  --xmin T, --xmax T  the analysis window in ms (the data file's times are in s)\n"
          "  --baseline X      offset added to every model current\n"
-         "  --trace-v V1,...  up to six step voltages (mV) instead of the traces' means\n"
+         "  --trace-v V1,...  step voltages (mV) instead of the traces' means: up to six\n"
+         "                    for a text data file, one per sweep for an ABF or ATF file\n"
          "  --command MODE    single: each trace one step from the currents' Vhold at the\n"
          "                    window's start (text data files); steps: each trace's whole\n"
          "                    command from its first level (ABF and ATF files)\n"

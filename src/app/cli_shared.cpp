@@ -47,7 +47,16 @@ bool LoadAndApply(const CliCommand& command, ParamFileContents* paramRead) {
     ShowCommandStrip();
     SetPanelParams(SelectedIndex());
   }
-  for (size_t k = 0; k < command.traceV.size(); ++k) status.traceV[k] = command.traceV[k];
+  // A text data file's traces are the six voltage fields; an amplifier file took them all above.
+  if (!loadedRecording.import && command.traceV.size() > static_cast<size_t>(kMaxTraces)) {
+    std::fprintf(stderr,
+                 "pavik: --trace-v gives %zu voltages, but a text data file holds at most %d "
+                 "traces.\n",
+                 command.traceV.size(), kMaxTraces);
+    return false;
+  }
+  for (size_t k = 0; k < command.traceV.size() && k < static_cast<size_t>(kMaxTraces); ++k)
+    status.traceV[k] = command.traceV[k];
   if (command.baseline) status.baseline = *command.baseline;
   if (command.xMin) status.xMin = *command.xMin;
   if (command.xMax) status.xMax = *command.xMax;

@@ -24,7 +24,8 @@ int RunWindow(const CliCommand& command, int argc, char* argv[]) {
     if (!command.dataFile.empty())
       dataRead = LoadDataFile(command.dataFile, givenChoices ? &importOptions : nullptr);
     if (dataRead && !command.traceV.empty()) {
-      for (size_t k = 0; k < command.traceV.size(); ++k) status.traceV[k] = command.traceV[k];
+      for (size_t k = 0; k < command.traceV.size() && k < static_cast<size_t>(kMaxTraces); ++k)
+        status.traceV[k] = command.traceV[k];
       ShowTraceVoltages();
     }
     if (!command.paramFile.empty()) paramRead = LoadParamFile(command.paramFile) != 0;

@@ -119,6 +119,8 @@ TEST_F(CliTest, UnreadableFilesAndFailedWritesExitOne) {
       // a text file is no amplifier file to convert; a sweep the file lacks is no recording
       {{"--convert", data, out}, "was not converted", {}},
       {{"--convert", kSodium, out, "--sweeps", "99"}, "was not converted", {}},
+      // seven voltages are only for an amplifier file's sweeps
+      {{"--fits", out, data, param, "--trace-v", "1,2,3,4,5,6,7"}, "at most 6 traces", {}},
       {{"--fits", At("no/such/dir/fits.tsv"), data, param}, "could not be saved", {}},
       {{"--report", param}, "standard output", "/dev/full"},
       {{"--fits", "-", data, param}, "standard output", "/dev/full"},
@@ -278,6 +280,10 @@ TEST_F(CliTest, SuccessfulRunsExitZero) {
          const std::string svg = ReadBytes(graphs.toStdString());
          return Contains(svg, "<svg") && Contains(svg, "Time constant (ms)");
        }},
+      {{"--fits", "-", kSodium, param, "--sweeps", "1,2,3,4,5,6,7,8", "--trace-v",
+        "-90,-80,-70,-60,-50,-40,-30,-20"},
+       {},
+       [](const std::string& out) { return Contains(out, "I8\t"); }},
       {{"--render", dataGraph, data, "--graphs", "data"},
        {},
        // For a paper by default: one column, 85 x 60 mm at 300 dpi.
