@@ -106,9 +106,11 @@ void TakeOverRanges(const Recording& recording, int n) {
   status.yMax = status.dataYMax;
 }
 
+}  // namespace
+
 // The shown recording's view: the trace arrays the text's code paths read, the data ranges and
 // the data-file field. The analysis window and the trace voltages are the caller's to set.
-void FillRecordingView(const Recording& recording) {
+void ShowRecordingView(const Recording& recording) {
   for (int row = 0; row < kTraceRows; ++row) Clear1D(ydata[row], kMaxPoints);
   Clear1D(timevals, kMaxPoints);
   const int n = static_cast<int>(recording.times.size());
@@ -124,6 +126,8 @@ void FillRecordingView(const Recording& recording) {
   std::snprintf(status.dataFile, sizeof status.dataFile, "%s", recording.name.c_str());
 }
 
+namespace {
+
 // Set while a recording is being added to the session rather than replacing it.
 bool addingRecording = false;
 
@@ -131,7 +135,7 @@ void TakeOverRecording(const Recording& recording) {
   // The model is the session's: an added recording is fitted with the same free flags and bounds.
   const FitterChoice fitter = loadedRecording.fitter;
   if (addingRecording) ParkShownRecording();  // before the arrays it is read back from change
-  FillRecordingView(recording);
+  ShowRecordingView(recording);
   const std::vector<double> traceV = AllTraceVoltagesOf(recording);
   std::copy_n(traceV.begin(), kMaxTraces, status.traceV);
   status.windowStart = 0;
@@ -320,10 +324,6 @@ AddingRecording::AddingRecording() {
 
 AddingRecording::~AddingRecording() {
   addingRecording = false;
-}
-
-void ShowRecordingView(const Recording& recording) {
-  FillRecordingView(recording);
 }
 
 HeldDataNotices::HeldDataNotices() {

@@ -104,8 +104,10 @@ void ShowWorkspace() {
   ShowFreeToggles();
   ShowRecordingSelector();  // an undo may bring back a recording, its name or its regions
   ShowRegions();
-  if (status.autoUpdate) EvaluateAndShow();
-  ShowGoodness();
+  if (status.autoUpdate)
+    EvaluateAndShow();
+  else
+    ShowGoodness();  // the regions or the recordings it counts may be others now
 }
 
 std::string WindowTitle() {

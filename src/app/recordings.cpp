@@ -9,10 +9,8 @@
 #include "app/history.h"
 #include "app/pavik.h"
 #include "app/polish_window.h"
-#include "display/command_strip.h"
 #include "display/display.h"
 #include "display/goodness_display.h"
-#include "display/region_editing.h"
 #include "io/dialog_folder.h"
 #include "io/file_kind.h"
 #include "model/model.h"
@@ -68,10 +66,7 @@ void ShowRecordingWithId(uint64_t id) {
   loadedRecording = std::move(next);
   ShowRecordingControls();
   ShowCommandMode();
-  ShowCommandStrip();
-  ShowRegions();
-  ShowAxisRanges();
-  ShowData();
+  ShowData();  // with the window, its regions, the command strip and the goodness line
   ChangeDataColors();
   ShowAxisRanges();  // the window as the data allow it
   if (cursor >= 0 && cursor < NumPoints) PlaceDataCursor(timevals[cursor]);

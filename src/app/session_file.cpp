@@ -137,6 +137,23 @@ void TakeFitSettings(const Session& session) {
 
 // ---------------------------------------------------------------- the recordings
 
+// Each field of the first recording with its place at the session's top level, handed to
+// pair(top, kept) in turn: one list for both directions, so that they cannot drift apart.
+template <typename Pair>
+void PairFirstRecording(Session* session, SessionRecording* first, Pair pair) {
+  pair(session->dataFile, first->dataFile);
+  pair(session->dataImport, first->dataImport);
+  pair(session->command, first->command);
+  pair(session->xMin, first->xMin);
+  pair(session->xMax, first->xMax);
+  pair(session->yMin, first->yMin);
+  pair(session->yMax, first->yMax);
+  pair(session->excluded, first->excluded);
+  pair(session->noise, first->noise);
+  pair(session->title, first->title);
+  pair(session->inPolish, first->inPolish);
+}
+
 // A recording as a session keeps it; the shown one's window and ranges are the workspace's.
 SessionRecording SessionRecordingOf(const Recording& recording, bool shown) {
   SessionRecording kept;
@@ -164,18 +181,8 @@ void PutRecordings(Session* session) {
   const int count = RecordingCount();
   if (count == 0) return;
   const int shown = ShownRecordingIndex();
-  const SessionRecording first = SessionRecordingOf(RecordingAt(0), shown == 0);
-  session->dataFile = first.dataFile;
-  session->dataImport = first.dataImport;
-  session->command = first.command;
-  session->xMin = first.xMin;
-  session->xMax = first.xMax;
-  session->yMin = first.yMin;
-  session->yMax = first.yMax;
-  session->excluded = first.excluded;
-  session->noise = first.noise;
-  session->title = first.title;
-  session->inPolish = first.inPolish;
+  SessionRecording first = SessionRecordingOf(RecordingAt(0), shown == 0);
+  PairFirstRecording(session, &first, [](auto& top, auto& kept) { top = kept; });
   for (int i = 1; i < count; ++i)
     session->further.push_back(SessionRecordingOf(RecordingAt(i), shown == i));
   session->shownRecording = shown + 1;
@@ -184,17 +191,8 @@ void PutRecordings(Session* session) {
 // The session's recordings in order, the first from its top level.
 std::vector<SessionRecording> SessionRecordingsOf(const Session& session) {
   SessionRecording first;
-  first.dataFile = session.dataFile;
-  first.dataImport = session.dataImport;
-  first.command = session.command;
-  first.xMin = session.xMin;
-  first.xMax = session.xMax;
-  first.yMin = session.yMin;
-  first.yMax = session.yMax;
-  first.excluded = session.excluded;
-  first.noise = session.noise;
-  first.title = session.title;
-  first.inPolish = session.inPolish;
+  Session top = session;
+  PairFirstRecording(&top, &first, [](auto& atTop, auto& kept) { kept = atTop; });
   std::vector<SessionRecording> all{first};
   all.insert(all.end(), session.further.begin(), session.further.end());
   return all;
